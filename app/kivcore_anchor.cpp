@@ -1,0 +1,1 @@
+// Keeps the core target non-empty while its units arrive.

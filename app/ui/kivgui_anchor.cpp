@@ -1,0 +1,1 @@
+// Keeps the Qt target non-empty while its units arrive.

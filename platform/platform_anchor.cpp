@@ -1,0 +1,1 @@
+// Keeps the platform target non-empty while its units arrive.
