@@ -1,1 +1,0 @@
-// Keeps the platform target non-empty while its units arrive.
