@@ -38,30 +38,26 @@ TRestartReasonTable BuildRestartReasonTable(int model)
   return table;
 }
 
+// The table of model 1 or 2, built on first use; an all-zero table for any other model.
+template <class TTable, TTable (*Build)(int)>
+const TTable& TableOfModel(int model)
+{
+  static const TTable kivs2 = Build(1);
+  static const TTable kivs3 = Build(2);
+  static const TTable none{};
+  return model == 1 ? kivs2 : model == 2 ? kivs3 : none;
+}
+
 } // namespace
 
 const TEventKindTable& EventKindTable(int model)
 {
-  static const TEventKindTable kivs2 = BuildEventKindTable(1);
-  static const TEventKindTable kivs3 = BuildEventKindTable(2);
-  static const TEventKindTable none{};
-  switch (model) {
-  case 1: return kivs2;
-  case 2: return kivs3;
-  default: return none;
-  }
+  return TableOfModel<TEventKindTable, BuildEventKindTable>(model);
 }
 
 const TRestartReasonTable& RestartReasonTable(int model)
 {
-  static const TRestartReasonTable kivs2 = BuildRestartReasonTable(1);
-  static const TRestartReasonTable kivs3 = BuildRestartReasonTable(2);
-  static const TRestartReasonTable none{};
-  switch (model) {
-  case 1: return kivs2;
-  case 2: return kivs3;
-  default: return none;
-  }
+  return TableOfModel<TRestartReasonTable, BuildRestartReasonTable>(model);
 }
 
 std::string RestartReasonText(uint8_t decoderKind, uint32_t reasonCode)
