@@ -1,0 +1,32 @@
+#pragma once
+// Buffer, text and file routines of the document: the notes lines and whole-file reads and
+// writes.
+
+#include <cstddef>
+#include <cstdint>
+#include <span>
+#include <string>
+#include <vector>
+
+// Joins lines into buffer[0, size). The whole buffer is cleared first, so a shorter list
+// never leaves old lines behind. A non-empty line is written with a terminating NUL, an
+// empty line as CR LF; writing stops before the last byte, which stays NUL, and a line that
+// would run past it is cut there.
+void StringsToBuffer(const std::vector<std::string>& lines, uint8_t* buffer, size_t size);
+
+// Splits a notes buffer into lines. Its last byte counts as NUL whatever it holds. A NUL
+// ends the pending line (or, with nothing pending, the scan); CR or LF ends the pending
+// line, possibly empty, and the byte after it is skipped.
+std::vector<std::string> BufferToStrings(const uint8_t* buffer, size_t size);
+
+// Writes a whole buffer to a file through a temporary file and a rename, so a failed save
+// leaves the previous file as it was. On failure shows "Zapis nie powiódł się." and returns
+// false; nothing is raised.
+bool SaveBufferToFile(const std::string& fileName, std::span<const uint8_t> data);
+
+// Largest file the document reads whole (document files and raw buffer files alike).
+constexpr size_t MAX_KIV_FILE_SIZE = 64u << 20;
+
+// Reads a whole file. False when it cannot be opened or read, is empty, or is larger than
+// MAX_KIV_FILE_SIZE.
+bool ReadKivFile(const std::string& fileName, std::string& data);
