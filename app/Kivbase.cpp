@@ -337,7 +337,9 @@ bool TKiv::ParsePacked(std::span<const uint8_t> data, std::vector<uint8_t>& imag
 
   uint8_t model = 0, verMajor = 0, lineCount = 0;
   double created = 0;
-  if (!in.U8(model) || !in.U8(verMajor) || !in.U8(lineCount) || !in.F64(created))
+  if (!TryGetU8(data, Packed::MODEL, model) || !TryGetU8(data, Packed::VER_MAJOR, verMajor) ||
+      !TryGetU8(data, Packed::LINE_COUNT, lineCount) || !TryGetF64LE(data, Packed::CREATE_DATE, created) ||
+      !in.Skip(Packed::LINE_LENGTHS - in.Pos()))
     return false;
   // The line-length table must end before the lines begin, and agree with the lines' own
   // length bytes: a file where the two disagree was not written by the program.
