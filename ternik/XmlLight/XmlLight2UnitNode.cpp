@@ -1,0 +1,548 @@
+// XML dialect: attributes, nodes, comparison, copying, reading and writing of one level.
+#include <algorithm>
+
+#include "platform/Codepage.h"
+#include "platform/NumText.h"
+#include "ternik/XmlLight/XmlLight2Unit.h"
+
+namespace {
+
+// Deep nesting would exhaust the stack of every recursive walk (reading, writing, freeing);
+// no file of the library comes anywhere near this.
+constexpr int kMaxDepth = 2000;
+
+std::string PosText(const TTextStream& s) {
+  return ". Line=" + IntToStr(static_cast<int64_t>(s.Line()) + 1) +
+         " Char=" + IntToStr(static_cast<int64_t>(s.Column()) + 1);
+}
+
+[[noreturn]] void RaiseWrongClose(const TLhXMLNode& node, std::string_view closing, const TTextStream& s) {
+  throw XLhException(XLH_CLOSING_WRONG_NODE, "XML. Clossing wrong node: " + node.ElementPath() + "\\" +
+                                                 std::string(closing) + PosText(s));
+}
+
+// Attribute values as stored: entities decoded, then the UTF-8 of a UTF-8 file converted.
+std::string ValueFromFile(std::string_view raw, bool utf8) {
+  std::string v = UnescapeXmlValue(raw, utf8);
+  if (!utf8 || v.empty()) return v;
+  bool ascii = true;
+  for (unsigned char c : v)
+    if (c >= 0x80) {
+      ascii = false;
+      break;
+    }
+  if (ascii) return v;
+  std::string c = Utf8ToCp1250(v);
+  return c.empty() ? v : c;
+}
+
+int Depth(const TLhXMLNode* n) {
+  int d = 0;
+  for (; n; n = n->Parent()) ++d;
+  return d;
+}
+
+}  // namespace
+
+// ---------------------------------------------------------------------------------------------
+// TAttribItem / TAttribList
+// ---------------------------------------------------------------------------------------------
+
+void TAttribItem::SetName(std::string_view name) {
+  if (!IsXmlName(name)) throw XLhException(XLH_BAD_NAME, "XML.Bad attribute name:" + std::string(name));
+  std::string old = std::move(FName);
+  FName.assign(name);
+  if (FOwner) FOwner->NameChanged(*this, old);
+}
+
+void TAttribItem::SetValue(std::string_view value) {
+  FValue.assign(value);
+  if (FOwner && FName == "NAME") {
+    FOwner->FNameKey = CaseFoldName(FValue);
+    FOwner->FHasNameKey = true;
+  }
+}
+
+void TAttribList::NameChanged(const TAttribItem& item, std::string_view oldName) {
+  if (!FNameIndex.empty()) {
+    for (size_t i = 0; i < FItems.size(); ++i)
+      if (FItems[i].get() == &item) FNameIndex[i] = CaseFoldName(item.Name());
+  }
+  // A renamed NAME item no longer names the node.
+  if (oldName == "NAME" && item.Name() != "NAME") {
+    FNameKey.clear();
+    FHasNameKey = false;
+  }
+}
+
+int TAttribList::IndexOf(std::string_view name) const {
+  if (!FNameIndex.empty()) {
+    const std::string folded = CaseFoldName(name);
+    for (size_t i = 0; i < FNameIndex.size(); ++i)
+      if (FNameIndex[i] == folded) return static_cast<int>(i);
+    return -1;
+  }
+  for (size_t i = 0; i < FItems.size(); ++i)
+    if (SameFoldedName(FItems[i]->Name(), name)) return static_cast<int>(i);
+  return -1;
+}
+
+TAttribItem* TAttribList::Find(std::string_view name) {
+  int i = IndexOf(name);
+  return i < 0 ? nullptr : FItems[static_cast<size_t>(i)].get();
+}
+
+const TAttribItem* TAttribList::Find(std::string_view name) const {
+  int i = IndexOf(name);
+  return i < 0 ? nullptr : FItems[static_cast<size_t>(i)].get();
+}
+
+TAttribItem& TAttribList::Add(std::string_view name, std::string_view value) {
+  auto item = std::make_unique<TAttribItem>(nullptr);
+  item->SetName(name);
+  item->FOwner = this;
+  item->SetValue(value);
+  FItems.push_back(std::move(item));
+  if (!FNameIndex.empty()) FNameIndex.push_back(CaseFoldName(name));
+  return *FItems.back();
+}
+
+TAttribItem& TAttribList::FindOrAdd(std::string_view name, std::string_view value) {
+  if (TAttribItem* a = Find(name)) {
+    a->SetValue(value);
+    return *a;
+  }
+  return Add(name, value);
+}
+
+void TAttribList::DeleteAt(size_t index) {
+  if (index >= FItems.size()) return;
+  // The name key goes with the item that set it; a later NAME item would set it again.
+  if (FItems[index]->Name() == "NAME") {
+    FNameKey.clear();
+    FHasNameKey = false;
+  }
+  FItems.erase(FItems.begin() + static_cast<std::ptrdiff_t>(index));
+  if (!FNameIndex.empty()) FNameIndex.erase(FNameIndex.begin() + static_cast<std::ptrdiff_t>(index));
+}
+
+bool TAttribList::Delete(std::string_view name) {
+  int i = IndexOf(name);
+  if (i < 0) return false;
+  DeleteAt(static_cast<size_t>(i));
+  return true;
+}
+
+void TAttribList::Clear() {
+  FItems.clear();
+  FNameIndex.clear();
+  FNameKey.clear();
+  FHasNameKey = false;
+}
+
+void TAttribList::BuildNameIndex() {
+  FNameIndex.clear();
+  for (const auto& it : FItems) FNameIndex.push_back(CaseFoldName(it->Name()));
+}
+
+// ---------------------------------------------------------------------------------------------
+// TNodeClass / TLhXMLNodeList
+// ---------------------------------------------------------------------------------------------
+
+bool TNodeClass::InheritsFrom(const TNodeClass& other) const {
+  for (const TNodeClass* c = this; c; c = c->Base)
+    if (c == &other) return true;
+  return false;
+}
+
+std::unique_ptr<TLhXMLNode> TNodeClass::New(TLhXMLNode* parent, const std::string& name,
+                                            const TXmlErrorEvent& onError) const {
+  std::unique_ptr<TLhXMLNode> n = Construct(parent, name, onError);
+  if (name.empty()) n->FElementName = Ident;
+  n->AfterLoad();
+  return n;
+}
+
+std::unique_ptr<TLhXMLNode> TLhXMLNodeList::Extract(const TLhXMLNode* node) {
+  auto it = std::find_if(FItems.begin(), FItems.end(), [&](const auto& p) { return p.get() == node; });
+  if (it == FItems.end()) return nullptr;
+  std::unique_ptr<TLhXMLNode> r = std::move(*it);
+  FItems.erase(it);
+  return r;
+}
+
+void TLhXMLNodeList::Clear() {
+  // Free from the back so a child never outlives the order it was read in by much.
+  while (!FItems.empty()) FItems.pop_back();
+}
+
+// ---------------------------------------------------------------------------------------------
+// TLhXMLNode
+// ---------------------------------------------------------------------------------------------
+
+const TNodeClass& TLhXMLNode::StaticClass() {
+  static const TNodeClass c{"XNODE", "TLhXMLNode", nullptr, &ConstructXmlNode<TLhXMLNode>};
+  return c;
+}
+
+TLhXMLNode::TLhXMLNode(TLhXMLNode* parent, const std::string& name, const TXmlErrorEvent& onError)
+    : FAttribs(this), FChildren(this), FElementName(name), FParent(parent), FOnError(onError) {
+  AttribMode = parent ? parent->AttribMode : 0;
+}
+
+TLhXMLNode::~TLhXMLNode() = default;
+
+TLhXMLNode* TLhXMLNode::RootNode() {
+  TLhXMLNode* n = this;
+  while (n->FParent) n = n->FParent;
+  return n;
+}
+
+std::unique_ptr<TLhXMLNode> TLhXMLNode::Detach() {
+  std::unique_ptr<TLhXMLNode> self;
+  if (FParent) self = FParent->FChildren.Extract(this);
+  FParent = nullptr;
+  return self;
+}
+
+TLhXMLNode& TLhXMLNode::LinkChild(std::unique_ptr<TLhXMLNode> child) {
+  TLhXMLNode& c = *child;
+  c.FParent = this;
+  c.AttribMode = AttribMode;
+  c.FIndent = FIndent + "  ";
+  FChildren.Add(std::move(child));
+  return c;
+}
+
+TLhXMLNode& TLhXMLNode::AddChild(const std::string& name, bool plain) {
+  std::unique_ptr<TLhXMLNode> n = plain ? TLhXMLNode::StaticClass().New(this, name, FOnError)
+                                        : CreateRegisteredNode(this, name, FOnError);
+  return LinkChild(std::move(n));
+}
+
+TLhXMLNode& TLhXMLNode::AddChildOfClass(const TNodeClass& nodeClass) {
+  return LinkChild(nodeClass.New(this, nodeClass.Ident, FOnError));
+}
+
+TLhXMLNode* TLhXMLNode::FindChild(std::string_view name) const {
+  for (size_t i = 0; i < FChildren.Count(); ++i)
+    if (SameFoldedName(FChildren.Item(i).FElementName, name)) return &FChildren.Item(i);
+  return nullptr;
+}
+
+TLhXMLNode* TLhXMLNode::FindChildByKey(std::string_view name, std::string_view key) const {
+  const std::string folded = CaseFoldName(key);
+  for (size_t i = 0; i < FChildren.Count(); ++i) {
+    TLhXMLNode& c = FChildren.Item(i);
+    if (SameFoldedName(c.FElementName, name) && c.NameKey() == folded) return &c;
+  }
+  return nullptr;
+}
+
+void TLhXMLNode::ClearChildren() { FChildren.Clear(); }
+
+void TLhXMLNode::Clear(bool callAfterLoad) {
+  BeforeClear();
+  ClearChildren();
+  ClearAttribs();
+  if (callAfterLoad) AfterLoad();
+}
+
+void TLhXMLNode::SetElementName(std::string_view name) {
+  if (!IsXmlName(name)) throw XLhException(XLH_BAD_NAME, "XML. Wrong node name:" + std::string(name));
+  FElementName.assign(name);
+}
+
+std::string TLhXMLNode::DisplayName() const {
+  if (FAttribs.HasNameKey() && !FAttribs.NameKey().empty()) return FAttribs.NameKey();
+  return FElementName;
+}
+
+std::string TLhXMLNode::ElementPath() const {
+  if (!FParent) return FElementName;
+  return FParent->ElementPath() + "\\" + FElementName;
+}
+
+std::string TLhXMLNode::GetPath() const {
+  if (!FParent) return DisplayName();
+  return FParent->GetPath() + "\\" + DisplayName();
+}
+
+void TLhXMLNode::CallExecAttrib(const std::string& name, const std::string& value) {
+  try {
+    ExecAttrib(name, value);
+  } catch (const std::exception&) {
+    ReportError("ExecAttrib error : " + GetPath() + "[" + FElementName + "]\\n");
+  }
+}
+
+void TLhXMLNode::WriteAttrib(const std::string& name, const std::string& value) {
+  if (AttribMode != 1) FAttribs.FindOrAdd(name, value);
+  else FAttribs.Add(name, value);
+  if (!FFilling) CallExecAttrib(name, value);
+}
+
+bool TLhXMLNode::DeleteAttrib(std::string_view name) { return FAttribs.Delete(name); }
+
+void TLhXMLNode::WriteOrDeleteAttrib(const std::string& name, bool del, const std::string& value) {
+  if (del) DeleteAttrib(name);
+  else WriteAttrib(name, value);
+}
+
+void TLhXMLNode::ClearAttribs() { FAttribs.Clear(); }
+
+std::string TLhXMLNode::ReadAttrib(std::string_view name) const {
+  const TAttribItem* a = FAttribs.Find(name);
+  if (!a)
+    throw XLhException(XLH_UNKNOWN_ATTRIBUTE, "Xml.Unknown attribute: " + GetPath() + "\\" + std::string(name));
+  return a->Value();
+}
+
+std::string TLhXMLNode::ReadAttribDef(std::string_view name, const std::string& def) const {
+  const TAttribItem* a = FAttribs.Find(name);
+  return a ? a->Value() : def;
+}
+
+int32_t TLhXMLNode::ReadAttribIntDef(std::string_view name, int32_t def) const {
+  const TAttribItem* a = FAttribs.Find(name);
+  int32_t v = 0;
+  if (!a || !TryStrToInt(a->Value(), v)) return def;
+  return v;
+}
+
+void TLhXMLNode::ReportError(const std::string& message) {
+  if (!FOnError) {
+    TLhXMLNode* root = RootNode();
+    if (root != this) FOnError = root->FOnError;
+  }
+  if (FOnError) FOnError(message);
+}
+
+void TLhXMLNode::DoFillAttribs() {
+  FFilling = true;
+  try {
+    FillAttribs();
+  } catch (const std::exception&) {
+    FFilling = false;
+    ReportError("Parameter resolve error : " + GetPath() + "[" + FElementName + "]\\n");
+    throw;
+  }
+  FFilling = false;
+}
+
+void TLhXMLNode::FillAllAttribs() {
+  DoFillAttribs();
+  for (size_t i = 0; i < FChildren.Count(); ++i) FChildren.Item(i).FillAllAttribs();
+}
+
+void TLhXMLNode::CopyAttribsFrom(TLhXMLNode& source) {
+  ClearAttribs();
+  source.DoFillAttribs();
+  for (size_t i = 0; i < source.FAttribs.Count(); ++i) {
+    const TAttribItem& s = source.FAttribs.Item(i);
+    FAttribs.Add(s.Name(), s.Value());
+    if (FFilling) continue;
+    try {
+      ExecAttrib(s.Name(), s.Value());
+    } catch (const std::exception&) {
+      ReportError("Attribute parsing error: [" + s.Name() + "]=\"" + s.Value() + "\"");
+    }
+  }
+}
+
+void TLhXMLNode::CopyFrom(TLhXMLNode& source, bool plain, bool takeSelf) {
+  if (takeSelf) {
+    SetElementName(source.FElementName);
+    CopyAttribsFrom(source);
+  }
+  for (size_t i = 0; i < source.FChildren.Count(); ++i) {
+    TLhXMLNode& sc = source.FChildren.Item(i);
+    TLhXMLNode& c = AddChild(plain ? std::string("XNODE") : sc.FElementName, plain);
+    c.SetElementName(sc.FElementName);
+    c.CopyFrom(sc, plain, true);
+  }
+  AfterLoad();
+}
+
+void TLhXMLNode::Assign(TLhXMLNode& source, bool plain) {
+  if (&source == this) return;
+  ClearChildren();
+  ClearAttribs();
+  CopyFrom(source, plain, true);
+}
+
+bool TLhXMLNode::Compare(TLhXMLNode& other, const TCompareReport& report) {
+  bool same = true;
+  DoFillAttribs();
+  const std::string path = GetPath();
+  for (size_t i = 0; i < FAttribs.Count(); ++i) {
+    const TAttribItem& a = FAttribs.Item(i);
+    const TAttribItem* o = other.FAttribs.Find(a.Name());
+    if (!o) {
+      ReportError("Old, there is no attribute:" + path + "\\" + a.Name() + "\\n");
+      same = false;
+    } else if (o->Value() != a.Value()) {
+      ReportError("Xml.Differences in attribute value:" + path + "\\" + a.Name() + ": " + "[old=" + o->Value() +
+                  "] " + "[new=" + a.Value() + "]" + "\\n");
+      same = false;
+    }
+  }
+  for (size_t i = 0; i < other.FAttribs.Count(); ++i) {
+    const TAttribItem& o = other.FAttribs.Item(i);
+    if (!FAttribs.Find(o.Name())) {
+      ReportError("New, there is no attribute:" + path + "\\" + o.Name() + "\\n");
+      same = false;
+    }
+  }
+  auto partnerIn = [](const TLhXMLNode& in, const TLhXMLNode& c) -> TLhXMLNode* {
+    TLhXMLNode* p = in.FindChildByKey(c.FElementName, c.NameKey());
+    if (!p && !c.FindAttrib("NAME")) p = in.FindChild(c.FElementName);
+    return p;
+  };
+  for (size_t i = 0; i < FChildren.Count(); ++i) {
+    TLhXMLNode& c = FChildren.Item(i);
+    if (TLhXMLNode* p = partnerIn(other, c)) {
+      if (!c.Compare(*p, report)) same = false;
+    } else {
+      ReportError("Old, there is no key:" + path + "\\" + c.DisplayName() + "\\n");
+      same = false;
+    }
+  }
+  const std::string otherPath = other.GetPath();
+  for (size_t i = 0; i < other.FChildren.Count(); ++i) {
+    TLhXMLNode& oc = other.FChildren.Item(i);
+    if (!partnerIn(*this, oc)) {
+      ReportError("New, there is no key:" + otherPath + "\\" + oc.DisplayName() + "\\n");
+      same = false;
+    }
+  }
+  return same;
+}
+
+// ---------------------------------------------------------------------------------------------
+// Reading one level
+// ---------------------------------------------------------------------------------------------
+
+void TLhXMLNode::ReplayExecAttribs() {
+  // Typed nodes take their fields from the start tag before their children are read; a
+  // copy of the list guards against ExecAttrib changing it.
+  std::vector<std::pair<std::string, std::string>> items;
+  items.reserve(FAttribs.Count());
+  for (size_t i = 0; i < FAttribs.Count(); ++i) items.emplace_back(FAttribs.Item(i).Name(), FAttribs.Item(i).Value());
+  for (const auto& [n, v] : items) CallExecAttrib(n, v);
+}
+
+void TLhXMLNode::ReadFromStream(TTextStream& stream, bool utf8, bool plain) {
+  const int depth = Depth(this);
+  bool replayed = false;
+  bool pending = false;
+  std::string_view tok;
+  uint8_t fl = 0;
+  for (;;) {
+    if (!pending) tok = stream.ReadTokenView(fl);
+    pending = false;
+    if (fl & TF_SLASH_BEFORE) {
+      if ((fl & TF_OPEN) && tok != FElementName) RaiseWrongClose(*this, tok, stream);
+      break;
+    }
+    if (fl & TF_OPEN) {
+      if (!replayed) {
+        ReplayExecAttribs();
+        replayed = true;
+      }
+      if (depth >= kMaxDepth)
+        throw XLhException(XLH_TOO_DEEP, "XML. Nesting too deep: " + ElementPath() + PosText(stream));
+      const std::string tag(tok);
+      TLhXMLNode& child = AddChild(plain ? ClassIdent() : tag, false);
+      child.SetElementName(tag);
+      child.Clear(true);
+      if (!(fl & TF_SLASH_AFTER)) child.ReadFromStream(stream, utf8, plain);
+      continue;
+    }
+    if (tok.empty() && !(fl & TF_EQUALS)) {
+      // A file that ends inside an element is cut short: loading it as complete would let
+      // a later save make the loss permanent.
+      if (fl & TF_END) RaiseWrongClose(*this, "", stream);
+      continue;  // the ">" that ends a start tag
+    }
+    const std::string name(tok);
+    std::string_view raw;
+    if (fl & TF_EQUALS) {
+      raw = stream.ReadTokenView(fl);
+    } else {
+      uint8_t nfl = 0;
+      std::string_view next = stream.ReadTokenView(nfl);
+      if (next.empty() && (nfl & TF_EQUALS) && !(nfl & (TF_OPEN | TF_SLASH_BEFORE))) {
+        raw = stream.ReadTokenView(fl);
+      } else {
+        raw = next;
+        tok = next;
+        fl = nfl;
+        pending = true;
+      }
+    }
+    const std::string value = ValueFromFile(raw, utf8);
+    FAttribs.FindOrAdd(name, value);
+    if (replayed) CallExecAttrib(name, value);
+    if (!pending && (fl & TF_END) && raw.empty()) RaiseWrongClose(*this, "", stream);
+  }
+  if (!replayed) ReplayExecAttribs();
+  AfterLoad();
+}
+
+// ---------------------------------------------------------------------------------------------
+// Writing
+// ---------------------------------------------------------------------------------------------
+
+namespace {
+void AppendName(std::string& out, const std::string& name, bool utf8) {
+  if (utf8) {
+    for (unsigned char c : name)
+      if (c >= 0x80) {
+        out += Cp1250ToUtf8(name);
+        return;
+      }
+  }
+  out += name;
+}
+}  // namespace
+
+void TLhXMLNode::WriteLevel(std::string& out, bool utf8, uint32_t mask, const std::string& indent) {
+  if (SaveMask & mask) return;
+  out += indent;
+  out += '<';
+  AppendName(out, FElementName, utf8);
+  DoFillAttribs();
+  for (size_t i = 0; i < FAttribs.Count(); ++i) {
+    const TAttribItem& a = FAttribs.Item(i);
+    if (a.SaveMask & mask) continue;
+    out += ' ';
+    AppendName(out, a.Name(), utf8);
+    out += "=\"";
+    out += EscapeXmlValue(a.Value(), utf8);
+    out += '"';
+  }
+  if (FChildren.Count() == 0) {
+    out += "/>\r\n";
+    return;
+  }
+  out += ">\r\n";
+  const std::string inner = indent + "  ";
+  for (size_t i = 0; i < FChildren.Count(); ++i) FChildren.Item(i).WriteLevel(out, utf8, mask, inner);
+  out += indent;
+  out += "</";
+  AppendName(out, FElementName, utf8);
+  out += ">\r\n";
+}
+
+void TLhXMLNode::WriteToStream(std::string& out, bool utf8, uint32_t mask) { WriteLevel(out, utf8, mask, {}); }
+
+void TLhXMLNode::WriteDocument(std::string& out, bool withHeader, bool utf8, uint32_t mask) {
+  if (SaveMask & mask) return;
+  if (utf8) out += "\xEF\xBB\xBF";
+  if (withHeader) {
+    out += utf8 ? "<?xml version=\"1.0\" encoding=\"UTF-8\" standalone=\"yes\"?>\r\n"
+                : "<?xml version=\"1.0\" encoding=\"windows-1252\" standalone=\"yes\"?>\r\n";
+  }
+  WriteToStream(out, utf8, mask);
+}

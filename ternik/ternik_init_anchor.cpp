@@ -1,1 +1,0 @@
-// Keeps the library target non-empty while its units arrive.
