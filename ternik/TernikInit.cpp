@@ -3,11 +3,15 @@
 #include <cstddef>
 
 #include "ternik/FastStrings.h"
+#include "ternik/LangUnit.h"
 #include "ternik/RNTools.h"
 #include "ternik/VersionListUnit.h"
+#include "ternik/VmBase.h"
+#include "ternik/VmbEngines.h"
 #include "ternik/WbComp/ColourDefaults.h"
 #include "ternik/WbComp/ConnectorKinds.h"
 #include "ternik/WbComp/MeasListUnit.h"
+#include "ternik/XmlLight/ObjectXUnit.h"
 #include "ternik/XmlLight/WbStrUtils.h"
 #include "ternik/XmlLight/XmlLight2Unit.h"
 #include "ternik/uDateTimeEx.h"
@@ -31,15 +35,21 @@ constexpr TUnitStep kSteps[] = {
     // XML unit: the node class registry and "XNODE".
     {"XmlLight2Unit", &XmlLight2UnitInitialize, &XmlLight2UnitFinalize},
     // Value engines.
+    {"VmbEngines", &VmbEnginesInitialize, &VmbEnginesFinalize},
     // Object units; then the date-time and IPv4 text unit.
+    {"ObjectXUnit", &ObjectXUnitInitialize, nullptr},
     {"WbStrUtils", &WbStrUtilsInitialize, nullptr},
     // Language dictionary.
+    {"LangUnit", &LangUnitInitialize, &LangUnitFinalize},
     // Settings tools.
     // Text groups; the measuring-range table.
+    {"FileSignatureUnit", &FileSignatureUnitInitialize, nullptr},
+    {"XMeasBoxCpx", &XMeasBoxCpxInitialize, nullptr},
     {"MeasListUnit", &MeasListUnitInitialize, &MeasListUnitFinalize},
     // Data-file parsers and recorder interfaces.
     // COMTRADE unit with both registries.
     // Date and time texts.
+    {"VmBase", &VmBaseInitialize, &VmBaseFinalize},
     // System texts, files and letter folding.
     {"uWin32Tools", &uWin32ToolsInitialize, &uWin32ToolsFinalize},
     {"uDateTimeEx", &uDateTimeExInitialize, &uDateTimeExFinalize},
