@@ -89,7 +89,7 @@ std::string TIniFile::ToString() const
         out += l;
         out += FLineBreak;
     }
-    bool first = FPreamble.empty();
+    bool first = true;
     for (const auto& s : FSections) {
         if (!first)
             out += FLineBreak;  // a blank line between sections
