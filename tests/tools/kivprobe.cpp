@@ -25,6 +25,7 @@ private:
 const TProbeCommand Commands[] = {
     {"dump", "FILE.kiv", ProbeDump},
     {"raw", "[-buffile F] [-zns1file F] [-zns2file F] [-kivtype T] -o OUT.kiv", ProbeRaw},
+    {"listing", "FILE.kiv [--show-all] [--no-correct]", ProbeListing},
 };
 
 int Usage(std::ostream& err)

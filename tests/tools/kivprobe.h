@@ -34,3 +34,4 @@ void ProbeSetUp(TProbeContext& ctx, TKiv& kiv);
 // Commands.
 int ProbeDump(TProbeContext& ctx, const std::vector<std::string>& args);
 int ProbeRaw(TProbeContext& ctx, const std::vector<std::string>& args);
+int ProbeListing(TProbeContext& ctx, const std::vector<std::string>& args);
