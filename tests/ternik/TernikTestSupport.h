@@ -13,3 +13,34 @@ struct TLibraryScope {
   TLibraryScope(const TLibraryScope&) = delete;
   TLibraryScope& operator=(const TLibraryScope&) = delete;
 };
+
+#include <filesystem>
+#include <fstream>
+#include <iterator>
+#include <stdlib.h>
+
+// A fresh folder, removed with its content at the end of the test.
+struct TTempDir {
+  TTempDir() {
+    std::string t = (std::filesystem::temp_directory_path() / "ternikXXXXXX").string();
+    if (::mkdtemp(t.data())) Path = t;
+  }
+  ~TTempDir() {
+    std::error_code ec;
+    if (!Path.empty()) std::filesystem::remove_all(Path, ec);
+  }
+  TTempDir(const TTempDir&) = delete;
+  TTempDir& operator=(const TTempDir&) = delete;
+  std::string File(const std::string& name) const { return Path + "/" + name; }
+  std::string Path;
+};
+
+inline std::string ReadBytes(const std::string& path) {
+  std::ifstream f(path, std::ios::binary);
+  return std::string(std::istreambuf_iterator<char>(f), std::istreambuf_iterator<char>());
+}
+
+inline void WriteBytes(const std::string& path, const std::string& bytes) {
+  std::ofstream f(path, std::ios::binary | std::ios::trunc);
+  f << bytes;
+}

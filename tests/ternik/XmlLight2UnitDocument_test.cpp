@@ -1,6 +1,9 @@
 // The node tree and the document: reading, writing, saving whole and by section, comparing.
 #include <gtest/gtest.h>
 
+#include <filesystem>
+#include <functional>
+#include <stdexcept>
 #include <string>
 #include <vector>
 
@@ -27,6 +30,489 @@ TEST(XmlDocument, WholeFileRoundTripIsByteExact) {
   EXPECT_EQ(doc.MainNode()->ElementName(), "ROOT");
   EXPECT_EQ(doc.MainNode()->GetChild(1).GetChild(0).ReadAttrib("z"), "<&\"");
   EXPECT_EQ(doc.SaveToString(), text);
+}
+
+
+std::string Doc(const std::string& body) { return kBom + kHeader + body; }
+
+// A typed node that takes fields from its attributes, as the library's object classes do.
+class TTestItem : public TLhXMLNode {
+ public:
+  using TLhXMLNode::TLhXMLNode;
+  static const TNodeClass& StaticClass() {
+    static const TNodeClass c{"ITEM", "TTestItem", &TLhXMLNode::StaticClass(), &ConstructXmlNode<TTestItem>};
+    return c;
+  }
+  const TNodeClass& GetClass() const override { return StaticClass(); }
+  void ExecAttrib(const std::string& name, const std::string& value) override {
+    if (name == "BAD") throw std::runtime_error("bad");
+    Log.push_back(name + "=" + value);
+    if (name == "KIND") Kind = value;
+  }
+  void FillAttribs() override {
+    if (!Kind.empty()) WriteAttrib("KIND", Kind);
+  }
+  void AfterLoad() override {
+    // A child sees its parent's fields already taken from the start tag.
+    if (Parent() && Parent()->IsA(StaticClass()))
+      Log.push_back("parent kind " + static_cast<TTestItem*>(Parent())->Kind);
+    ++AfterLoads;
+  }
+  std::vector<std::string> Log;
+  std::string Kind;
+  int AfterLoads = 0;
+};
+
+class TTestGroup : public TLhXMLNode {
+ public:
+  using TLhXMLNode::TLhXMLNode;
+  static const TNodeClass& StaticClass() {
+    static const TNodeClass c{"GROUP", "TTestGroup", &TLhXMLNode::StaticClass(), &ConstructXmlNode<TTestGroup>};
+    return c;
+  }
+  const TNodeClass& GetClass() const override { return StaticClass(); }
+};
+
+// A registry of the test classes, in use for the length of a test.
+struct TTestRegistry {
+  TTestRegistry() {
+    List.Register(TLhXMLNode::StaticClass());
+    List.Register(TTestItem::StaticClass());
+    List.Register(TTestGroup::StaticClass());
+    Old = SetRegNodeList(&List);
+  }
+  ~TTestRegistry() { SetRegNodeList(Old); }
+  TRegNodeList List;
+  TRegNodeList* Old;
+};
+
+struct TMessages {
+  std::vector<std::string> Lines;
+  TXmlErrorEvent Sink() {
+    return [this](const std::string& m) { Lines.push_back(m); };
+  }
+};
+
+TEST(XmlDocument, SingleByteWriterEscapesOutsidePlainSet) {
+  TLibraryScope lib;
+  auto root = NewXmlNode<TLhXMLNode>(nullptr, "R");
+  root->WriteAttrib("v", "a&b>c\xB3");
+  root->AddChild("C").WriteAttrib("w", "x");
+  std::string out;
+  root->WriteDocument(out, true, false, 0);
+  EXPECT_EQ(out,
+            "<?xml version=\"1.0\" encoding=\"windows-1252\" standalone=\"yes\"?>\r\n"
+            "<R v=\"a&#x26;b&#x3E;c\xB3\">\r\n  <C w=\"x\"/>\r\n</R>\r\n");
+  std::string utf8;
+  root->WriteDocument(utf8, false, true, 0);
+  EXPECT_EQ(utf8, kBom + "<R v=\"a&#x26;b>c\xC5\x82\">\r\n  <C w=\"x\"/>\r\n</R>\r\n");
+}
+
+TEST(XmlDocument, SaveMaskOmitsSubtree) {
+  TLibraryScope lib;
+  auto root = NewXmlNode<TLhXMLNode>(nullptr, "R");
+  TLhXMLNode& a = root->AddChild("A");
+  a.AddChild("A1");
+  a.SaveMask = 2;
+  root->AddChild("B").WriteAttrib("x", "1");
+  root->FindChild("B")->Attribs().Find("x")->SaveMask = 4;
+  std::string out;
+  root->WriteToStream(out, true, 2);
+  EXPECT_EQ(out, "<R>\r\n  <B x=\"1\"/>\r\n</R>\r\n");
+  out.clear();
+  root->WriteToStream(out, true, 4);
+  EXPECT_EQ(out, "<R>\r\n  <A>\r\n    <A1/>\r\n  </A>\r\n  <B/>\r\n</R>\r\n");
+}
+
+TEST(XmlDocument, WholeSaveKeepsPreviousContentAsBackup) {
+  TLibraryScope lib;
+  TTempDir dir;
+  const std::string file = dir.File("data.xml");
+  TLhXmlDocument doc;
+  doc.GetMainNode("ROOT").WriteAttrib("v", "1");
+  doc.SaveToFile(file);
+  const std::string first = ReadBytes(file);
+  EXPECT_EQ(first, Doc("<ROOT v=\"1\"/>\r\n"));
+  doc.MainNode()->WriteAttrib("v", "2");
+  doc.SaveToFile();
+  EXPECT_EQ(ReadBytes(file), Doc("<ROOT v=\"2\"/>\r\n"));
+  EXPECT_EQ(ReadBytes(dir.File("data.~xml")), first);
+  // Nothing else is left in the folder.
+  size_t n = 0;
+  for (const auto& e : std::filesystem::directory_iterator(dir.Path)) (void)e, ++n;
+  EXPECT_EQ(n, 2u);
+}
+
+TEST(XmlDocument, FailedSaveLeavesPreviousFile) {
+  TLibraryScope lib;
+  TTempDir dir;
+  const std::string file = dir.File("data.xml");
+  WriteBytes(file, "old content");
+  // A backup name that cannot be replaced makes the save fail after the new text was written.
+  std::filesystem::create_directories(dir.File("data.~xml/keep"));
+  TLhXmlDocument doc;
+  doc.GetMainNode("ROOT");
+  try {
+    doc.SaveToFile(file);
+    FAIL();
+  } catch (const XLhException& e) {
+    EXPECT_EQ(e.Code, XLH_SYSTEM);
+    EXPECT_NE(std::string(e.what()).find("data.~xml"), std::string::npos) << e.what();
+  }
+  EXPECT_EQ(ReadBytes(file), "old content");
+  size_t n = 0;
+  for (const auto& e : std::filesystem::directory_iterator(dir.Path)) (void)e, ++n;
+  EXPECT_EQ(n, 2u);
+}
+
+TEST(XmlDocument, FileNamesAndMissingFiles) {
+  TLibraryScope lib;
+  TTempDir dir;
+  TLhXmlDocument doc;
+  struct TCase {
+    std::function<void()> Call;
+    int32_t Code;
+    std::string Message;
+  } cases[] = {
+      {[&] { doc.LoadFromFile(); }, XLH_NO_FILE_NAME, "NO File Name"},
+      {[&] { doc.SaveToFile(); }, XLH_NO_FILE_NAME, "NO File Name"},
+      {[&] { doc.LoadFromFile(dir.File("none.xml")); }, XLH_FILE_NOT_EXIST,
+       "File \"" + dir.File("none.xml") + "\" not exist"},
+  };
+  for (auto& c : cases) {
+    try {
+      c.Call();
+      ADD_FAILURE() << c.Message;
+    } catch (const XLhException& e) {
+      EXPECT_EQ(e.Code, c.Code);
+      EXPECT_EQ(std::string(e.what()), c.Message);
+    }
+  }
+  // Without a main node nothing is written.
+  doc.SaveToFile(dir.File("empty.xml"));
+  EXPECT_FALSE(std::filesystem::exists(dir.File("empty.xml")));
+}
+
+TEST(XmlDocument, SectionSaveKeepsSiblings) {
+  TLibraryScope lib;
+  TTempDir dir;
+  const std::string file = dir.File("cfg.xml");
+  TLhXmlDocument doc;
+  doc.ReadFromString(Doc("<ROOT r=\"1\">\r\n  <X k=\"x\"/>\r\n  <A>\r\n    <B old=\"1\"/>\r\n    <C/>\r\n  </A>\r\n</ROOT>\r\n"));
+  doc.SaveToFile(file);
+
+  auto b = NewXmlNode<TLhXMLNode>(nullptr, "B");
+  b->WriteAttrib("new", "2");
+  b->AddChild("D").WriteAttrib("d", "4");
+  b->SaveToFile(file, "ROOT\\A");
+  EXPECT_EQ(ReadBytes(file), Doc("<ROOT r=\"1\">\r\n  <X k=\"x\"/>\r\n  <A>\r\n    <B new=\"2\">\r\n      <D d=\"4\"/>\r\n"
+                                 "    </B>\r\n    <C/>\r\n  </A>\r\n</ROOT>\r\n"));
+
+  // A path that is not there yet is made.
+  auto e = NewXmlNode<TLhXMLNode>(nullptr, "E");
+  e->SaveToFile(file, "ROOT\\N\\M");
+  TLhXmlDocument back;
+  back.LoadFromFile(file, true);
+  EXPECT_NE(back.OpenNode("ROOT\\N\\M\\E").ElementName(), "");
+  EXPECT_EQ(back.MainNode()->ChildCount(), 3u);
+
+  // Into a file that does not exist: a document of the section path alone.
+  auto f = NewXmlNode<TLhXMLNode>(nullptr, "F");
+  f->SaveToFile(dir.File("new.xml"), "TOP");
+  EXPECT_EQ(ReadBytes(dir.File("new.xml")), Doc("<TOP>\r\n  <F/>\r\n</TOP>\r\n"));
+}
+
+TEST(XmlDocument, SectionSaveOverBrokenFileFailsAndKeepsIt) {
+  TLibraryScope lib;
+  TTempDir dir;
+  const std::string file = dir.File("cfg.xml");
+  WriteBytes(file, "<ROOT><A>");
+  auto b = NewXmlNode<TLhXMLNode>(nullptr, "B");
+  try {
+    b->SaveToFile(file, "ROOT");
+    FAIL();
+  } catch (const XLhException& e) {
+    EXPECT_EQ(e.Code, XLH_CLOSING_WRONG_NODE);
+  }
+  EXPECT_EQ(ReadBytes(file), "<ROOT><A>");
+  EXPECT_FALSE(std::filesystem::exists(dir.File("cfg.~xml")));
+}
+
+TEST(XmlDocument, OpenNodeAndMainNode) {
+  TLibraryScope lib;
+  TLhXmlDocument doc;
+  TLhXMLNode& c = doc.OpenNode("R\\A\\B", true);
+  EXPECT_EQ(c.ElementPath(), "R\\A\\B");
+  EXPECT_EQ(&doc.OpenNode("R\\a\\B"), &c);  // parts after the first are found case-folded
+  try {
+    doc.OpenNode("X\\A");
+    FAIL();
+  } catch (const XLhException& e) {
+    EXPECT_EQ(e.Code, XLH_BAD_NAME);
+    EXPECT_EQ(std::string(e.what()), "XML. Wrong main node name.");
+  }
+  try {
+    doc.OpenNode("r\\A");  // the main node's name compares exactly
+    FAIL();
+  } catch (const XLhException& e) {
+    EXPECT_EQ(e.Code, XLH_BAD_NAME);
+  }
+  EXPECT_EQ(&doc.GetMainNode("R"), doc.MainNode());
+  try {
+    doc.GetMainNode("Q");
+    FAIL();
+  } catch (const XLhException& e) {
+    EXPECT_EQ(e.Code, XLH_DUPLICATED_MAIN_NODE);
+    EXPECT_EQ(std::string(e.what()), "Xml Error. Main node already exists.");
+  }
+  doc.Clear();
+  EXPECT_EQ(doc.MainNode(), nullptr);
+  EXPECT_EQ(doc.HeaderAttribs().Count(), 0u);
+}
+
+TEST(XmlNode, ReadAttribAndDefaults) {
+  TLibraryScope lib;
+  TLhXmlDocument doc;
+  doc.ReadFromString("<ROOT><G NAME=\"Grp\"><V n=\"12\" bad=\"x1\"/></G></ROOT>");
+  TLhXMLNode& v = doc.MainNode()->GetChild(0).GetChild(0);
+  EXPECT_EQ(v.GetPath(), "ROOT\\GRP\\V");
+  EXPECT_EQ(v.ElementPath(), "ROOT\\G\\V");
+  try {
+    (void)v.ReadAttrib("missing");
+    FAIL();
+  } catch (const XLhException& e) {
+    EXPECT_EQ(e.Code, XLH_UNKNOWN_ATTRIBUTE);
+    EXPECT_EQ(std::string(e.what()), "Xml.Unknown attribute: ROOT\\GRP\\V\\missing");
+  }
+  EXPECT_EQ(v.ReadAttrib("N"), "12");
+  EXPECT_EQ(v.ReadAttribDef("missing", "d"), "d");
+  EXPECT_EQ(v.ReadAttribIntDef("n", 5), 12);
+  EXPECT_EQ(v.ReadAttribIntDef("bad", 5), 5);
+  EXPECT_EQ(v.ReadAttribIntDef("missing", 7), 7);
+}
+
+TEST(XmlNode, RemovedNameNoLongerNamesTheNode) {
+  TLibraryScope lib;
+  auto root = NewXmlNode<TLhXMLNode>(nullptr, "R");
+  TLhXMLNode& c = root->AddChild("ITEM", true);
+  c.WriteAttrib("NAME", "abc");
+  EXPECT_EQ(c.DisplayName(), "ABC");
+  EXPECT_EQ(root->FindChildByKey("item", "Abc"), &c);
+  EXPECT_TRUE(c.DeleteAttrib("name"));
+  EXPECT_EQ(c.DisplayName(), "ITEM");
+  EXPECT_EQ(root->FindChildByKey("ITEM", "abc"), nullptr);
+  // Only the attribute named exactly NAME sets the key.
+  c.WriteAttrib("Name", "zz");
+  EXPECT_EQ(c.DisplayName(), "ITEM");
+}
+
+TEST(XmlNode, AttribModeOneAppends) {
+  TLibraryScope lib;
+  auto root = NewXmlNode<TLhXMLNode>(nullptr, "R");
+  root->WriteAttrib("a", "1");
+  root->WriteAttrib("A", "2");
+  EXPECT_EQ(root->Attribs().Count(), 1u);
+  EXPECT_EQ(root->ReadAttrib("a"), "2");
+  root->AttribMode = 1;
+  TLhXMLNode& c = root->AddChild("C");
+  EXPECT_EQ(c.AttribMode, 1);
+  EXPECT_EQ(c.Indent(), "  ");
+  root->WriteAttrib("a", "3");
+  EXPECT_EQ(root->Attribs().Count(), 2u);
+  root->Attribs().BuildNameIndex();
+  EXPECT_EQ(root->FindAttrib("A"), &root->Attribs().Item(0));
+  root->WriteOrDeleteAttrib("a", true, "");
+  EXPECT_EQ(root->Attribs().Count(), 1u);
+  EXPECT_EQ(root->ReadAttrib("a"), "3");
+}
+
+TEST(XmlNode, DetachGivesOwnership) {
+  TLibraryScope lib;
+  auto root = NewXmlNode<TLhXMLNode>(nullptr, "R");
+  TLhXMLNode& c = root->AddChild("C");
+  root->AddChild("D");
+  std::unique_ptr<TLhXMLNode> owned = c.Detach();
+  ASSERT_EQ(owned.get(), &c);
+  EXPECT_EQ(owned->Parent(), nullptr);
+  EXPECT_EQ(root->ChildCount(), 1u);
+  EXPECT_EQ(root->GetChild(0).ElementName(), "D");
+  root->LinkChild(std::move(owned));
+  EXPECT_EQ(root->GetChild(1).ElementName(), "C");
+}
+
+TEST(XmlNode, TypedNodesTakeFieldsWhenRead) {
+  TLibraryScope lib;
+  TTestRegistry reg;
+  TMessages msgs;
+  TLhXmlDocument doc(msgs.Sink());
+  doc.ReadFromString(Doc("<ROOT>\r\n  <ITEM NAME=\"a\" KIND=\"k1\" BAD=\"1\" X=\"2\">\r\n    <ITEM KIND=\"k2\"/>\r\n  </ITEM>\r\n</ROOT>\r\n"));
+  ASSERT_TRUE(doc.MainNode()->GetChild(0).IsA(TTestItem::StaticClass()));
+  auto& item = static_cast<TTestItem&>(doc.MainNode()->GetChild(0));
+  auto& inner = static_cast<TTestItem&>(item.GetChild(0));
+  EXPECT_EQ(item.Kind, "k1");
+  EXPECT_EQ(item.Log, (std::vector<std::string>{"NAME=a", "KIND=k1", "X=2"}));
+  EXPECT_EQ(inner.Log, (std::vector<std::string>{"parent kind k1", "parent kind k1", "KIND=k2", "parent kind k1"}));
+  EXPECT_EQ(msgs.Lines, (std::vector<std::string>{"ExecAttrib error : ROOT\\A[ITEM]\\n"}));
+  // Fields are written back through FillAttribs.
+  item.Kind = "k9";
+  EXPECT_NE(doc.SaveToString().find("KIND=\"k9\""), std::string::npos);
+}
+
+TEST(XmlNode, PlainReadBuildsPlainNodes) {
+  TLibraryScope lib;
+  TTestRegistry reg;
+  TLhXmlDocument doc;
+  doc.ReadFromString("<ITEM><ITEM/><GROUP/></ITEM>", true);
+  EXPECT_EQ(&doc.MainNode()->GetClass(), &TLhXMLNode::StaticClass());
+  EXPECT_EQ(&doc.MainNode()->GetChild(0).GetClass(), &TLhXMLNode::StaticClass());
+  EXPECT_EQ(&doc.MainNode()->GetChild(1).GetClass(), &TLhXMLNode::StaticClass());
+  doc.ReadFromString("<ITEM><ITEM/><GROUP_1/><VALUE/></ITEM>");
+  EXPECT_EQ(&doc.MainNode()->GetClass(), &TTestItem::StaticClass());
+  EXPECT_EQ(&doc.MainNode()->GetChild(1).GetClass(), &TTestGroup::StaticClass());
+  EXPECT_EQ(doc.MainNode()->GetChild(1).ElementName(), "GROUP_1");
+  EXPECT_EQ(&doc.MainNode()->GetChild(2).GetClass(), &TLhXMLNode::StaticClass());
+}
+
+TEST(XmlNode, CopyAttribsFromFillsSourceWithoutItsExecAttrib) {
+  TLibraryScope lib;
+  TTestRegistry reg;
+  auto src = NewXmlNode<TTestItem>(nullptr, "ITEM");
+  src->Kind = "k";
+  src->Log.clear();
+  auto dst = NewXmlNode<TTestItem>(nullptr, "ITEM");
+  dst->WriteAttrib("OLD", "1");
+  dst->Log.clear();
+  dst->CopyAttribsFrom(*src);
+  EXPECT_TRUE(src->Log.empty());
+  EXPECT_EQ(dst->Log, (std::vector<std::string>{"KIND=k"}));
+  EXPECT_EQ(dst->Kind, "k");
+  EXPECT_EQ(dst->FindAttrib("OLD"), nullptr);
+}
+
+TEST(XmlNode, AssignCopiesTree) {
+  TLibraryScope lib;
+  TTestRegistry reg;
+  TLhXmlDocument doc;
+  doc.ReadFromString("<R a=\"1\"><ITEM KIND=\"x\"><C/></ITEM></R>");
+  auto typed = NewXmlNode<TLhXMLNode>(nullptr, "Z");
+  typed->AddChild("OLD");
+  typed->Assign(*doc.MainNode(), false);
+  EXPECT_EQ(typed->ElementName(), "R");
+  EXPECT_EQ(typed->ReadAttrib("a"), "1");
+  ASSERT_EQ(typed->ChildCount(), 1u);
+  EXPECT_EQ(&typed->GetChild(0).GetClass(), &TTestItem::StaticClass());
+  EXPECT_EQ(static_cast<TTestItem&>(typed->GetChild(0)).Kind, "x");
+  EXPECT_EQ(typed->GetChild(0).GetChild(0).ElementName(), "C");
+  auto plain = NewXmlNode<TLhXMLNode>(nullptr, "Z");
+  plain->Assign(*doc.MainNode(), true);
+  EXPECT_EQ(&plain->GetChild(0).GetClass(), &TLhXMLNode::StaticClass());
+  EXPECT_EQ(plain->GetChild(0).ElementName(), "ITEM");
+}
+
+TEST(XmlNode, CompareReportsEveryDifference) {
+  TLibraryScope lib;
+  TMessages msgs;
+  TLhXmlDocument a(msgs.Sink()), b;
+  a.ReadFromString("<R v=\"1\" only=\"a\"><ITEM NAME=\"x\" p=\"1\"/><ITEM NAME=\"y\" p=\"2\"/><S/><OLD/></R>");
+  b.ReadFromString("<R v=\"2\" extra=\"b\"><ITEM NAME=\"y\" p=\"3\"/><ITEM NAME=\"X\" p=\"4\"/><S/><NEW NAME=\"n\"/></R>");
+  EXPECT_FALSE(a.MainNode()->Compare(*b.MainNode(), {}));
+  EXPECT_EQ(msgs.Lines, (std::vector<std::string>{
+                            "Xml.Differences in attribute value:R\\v: [old=2] [new=1]\\n",
+                            "Old, there is no attribute:R\\only\\n",
+                            "New, there is no attribute:R\\extra\\n",
+                            "Xml.Differences in attribute value:R\\X\\NAME: [old=X] [new=x]\\n",
+                            "Xml.Differences in attribute value:R\\X\\p: [old=4] [new=1]\\n",
+                            "Xml.Differences in attribute value:R\\Y\\p: [old=3] [new=2]\\n",
+                            "Old, there is no key:R\\OLD\\n",
+                            "New, there is no key:R\\N\\n",
+                        }));
+}
+
+TEST(XmlNode, CompareIgnoresChildOrder) {
+  TLibraryScope lib;
+  TMessages msgs;
+  TLhXmlDocument a(msgs.Sink()), b;
+  a.ReadFromString("<R><ITEM NAME=\"x\" v=\"1\"/><ITEM NAME=\"y\"/><G><H/></G></R>");
+  b.ReadFromString("<R><G><H/></G><ITEM NAME=\"y\"/><ITEM NAME=\"x\" v=\"1\"/></R>");
+  EXPECT_TRUE(a.MainNode()->Compare(*b.MainNode(), {}));
+  EXPECT_TRUE(msgs.Lines.empty());
+  b.MainNode()->GetChild(0).ClearChildren();
+  EXPECT_FALSE(a.MainNode()->Compare(*b.MainNode(), {}));
+  EXPECT_EQ(msgs.Lines, (std::vector<std::string>{"Old, there is no key:R\\G\\H\\n"}));
+}
+
+TEST(XmlNode, ReportErrorTakesRootHandler) {
+  TLibraryScope lib;
+  TMessages msgs;
+  auto root = NewXmlNode<TLhXMLNode>(nullptr, "R", msgs.Sink());
+  auto lone = NewXmlNode<TLhXMLNode>(nullptr, "L");
+  TLhXMLNode& c = root->LinkChild(std::move(lone));
+  c.ReportError("m");
+  EXPECT_EQ(msgs.Lines, (std::vector<std::string>{"m"}));
+  NewXmlNode<TLhXMLNode>(nullptr, "Q")->ReportError("nowhere");
+}
+
+// --- registry ---
+
+struct TIdentClass : TLhXMLNode {
+  using TLhXMLNode::TLhXMLNode;
+  static const TNodeClass& StaticClass() {
+    static const TNodeClass c{"ITEM", "TIdentClass", &TLhXMLNode::StaticClass(), &ConstructXmlNode<TIdentClass>};
+    return c;
+  }
+  const TNodeClass& GetClass() const override { return StaticClass(); }
+};
+
+TEST(NodeRegistry, ExactThenPrefixLookups) {
+  TTestRegistry reg;
+  const std::pair<const char*, const TNodeClass*> cases[] = {
+      {"ITEM", &TTestItem::StaticClass()},   {"item", &TTestItem::StaticClass()},
+      {"ITEMS", &TTestItem::StaticClass()},  {"GROUP_1", &TTestGroup::StaticClass()},
+      {"XNODEX", &TLhXMLNode::StaticClass()}, {"ITE", nullptr},
+      {"VALUE", nullptr},
+  };
+  for (const auto& [name, cls] : cases) {
+    const TNodeClass* found = reg.List.FindExact(name);
+    if (!found) found = reg.List.FindByPrefix(name);
+    EXPECT_EQ(found, cls) << name;
+    std::unique_ptr<TLhXMLNode> n = reg.List.CreateNode(nullptr, name, {});
+    EXPECT_EQ(&n->GetClass(), cls ? cls : &TLhXMLNode::StaticClass()) << name;
+    EXPECT_EQ(n->ElementName(), name);
+    EXPECT_EQ(n->Parent(), nullptr);
+  }
+  EXPECT_EQ(reg.List.FindExact("item"), nullptr);
+}
+
+TEST(NodeRegistry, Modes) {
+  TTestRegistry reg;
+  reg.List.Register(TIdentClass::StaticClass(), 2);
+  EXPECT_EQ(reg.List.FindExact("ITEM"), &TTestItem::StaticClass());
+  EXPECT_EQ(reg.List.Count(), 3u);
+  reg.List.Register(TIdentClass::StaticClass(), 1);
+  EXPECT_EQ(reg.List.FindExact("ITEM"), &TIdentClass::StaticClass());
+  EXPECT_EQ(reg.List.Count(), 3u);
+  EXPECT_EQ(&reg.List.Item(2), &TIdentClass::StaticClass());
+  reg.List.Register(TTestItem::StaticClass(), 3);
+  EXPECT_EQ(reg.List.Count(), 4u);
+  EXPECT_EQ(reg.List.FindExact("ITEM"), &TIdentClass::StaticClass());
+}
+
+TEST(NodeRegistryDeathTest, ModeZeroDuplicateStops) {
+  GTEST_FLAG_SET(death_test_style, "threadsafe");
+  TRegNodeList list;
+  list.Register(TTestItem::StaticClass());
+  EXPECT_DEATH(list.Register(TIdentClass::StaticClass(), 0), "TIdentClass: Ident ITEM already exist for type:TTestItem");
+}
+
+TEST(NodeRegistry, LibraryRegistersXnode) {
+  {
+    TLibraryScope lib;
+    ASSERT_NE(RegNodeList(), nullptr);
+    EXPECT_EQ(RegNodeList()->FindExact("XNODE"), &TLhXMLNode::StaticClass());
+  }
+  EXPECT_EQ(RegNodeList(), nullptr);
+  // Without the registry nodes are still made, plain.
+  EXPECT_EQ(&CreateRegisteredNode(nullptr, "ITEM", {})->GetClass(), &TLhXMLNode::StaticClass());
 }
 
 }  // namespace
