@@ -1,0 +1,47 @@
+// ternikprobe: the command-line driver of the library that tests call. Not installed.
+//
+//   ternikprobe xml-copy IN OUT   load IN with the registered node classes, save it whole as OUT
+//
+// Failures print "XLhException <code>: <message>" on stderr and exit with 1; a wrong command
+// line prints the usage and exits with 2.
+#include <cstdio>
+#include <exception>
+#include <string>
+
+#include "ternik/TernikInit.h"
+#include "ternik/XmlLight/XmlLight2Unit.h"
+
+namespace {
+
+int Usage() {
+  std::fprintf(stderr, "usage: ternikprobe xml-copy IN OUT\n");
+  return 2;
+}
+
+int XmlCopy(const std::string& in, const std::string& out) {
+  TLhXmlDocument doc;
+  doc.LoadFromFile(in);
+  doc.SaveToFile(out);
+  return 0;
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+  if (argc < 2) return Usage();
+  const std::string command = argv[1];
+  try {
+    InitializeLibrary();
+    int rc = 2;
+    if (command == "xml-copy" && argc == 4) rc = XmlCopy(argv[2], argv[3]);
+    else rc = Usage();
+    FinalizeLibrary();
+    return rc;
+  } catch (const XLhException& e) {
+    std::fprintf(stderr, "XLhException %d: %s\n", static_cast<int>(e.Code), e.what());
+  } catch (const std::exception& e) {
+    std::fprintf(stderr, "error: %s\n", e.what());
+  }
+  FinalizeLibrary();
+  return 1;
+}
