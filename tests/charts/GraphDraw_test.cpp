@@ -1,0 +1,450 @@
+#include "charts/GraphDraw.h"
+
+#include <gtest/gtest.h>
+
+#include <string>
+#include <vector>
+
+namespace {
+
+// Records what the drawing routine asks for, with fake font metrics: "A" is 7 x 15 pixels.
+struct TRecordingCanvas : IChartCanvas {
+  struct TLine {
+    int64_t X1, Y1, X2, Y2;
+    int Width;
+    TColorRef Color;
+    TPenStyle Style;
+  };
+  struct TBar {
+    int64_t X1, X2, RowTop, Rows;
+    TColorRef Color;
+    TPenStyle Style;
+  };
+  struct TText {
+    int64_t X, Y;
+    std::string Text;
+    bool Opaque;
+    TColorRef Background;
+  };
+  std::vector<TLine> Lines;
+  std::vector<TBar> Bars;
+  std::vector<TText> Texts;
+  int CharWidth = 7, CharHeight = 15;
+
+  TCharMetrics SelectChartFont() override { return {CharWidth, CharHeight}; }
+  void Line(int64_t X1, int64_t Y1, int64_t X2, int64_t Y2, int W, TColorRef C, TPenStyle S) override
+  {
+    Lines.push_back({X1, Y1, X2, Y2, W, C, S});
+  }
+  void Bar(int64_t X1, int64_t X2, int64_t Top, int64_t Rows, TColorRef C, TPenStyle S) override
+  {
+    Bars.push_back({X1, X2, Top, Rows, C, S});
+  }
+  void Text(int64_t X, int64_t Y, std::string_view B, TColorRef, bool Opaque, TColorRef Bg) override
+  {
+    Texts.push_back({X, Y, std::string(B), Opaque, Bg});
+  }
+  std::vector<std::string> TextsOnly() const
+  {
+    std::vector<std::string> R;
+    for (const auto& T : Texts)
+      R.push_back(T.Text);
+    return R;
+  }
+};
+
+TChartSample Sample(double Time, int32_t Color, uint8_t Thick = 10, uint8_t Style = 0)
+{
+  TChartSample S;
+  S.Time = Time;
+  S.Color = Color;
+  S.Thickness = Thick;
+  S.PenStyle = Style;
+  return S;
+}
+
+// 96 dpi: a band of 7 mm is 26 px, 1 mm is 4 px, a bar of 1 mm is 4 px.
+TDrawRequest Request(TGraphModel& M, double Start, double End)
+{
+  TDrawRequest R;
+  R.Target = TDrawTarget::Screen;
+  R.PpiX = R.PpiY = 96;
+  R.Plot = TGraphRect{16, 20, 316, 120};
+  R.FirstTrace = 1;
+  R.LastTrace = M.TraceCount();
+  R.Start = Start;
+  R.End = End;
+  return R;
+}
+
+void FixedZoom(TGraphModel& M)
+{
+  M.SetAutoscale(false);
+  M.SetScaleX(100);
+}
+
+}  // namespace
+
+TEST(GraphTicks, MajorAndMinorTicksWithLabels)
+{
+  TTickParams P;
+  P.DivLengthMm = 10;
+  P.PerDiv = 1;
+  P.MinorPerDiv = 4;
+  P.PpiX = 96;
+  P.Start = 0;
+  P.End = 2.1;
+  P.PlotLeft = 16;
+  P.PlotRight = 316;
+  P.CharWidth = 7;
+  P.UnitTextLen = 3;
+  const auto Ticks = GenerateTicks(P);
+  ASSERT_EQ(Ticks.size(), 11u);  // 0, 0.2, ..., 2.0
+  const bool Majors[] = {true, false, false, false, false, true, false, false, false, false, true};
+  for (size_t I = 0; I < Ticks.size(); ++I)
+    EXPECT_EQ(Ticks[I].Major, Majors[I]) << I;
+  EXPECT_EQ(Ticks[5].X, 38);   // 10 mm at 96 dpi
+  EXPECT_EQ(Ticks[10].X, 76);
+  EXPECT_EQ(Ticks[1].X, 8);    // 2 mm = 7.56 px
+  EXPECT_EQ(Ticks[5].Label, "1");
+  EXPECT_EQ(Ticks[5].LabelX, 16 + 38 - 3);
+  EXPECT_TRUE(Ticks[0].LabelDrawn);
+  EXPECT_TRUE(Ticks[5].LabelDrawn);
+  EXPECT_TRUE(Ticks[10].LabelDrawn);
+}
+
+TEST(GraphTicks, LabelsGiveWayToTheUnitTextAndToEachOther)
+{
+  struct TCase {
+    long double DivMm;
+    double Start, End;
+    std::vector<std::string> Drawn;
+  };
+  const TCase Cases[] = {
+      // 5 mm divisions: 19 px apart, a label needs 7 + 17 px of room: every other one is shown.
+      {5, 0, 8, {"0", "2", "4", "6", "8"}},
+      // Near the right end the unit text takes the room of the last labels.
+      {20, 0, 4, {"0", "1", "2", "3"}},
+      {10, 100, 107, {"100", "102", "104", "106"}},
+  };
+  for (const TCase& C : Cases) {
+    TTickParams P;
+    P.DivLengthMm = C.DivMm;
+    P.PerDiv = 1;
+    P.MinorPerDiv = 0;
+    P.PpiX = 96;
+    P.Start = C.Start;
+    P.End = C.End;
+    P.PlotLeft = 16;
+    P.PlotRight = 16 + 300;
+    P.CharWidth = 7;
+    P.UnitTextLen = 5;
+    std::vector<std::string> Drawn;
+    for (const TTick& T : GenerateTicks(P))
+      if (T.LabelDrawn)
+        Drawn.push_back(T.Label);
+    EXPECT_EQ(Drawn, C.Drawn) << static_cast<double>(C.DivMm) << " " << C.Start;
+  }
+}
+
+TEST(GraphTicks, LoopAlwaysEnds)
+{
+  struct TCase {
+    double Start, End, PerDiv;
+    size_t MaxTicks;
+  };
+  const TCase Cases[] = {
+      {1e20, 2e20, 1, 1},          // a step lost to rounding: the value stops advancing
+      {1e17, 2e17, 1, 4 * 300 + 16},
+      {0, 1000, -1, 1},            // a negative division never reaches the end
+      {0, 1e12, 1e-9, 4 * 300 + 16},  // far too many ticks for the plot
+  };
+  for (const TCase& C : Cases) {
+    TTickParams P;
+    P.DivLengthMm = 10;
+    P.PerDiv = C.PerDiv;
+    P.MinorPerDiv = 4;
+    P.PpiX = 96;
+    P.Start = C.Start;
+    P.End = C.End;
+    P.PlotLeft = 16;
+    P.PlotRight = 316;
+    P.CharWidth = 7;
+    EXPECT_LE(GenerateTicks(P).size(), C.MaxTicks) << C.Start << " " << C.PerDiv;
+    EXPECT_GE(GenerateTicks(P).size(), 1u);
+  }
+  int Asked = 0;
+  TTickParams P;
+  P.DivLengthMm = 10;
+  P.PerDiv = 1;
+  P.PpiX = 96;
+  P.End = 100;
+  P.PlotRight = 300;
+  EXPECT_EQ(GenerateTicks(P, [&] { return ++Asked >= 3; }).size(), 3u);
+}
+
+TEST(GraphDraw, BandsStackSkipAndRecord)
+{
+  TGraphModel M;
+  FixedZoom(M);
+  // 1: from 0; 2: starts at 5 (after the view's start); 3: hidden; 4: from 0; 5, 6: no samples.
+  M.AddSample(Sample(0, 0x0000FF), 1);
+  M.AddSample(Sample(4, 0x00FF00), 1);
+  M.AddSample(Sample(5, 0x0000FF), 2);
+  M.AddSample(Sample(0, 0x0000FF), 3);
+  M.SetBandFlag(3, false);
+  M.AddSample(Sample(0, 0xFF0000), 4);
+  M.AddSample(Sample(6, 0xFF0000), 4);
+  M.SetTraceCaption(4, "Q4");
+  M.SetTraceCaption(6, "none");
+  M.AddSample(Sample(0, 0), 6);
+  M.Traces().SetColCount(6, 0);  // a row without samples
+
+  TRecordingCanvas C;
+  std::vector<TBandRecord> Rec;
+  DrawChart(M, Request(M, 0, 7.9), C, &Rec);
+
+  // Captions: trace 1 on the top band, trace 4 moves up into the room trace 2 did not take.
+  std::vector<std::string> Captions;
+  std::vector<int64_t> CaptionY;
+  for (const auto& T : C.Texts)
+    if (T.Text.rfind("Wykres", 0) == 0 || T.Text.rfind("4.", 0) == 0) {
+      Captions.push_back(T.Text);
+      CaptionY.push_back(T.Y);
+      EXPECT_TRUE(T.Opaque);
+      EXPECT_EQ(T.Background, CLR_WHITE);
+      EXPECT_EQ(T.X, 16 + 14);
+    }
+  EXPECT_EQ(Captions, (std::vector<std::string>{"Wykres 1", "4. Q4"}));
+  EXPECT_EQ(CaptionY, (std::vector<int64_t>{20 + 5, 20 + 26 + 5}));
+
+  // Recorded: trace 2 over the same room as trace 4, trace 3 and 6 with no height.
+  ASSERT_EQ(Rec.size(), 6u);
+  EXPECT_EQ(Rec[0].Trace, 1);
+  EXPECT_EQ(Rec[0].Rect, (TGraphRect{16, 20, 316, 46}));
+  EXPECT_EQ(Rec[1].Trace, 2);
+  EXPECT_EQ(Rec[1].Rect, (TGraphRect{16, 46, 316, 72}));
+  EXPECT_EQ(Rec[2].Trace, 3);
+  EXPECT_TRUE(Rec[2].Rect.IsEmpty());
+  EXPECT_EQ(Rec[3].Trace, 4);
+  EXPECT_EQ(Rec[3].Rect, (TGraphRect{16, 46, 316, 72}));
+  EXPECT_EQ(Rec[4].Trace, 5);
+  EXPECT_TRUE(Rec[4].Rect.IsEmpty());
+  EXPECT_EQ(Rec[5].Trace, 6);
+  EXPECT_TRUE(Rec[5].Rect.IsEmpty());
+
+  // Bars stand on the band bottom; the last sample of a trace draws nothing after it.
+  ASSERT_EQ(C.Bars.size(), 2u);
+  EXPECT_EQ(C.Bars[0].X1, 16);
+  EXPECT_EQ(C.Bars[0].X2, 16 + 151);  // 4 divisions of 10 mm = 151.18 px
+  EXPECT_EQ(C.Bars[0].RowTop, 20 + 26 - 4);
+  EXPECT_EQ(C.Bars[0].Rows, 4);
+  EXPECT_EQ(C.Bars[0].Color, 0x0000FFu);
+  EXPECT_EQ(C.Bars[1].RowTop, 46 + 26 - 4);
+  EXPECT_EQ(C.Bars[1].X2, 16 + 227);
+  EXPECT_EQ(C.Bars[1].Color, 0xFF0000u);
+
+  // Separators below each drawn band, in the minor width, across the plot.
+  int Separators = 0;
+  for (const auto& L : C.Lines)
+    if (L.Y1 == L.Y2 && L.X1 == 16 && L.X2 == 316 && (L.Y1 == 46 || L.Y1 == 72))
+      ++Separators;
+  EXPECT_EQ(Separators, 2);
+}
+
+TEST(GraphDraw, ViewStartingAfterTheFirstSampleDrawsTheLaterTrace)
+{
+  TGraphModel M;
+  FixedZoom(M);
+  M.AddSample(Sample(0, 1), 1);
+  M.AddSample(Sample(5, 2), 2);
+  M.AddSample(Sample(9, 3), 2);
+  TRecordingCanvas C;
+  DrawChart(M, Request(M, 6, 8), C);
+  std::vector<std::string> Names;
+  for (const auto& T : C.Texts)
+    if (T.Text.rfind("Wykres", 0) == 0)
+      Names.push_back(T.Text);
+  EXPECT_EQ(Names, (std::vector<std::string>{"Wykres 1", "Wykres 2"}));
+  ASSERT_EQ(C.Bars.size(), 1u);  // trace 1's only sample ends its bar
+  EXPECT_EQ(C.Bars[0].Color, 2u);
+  EXPECT_EQ(C.Bars[0].X1, 16);                  // clipped at the plot's left edge
+  EXPECT_EQ(C.Bars[0].X2, 16 + 113);            // 3 divisions = 113.4 px
+}
+
+TEST(GraphDraw, SegmentsClipToThePlot)
+{
+  TGraphModel M;
+  FixedZoom(M);
+  M.AddSample(Sample(0, 1), 1);
+  M.AddSample(Sample(2, 2), 1);   // 0..2 wholly left of the view
+  M.AddSample(Sample(20, 3), 1);  // 2..20 crosses the view
+  M.AddSample(Sample(30, 4), 1);  // starts beyond the view's end: not walked
+  M.AddSample(Sample(40, 5), 1);
+  TRecordingCanvas C;
+  DrawChart(M, Request(M, 3, 9), C);
+  ASSERT_EQ(C.Bars.size(), 1u);
+  EXPECT_EQ(C.Bars[0].Color, 2u);
+  EXPECT_EQ(C.Bars[0].X1, 16);
+  EXPECT_EQ(C.Bars[0].X2, 316);
+}
+
+TEST(GraphDraw, BitmapTargetDrawsOnlySelectedTracesAndPrinterAddsTitle)
+{
+  TGraphModel M;
+  FixedZoom(M);
+  for (uint16_t T = 1; T <= 3; ++T) {
+    M.AddSample(Sample(0, T), T);
+    M.AddSample(Sample(5, T), T);
+  }
+  M.SelectTrace(2, 1);
+  TRecordingCanvas C;
+  TDrawRequest R = Request(M, 0, 5);
+  R.Target = TDrawTarget::Bitmap;
+  DrawChart(M, R, C);
+  ASSERT_EQ(C.Bars.size(), 1u);
+  EXPECT_EQ(C.Bars[0].Color, 2u);
+  EXPECT_EQ(C.Bars[0].RowTop, 20 + 26 - 4);
+
+  M.SetPrintTitle("Zdarzenia");
+  TRecordingCanvas P;
+  R.Target = TDrawTarget::Printer;
+  DrawChart(M, R, P);
+  EXPECT_EQ(P.Bars.size(), 3u);
+  ASSERT_FALSE(P.Texts.empty());
+  EXPECT_EQ(P.Texts.back().Text, "Zdarzenia");
+  EXPECT_EQ(P.Texts.back().X, 16);
+  EXPECT_EQ(P.Texts.back().Y, 100);
+  for (const auto& T : P.Texts)
+    EXPECT_FALSE(T.Opaque);
+}
+
+TEST(GraphDraw, AxisGridAndLabelsOnTheCanvas)
+{
+  TGraphModel M;
+  FixedZoom(M);
+  M.SetShowMajorGrid(true);
+  M.SetShowMinorGrid(true);
+  M.AddSample(Sample(0, 1), 1);
+  M.AddSample(Sample(10, 1), 1);
+  TRecordingCanvas C;
+  DrawChart(M, Request(M, 0, 7.9), C);
+  // The axis first: left edge, then bottom edge, major width 1 at 96 dpi.
+  ASSERT_GE(C.Lines.size(), 2u);
+  EXPECT_EQ(C.Lines[0].X1, 16);
+  EXPECT_EQ(C.Lines[0].Y1, 20);
+  EXPECT_EQ(C.Lines[0].Y2, 120);
+  EXPECT_EQ(C.Lines[1].Y1, 120);
+  EXPECT_EQ(C.Lines[1].X2, 316);
+  int MajorGrid = 0, MinorGrid = 0, MajorMarks = 0, MinorMarks = 0;
+  for (const auto& L : C.Lines) {
+    if (L.Y1 == 20 && L.Y2 == 120 && L.X1 != 16 && L.Color == M.MajorGridColor()) {
+      if (L.Style == TPenStyle::Solid)
+        ++MajorGrid;
+      else
+        ++MinorGrid;
+      EXPECT_EQ(L.Width, 1);  // minor lines too take the major width
+    }
+    if (L.Y1 == 120 && L.Y2 == 128)
+      ++MajorMarks;
+    if (L.Y1 == 120 && L.Y2 == 124)
+      ++MinorMarks;
+  }
+  EXPECT_EQ(MajorMarks, 8);   // 0..7
+  EXPECT_EQ(MajorGrid, 7);    // the one at the left edge too, but not x = 16 counted above
+  EXPECT_EQ(MinorGrid, 7 * 4 + 4);
+  EXPECT_EQ(MinorMarks, 7 * 4 + 4);
+  const auto Texts = C.TextsOnly();
+  EXPECT_EQ(Texts.front(), "[s]");
+  EXPECT_EQ(C.Texts.front().X, 316 - 10);
+  EXPECT_EQ(C.Texts.front().Y, 120 + 10);
+}
+
+TEST(GraphDraw, ZeroLengthsDrawOnlyTheAxis)
+{
+  struct TCase {
+    int32_t ScaleX;
+    double PerDiv;
+    uint16_t Len;
+    int Ppi;
+  };
+  const TCase Cases[] = {{0, 1, 10, 96}, {100, 0, 10, 96}, {100, 1, 0, 96}, {100, 1, 10, 0}};
+  for (const TCase& K : Cases) {
+    TGraphModel M;
+    M.SetAutoscale(false);
+    M.AddSample(Sample(0, 1), 1);
+    M.AddSample(Sample(10, 1), 1);
+    M.SetScaleX(K.ScaleX);
+    M.SetdXPerDiv(K.PerDiv);
+    M.SetdXLen(K.Len);
+    TRecordingCanvas C;
+    TDrawRequest R = Request(M, 0, 10);
+    R.PpiX = R.PpiY = K.Ppi;
+    std::vector<TBandRecord> Rec;
+    DrawChart(M, R, C, &Rec);
+    EXPECT_EQ(C.Lines.size(), 2u);
+    EXPECT_TRUE(C.Bars.empty());
+    EXPECT_TRUE(C.Texts.empty());
+  }
+}
+
+TEST(GraphDraw, DayLongSequenceAtHighZoomOnAFinePrinter)
+{
+  TGraphModel M;
+  M.SetAutoscale(false);
+  M.SetScaleX(100000);
+  M.AddSample(Sample(0, 1), 1);
+  M.AddSample(Sample(43200, 2), 1);
+  M.AddSample(Sample(86400, 3), 1);
+  TRecordingCanvas C;
+  TDrawRequest R = Request(M, 43100, 43300);
+  R.Target = TDrawTarget::Printer;
+  R.PpiX = R.PpiY = 1200;
+  R.Plot = TGraphRect{700, 1200, 9200, 12000};
+  DrawChart(M, R, C);
+  // Half a day is 1.7e11 px here: far beyond 32 bits, clipped before it reaches the canvas.
+  ASSERT_EQ(C.Bars.size(), 1u);
+  EXPECT_EQ(C.Bars[0].X1, 700);
+  EXPECT_EQ(C.Bars[0].X2, 9200);
+  for (const auto& L : C.Lines) {
+    EXPECT_GE(L.X1, 700);
+    EXPECT_LE(L.X1, 9200);
+  }
+}
+
+TEST(GraphCopyPlan, SizesAndNothingToCopy)
+{
+  TGraphModel M;
+  FixedZoom(M);
+  for (uint16_t T = 1; T <= 3; ++T) {
+    M.AddSample(Sample(0, T), T);
+    M.AddSample(Sample(10, T), T);
+  }
+  EXPECT_FALSE(PlanClipboardCopy(M, 1, 2, 96, 96).has_value());  // nothing selected
+  M.SelectTrace(1, 1);
+  M.SelectTrace(3, 1);
+  auto P = PlanClipboardCopy(M, 1, 2, 96, 96);
+  ASSERT_TRUE(P.has_value());
+  EXPECT_EQ(P->Start, 0);
+  EXPECT_EQ(P->End, 10);
+  EXPECT_EQ(P->SpanWidth, 378);   // 100 mm
+  EXPECT_EQ(P->BandsHeight, 52);  // two bands of 26
+  EXPECT_EQ(P->AxisHeight, 38);   // 10 mm, horizontal pixels
+  EXPECT_EQ(P->ImageWidth(), 388);
+  EXPECT_EQ(P->ImageHeight(), 100);
+  EXPECT_EQ(P->Plot, (TGraphRect{10, 10, 388, 62}));
+  // The axis strip follows the horizontal resolution even on an anisotropic device.
+  EXPECT_EQ(PlanClipboardCopy(M, 1, 2, 192, 96)->AxisHeight, 76);
+
+  M.SetCopyRangeAll(false);
+  P = PlanClipboardCopy(M, 7, 3, 96, 96);
+  ASSERT_TRUE(P.has_value());
+  EXPECT_EQ(P->Start, 3);
+  EXPECT_EQ(P->End, 7);
+  EXPECT_FALSE(PlanClipboardCopy(M, 4, 4, 96, 96).has_value());  // both cursors on one value
+
+  M.SetAllSelectedMarks(false);
+  M.SetBandFlag(2, false);
+  M.SelectTrace(2, 1);  // selected but without height
+  EXPECT_FALSE(PlanClipboardCopy(M, 3, 7, 96, 96).has_value());
+}
