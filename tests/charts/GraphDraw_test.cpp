@@ -5,6 +5,8 @@
 #include <string>
 #include <vector>
 
+#include "tests/charts/ChartSamples.h"
+
 namespace {
 
 // Records what the drawing routine asks for, with fake font metrics: "A" is 7 x 15 pixels.
@@ -55,12 +57,25 @@ struct TRecordingCanvas : IChartCanvas {
 
 TChartSample Sample(double Time, int32_t Color, uint8_t Thick = 10, uint8_t Style = 0)
 {
-  TChartSample S;
-  S.Time = Time;
-  S.Color = Color;
-  S.Thickness = Thick;
-  S.PenStyle = Style;
-  return S;
+  return ChartSample(Time, Color, Thick, Style);
+}
+
+// A 300-pixel axis at 96 dpi with "A" 7 pixels wide.
+TTickParams AxisParams(long double DivMm, double PerDiv, uint16_t Minor, double Start, double End,
+                       size_t UnitLen = 0)
+{
+  TTickParams P;
+  P.DivLengthMm = DivMm;
+  P.PerDiv = PerDiv;
+  P.MinorPerDiv = Minor;
+  P.PpiX = 96;
+  P.Start = Start;
+  P.End = End;
+  P.PlotLeft = 16;
+  P.PlotRight = 316;
+  P.CharWidth = 7;
+  P.UnitTextLen = UnitLen;
+  return P;
 }
 
 // 96 dpi: a band of 7 mm is 26 px, 1 mm is 4 px, a bar of 1 mm is 4 px.
@@ -87,18 +102,7 @@ void FixedZoom(TGraphModel& M)
 
 TEST(GraphTicks, MajorAndMinorTicksWithLabels)
 {
-  TTickParams P;
-  P.DivLengthMm = 10;
-  P.PerDiv = 1;
-  P.MinorPerDiv = 4;
-  P.PpiX = 96;
-  P.Start = 0;
-  P.End = 2.1;
-  P.PlotLeft = 16;
-  P.PlotRight = 316;
-  P.CharWidth = 7;
-  P.UnitTextLen = 3;
-  const auto Ticks = GenerateTicks(P);
+  const auto Ticks = GenerateTicks(AxisParams(10, 1, 4, 0, 2.1, 3));
   ASSERT_EQ(Ticks.size(), 11u);  // 0, 0.2, ..., 2.0
   const bool Majors[] = {true, false, false, false, false, true, false, false, false, false, true};
   for (size_t I = 0; I < Ticks.size(); ++I)
@@ -128,19 +132,8 @@ TEST(GraphTicks, LabelsGiveWayToTheUnitTextAndToEachOther)
       {10, 100, 107, {"100", "102", "104", "106"}},
   };
   for (const TCase& C : Cases) {
-    TTickParams P;
-    P.DivLengthMm = C.DivMm;
-    P.PerDiv = 1;
-    P.MinorPerDiv = 0;
-    P.PpiX = 96;
-    P.Start = C.Start;
-    P.End = C.End;
-    P.PlotLeft = 16;
-    P.PlotRight = 16 + 300;
-    P.CharWidth = 7;
-    P.UnitTextLen = 5;
     std::vector<std::string> Drawn;
-    for (const TTick& T : GenerateTicks(P))
+    for (const TTick& T : GenerateTicks(AxisParams(C.DivMm, 1, 0, C.Start, C.End, 5)))
       if (T.LabelDrawn)
         Drawn.push_back(T.Label);
     EXPECT_EQ(Drawn, C.Drawn) << static_cast<double>(C.DivMm) << " " << C.Start;
@@ -160,27 +153,12 @@ TEST(GraphTicks, LoopAlwaysEnds)
       {0, 1e12, 1e-9, 4 * 300 + 16},  // far too many ticks for the plot
   };
   for (const TCase& C : Cases) {
-    TTickParams P;
-    P.DivLengthMm = 10;
-    P.PerDiv = C.PerDiv;
-    P.MinorPerDiv = 4;
-    P.PpiX = 96;
-    P.Start = C.Start;
-    P.End = C.End;
-    P.PlotLeft = 16;
-    P.PlotRight = 316;
-    P.CharWidth = 7;
+    const TTickParams P = AxisParams(10, C.PerDiv, 4, C.Start, C.End);
     EXPECT_LE(GenerateTicks(P).size(), C.MaxTicks) << C.Start << " " << C.PerDiv;
     EXPECT_GE(GenerateTicks(P).size(), 1u);
   }
   int Asked = 0;
-  TTickParams P;
-  P.DivLengthMm = 10;
-  P.PerDiv = 1;
-  P.PpiX = 96;
-  P.End = 100;
-  P.PlotRight = 300;
-  EXPECT_EQ(GenerateTicks(P, [&] { return ++Asked >= 3; }).size(), 3u);
+  EXPECT_EQ(GenerateTicks(AxisParams(10, 1, 0, 0, 100), [&] { return ++Asked >= 3; }).size(), 3u);
 }
 
 TEST(GraphDraw, BandsStackSkipAndRecord)
@@ -362,14 +340,7 @@ TEST(GraphDraw, AxisGridAndLabelsOnTheCanvas)
 
 TEST(GraphDraw, ZeroLengthsDrawOnlyTheAxis)
 {
-  struct TCase {
-    int32_t ScaleX;
-    double PerDiv;
-    uint16_t Len;
-    int Ppi;
-  };
-  const TCase Cases[] = {{0, 1, 10, 96}, {100, 0, 10, 96}, {100, 1, 0, 96}, {100, 1, 10, 0}};
-  for (const TCase& K : Cases) {
+  for (const TZeroLengthCase& K : ZERO_LENGTH_CASES) {
     TGraphModel M;
     M.SetAutoscale(false);
     M.AddSample(Sample(0, 1), 1);

@@ -9,6 +9,7 @@
 #include "platform/Codepage.h"
 #include "platform/NumText.h"
 #include "platform/Prompts.h"
+#include "tests/charts/ChartSamples.h"
 
 namespace {
 
@@ -22,12 +23,7 @@ struct TCountingView : IGraphView {
 
 TChartSample Sample(double Time, int32_t Color = 0x0000FF, uint8_t Thick = 10, uint8_t Style = 0)
 {
-  TChartSample S;
-  S.Time = Time;
-  S.Color = Color;
-  S.Thickness = Thick;
-  S.PenStyle = Style;
-  return S;
+  return ChartSample(Time, Color, Thick, Style);
 }
 
 // A 96-dpi screen with a 300-pixel wide plot.
@@ -307,14 +303,7 @@ TEST(GraphModel, ValueAtXFollowsZoomAndScroll)
 
 TEST(GraphModel, ZeroLengthsMeasureNothing)
 {
-  struct TCase {
-    int32_t ScaleX;
-    double PerDiv;
-    uint16_t Len;
-    int Ppi;
-  };
-  const TCase Cases[] = {{0, 1, 10, 96}, {100, 0, 10, 96}, {100, 1, 0, 96}, {100, 1, 10, 0}};
-  for (const TCase& C : Cases) {
+  for (const TZeroLengthCase& C : ZERO_LENGTH_CASES) {
     TGraphModel M;
     M.SetAutoscale(false);
     M.AddSample(Sample(-5), 1);

@@ -9,6 +9,7 @@
 #include "charts/GraphModel.h"
 #include "charts/ui/Graph.h"
 #include "platform/Codepage.h"
+#include "tests/charts/ChartSamples.h"
 
 class TQtTest : public ::testing::Test {
 protected:
@@ -28,17 +29,6 @@ protected:
     return A;
   }
 };
-
-inline TChartSample ChartSample(double Time, int32_t Color, uint8_t Thickness = 10,
-                                uint8_t Style = 0)
-{
-  TChartSample S;
-  S.Time = Time;
-  S.Color = Color;
-  S.Thickness = Thickness;
-  S.PenStyle = Style;
-  return S;
-}
 
 // Nine traces over 0..30 s: three breakers (red closed, green open), three voltages (blue
 // present, thin grey missing), a blocking state, an alarm and a trace that starts at 0 and
