@@ -24,7 +24,8 @@ public:
                                   TPromptKind kind = TPromptKind::Confirmation) = 0;
     // Shows value for editing; true (value replaced) on Ok, false (value kept) on Cancel.
     virtual bool InputQuery(const std::string& caption, const std::string& prompt, std::string& value) = 0;
-    // File choices; filter is "Description|*.ext;*.ex2|Other|*.*". True with the path chosen.
+    // File choices; filter is "Description|*.ext;*.ex2|Other|*.*". `path` proposes the start
+    // (folder or file) and receives the choice; paths are file-system bytes, not Windows-1250.
     virtual bool OpenFileName(const std::string& caption, const std::string& filter, std::string& path)
     {
         (void)caption;

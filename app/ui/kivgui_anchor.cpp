@@ -1,1 +1,0 @@
-// Keeps the Qt target non-empty while its units arrive.

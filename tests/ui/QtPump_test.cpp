@@ -1,0 +1,102 @@
+#include "app/ui/QtPump.h"
+
+#include <QApplication>
+#include <QTimer>
+
+#include <gtest/gtest.h>
+
+#include <memory>
+#include <unistd.h>
+
+using namespace std::chrono_literals;
+
+namespace {
+
+class QtPumpTest : public ::testing::Test {
+protected:
+    void SetUp() override
+    {
+        if (!QCoreApplication::instance()) {
+            static int argc = 1;
+            static char name[] = "tests_ui";
+            static char* argv[] = {name, nullptr};
+            FApp = std::make_unique<QApplication>(argc, argv);
+        }
+        ASSERT_EQ(pipe(FFds), 0);
+    }
+    void TearDown() override
+    {
+        close(FFds[0]);
+        close(FFds[1]);
+        FApp.reset();
+    }
+    int R() const { return FFds[0]; }
+    int W() const { return FFds[1]; }
+    std::unique_ptr<QApplication> FApp;
+    int FFds[2] = {-1, -1};
+};
+
+} // namespace
+
+TEST_F(QtPumpTest, ZeroHandlesPendingEventsOnce)
+{
+    TQtPumpInstaller installed;
+    int fired = 0;
+    QTimer::singleShot(0, [&] { ++fired; });
+    WaitMs(0);
+    EXPECT_EQ(fired, 1);
+}
+
+TEST_F(QtPumpTest, PumpForRunsTimersAndTakesItsTime)
+{
+    TQtPumpInstaller installed;
+    int fired = 0;
+    QTimer::singleShot(10, [&] { ++fired; });
+    const auto start = std::chrono::steady_clock::now();
+    WaitMs(60);
+    EXPECT_GE(std::chrono::steady_clock::now() - start, 60ms);
+    EXPECT_EQ(fired, 1);
+    const uint32_t t0 = GetTickCount();
+    WaitMs(20);
+    EXPECT_GE(GetTickCount() - t0, 20u);
+}
+
+TEST_F(QtPumpTest, WaitReadableReturnsWhenDataArrives)
+{
+    TQtPumpInstaller installed;
+    int ticks = 0;
+    QTimer repaint;  // the event loop keeps running during the wait
+    QObject::connect(&repaint, &QTimer::timeout, [&] { ++ticks; });
+    repaint.start(5);
+    QTimer::singleShot(50, [&] { ASSERT_EQ(write(W(), "x", 1), 1); });
+    const auto start = std::chrono::steady_clock::now();
+    EXPECT_TRUE(Pump().WaitReadable(R(), DeadlineIn(5s)));
+    const auto waited = std::chrono::steady_clock::now() - start;
+    EXPECT_GE(waited, 40ms);
+    EXPECT_LT(waited, 4s);
+    EXPECT_GT(ticks, 2);
+    // Already readable: at once.
+    EXPECT_TRUE(Pump().WaitReadable(R(), DeadlineIn(5s)));
+    EXPECT_TRUE(Pump().WaitWritable(W(), DeadlineIn(5s)));
+}
+
+TEST_F(QtPumpTest, WaitReadableTimesOutAtTheDeadline)
+{
+    TQtPumpInstaller installed;
+    const auto start = std::chrono::steady_clock::now();
+    EXPECT_FALSE(Pump().WaitReadable(R(), DeadlineIn(40ms)));
+    const auto waited = std::chrono::steady_clock::now() - start;
+    EXPECT_GE(waited, 40ms);
+    EXPECT_LT(waited, 2s);
+    EXPECT_FALSE(Pump().WaitReadable(R(), Pump().NowSteady() - 1ms));
+}
+
+TEST_F(QtPumpTest, InstallerRestoresThePreviousPump)
+{
+    IPump* before = &Pump();
+    {
+        TQtPumpInstaller installed;
+        EXPECT_EQ(&Pump(), &installed.Pump());
+    }
+    EXPECT_EQ(&Pump(), before);
+}
