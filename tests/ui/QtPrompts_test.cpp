@@ -1,6 +1,7 @@
 #include "app/ui/QtPrompts.h"
 
 #include "app/ui/QtText.h"
+#include "QtTestApp.h"
 #include "platform/Codepage.h"
 
 #include <QAbstractButton>
@@ -15,18 +16,8 @@
 
 namespace {
 
-class QtPromptsTest : public ::testing::Test {
+class QtPromptsTest : public TQtAppTest {
 protected:
-    void SetUp() override
-    {
-        if (!QCoreApplication::instance()) {
-            static int argc = 1;
-            static char name[] = "tests_ui";
-            static char* argv[] = {name, nullptr};
-            FApp = std::make_unique<QApplication>(argc, argv);
-        }
-    }
-    void TearDown() override { FApp.reset(); }
 
     // Acts on the modal dialog once it is up; a guard closes anything left after 5 s, so a
     // failing test never hangs.
@@ -46,8 +37,6 @@ protected:
                 w->close();
         });
     }
-
-    std::unique_ptr<QApplication> FApp;
 };
 
 } // namespace

@@ -1,5 +1,7 @@
 #include "app/ui/QtPump.h"
 
+#include "QtTestApp.h"
+
 #include <QApplication>
 #include <QTimer>
 
@@ -12,27 +14,21 @@ using namespace std::chrono_literals;
 
 namespace {
 
-class QtPumpTest : public ::testing::Test {
+class QtPumpTest : public TQtAppTest {
 protected:
     void SetUp() override
     {
-        if (!QCoreApplication::instance()) {
-            static int argc = 1;
-            static char name[] = "tests_ui";
-            static char* argv[] = {name, nullptr};
-            FApp = std::make_unique<QApplication>(argc, argv);
-        }
+        TQtAppTest::SetUp();
         ASSERT_EQ(pipe(FFds), 0);
     }
     void TearDown() override
     {
         close(FFds[0]);
         close(FFds[1]);
-        FApp.reset();
+        TQtAppTest::TearDown();
     }
     int R() const { return FFds[0]; }
     int W() const { return FFds[1]; }
-    std::unique_ptr<QApplication> FApp;
     int FFds[2] = {-1, -1};
 };
 
