@@ -403,36 +403,38 @@ bool TKiv::ParsePacked(std::span<const uint8_t> data, std::vector<uint8_t>& imag
 
 bool TKiv::LoadFromFile(const std::string& fileName)
 {
-  // A load that fails leaves the document, its modified flag included, as it was.
-  const bool wasModified = FModified;
-  FModified = false;
   std::string data;
-  bool loaded = false;
-  if (ReadKivFile(fileName, data)) {
-    if (IsDocumentImage(data)) {
-      FImage.assign(data.begin(), data.end());
-      loaded = true;
-    } else {
-      std::vector<uint8_t> image;
-      bool slaveChanged = false;
-      if (!ParsePacked(AsBytes(data), image, slaveChanged)) {
-        FModified = wasModified;
-        Prompts().Error("Nieznany format pliku"_cp);
-        return false;
-      }
-      FImage.swap(image);
-      // The packed read options are stored as through SetReadOptions.
-      if (slaveChanged)
-        FModified = true;
-      loaded = true;
-    }
+  if (!ReadKivFile(fileName, data)) {
+    // Nothing read, nothing changed; the window still redraws as after a load.
+    SetKivType(GetKivType());
+    LoadDefinitions();
+    FireLoadEvents();
+    return false;
+  }
+  return LoadFromBytes(data);
+}
+
+bool TKiv::LoadFromBytes(std::string_view data)
+{
+  // A load that fails leaves the document, its modified flag included, as it was.
+  if (IsDocumentImage(data)) {
+    FImage.assign(data.begin(), data.end());
+    FModified = false;
   } else {
-    FModified = wasModified;
+    std::vector<uint8_t> image;
+    bool slaveChanged = false;
+    if (!ParsePacked(AsBytes(data), image, slaveChanged)) {
+      Prompts().Error("Nieznany format pliku"_cp);
+      return false;
+    }
+    FImage.swap(image);
+    // The packed read options are stored as through SetReadOptions.
+    FModified = slaveChanged;
   }
   SetKivType(GetKivType());
   LoadDefinitions();
   FireLoadEvents();
-  return loaded;
+  return true;
 }
 
 bool TKiv::LoadRawBlock(const std::string& fileName, size_t sizeOffset, size_t dataOffset, size_t capacity)

@@ -154,6 +154,8 @@ public:
   // A file that cannot be read changes nothing but still fires the three completion events;
   // a file of unknown format shows "Nieznany format pliku" and fires none.
   bool LoadFromFile(const std::string& fileName);
+  // The same for a file's bytes already read (empty data is of unknown format).
+  bool LoadFromBytes(std::string_view data);
   // Builds the document from command-line options (-buffile, -zns1file, -zns2file,
   // -kivtype, -h). ok false: message holds the error; ok true with a message: the help text.
   // The options are the program's command-line text (native encoding); the message is
