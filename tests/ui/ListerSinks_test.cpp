@@ -12,6 +12,7 @@
 #include <string>
 
 #include "app/ui/ListerSinks.h"
+#include "QtTestApp.h"
 #include "platform/NumText.h"
 #include "tests/app/ListerFixture.h"
 
@@ -20,12 +21,7 @@ using listerfx::TRegisterBuilder;
 
 namespace {
 
-struct TApp {
-    int Argc = 1;
-    char Name[9] = "tests_ui";
-    char* Argv[2] = {Name, nullptr};
-    QApplication App{Argc, Argv};
-};
+class ListerSinks : public TQtAppTest {};
 
 std::string RunCommand(const std::string& command)
 {
@@ -60,9 +56,8 @@ void SetFormats()
 
 }  // namespace
 
-TEST(ListerSinks, ListBoxTakesLinesSelectsAndClicks)
+TEST_F(ListerSinks, ListBoxTakesLinesSelectsAndClicks)
 {
-    TApp app;
     SetFormats();
     QListWidget list;
     TEvListBoxSink sink(&list);
@@ -86,9 +81,8 @@ TEST(ListerSinks, ListBoxTakesLinesSelectsAndClicks)
     EXPECT_EQ(lister.Sequence(), 1);
 }
 
-TEST(ListerSinks, TextControlHoldsPlainLinesWithBoldFormat)
+TEST_F(ListerSinks, TextControlHoldsPlainLinesWithBoldFormat)
 {
-    TApp app;
     SetFormats();
     QTextEdit edit;
     TEvRichEditSink sink(&edit);
@@ -128,9 +122,8 @@ TEST(ListerSinks, TextControlHoldsPlainLinesWithBoldFormat)
     EXPECT_EQ(edit.toPlainText(), "F3 00 0C 01 06 18 \nF7 00 00 00 00 00 00 10 00 00 \n24 00 04 ");
 }
 
-TEST(ListerSinks, PrinterBreaksPagesIntoAPdf)
+TEST_F(ListerSinks, PrinterBreaksPagesIntoAPdf)
 {
-    TApp app;
     SetFormats();
     QTemporaryDir dir;
     ASSERT_TRUE(dir.isValid());
