@@ -181,15 +181,17 @@ bool ParseCmtrDate(int formatCode, std::string_view text, TCmtrDateTimeParts& pa
     const auto pieces = SplitPieces(text, "-./:\r\n");
     int32_t day = 0, month = 0, year = 0;
     TDateTime check = 0;
-    bool ok = pieces.size() >= 3 && TryStrToInt(pieces[0], day) && day >= 1 && day <= 31 &&
-              TryStrToInt(pieces[1], month) && month >= 1 && month <= 12 &&
-              TryStrToInt(pieces[2], year);
+    bool ok = pieces.size() >= 3 && TryStrToInt(pieces[0], day) &&
+              TryStrToInt(pieces[1], month) && TryStrToInt(pieces[2], year);
     if (ok) {
         if (pieces[2].size() < 4)
             year = WindowYear(year);
+        // Month first when the first piece can be a month. The ranges are checked after the
+        // choice, so that a month-first 05/13/2020 reads as 13 May instead of failing.
         if ((formatCode == 0 || formatCode == 1) && day <= 12)
             std::swap(day, month);
-        ok = TryEncodeDate(year, month, day, check);
+        ok = day >= 1 && day <= 31 && month >= 1 && month <= 12 &&
+             TryEncodeDate(year, month, day, check);
     }
     if (!ok) {
         msg = std::string(text) + " is not valid date";
