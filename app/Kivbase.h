@@ -65,6 +65,8 @@ using TReadOptions = std::array<uint8_t, 6>;
 constexpr TReadOptions DEFAULT_READ_OPTIONS = {0x1F, 1, 1, 1, 1, 0};
 
 class TKiv;
+class TKivLink;
+class IKivMemo;
 // Notify events; the argument is the object that fires them.
 using TKivEvent = std::function<void(TKiv& sender)>;
 
@@ -172,6 +174,44 @@ public:
   bool TraceMessages = true;
 
   // --- Protocol (KivbaseProtocol.cpp) ---------------------------------------------------
+  static constexpr size_t FRAME_SIZE = 300;
+  // The program's one link (shared by every document, with its busy guard). Without a link
+  // nothing is read or written.
+  void SetLink(TKivLink* link) { FLink = link; }
+  TKivLink* Link() const { return FLink; }
+  void SetMessageMemo(IKivMemo* memo) { FMemo = memo; }
+  IKivMemo* MessageMemo() const { return FMemo; }
+
+  bool IsReading() const { return FActivity == TActivity::Reading; }
+  bool IsWriting() const { return FActivity == TActivity::Writing; }
+  bool IsBusy() const { return FActivity != TActivity::Idle; }
+  bool Aborted() const { return FAbort; }
+  bool Cancelled() const { return FCancel; }
+
+  // The whole read: identification, the sets and the event register the read options ask
+  // for. False (and nothing done) when the link is missing or held by another read or write.
+  bool ReadFromKIV();
+  void Identify();
+  void ReadZestawNastaw(int n);
+  bool ReadEvReg();
+  // Writes set `source` into the device's set `target` (each 1 or 2). False when refused.
+  bool WriteZestawNastaw(int source, int target);
+  // Register blocks in chunks of at most 125 (read) or `step` (write, at most 123) registers.
+  // A read copies only within `destination`; true when every chunk came back.
+  bool ReadRegisters(uint16_t start, std::span<uint8_t> destination, int count);
+  void WriteRegisters(uint16_t start, std::span<const uint8_t> source, int step, int count);
+  // One request (the request frame set up before) and its reply, with up to five attempts.
+  void Transaction();
+  void Cancel() { FCancel = true; }
+  // The last request and reply, as sent and received.
+  std::span<const uint8_t> Request() const { return std::span<const uint8_t>(FRequest.data(), FRequestLength); }
+  std::span<const uint8_t> Reply() const { return std::span<const uint8_t>(FReply.data(), size_t(FReplyLength)); }
+
+  void AddMessage(std::string_view line);
+  void DeleteLastMessage();
+  // Whether the gathered event register already holds its end (an undefined code or the skip
+  // record's end marker), by the model's record lengths.
+  bool EvRegHasEnd(std::span<const uint8_t> data) const;
 
 private:
   void Fire(const TKivEvent& event);
@@ -190,6 +230,22 @@ private:
   bool FModified = false;
 
   // --- Protocol state (KivbaseProtocol.cpp) ---------------------------------------------
+  enum class TActivity : uint8_t { Idle, Reading, Writing };
+  class TActivityScope;
+  void ReplaceProvisional(std::string_view line);
+  void AddHexDump(std::span<const uint8_t> bytes);
+  bool ReplyFitsRequest() const;
+  bool SetSizeUsable() const;
+
+  TKivLink* FLink = nullptr;
+  IKivMemo* FMemo = nullptr;
+  TActivity FActivity = TActivity::Idle;
+  bool FAbort = false;
+  bool FCancel = false;
+  std::array<uint8_t, FRAME_SIZE> FRequest{};
+  uint16_t FRequestLength = 0;
+  std::array<uint8_t, FRAME_SIZE> FReply{};
+  int32_t FReplyLength = 0;
 };
 
 // The help text of the command-line options (Windows-1250).

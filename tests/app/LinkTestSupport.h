@@ -5,7 +5,13 @@
 
 #include <poll.h>
 
+#include <unistd.h>
+
+#include <atomic>
 #include <chrono>
+#include <filesystem>
+#include <fstream>
+#include <functional>
 #include <string>
 #include <vector>
 
@@ -34,6 +40,9 @@ public:
     bool WaitReadable(int fd, TClock::time_point deadline) override { return Run(deadline, fd, POLLIN); }
     bool WaitWritable(int fd, TClock::time_point deadline) override { return Run(deadline, fd, POLLOUT); }
 
+    // Runs at every pump call (a test's user pressing a button while the link waits).
+    std::function<void()> OnPump;
+
     // Fake milliseconds since the pump was made.
     long long ElapsedMs() const
     {
@@ -49,6 +58,8 @@ private:
 
     bool Run(TClock::time_point end, int fd, short events)
     {
+        if (OnPump)
+            OnPump();
         // Bytes written to a pseudo-terminal reach the other side a moment later: give the
         // kernel that moment in real time before letting fake time jump ahead.
         const int settleMs = fd >= 0 ? 30 : 1;
@@ -79,3 +90,53 @@ private:
     TClock::time_point FNow = FStart;
     bool FInstalled = false;
 };
+
+// A folder of its own for one test, removed afterwards.
+class TTempDir {
+public:
+    TTempDir()
+    {
+        static std::atomic<int> counter{0};
+        FPath = std::filesystem::temp_directory_path() /
+                ("kivlink-" + std::to_string(::getpid()) + "-" + std::to_string(counter++));
+        std::filesystem::remove_all(FPath);
+        std::filesystem::create_directories(FPath);
+    }
+    ~TTempDir()
+    {
+        std::error_code ec;
+        std::filesystem::remove_all(FPath, ec);
+    }
+    TTempDir(const TTempDir&) = delete;
+    TTempDir& operator=(const TTempDir&) = delete;
+
+    std::string Path() const { return FPath.string(); }
+    std::string File(const std::string& name) const { return (FPath / name).string(); }
+    void Write(const std::string& name, const std::string& text) const
+    {
+        std::ofstream(FPath / name, std::ios::binary) << text;
+    }
+
+private:
+    std::filesystem::path FPath;
+};
+
+// Definition files of both models with the given GLOBAL lines (empty: the defaults).
+inline void WriteDefinitions(const TTempDir& dir, const std::string& globalLines)
+{
+    const std::string text = "[GLOBAL]\n" + globalLines + "\n[SECTION_1]\nTITLE=Rejestry 1-1\nX1_NAME=R1\n";
+    dir.Write("Kivs2.set", text);
+    dir.Write("Kivs3.set", text);
+}
+
+// Register contents that differ from byte to byte and from set to set.
+inline void FillSimulator(TKivSimDevice& device, size_t eventBytes)
+{
+    for (size_t i = 0; i < 512; ++i) {
+        device.Set(1)[i] = static_cast<uint8_t>(i * 7 + 1);
+        device.Set(2)[i] = static_cast<uint8_t>(i * 13 + 5);
+    }
+    device.Events.resize(eventBytes);
+    for (size_t i = 0; i < eventBytes; ++i)
+        device.Events[i] = static_cast<uint8_t>((i * 31) ^ (i >> 8));
+}

@@ -85,6 +85,10 @@ std::vector<uint8_t> TKivSimDevice::FaultedPdu(std::span<const uint8_t> request,
         return Exception(request[0], static_cast<uint8_t>(SimFaultParam(*f)));
     if (f->Kind == TSimFaultKind::WrongFunction && !pdu.empty())
         pdu[0] = request[0] == 16 ? 6 : 4;
+    if (f->Kind == TSimFaultKind::Short && pdu.size() >= 4 && pdu[0] == 3) {
+        pdu.resize(pdu.size() - 2);
+        pdu[1] = static_cast<uint8_t>(pdu[1] - 2);
+    }
     return pdu;
 }
 
@@ -112,6 +116,8 @@ TSimAnswer TKivSimDevice::AnswerRtu(std::span<const uint8_t> frame)
     const auto request = frame.subspan(1, frame.size() - 3);
     const unsigned index = RequestCount();
     Requests.emplace_back(request.begin(), request.end());
+    if (OnRequest)
+        OnRequest(index);
     const TSimFault* f = FaultFor(index);
     if (f && (f->Kind == TSimFaultKind::Silence || f->Kind == TSimFaultKind::CloseConnection))
         return a;
@@ -144,6 +150,8 @@ TSimAnswer TKivSimDevice::AnswerTcp(uint16_t transactionId, uint8_t unit, std::s
     TSimAnswer a;
     const unsigned index = RequestCount();
     Requests.emplace_back(pdu.begin(), pdu.end());
+    if (OnRequest)
+        OnRequest(index);
     const TSimFault* f = FaultFor(index);
     if (f && f->Kind == TSimFaultKind::Silence)
         return a;

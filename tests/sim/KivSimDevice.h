@@ -5,6 +5,7 @@
 #include <array>
 #include <chrono>
 #include <cstdint>
+#include <functional>
 #include <span>
 #include <string>
 #include <vector>
@@ -37,6 +38,8 @@ public:
     std::array<uint8_t, 2 * 2 * SimSetRegisters> Sets{}; // set 1 then set 2, as on the wire
     std::vector<uint8_t> Events;               // the event register, served in 250-byte pages
     std::vector<TSimFault> Faults;
+    // Sees the index of every request as it arrives (a test acting while the link waits).
+    std::function<void(unsigned)> OnRequest;
 
     // Every request that arrived whole, in order (PDU only: function code first).
     std::vector<std::vector<uint8_t>> Requests;

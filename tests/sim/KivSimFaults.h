@@ -19,6 +19,7 @@ enum class TSimFaultKind {
     WrongFunction,   // the reply carries function 6 (for a write) or 4 (for a read)
     WrongTid,        // TCP: first a reply with another transaction id and spoilt data, then the right one
     CloseConnection, // TCP: the connection is closed instead of answered
+    Short,           // a read reply one register short (byte count and check consistent)
 };
 
 struct TSimFault {
@@ -42,6 +43,7 @@ inline constexpr TSimFaultName SimFaultNames[] = {
     {TSimFaultKind::WrongFunction, "wrongfunc", 0},
     {TSimFaultKind::WrongTid, "wrongtid", 0},
     {TSimFaultKind::CloseConnection, "close", 0},
+    {TSimFaultKind::Short, "short", 0},
 };
 
 inline int SimFaultParam(const TSimFault& f)

@@ -26,7 +26,7 @@ int Usage()
                  "usage: kivsim [--tcp-port P] [--slave N] [--ident TEXT] [--set1 FILE] [--set2 FILE]\n"
                  "              [--events FILE] [--fault SPEC]... [--dump-sets DIR] [--stop-on-eof] [--log]\n"
                  "fault SPEC: kind[@first][/count][:param] (requests counted from 0), kind one of\n"
-                 "  silence wrongaddr badcrc exception split late wrongfunc wrongtid close\n");
+                 "  silence wrongaddr badcrc exception split late wrongfunc wrongtid close short\n");
     return 2;
 }
 
