@@ -24,9 +24,9 @@ std::vector<std::string> BufferToStrings(const uint8_t* buffer, size_t size);
 // false; nothing is raised.
 bool SaveBufferToFile(const std::string& fileName, std::span<const uint8_t> data);
 
-// Largest file the document reads whole (document files and raw buffer files alike).
+// Largest document file read (document files are at most a few hundred kilobytes).
 constexpr size_t MAX_KIV_FILE_SIZE = 64u << 20;
 
-// Reads a whole file. False when it cannot be opened or read, is empty, or is larger than
-// MAX_KIV_FILE_SIZE.
-bool ReadKivFile(const std::string& fileName, std::string& data);
+// Reads the first maxBytes bytes of a file (all of a shorter one). False when it cannot be
+// opened or read, or holds no byte.
+bool ReadFileStart(const std::string& fileName, size_t maxBytes, std::string& data);

@@ -404,13 +404,15 @@ bool TKiv::ParsePacked(std::span<const uint8_t> data, std::vector<uint8_t>& imag
 bool TKiv::LoadFromFile(const std::string& fileName)
 {
   std::string data;
-  if (!ReadKivFile(fileName, data)) {
+  if (!ReadFileStart(fileName, MAX_KIV_FILE_SIZE + 1, data)) {
     // Nothing read, nothing changed; the window still redraws as after a load.
     SetKivType(GetKivType());
     LoadDefinitions();
     FireLoadEvents();
     return false;
   }
+  if (data.size() > MAX_KIV_FILE_SIZE)
+    data.clear(); // far beyond either layout: of unknown format, and not parsed
   return LoadFromBytes(data);
 }
 
@@ -439,10 +441,11 @@ bool TKiv::LoadFromBytes(std::string_view data)
 
 bool TKiv::LoadRawBlock(const std::string& fileName, size_t sizeOffset, size_t dataOffset, size_t capacity)
 {
+  // Only the part that fits the block is used, so only that part is read.
   std::string data;
-  if (!ReadKivFile(fileName, data))
+  if (!ReadFileStart(fileName, capacity, data))
     return false;
-  const size_t n = std::min(data.size(), capacity);
+  const size_t n = data.size();
   std::copy_n(data.begin(), n, FImage.begin() + std::ptrdiff_t(dataOffset));
   PutU16LE(Bytes(FImage), sizeOffset, uint16_t(n));
   return true;

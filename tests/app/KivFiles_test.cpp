@@ -108,14 +108,25 @@ TEST_F(KivFilesSave, FailureShowsTheMessageAndKeepsTheOldFile)
   EXPECT_EQ(std::distance(std::filesystem::directory_iterator(FDir.Path()), {}), 1); // no temporary left
 }
 
-TEST_F(KivFilesSave, ReadKivFileRefusesEmptyAndMissingFiles)
+TEST_F(KivFilesSave, ReadFileStart)
 {
-  std::string data = "stale";
-  EXPECT_FALSE(ReadKivFile(FDir.File("none"), data));
-  EXPECT_TRUE(data.empty());
-  EXPECT_FALSE(ReadKivFile(FDir.Write("empty", ""), data));
-  ASSERT_TRUE(ReadKivFile(FDir.Write("one", "x"), data));
-  EXPECT_EQ(data, "x");
+  const std::string big(200000, 'b');
+  const std::string path = FDir.Write("big", big);
+  struct Case { std::string file; size_t max; bool ok; size_t size; };
+  const Case cases[] = {
+      {FDir.File("none"), 10, false, 0},
+      {FDir.Write("empty", ""), 10, false, 0},
+      {FDir.Write("one", "x"), 10, true, 1},
+      {path, 15360, true, 15360},
+      {path, 200000, true, 200000},
+      {path, 1u << 30, true, 200000},
+      {FDir.Path(), 10, false, 0},   // a folder
+  };
+  for (const Case& c : cases) {
+    std::string data = "stale";
+    EXPECT_EQ(ReadFileStart(c.file, c.max, data), c.ok) << c.file << " " << c.max;
+    EXPECT_EQ(data.size(), c.size) << c.file << " " << c.max;
+  }
 }
 
 } // namespace
