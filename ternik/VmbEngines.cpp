@@ -772,10 +772,21 @@ uint32_t DFloatToRaw(double x)
     // Both zeros are zero; a negative zero would otherwise become -2^-126.
     if ((s & 0x7FFFFFFFu) == 0)
         return 0;
-    int32_t m = static_cast<int32_t>(((s >> 9) & 0x3FFFu) | 0x4000u);
+    int32_t m = 0;
+    int32_t e = 0;
+    if ((s & 0x7F800000u) == 0) {
+        // A subnormal single has no implicit one bit: normalise it first, or its value would
+        // be read as if it had one (about 2^-127 whatever the number).
+        int ex = 0;
+        const double mant = std::frexp(std::fabs(static_cast<double>(std::bit_cast<float>(s))), &ex);
+        m = static_cast<int32_t>(mant * 32768);  // in 16384..32767, truncated like the bits
+        e = ex;
+    } else {
+        m = static_cast<int32_t>(((s >> 9) & 0x3FFFu) | 0x4000u);
+        e = static_cast<int32_t>((s >> 23) & 0xFFu) - 126;
+    }
     if (s & 0x80000000u)
         m = -m;
-    const int32_t e = static_cast<int32_t>((s >> 23) & 0xFFu) - 126;
     return (static_cast<uint32_t>(static_cast<uint16_t>(m)) << 16) |
            static_cast<uint16_t>(e);
 }

@@ -265,6 +265,13 @@ TEST_F(VmbTest, NanPatternsReadAsNanText)
     EXPECT_EQ(RawToDFloat(0xC0000002u), -2.0);
     EXPECT_EQ(DFloatToRaw(1.0), 0x40000001u);
     EXPECT_THROW(DFloatToRaw(std::numeric_limits<double>::quiet_NaN()), EVmbError);
+    // Subnormal singles keep their value (to the 15 bits of the mantissa).
+    for (double x : {1e-40, -3e-42, 1.2e-38}) {
+        const double back = RawToDFloat(DFloatToRaw(x));
+        EXPECT_NEAR(back / static_cast<double>(static_cast<float>(x)), 1.0, 1e-4) << x;
+    }
+    // A normal single gives the same bits either way: 2^-126 is mantissa 0.5, exponent -125.
+    EXPECT_EQ(DFloatToRaw(std::ldexp(1.0, -126)), 0x4000FF83u);
 }
 
 // The '.' test and the FLOAT parse read the library's text of the value: a double 0.5 is a
