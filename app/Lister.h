@@ -23,6 +23,7 @@
 #include "charts/Ogmarr32.h"
 
 class TKiv;
+class TGraphModel;
 
 // What the lister reads of a document. Bytes and texts are as stored (Windows-1250).
 class IEvDocument {
@@ -90,6 +91,21 @@ public:
     virtual void BeginUpdate() = 0;
     virtual void EndUpdate() = 0;
     virtual void Clear() = 0;
+    // The chart's traces, for the builder; none for a chart that only counts calls.
+    virtual TGraphModel* GraphModel() { return nullptr; }
+};
+
+// The time chart's model as the lister's chart.
+class TEvGraphChart : public IEvChart {
+public:
+    explicit TEvGraphChart(TGraphModel& model) : FModel(model) {}
+    void BeginUpdate() override;
+    void EndUpdate() override;
+    void Clear() override;
+    TGraphModel* GraphModel() override { return &FModel; }
+
+private:
+    TGraphModel& FModel;
 };
 
 // Kind of a sequence.

@@ -6,6 +6,7 @@
 #include <cmath>
 #include <cstring>
 
+#include "charts/GraphModel.h"
 #include "platform/Codepage.h"
 #include "platform/DateTime.h"
 #include "platform/NumText.h"
@@ -526,4 +527,33 @@ TEST_F(TListerTest, RawRegisterListsRecordsOldestFirstAndKeepsTheRows)
     Lister.ShowRawRegister();
     EXPECT_EQ(Lister.Events().RowCount(), rows);
     EXPECT_EQ(text.Lines, (std::vector<std::string>{"Kod pierwszego niezdefiniowandego zdarzenia:07h"}));
+}
+
+TEST_F(TListerTest, GraphChartClearsTheModelAndHandsItToTheBuilder)
+{
+    TGraphModel model;
+    TChartSample old;
+    model.AddSample(old, 3);
+    ASSERT_EQ(model.TraceCount(), 3);
+    TEvGraphChart chart(model);
+    Lister.SetGraph(&chart);
+    bool locked = false;
+    Lister.ChartBuilder = [&](TEvLister&, IEvChart& c) {
+        ASSERT_EQ(c.GraphModel(), &model);
+        locked = model.UpdateLock();
+        TChartSample s;
+        s.Time = 1.5;
+        c.GraphModel()->AddSample(s, 1);
+    };
+    Doc.Register = TRegisterBuilder().Clock(2024, 6, 1, 12, 0).Event(0, 4).Bytes();
+    Lister.RefreshSequences();
+    Lister.SetSequence(1);
+    EXPECT_TRUE(locked);
+    EXPECT_FALSE(model.UpdateLock());
+    EXPECT_EQ(model.TraceCount(), 1);
+    EXPECT_EQ(model.SampleCount(1), 1);
+    // No sequences: the chart is cleared.
+    Doc.Register.clear();
+    Lister.RefreshSequences();
+    EXPECT_EQ(model.TraceCount(), 0);
 }
