@@ -201,10 +201,14 @@ std::string EscapeXmlValue(std::string_view value, bool utf8) {
     }
     return out;
   }
-  // '&' is escaped too, so that a value holding "&lt;" reads back as written.
+  // '&' is escaped too, so that a value holding "&lt;" reads back as written; so are the five
+  // bytes the code page leaves undefined, which UTF-8 could only carry as a replacement.
   for (unsigned char c : value) {
-    if (c == 0 || c == '"' || c == '<' || c == '&') AppendCharRef(out, c);
-    else out += static_cast<char>(c);
+    if (c == 0 || c == '"' || c == '<' || c == '&' || c == 0x81 || c == 0x83 || c == 0x88 || c == 0x90 ||
+        c == 0x98)
+      AppendCharRef(out, c);
+    else
+      out += static_cast<char>(c);
   }
   if (IsAscii(out)) return out;
   return Cp1250ToUtf8(out);

@@ -55,7 +55,8 @@ bool IsXmlName(std::string_view name);
 bool IsPlainValueChar(unsigned char c);
 
 // Escapes a value for writing. Single-byte kind: everything outside the plain set becomes
-// "&#xHH;". UTF-8 kind: NUL, '"', '<' and '&' are escaped, then the value becomes UTF-8.
+// "&#xHH;". UTF-8 kind: NUL, '"', '<', '&' and the code page's undefined bytes are escaped,
+// then the value becomes UTF-8.
 std::string EscapeXmlValue(std::string_view value, bool utf8);
 // Decodes a value as read: CDATA, entities (scanned right to left), then trims control
 // characters at both ends. `utf8` tells how a reference above 255 is turned into bytes: as

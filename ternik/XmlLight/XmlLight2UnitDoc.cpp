@@ -139,6 +139,7 @@ void TLhXmlDocument::ReadTopLevel(TTextStream& stream, bool utf8, bool plain) {
       if (FMainNode)
         throw XLhException(XLH_DUPLICATED_MAIN_NODE, "Xml Error. Duplicated main node." + PosText(stream));
       const std::string tag(tok);
+      if (tag.empty()) throw XLhException(XLH_BAD_NAME, "XML. Wrong node name:");
       FMainNode = plain ? TLhXMLNode::StaticClass().New(nullptr, tag, FOnError) : CreateMainNode(tag);
       FMainNode->SetElementName(tag);
       FMainNode->Clear(true);

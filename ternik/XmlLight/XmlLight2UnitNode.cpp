@@ -21,6 +21,47 @@ std::string PosText(const TTextStream& s) {
                                                  std::string(closing) + PosText(s));
 }
 
+// Length of the well-formed UTF-8 sequence at s[i] and its code point; 0 when there is none.
+size_t Utf8Sequence(std::string_view s, size_t i, char32_t& cp) {
+  const unsigned char c = static_cast<unsigned char>(s[i]);
+  size_t n;
+  char32_t min;
+  if (c >= 0xC2 && c <= 0xDF) n = 2, cp = c & 0x1F, min = 0x80;
+  else if (c >= 0xE0 && c <= 0xEF) n = 3, cp = c & 0x0F, min = 0x800;
+  else if (c >= 0xF0 && c <= 0xF4) n = 4, cp = c & 0x07, min = 0x10000;
+  else return 0;
+  if (i + n > s.size()) return 0;
+  for (size_t k = 1; k < n; ++k) {
+    const unsigned char d = static_cast<unsigned char>(s[i + k]);
+    if ((d & 0xC0) != 0x80) return 0;
+    cp = (cp << 6) | (d & 0x3F);
+  }
+  if (cp < min || cp > 0x10FFFF || (cp >= 0xD800 && cp <= 0xDFFF)) return 0;
+  return n;
+}
+
+// UTF-8 to Windows-1250 for values read from a UTF-8 file. A byte that starts no well-formed
+// sequence is kept as it is: references up to 255 were decoded to single bytes before this
+// step, and they must survive it.
+std::string Utf8ValueToCp1250(std::string_view v) {
+  std::string out;
+  out.reserve(v.size());
+  for (size_t i = 0; i < v.size();) {
+    const unsigned char c = static_cast<unsigned char>(v[i]);
+    char32_t cp = 0;
+    size_t n = c < 0x80 ? 0 : Utf8Sequence(v, i, cp);
+    if (n == 0) {
+      out += static_cast<char>(c);
+      ++i;
+      continue;
+    }
+    const int b = Cp1250FromCodePoint(cp);
+    out += b < 0 ? '?' : static_cast<char>(b);
+    i += n;
+  }
+  return out;
+}
+
 // Attribute values as stored: entities decoded, then the UTF-8 of a UTF-8 file converted.
 std::string ValueFromFile(std::string_view raw, bool utf8) {
   std::string v = UnescapeXmlValue(raw, utf8);
@@ -32,8 +73,7 @@ std::string ValueFromFile(std::string_view raw, bool utf8) {
       break;
     }
   if (ascii) return v;
-  std::string c = Utf8ToCp1250(v);
-  return c.empty() ? v : c;
+  return Utf8ValueToCp1250(v);
 }
 
 int Depth(const TLhXMLNode* n) {
@@ -453,6 +493,8 @@ void TLhXMLNode::ReadFromStream(TTextStream& stream, bool utf8, bool plain) {
       if (depth >= kMaxDepth)
         throw XLhException(XLH_TOO_DEEP, "XML. Nesting too deep: " + ElementPath() + PosText(stream));
       const std::string tag(tok);
+      // An element without a name would be written as "</>", which no reader takes back.
+      if (tag.empty()) throw XLhException(XLH_BAD_NAME, "XML. Wrong node name:");
       TLhXMLNode& child = AddChild(plain ? ClassIdent() : tag, false);
       child.SetElementName(tag);
       child.Clear(true);
