@@ -64,12 +64,14 @@ void TIniFile::LoadFromString(std::string_view text)
             l.Key = std::string(CpTrim(t.substr(0, eq)));
             l.Value = std::string(CpTrim(t.substr(eq + 1)));
         } else {
-            l.Raw = std::string(line);
+            // Trailing blanks and stray carriage returns carry nothing and would change the
+            // line breaks of the next save.
+            l.Raw = std::string(CpTrimRight(line));
         }
         if (current)
             current->Lines.push_back(std::move(l));
         else
-            FPreamble.push_back(std::string(line));
+            FPreamble.push_back(l.IsKey ? std::string(CpTrimRight(line)) : l.Raw);
     }
     // A trailing empty line of the file is the last line break, not a line of its own.
     auto dropTrailingBlank = [](std::vector<TLine>& lines) {
