@@ -35,3 +35,5 @@ void ProbeSetUp(TProbeContext& ctx, TKiv& kiv);
 int ProbeDump(TProbeContext& ctx, const std::vector<std::string>& args);
 int ProbeRaw(TProbeContext& ctx, const std::vector<std::string>& args);
 int ProbeListing(TProbeContext& ctx, const std::vector<std::string>& args);
+int ProbeRead(TProbeContext& ctx, const std::vector<std::string>& args);
+int ProbeWrite(TProbeContext& ctx, const std::vector<std::string>& args);
