@@ -240,8 +240,10 @@ void TEvLister::SplitSequences()
         FListBox->Clear();
     FListLines.clear();
     FInfos.clear();
-    if (FDoc == nullptr)
+    if (FDoc == nullptr) {
+        FEvents->SetRowCount(0);
         return;
+    }
     ParseRegister(1);
     const auto table = KindTable(FDoc->EventKindTable());
     const bool correct = FDoc->ReadOptions()[4] != 0;

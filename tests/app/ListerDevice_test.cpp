@@ -60,8 +60,12 @@ TEST_F(TListerDevice, StoredLengthBeyondTheFieldIsClamped)
 TEST_F(TListerDevice, NoDeviceMeansNoEvents)
 {
     Store(listerfx::TRegisterBuilder().Clock(2024, 6, 1, 12, 0).Event(0, 4).Bytes());
+    Lister.RefreshSequences();
+    ASSERT_EQ(Lister.Events().RowCount(), 1);
+    // Detached, nothing of the old document stays selectable.
     Lister.SetDevice(nullptr);
     Lister.RefreshSequences();
     EXPECT_EQ(Lister.SequenceCount(), 0);
+    EXPECT_EQ(Lister.Events().RowCount(), 0);
     EXPECT_FALSE(Lister.ShowAllEvents());
 }
