@@ -1,6 +1,7 @@
 // Decoding of events into listing lines, one table of cases per decoder.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <functional>
 
 #include "app/Lister.h"
@@ -237,4 +238,34 @@ TEST(ListerDecodeState, SwitchgearHeadersAndBreakers)
     EXPECT_EQ(lines.size(), 5u + 3 * (25 + 1));
     EXPECT_EQ(lines.back(), "  UA<Uw  UszA<Uw  UB<Uw  UszB<Uw");
     EXPECT_EQ(lines[lines.size() - 26], "  Istnieje napięcie pomocnicze (A11-A12)");
+}
+
+// Every row of a model 1 snapshot with system logic and show-all: all bits set, then clear.
+TEST(ListerDecodeState, Model1SnapshotWithEveryGateOpen)
+{
+    TDecodeCase c{"gear1", 1, true, true, false, nullptr,
+                  [](auto& b) {
+                      b.Event(251, 0, {0xFF, 0xFF, 0xFF, 0xFF, 0xFF, 0xFF, 0xFF, 0xFF, 0xFF, 0xFF, 0xFF, 0xFF, 0xFF});
+                      b.Event(251, 4, {0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0});
+                  },
+                  {}};
+    const auto lines = ListSequenceOne(c);
+    // hex, header, 31 flag rows, 2 breakers, 7 signals, voltages and the two drops; then
+    // the same without the drops.
+    ASSERT_EQ(lines.size(), 45u + 43u);
+    const auto has = [&](size_t from, size_t to, const std::string& text) {
+        return std::find(lines.begin() + long(from), lines.begin() + long(to), text) != lines.begin() + long(to);
+    };
+    EXPECT_EQ(lines[1], "* STAN POCZĄTKOWY ROZDZIELNI");
+    EXPECT_EQ(lines[2], "  Istnieje napięcie pomocnicze (A9-A10)");
+    EXPECT_TRUE(has(0, 45, "  Stan WP-STAN NIEJEDNOZNACZNY"));
+    EXPECT_TRUE(has(0, 45, "  Aktywny sygnał ZMIANA ZEST NASTAW SYS(wybrany zestaw 2)"));
+    EXPECT_TRUE(has(0, 45, "  Pobudzona sygnalizacja NIEPRAWIDŁOWY SZR"));
+    EXPECT_EQ(lines[41], "  Aktywny sygnał BLOKADA PRZEJŚCIOWA LOG");
+    EXPECT_EQ(lines[42], "  UR>Ur  Usz>Ur  UP>Ur");
+    EXPECT_EQ(lines[46], "* STAN KOŃCOWY ROZDZIELNI");
+    EXPECT_TRUE(has(45, 88, "  Nieaktywny sygnał ZEZW. ZEZW. NA SZR WR>WP SYS"));
+    EXPECT_TRUE(has(45, 88, "  Nie pobudzona sygnalizacja POBUDZENIE PPZ lub SPP"));
+    EXPECT_TRUE(has(45, 88, "  Niepobudzona sygnalizacja NIEPRAWIDŁOWY SZR"));
+    EXPECT_EQ(lines.back(), "  UR<Uw  Usz<Uw  UP<Uw");
 }
