@@ -272,6 +272,16 @@ TEST(BaseFile, FailuresGoToTheCallback) {
   const std::string line = "gone.bin: " + ebadf + "|0|0";
   EXPECT_EQ(TErrors::Lines(), (std::vector<std::string>{line, line, line}));
   TBaseFile::SetErrorCallback(old);
+  // The default callback passes the text to the debug output.
+  std::vector<std::string> debug;
+  auto oldSink = SetDebugSink([&](std::string_view t) { debug.emplace_back(t); });
+  {
+    TBaseFile f;
+    f.FileName = "d.bin";
+    f.Handle = 988;
+  }
+  SetDebugSink(oldSink);
+  EXPECT_EQ(debug, (std::vector<std::string>{"d.bin: " + ebadf}));
   EXPECT_EQ(TBaseFile().Text(), "");
   EXPECT_GT(SystemPageSize(), 0);
 }

@@ -143,6 +143,19 @@ TEST(XmlDocument, WholeSaveKeepsPreviousContentAsBackup) {
   EXPECT_EQ(n, 2u);
 }
 
+TEST(XmlDocument, MakeBackupFileMovesTheFile) {
+  TTempDir dir;
+  const std::string file = dir.File("a.xml");
+  EXPECT_TRUE(MakeBackupFile(file));  // nothing to move
+  EXPECT_FALSE(std::filesystem::exists(dir.File("a.~xml")));
+  WriteBytes(dir.File("a.~xml"), "older");
+  WriteBytes(file, "current");
+  std::string error;
+  EXPECT_TRUE(MakeBackupFile(file, &error)) << error;
+  EXPECT_FALSE(std::filesystem::exists(file));
+  EXPECT_EQ(ReadBytes(dir.File("a.~xml")), "current");
+}
+
 TEST(XmlDocument, FailedSaveLeavesPreviousFile) {
   TLibraryScope lib;
   TTempDir dir;
