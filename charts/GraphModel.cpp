@@ -64,7 +64,7 @@ int64_t PixelRound(long double V)
     return 0;
   V = std::clamp(V, -PIXEL_LIMIT, PIXEL_LIMIT);
   // Ties to even, as the runtime's rounding does.
-  return static_cast<int64_t>(std::nearbyint(V));
+  return static_cast<int64_t>(std::rint(V));
 }
 
 TGraphRect ComputePlotRect(const TPanelLayout& P)
