@@ -82,6 +82,18 @@ TGraphRect ComputePlotRect(const TPanelLayout& P);
 // NaN gives 0 and a value beyond +-2^62 is held there: a position that large is clipped anyway.
 int64_t PixelRound(long double V);
 
+// The printed page as the chart lays it out, in millimetres (the printer's sizes replace the
+// width, height and orientation when a printer is known).
+struct TPageSetup {
+  int Width = 210;
+  int Height = 297;
+  int LeftMargin = 15;
+  int RightMargin = 15;
+  int TopMargin = 25;
+  int BottomMargin = 20;
+  bool Landscape = false;
+};
+
 // The widget's side of the model: repaint, re-read the screen, move the cursors, follow the
 // scroll ranges. Every call is optional for tests (a null view ignores them).
 class IGraphView {
@@ -172,6 +184,8 @@ public:
   void SetShowMinorGrid(bool V) { FShowMinorGrid = V; }
   bool CopyRangeAll() const { return FCopyRangeAll; }
   void SetCopyRangeAll(bool V) { FCopyRangeAll = V; }
+  TPageSetup& PageSetup() { return FPageSetup; }
+  const TPageSetup& PageSetup() const { return FPageSetup; }
   const std::string& PrintTitle() const { return FPrintTitle; }
   void SetPrintTitle(std::string V) { FPrintTitle = std::move(V); }
 
@@ -263,6 +277,7 @@ private:
   bool FShowMinorGrid = false;
   bool FCopyRangeAll = true;
   std::string FPrintTitle;
+  TPageSetup FPageSetup;
   bool FUpdateLock = false;
 
   int FPpiX = 0;

@@ -431,3 +431,33 @@ TEST(PixelRound, TiesToEvenAndHeldInRange)
   EXPECT_EQ(PixelRound(1e30L), int64_t{1} << 62);
   EXPECT_EQ(PixelRound(-std::numeric_limits<long double>::infinity()), -(int64_t{1} << 62));
 }
+
+TEST(GraphModel, ConstructorValues)
+{
+  // The chart is always made in code, so these (not any stored-form defaults) apply.
+  const TGraphModel M;
+  EXPECT_TRUE(M.Autoscale());
+  EXPECT_EQ(M.DataBackGround(), 0xFFFFFFu);
+  EXPECT_EQ(M.DataTimeType(), TIntervalTimeType::Seconds);
+  EXPECT_EQ(M.DataTimeInterval(), 1);
+  EXPECT_EQ(M.ScaleX(), 100);
+  EXPECT_EQ(M.dXPerDiv(), 1.0);
+  EXPECT_EQ(M.dXLen(), 10);
+  EXPECT_EQ(M.MinorGridCnt(), 4);
+  EXPECT_EQ(M.BandHeight(), 7);
+  EXPECT_EQ(M.ScaleHeight(), 10.0L);
+  EXPECT_EQ(M.MajorGridWidth(), 0.2L);
+  EXPECT_EQ(M.MinorGridWidth(), 0.1L);
+  EXPECT_EQ(M.MajorGridColor(), 0xFF0000u);
+  EXPECT_EQ(M.MinorGridColor(), 0xFF0000u);
+  EXPECT_EQ(M.MajorGridStyle(), TPenStyle::Solid);
+  EXPECT_EQ(M.MinorGridStyle(), TPenStyle::DashDot);
+  EXPECT_FALSE(M.ShowMajorGrid());
+  EXPECT_FALSE(M.ShowMinorGrid());
+  EXPECT_TRUE(M.CopyRangeAll());
+  EXPECT_TRUE(M.PrintTitle().empty());
+  const TPageSetup& P = M.PageSetup();
+  EXPECT_EQ(std::vector<int>({P.Width, P.Height, P.LeftMargin, P.RightMargin, P.TopMargin, P.BottomMargin}),
+            std::vector<int>({210, 297, 15, 15, 25, 20}));
+  EXPECT_FALSE(M.UpdateLock());
+}
