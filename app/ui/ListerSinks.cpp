@@ -7,13 +7,13 @@
 #include <QTextCursor>
 #include <QTextEdit>
 
-#include "charts/ui/QtText.h"
+#include "app/ui/QtText.h"
 
 // --- list box ------------------------------------------------------------------------------
 
 void TEvListBoxSink::Clear() { FList->clear(); }
 
-void TEvListBoxSink::AddLine(std::string_view line) { FList->addItem(CpToQString(line)); }
+void TEvListBoxSink::AddLine(std::string_view line) { FList->addItem(ToQ(line)); }
 
 int TEvListBoxSink::Count() const { return FList->count(); }
 
@@ -64,7 +64,7 @@ void TEvRichEditSink::AddLine(std::string_view line, TEvFontStyle style)
         cursor.insertBlock(QTextBlockFormat(), format);
     else
         cursor.setBlockCharFormat(format);
-    cursor.insertText(CpToQString(line), format);
+    cursor.insertText(ToQ(line), format);
 }
 
 void TEvRichEditSink::CaretToStart() { FEdit->moveCursor(QTextCursor::Start); }
@@ -81,7 +81,7 @@ TEvPrinterSink::~TEvPrinterSink()
 
 bool TEvPrinterSink::BeginJob(std::string_view title)
 {
-    FPrinter->setDocName(CpToQString(title));
+    FPrinter->setDocName(ToQ(title));
     FPainter = std::make_unique<QPainter>();
     if (!FPainter->begin(FPrinter)) {
         FPainter.reset();
@@ -115,7 +115,7 @@ void TEvPrinterSink::PrintLine(std::string_view line, TEvFontStyle style)
         FY = 0;
     }
     // Text is placed by its top line, as the printer's text file writes it.
-    FPainter->drawText(QPoint(0, FY + metrics.ascent()), CpToQString(line));
+    FPainter->drawText(QPoint(0, FY + metrics.ascent()), ToQ(line));
     FY += height;
     FPainter->setFont(FFont);
 }

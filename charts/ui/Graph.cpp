@@ -13,7 +13,7 @@
 
 #include "charts/ui/GraphRender.h"
 #include "charts/ui/Markers.h"
-#include "charts/ui/QtText.h"
+#include "app/ui/QtText.h"
 
 TGraph::TGraph(QWidget* Parent) : QWidget(Parent)
 {
@@ -257,10 +257,10 @@ void TGraph::showEvent(QShowEvent*)
 void TGraph::MarkerChanged(TMarker* Sender)
 {
   QLabel* L = Sender == FMarker1 ? FX1Readout : FX2Readout;
-  L->setText(CpToQString(CursorReadoutText(Sender->Value())));
+  L->setText(ToQ(CursorReadoutText(Sender->Value())));
   L->adjustSize();
   FDtLabel->setText(QStringLiteral("dt=") +
-                    CpToQString(CursorReadoutText(FMarker2->Value() - FMarker1->Value())));
+                    ToQ(CursorReadoutText(FMarker2->Value() - FMarker1->Value())));
   FDtLabel->adjustSize();
 }
 

@@ -8,7 +8,7 @@
 #include <array>
 #include <span>
 
-#include "charts/ui/QtText.h"
+#include "app/ui/QtText.h"
 
 namespace {
 
@@ -201,7 +201,7 @@ void TQtChartCanvas::Text(int64_t X, int64_t Y, std::string_view Bytes, TColorRe
 {
   if (Bytes.empty())
     return;
-  const QString S = CpToQString(Bytes);
+  const QString S = ToQ(Bytes);
   const QFontMetrics FM(FFont, FPainter.device());
   const int Px = ToCoord(X), Py = ToCoord(Y);
   if (Opaque)
