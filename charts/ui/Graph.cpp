@@ -7,6 +7,7 @@
 #include <QMouseEvent>
 #include <QPainter>
 #include <QScrollBar>
+#include <QSignalBlocker>
 #include <QStyle>
 #include <cmath>
 #include <algorithm>
@@ -122,9 +123,12 @@ void TGraph::LayoutCursors()
 
 void TGraph::ScrollRangesChanged()
 {
+  // A position beyond the new maximum is pulled back quietly: the caller redraws anyway.
+  const QSignalBlocker Block(FHScroll);
   FHScroll->setSingleStep(1);
   FHScroll->setPageStep(FModel.HScrollLarge());
   FHScroll->setMaximum(FModel.HScrollMax());
+  FModel.SetHScrollPos(FHScroll->value());
 }
 
 void TGraph::ScrollMoved()
@@ -144,7 +148,11 @@ void TGraph::Redraw()
   if (FModel.PpiX() < 1)
     ReadMetrics();
   FModel.ResetBandRects();
-  FVScroll->setMaximum(FModel.TraceCount());
+  {
+    const QSignalBlocker Block(FVScroll);
+    FVScroll->setMaximum(FModel.TraceCount());
+    FModel.SetVScrollPos(FVScroll->value());
+  }
   if (FBackBitmap.size() != size())
     FBackBitmap = QImage(size(), QImage::Format_RGB32);
   if (FBackBitmap.isNull())
@@ -168,7 +176,7 @@ void TGraph::Redraw()
     Q.PpiX = FModel.PpiX();
     Q.PpiY = FModel.PpiY();
     Q.Plot = R;
-    Q.FirstTrace = FVScroll->value() + 1;
+    Q.FirstTrace = FModel.VScrollPos() + 1;
     Q.LastTrace = FModel.TraceCount();
     Q.Start = FModel.ValueAtX(R.Left);
     Q.End = FModel.ValueAtX(R.Right);
@@ -209,7 +217,8 @@ void TGraph::DrawMarks()
       TQtChartCanvas::GdiRectangle(P, QRect(B.Left, B.Top, B.Width(), B.Height()), Pen, Brush);
     }
   }
-  update();
+  if (!FInPaint)
+    update();
 }
 
 void TGraph::SetAllSelected(bool Value)
@@ -220,8 +229,11 @@ void TGraph::SetAllSelected(bool Value)
 
 void TGraph::paintEvent(QPaintEvent*)
 {
-  if (FBackDirty || FBackBitmap.size() != size())
+  if (FBackDirty || FBackBitmap.size() != size()) {
+    FInPaint = true;
     Redraw();
+    FInPaint = false;
+  }
   QPainter P(this);
   if (!FFrame.isNull() && FFrame.size() == size())
     P.drawImage(0, 0, FFrame);

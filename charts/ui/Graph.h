@@ -90,6 +90,7 @@ private:
   QImage FBackBitmap;
   QImage FFrame;
   bool FBackDirty = true;
+  bool FInPaint = false;
   int FBevel = 1;
   bool FFocused = false;
   QScrollBar* FVScroll = nullptr;

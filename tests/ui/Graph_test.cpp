@@ -348,3 +348,24 @@ TEST_F(GraphTest, ScrollingMovesTheViewAndTheFirstTrace)
   EXPECT_NEAR(M.ValueAtX(M.PlotRect().Left) - Before, 10 * M.dXPerDiv() / (M.MinorGridCnt() + 1), 1e-9);
   EXPECT_NEAR(static_cast<double>(G->Marker1()->Min()), M.ValueAtX(M.PlotRect().Left), 1e-9);
 }
+
+TEST_F(GraphTest, ClearPullsTheScrollBackAndResizeRefitsTheZoom)
+{
+  FillNineTraces(G->Model());
+  TGraphModel& M = G->Model();
+  G->VScrollBar()->setValue(5);
+  EXPECT_EQ(M.VScrollPos(), 5);
+  G->Clear();
+  EXPECT_EQ(G->VScrollBar()->value(), 0);
+  EXPECT_EQ(M.VScrollPos(), 0);
+  FillNineTraces(M);
+  const int32_t Wide = M.ScaleX();
+  EXPECT_EQ(Wide, M.FittingScaleX());
+  G->resize(500, 300);
+  QApplication::processEvents();
+  EXPECT_LT(M.ScaleX(), Wide);
+  EXPECT_EQ(M.ScaleX(), M.FittingScaleX());
+  EXPECT_EQ(G->Marker1()->Track(), M.PlotRect());
+  EXPECT_EQ(M.PlotRect().Right, 500 - 1 - G->VScrollBar()->width() - 15);
+  EXPECT_EQ(G->BackBitmap().size(), QSize(500, 300));
+}
