@@ -4,6 +4,7 @@
 #include <QKeyEvent>
 #include <QLabel>
 #include <QMouseEvent>
+#include <QPainter>
 #include <QScrollBar>
 #include <set>
 
@@ -65,11 +66,7 @@ TEST_F(GraphTest, NineTraceScreenshotIsATimingDiagram)
   FillNineTraces(G->Model());
   G->Marker1()->SetValue(4.2);
   G->Marker2()->SetValue(21.5);
-  G->SelectTrace(4, 1);
-  G->SetAllSelected(false);
   G->SelectTrace(7, 1);
-  G->SetAllSelected(false);
-  G->Model().SelectTrace(7, 1);
   G->Redraw();
   QApplication::processEvents();
 
@@ -85,6 +82,22 @@ TEST_F(GraphTest, NineTraceScreenshotIsATimingDiagram)
   const QImage Shot = G->grab().toImage();
   EXPECT_EQ(Shot.size(), QSize(900, 420));
   EXPECT_TRUE(Shot.save(QStringLiteral(KIV_BINARY_DIR "/chart_nine_traces.png")));
+
+  // The same chart as a 300-dpi page would get it: every trace, transparent captions.
+  QImage Page(2480, 1200, QImage::Format_RGB32);
+  Page.fill(Qt::white);
+  QPainter P(&Page);
+  TDrawRequest R;
+  R.Target = TDrawTarget::Printer;
+  R.PpiX = R.PpiY = 300;
+  R.Plot = TGraphRect{177, 295, 2303, 295 + 9 * 83};
+  R.LastTrace = 9;
+  R.Start = 0;
+  R.End = 30;
+  G->Model().SetPrintTitle("Wydruk próbny"_cp);
+  RenderChart(P, G->Model(), R);
+  P.end();
+  EXPECT_TRUE(Page.save(QStringLiteral(KIV_BINARY_DIR "/chart_nine_traces_300dpi.png")));
 }
 
 TEST_F(GraphTest, MouseRulesSelectTraces)
