@@ -2,6 +2,7 @@
 #include "app/Lister.h"
 
 #include <algorithm>
+#include <bit>
 #include <cmath>
 
 #include "app/ListerInternal.h"
