@@ -233,9 +233,10 @@ TEST_P(KivbaseModbus, SameDocumentAsFromTheSimulator)
     Attach(byLib, link, libMemo, slave, port);
     ASSERT_TRUE(byLib.ReadFromKIV());
 
+    const std::string events = "Odczyt rejestru zdarzeń: 1750 bajtów"_cp;
+    const std::string end = "Znacznik końca"_cp;
     const std::vector<std::string> lines{"Identyfikacja automatu:KIVS-2", "Odczyt zestawu nastaw 1 :OK",
-                                         "Odczyt zestawu nastaw 2 :OK",
-                                         "Odczyt rejestru zdarzeń: 1750 bajtów"_cp, "Znacznik końca"_cp};
+                                         "Odczyt zestawu nastaw 2 :OK", events, end};
     EXPECT_EQ(libMemo.Lines, lines);
     EXPECT_EQ(simMemo.Lines, lines);
     EXPECT_EQ(ImageWithoutCreation(byLib), ImageWithoutCreation(bySim));
