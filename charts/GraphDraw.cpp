@@ -143,7 +143,8 @@ void DrawChart(TGraphModel& M, const TDrawRequest& R, IChartCanvas& C,
   const bool Record = R.Target == TDrawTarget::Screen && Recorded != nullptr;
   const bool Opaque = R.Target != TDrawTarget::Printer;
   const int64_t BandPx = PixelRound(MmToPixels(R.PpiY, M.BandHeight()));
-  const int64_t PlotWidth = static_cast<int64_t>(P.Right) - P.Left;
+  // A panel smaller than its margins gives an inverted plot: it holds no bar at all.
+  const int64_t PlotWidth = std::max<int64_t>(0, static_cast<int64_t>(P.Right) - P.Left);
   const int Last = std::min<int>(R.LastTrace, M.TraceCount());
   int64_t Y = 0;
   for (int Ti = std::max(1, R.FirstTrace); Ti <= Last; ++Ti) {

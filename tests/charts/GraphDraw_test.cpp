@@ -419,3 +419,17 @@ TEST(GraphCopyPlan, SizesAndNothingToCopy)
   M.SelectTrace(2, 1);  // selected but without height
   EXPECT_FALSE(PlanClipboardCopy(M, 3, 7, 96, 96).has_value());
 }
+
+TEST(GraphDraw, InvertedPlotOfATinyPanelDrawsNoBars)
+{
+  TGraphModel M;
+  FixedZoom(M);
+  M.AddSample(Sample(0, 1), 1);
+  M.AddSample(Sample(5, 1), 1);
+  TRecordingCanvas C;
+  TDrawRequest R = Request(M, 0, 5);
+  R.Plot = TGraphRect{16, 20, 4, 120};
+  DrawChart(M, R, C);
+  for (const auto& B : C.Bars)
+    EXPECT_EQ(B.X1, B.X2);
+}

@@ -382,3 +382,15 @@ TEST_F(GraphTest, ClearPullsTheScrollBackAndResizeRefitsTheZoom)
   EXPECT_EQ(M.PlotRect().Right, 500 - 1 - G->VScrollBar()->width() - 15);
   EXPECT_EQ(G->BackBitmap().size(), QSize(500, 300));
 }
+
+TEST_F(GraphTest, TinyPanelStillPaints)
+{
+  FillNineTraces(G->Model());
+  for (const QSize S : {QSize(12, 12), QSize(1, 300), QSize(300, 1)}) {
+    G->resize(S);
+    QApplication::processEvents();
+    G->Redraw();
+    EXPECT_EQ(G->BackBitmap().size(), S);
+    EXPECT_GE(G->Model().ScaleX(), 1);
+  }
+}
