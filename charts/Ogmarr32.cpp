@@ -62,8 +62,7 @@ std::vector<uint8_t> TAbsMatrix::GetCell(uint16_t Row, uint16_t Col) {
 }
 
 void TAbsMatrix::SetCell(std::string_view Bytes, uint16_t Row, uint16_t Col) {
-  SetCell(std::span<const uint8_t>(reinterpret_cast<const uint8_t*>(Bytes.data()), Bytes.size()),
-          Row, Col);
+  SetCell(AsBytes(Bytes), Row, Col);
 }
 
 void TAbsMatrix::SetRowCount(uint16_t Count) {

@@ -84,6 +84,12 @@ TEST(Ogmarr32, WritingPastTheRowLeavesEmptyCellsBetween) {
   EXPECT_TRUE(m.LastError().empty());
 }
 
+TEST(Ogmarr32, TextBytesAreStoredAsGiven) {
+  TOgmMatrix m;
+  m.SetCell(std::string_view("a\0\xB3", 3), 2, 1);
+  EXPECT_EQ(m.GetCell(2, 1), Bytes({'a', 0, 0xB3}));
+}
+
 struct TBadIndexCase {
   const char* Name;
   uint16_t Row;
