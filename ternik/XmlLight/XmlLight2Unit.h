@@ -342,8 +342,10 @@ class TLhXMLNode : public TXmlElem {
 
  private:
   friend struct TNodeClass;
+  friend class TLhXmlDocument;
   void CopyFrom(TLhXMLNode& source, bool plain, bool takeSelf);
-  void WriteLevel(std::string& out, bool utf8, uint32_t mask, const std::string& indent);
+  void WriteLevel(std::string& out, bool utf8, uint32_t mask, const std::string& indent, bool self);
+  void WriteDocumentBody(std::string& out, bool withHeader, bool utf8, uint32_t mask);
   void ReplayExecAttribs();
   void CallExecAttrib(const std::string& name, const std::string& value);
 

@@ -35,8 +35,11 @@ void TLhXMLNode::SaveToFile(const std::string& fileName, const std::string& sect
   if (fileName.empty()) throw XLhException(XLH_NO_FILE_NAME, "NO File Name");
   FillAllAttribs();
   if (sectionPath.empty()) {
+    // The node asked to be saved is always written; its mask leaves out the descendants and
+    // attributes that share its bits. (Applied to the node itself, it would always write an
+    // empty file over the previous one.)
     std::string out;
-    WriteDocument(out, true, true, SaveMask);
+    WriteDocumentBody(out, true, true, SaveMask);
     std::string error;
     if (!FileOpsReplaceWithBackup(fileName, out, BackupFileName(fileName), &error))
       throw XLhException(XLH_SYSTEM, error);
@@ -158,9 +161,14 @@ void TLhXmlDocument::ReadFromString(std::string data, bool plain) {
 
 void TLhXmlDocument::LoadFromFile(const std::string& fileName, bool plain) {
   if (!fileName.empty()) FFileName = fileName;
-  if (FFileName.empty()) throw XLhException(XLH_NO_FILE_NAME, "NO File Name");
-  if (!FileExists(FFileName))
+  if (FFileName.empty()) {
+    Clear();
+    throw XLhException(XLH_NO_FILE_NAME, "NO File Name");
+  }
+  if (!FileExists(FFileName)) {
+    Clear();
     throw XLhException(XLH_FILE_NOT_EXIST, "File \"" + FFileName + "\" not exist");
+  }
   std::string data, error;
   if (!ReadWholeFile(FFileName, data, kMaxFileBytes, &error)) {
     Clear();
@@ -179,7 +187,7 @@ std::string TLhXmlDocument::SaveToString() {
   std::string out;
   if (FMainNode) {
     FMainNode->FillAllAttribs();
-    FMainNode->WriteDocument(out, true, true, FMainNode->SaveMask);
+    FMainNode->WriteDocumentBody(out, true, true, FMainNode->SaveMask);
   }
   return out;
 }

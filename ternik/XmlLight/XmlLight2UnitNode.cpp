@@ -406,6 +406,14 @@ void TLhXMLNode::CopyFrom(TLhXMLNode& source, bool plain, bool takeSelf) {
 
 void TLhXMLNode::Assign(TLhXMLNode& source, bool plain) {
   if (&source == this) return;
+  for (const TLhXMLNode* p = source.FParent; p; p = p->FParent) {
+    if (p != this) continue;
+    // The source lives below this node and would go with its children: copy it out first.
+    std::unique_ptr<TLhXMLNode> keep = source.GetClass().New(nullptr, source.FElementName, FOnError);
+    keep->CopyFrom(source, plain, true);
+    Assign(*keep, plain);
+    return;
+  }
   ClearChildren();
   ClearAttribs();
   CopyFrom(source, plain, true);
@@ -549,8 +557,8 @@ void AppendName(std::string& out, const std::string& name, bool utf8) {
 }
 }  // namespace
 
-void TLhXMLNode::WriteLevel(std::string& out, bool utf8, uint32_t mask, const std::string& indent) {
-  if (SaveMask & mask) return;
+void TLhXMLNode::WriteLevel(std::string& out, bool utf8, uint32_t mask, const std::string& indent, bool self) {
+  if ((SaveMask & mask) && !self) return;
   out += indent;
   out += '<';
   AppendName(out, FElementName, utf8);
@@ -570,21 +578,27 @@ void TLhXMLNode::WriteLevel(std::string& out, bool utf8, uint32_t mask, const st
   }
   out += ">\r\n";
   const std::string inner = indent + "  ";
-  for (size_t i = 0; i < FChildren.Count(); ++i) FChildren.Item(i).WriteLevel(out, utf8, mask, inner);
+  for (size_t i = 0; i < FChildren.Count(); ++i) FChildren.Item(i).WriteLevel(out, utf8, mask, inner, false);
   out += indent;
   out += "</";
   AppendName(out, FElementName, utf8);
   out += ">\r\n";
 }
 
-void TLhXMLNode::WriteToStream(std::string& out, bool utf8, uint32_t mask) { WriteLevel(out, utf8, mask, {}); }
+void TLhXMLNode::WriteToStream(std::string& out, bool utf8, uint32_t mask) {
+  WriteLevel(out, utf8, mask, {}, false);
+}
 
-void TLhXMLNode::WriteDocument(std::string& out, bool withHeader, bool utf8, uint32_t mask) {
-  if (SaveMask & mask) return;
+void TLhXMLNode::WriteDocumentBody(std::string& out, bool withHeader, bool utf8, uint32_t mask) {
   if (utf8) out += "\xEF\xBB\xBF";
   if (withHeader) {
     out += utf8 ? "<?xml version=\"1.0\" encoding=\"UTF-8\" standalone=\"yes\"?>\r\n"
                 : "<?xml version=\"1.0\" encoding=\"windows-1252\" standalone=\"yes\"?>\r\n";
   }
-  WriteToStream(out, utf8, mask);
+  WriteLevel(out, utf8, mask, {}, true);
+}
+
+void TLhXMLNode::WriteDocument(std::string& out, bool withHeader, bool utf8, uint32_t mask) {
+  if (SaveMask & mask) return;
+  WriteDocumentBody(out, withHeader, utf8, mask);
 }

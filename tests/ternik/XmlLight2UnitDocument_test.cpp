@@ -124,6 +124,21 @@ TEST(XmlDocument, SaveMaskOmitsSubtree) {
   EXPECT_EQ(out, "<R>\r\n  <A>\r\n    <A1/>\r\n  </A>\r\n  <B/>\r\n</R>\r\n");
 }
 
+TEST(XmlDocument, WholeSaveWritesTheNodeWhateverItsMask) {
+  TLibraryScope lib;
+  TTempDir dir;
+  auto root = NewXmlNode<TLhXMLNode>(nullptr, "R");
+  root->SaveMask = 2;
+  root->AddChild("HIDDEN").SaveMask = 3;
+  root->AddChild("SHOWN").SaveMask = 4;
+  root->SaveToFile(dir.File("m.xml"));
+  EXPECT_EQ(ReadBytes(dir.File("m.xml")), Doc("<R>\r\n  <SHOWN/>\r\n</R>\r\n"));
+  // Written by itself with a mask that meets its own, a node still writes nothing.
+  std::string out;
+  root->WriteDocument(out, true, true, 2);
+  EXPECT_EQ(out, "");
+}
+
 TEST(XmlDocument, WholeSaveKeepsPreviousContentAsBackup) {
   TLibraryScope lib;
   TTempDir dir;
@@ -201,6 +216,10 @@ TEST(XmlDocument, FileNamesAndMissingFiles) {
       EXPECT_EQ(std::string(e.what()), c.Message);
     }
   }
+  // A failed load, of any kind, leaves the document empty.
+  doc.GetMainNode("M");
+  EXPECT_THROW(doc.LoadFromFile(dir.File("none.xml")), XLhException);
+  EXPECT_EQ(doc.MainNode(), nullptr);
   // Without a main node nothing is written.
   doc.SaveToFile(dir.File("empty.xml"));
   EXPECT_FALSE(std::filesystem::exists(dir.File("empty.xml")));
@@ -420,6 +439,15 @@ TEST(XmlNode, AssignCopiesTree) {
   plain->Assign(*doc.MainNode(), true);
   EXPECT_EQ(&plain->GetChild(0).GetClass(), &TLhXMLNode::StaticClass());
   EXPECT_EQ(plain->GetChild(0).ElementName(), "ITEM");
+}
+
+TEST(XmlNode, AssignFromOwnDescendant) {
+  TLibraryScope lib;
+  TLhXmlDocument doc;
+  doc.ReadFromString("<R a=\"1\"><S b=\"2\"><T c=\"3\"/></S></R>");
+  TLhXMLNode& r = *doc.MainNode();
+  r.Assign(r.GetChild(0), true);
+  EXPECT_EQ(doc.SaveToString(), Doc("<S b=\"2\">\r\n  <T c=\"3\"/>\r\n</S>\r\n"));
 }
 
 TEST(XmlNode, CompareReportsEveryDifference) {
