@@ -1,5 +1,7 @@
 #include "platform/NumText.h"
 
+#include "platform/Codepage.h"
+
 #include <array>
 #include <charconv>
 #include <cmath>
@@ -497,6 +499,39 @@ int32_t StrToInt(std::string_view s)
     if (!TryStrToInt(s, v))
         throw EConvertError("'" + std::string(s) + "' is not a valid integer value");
     return v;
+}
+
+bool TryStrToBool(std::string_view s, bool& out, char decimalSeparator)
+{
+    double v = 0;
+    if (TryStrToFloat(s, v, decimalSeparator)) {
+        out = v != 0;
+        return true;
+    }
+    if (CpSameText(s, "True")) {
+        out = true;
+        return true;
+    }
+    if (CpSameText(s, "False")) {
+        out = false;
+        return true;
+    }
+    return false;
+}
+
+bool StrToBool(std::string_view s, char decimalSeparator)
+{
+    bool b = false;
+    if (!TryStrToBool(s, b, decimalSeparator))
+        throw EConvertError("'" + std::string(s) + "' is not a valid boolean value");
+    return b;
+}
+
+std::string BoolToStr(bool b, bool useBoolStrs)
+{
+    if (useBoolStrs)
+        return b ? "True" : "False";
+    return b ? "-1" : "0";
 }
 
 std::string IntToStr(int64_t v)

@@ -67,6 +67,13 @@ int64_t StrToInt64Def(std::string_view s, int64_t def);
 // Throws EConvertError "'<s>' is not a valid integer value".
 int32_t StrToInt(std::string_view s);
 
+// Text to Boolean: a number (0 is false, any other true) or the words True / False in any
+// letter case. Throws EConvertError "'<s>' is not a valid boolean value".
+[[nodiscard]] bool TryStrToBool(std::string_view s, bool& out, char decimalSeparator = ',');
+bool StrToBool(std::string_view s, char decimalSeparator = ',');
+// "-1" / "0", or "True" / "False" with useBoolStrs.
+std::string BoolToStr(bool b, bool useBoolStrs = false);
+
 std::string IntToStr(int64_t v);
 // Upper-case hexadecimal with at least `digits` digits.
 std::string IntToHex(uint64_t v, int digits);

@@ -455,3 +455,31 @@ TEST(NumText, ProcessWideSettings)
     EXPECT_EQ(FloatToStr(0.5, UtilityFormat()), "0,5");
     EXPECT_EQ(FloatToStr(0.5, LibraryFormat()), "0.5");
 }
+
+TEST(NumText, Booleans)
+{
+    struct Case {
+        const char* Text;
+        bool Ok;
+        bool Value;
+    };
+    const Case cases[] = {
+        {"0", true, false}, {"1", true, true}, {"-1", true, true}, {"2,5", true, true}, {"0,0", true, false},
+        {"true", true, true}, {"TRUE", true, true}, {"False", true, false}, {" 1 ", true, true},
+        {"yes", false, false}, {"", false, false}, {"T", false, false}, {" true", false, false},
+    };
+    for (const auto& c : cases) {
+        bool b = !c.Value;
+        EXPECT_EQ(TryStrToBool(c.Text, b), c.Ok) << c.Text;
+        if (c.Ok) {
+            EXPECT_EQ(b, c.Value) << c.Text;
+            EXPECT_EQ(StrToBool(c.Text), c.Value);
+        } else {
+            EXPECT_THROW(StrToBool(c.Text), EConvertError);
+        }
+    }
+    EXPECT_EQ(BoolToStr(true), "-1");
+    EXPECT_EQ(BoolToStr(false), "0");
+    EXPECT_EQ(BoolToStr(true, true), "True");
+    EXPECT_EQ(BoolToStr(false, true), "False");
+}
