@@ -8,6 +8,7 @@
 #include <sys/socket.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <array>
 #include <vector>
 
@@ -50,6 +51,26 @@ size_t BuildMbapFrame(std::span<uint8_t> out, uint16_t transactionId, uint8_t un
     for (size_t i = 0; i < pdu.size(); ++i)
         out[MbapHeaderSize + i] = pdu[i];
     return MbapHeaderSize + pdu.size();
+}
+
+TMbapPick PickMbapReply(std::vector<uint8_t>& pending, uint16_t transactionId, std::span<uint8_t> replyPdu,
+                        size_t& replyLength)
+{
+    replyLength = 0;
+    TMbapFrame f = ScanMbapFrame(pending);
+    while (f.Status == TMbapStatus::Frame) {
+        if (f.TransactionId == transactionId) {
+            if (f.PduLength > replyPdu.size())
+                return TMbapPick::Bad;
+            std::copy_n(pending.begin() + static_cast<std::ptrdiff_t>(f.PduOffset), f.PduLength, replyPdu.begin());
+            replyLength = f.PduLength;
+            pending.erase(pending.begin(), pending.begin() + static_cast<std::ptrdiff_t>(f.FrameLength));
+            return TMbapPick::Found;
+        }
+        pending.erase(pending.begin(), pending.begin() + static_cast<std::ptrdiff_t>(f.FrameLength));
+        f = ScanMbapFrame(pending);
+    }
+    return f.Status == TMbapStatus::Bad ? TMbapPick::Bad : TMbapPick::NeedMore;
 }
 
 bool ParseIPv4(std::string_view text, uint32_t& addressNetworkOrder)
@@ -163,21 +184,11 @@ bool TMbTcpClient::SendAndWait(std::string_view ip, uint16_t port, uint8_t unit,
     pending.reserve(2 * (MbapHeaderSize + MbapMaxPdu));
     std::array<uint8_t, MbapHeaderSize + MbapMaxPdu> chunk{};
     for (;;) {
-        TMbapFrame f = ScanMbapFrame(pending);
-        while (f.Status == TMbapStatus::Frame) {
-            if (f.TransactionId == tid) {
-                if (f.PduLength > replyPdu.size())
-                    return Fail("reply PDU larger than the buffer");
-                for (size_t i = 0; i < f.PduLength; ++i)
-                    replyPdu[i] = pending[f.PduOffset + i];
-                replyLength = f.PduLength;
-                return true;
-            }
-            pending.erase(pending.begin(), pending.begin() + static_cast<std::ptrdiff_t>(f.FrameLength));
-            f = ScanMbapFrame(pending);
-        }
-        if (f.Status == TMbapStatus::Bad)
-            return Fail("malformed reply header");
+        const TMbapPick pick = PickMbapReply(pending, tid, replyPdu, replyLength);
+        if (pick == TMbapPick::Found)
+            return true;
+        if (pick == TMbapPick::Bad)
+            return Fail("malformed or oversized reply");
         const ssize_t n = ::recv(FSocket.Get(), chunk.data(), chunk.size(), MSG_DONTWAIT);
         if (n > 0) {
             pending.insert(pending.end(), chunk.begin(), chunk.begin() + n);

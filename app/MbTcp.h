@@ -9,6 +9,7 @@
 #include <span>
 #include <string>
 #include <string_view>
+#include <vector>
 
 #include "platform/SerialPort.h"
 
@@ -35,6 +36,14 @@ struct TMbapFrame {
 
 // Looks at the start of received bytes for one reply frame; checks every field it relies on.
 TMbapFrame ScanMbapFrame(std::span<const uint8_t> bytes);
+
+enum class TMbapPick { Found, NeedMore, Bad };
+
+// Takes frames off the front of received bytes: frames of other transactions are dropped,
+// the one with `transactionId` has its PDU copied into `replyPdu` (Found). Bad when the bytes
+// cannot be a frame or the PDU does not fit. `pending` keeps what is not used up.
+TMbapPick PickMbapReply(std::vector<uint8_t>& pending, uint16_t transactionId, std::span<uint8_t> replyPdu,
+                        size_t& replyLength);
 
 // Writes header and PDU into `out`; returns the frame length, 0 when the PDU is out of range
 // or `out` is too small.

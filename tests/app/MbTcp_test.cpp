@@ -184,3 +184,52 @@ TEST_F(MbTcpLink, ChangedAddressDropsTheOldConnection)
 }
 
 } // namespace
+
+namespace {
+
+struct TPickCase {
+    const char* name;
+    std::vector<uint8_t> bytes;
+    TMbapPick pick;
+    size_t replyLength;
+    size_t left; // bytes still pending afterwards
+};
+
+TEST(MbTcp, PickReplyOfTheTransaction)
+{
+    const std::vector<uint8_t> mine{0, 7, 0, 0, 0, 3, 0x1F, 0x83, 2};
+    const std::vector<uint8_t> other{0, 6, 0, 0, 0, 4, 0x1F, 3, 1, 0xEE};
+    auto join = [](std::vector<uint8_t> a, const std::vector<uint8_t>& b) {
+        a.insert(a.end(), b.begin(), b.end());
+        return a;
+    };
+    const TPickCase cases[] = {
+        {"nothing yet", {}, TMbapPick::NeedMore, 0, 0},
+        {"the reply", mine, TMbapPick::Found, 2, 0},
+        {"another reply first", join(other, mine), TMbapPick::Found, 2, 0},
+        {"another reply only", other, TMbapPick::NeedMore, 0, 0},
+        {"the reply and the start of more", join(mine, {0, 8}), TMbapPick::Found, 2, 2},
+        {"half of the reply", {0, 7, 0, 0, 0, 3, 0x1F}, TMbapPick::NeedMore, 0, 7},
+        {"bad protocol id", {0, 7, 0, 9, 0, 3, 0x1F, 0x83, 2}, TMbapPick::Bad, 0, 9},
+        {"bad length after a foreign frame", join(other, {0, 7, 0, 0, 0, 1, 0x1F}), TMbapPick::Bad, 0, 7},
+    };
+    for (const auto& c : cases) {
+        std::vector<uint8_t> pending = c.bytes;
+        std::array<uint8_t, 253> pdu{};
+        size_t length = 99;
+        EXPECT_EQ(PickMbapReply(pending, 7, pdu, length), c.pick) << c.name;
+        EXPECT_EQ(length, c.replyLength) << c.name;
+        EXPECT_EQ(pending.size(), c.left) << c.name;
+        if (c.pick == TMbapPick::Found) {
+            EXPECT_EQ(pdu[0], 0x83) << c.name;
+            EXPECT_EQ(pdu[1], 2) << c.name;
+        }
+    }
+    // A reply larger than the room given is refused, not cut.
+    std::vector<uint8_t> pending = mine;
+    std::array<uint8_t, 1> small{};
+    size_t length = 0;
+    EXPECT_EQ(PickMbapReply(pending, 7, small, length), TMbapPick::Bad);
+}
+
+} // namespace
