@@ -272,7 +272,8 @@ TEST_F(GraphTest, HeldCtrlCCopiesOnce)
   QClipboard* Clip = QApplication::clipboard();
   Clip->clear();
   int Changes = 0;
-  QObject::connect(Clip, &QClipboard::dataChanged, [&] { ++Changes; });
+  QObject Context;  // the connection ends with the test
+  QObject::connect(Clip, &QClipboard::dataChanged, &Context, [&] { ++Changes; });
   auto Key = [&](bool Repeat) {
     QKeyEvent E(QEvent::KeyPress, Qt::Key_C, Qt::ControlModifier, QStringLiteral("\x03"), Repeat);
     QApplication::sendEvent(G.get(), &E);
