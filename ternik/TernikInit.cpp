@@ -5,6 +5,7 @@
 #include "ternik/FastStrings.h"
 #include "ternik/LangUnit.h"
 #include "ternik/RNTools.h"
+#include "ternik/SettingsTools.h"
 #include "ternik/VersionListUnit.h"
 #include "ternik/VmBase.h"
 #include "ternik/VmbEngines.h"
@@ -42,6 +43,7 @@ constexpr TUnitStep kSteps[] = {
     // Language dictionary.
     {"LangUnit", &LangUnitInitialize, &LangUnitFinalize},
     // Settings tools.
+    {"SettingsTools", &SettingsToolsInitialize, &SettingsToolsFinalize},
     // Text groups; the measuring-range table.
     {"FileSignatureUnit", &FileSignatureUnitInitialize, nullptr},
     {"XMeasBoxCpx", &XMeasBoxCpxInitialize, nullptr},

@@ -454,8 +454,8 @@ TEST(XmlNode, CompareReportsEveryDifference) {
   TLibraryScope lib;
   TMessages msgs;
   TLhXmlDocument a(msgs.Sink()), b;
-  a.ReadFromString("<R v=\"1\" only=\"a\"><ITEM NAME=\"x\" p=\"1\"/><ITEM NAME=\"y\" p=\"2\"/><S/><OLD/></R>");
-  b.ReadFromString("<R v=\"2\" extra=\"b\"><ITEM NAME=\"y\" p=\"3\"/><ITEM NAME=\"X\" p=\"4\"/><S/><NEW NAME=\"n\"/></R>");
+  a.ReadFromString("<R v=\"1\" only=\"a\"><ITEM NAME=\"x\" p=\"1\"/><ITEM NAME=\"y\" p=\"2\"/><S/><OLD/></R>", true);
+  b.ReadFromString("<R v=\"2\" extra=\"b\"><ITEM NAME=\"y\" p=\"3\"/><ITEM NAME=\"X\" p=\"4\"/><S/><NEW NAME=\"n\"/></R>", true);
   EXPECT_FALSE(a.MainNode()->Compare(*b.MainNode(), {}));
   EXPECT_EQ(msgs.Lines, (std::vector<std::string>{
                             "Xml.Differences in attribute value:R\\v: [old=2] [new=1]\\n",
@@ -473,8 +473,8 @@ TEST(XmlNode, CompareIgnoresChildOrder) {
   TLibraryScope lib;
   TMessages msgs;
   TLhXmlDocument a(msgs.Sink()), b;
-  a.ReadFromString("<R><ITEM NAME=\"x\" v=\"1\"/><ITEM NAME=\"y\"/><G><H/></G></R>");
-  b.ReadFromString("<R><G><H/></G><ITEM NAME=\"y\"/><ITEM NAME=\"x\" v=\"1\"/></R>");
+  a.ReadFromString("<R><ITEM NAME=\"x\" v=\"1\"/><ITEM NAME=\"y\"/><G><H/></G></R>", true);
+  b.ReadFromString("<R><G><H/></G><ITEM NAME=\"y\"/><ITEM NAME=\"x\" v=\"1\"/></R>", true);
   EXPECT_TRUE(a.MainNode()->Compare(*b.MainNode(), {}));
   EXPECT_TRUE(msgs.Lines.empty());
   b.MainNode()->GetChild(0).ClearChildren();
