@@ -85,14 +85,7 @@ std::string FloatToFileText(double value)
 }
 
 // The runtime's text-to-Boolean: a number (0 is false) or the words True/False.
-bool TextToBool(std::string_view text)
-{
-  double x = 0;
-  if (TryStrToFloat(text, x, UtilityFormat().DecimalSeparator)) return x != 0;
-  if (CpSameText(text, "True")) return true;
-  if (CpSameText(text, "False")) return false;
-  throw EConvertError("'" + std::string(text) + "' is not a valid boolean value");
-}
+bool TextToBool(std::string_view text) { return StrToBool(text, UtilityFormat().DecimalSeparator); }
 
 }  // namespace
 
