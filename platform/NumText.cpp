@@ -18,12 +18,14 @@ struct TDecimal {
 };
 
 // Significant digits of |v| with its scientific exponent, `count` digits after the first,
-// correctly rounded by std::to_chars (ties to even at that last digit).
+// correctly rounded by std::to_chars (ties to even at that last digit); count < 0 gives the
+// shortest digits that read back as v.
 void SciDigits(double a, int count, std::string& digits, int& sciExp)
 {
     // Large enough for the exact expansion of any double (767 significant digits).
     std::array<char, 900> buf{};
-    auto r = std::to_chars(buf.data(), buf.data() + buf.size(), a, std::chars_format::scientific, count);
+    auto r = count < 0 ? std::to_chars(buf.data(), buf.data() + buf.size(), a, std::chars_format::scientific)
+                       : std::to_chars(buf.data(), buf.data() + buf.size(), a, std::chars_format::scientific, count);
     const char* p = buf.data();
     const char* end = r.ptr;
     digits.clear();
@@ -48,10 +50,12 @@ TDecimal ToDecimal(double v, int precision, int decimals)
     d.Negative = std::signbit(v);
     const double a = std::fabs(v);
 
-    constexpr int Probe = 30;  // digits computed first; enough unless a tie is suspected
     std::string digits;
     int sciExp = 0;
-    SciDigits(a, Probe - 1, digits, sciExp);
+    // The shortest digits that read back as the same double. When they fit in at most 15
+    // kept digits they are also the correctly rounded ones: a grid of 15 significant digits
+    // is coarser than the distance between a normal double and its shortest text.
+    SciDigits(a, -1, digits, sciExp);
     int exponent = sciExp + 1;
     // Number of digits kept.
     long keep = precision;
@@ -60,6 +64,16 @@ TDecimal ToDecimal(double v, int precision, int decimals)
     if (keep < 0) {
         return TDecimal{};
     }
+    if (keep <= 15 && long(digits.size()) <= keep && a >= std::numeric_limits<double>::min()) {
+        while (!digits.empty() && digits.back() == '0')
+            digits.pop_back();
+        d.Digits = std::move(digits);
+        d.Exponent = exponent;
+        return d;
+    }
+    constexpr int Probe = 25;  // digits computed next; enough unless a tie is suspected
+    SciDigits(a, Probe - 1, digits, sciExp);
+    exponent = sciExp + 1;
     auto tailIsHalf = [&](const std::string& ds) {
         if (size_t(keep) >= ds.size() || ds[size_t(keep)] != '5')
             return false;

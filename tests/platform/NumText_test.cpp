@@ -2,7 +2,10 @@
 
 #include <gtest/gtest.h>
 
+#include <bit>
 #include <cfloat>
+#include <charconv>
+#include <random>
 #include <clocale>
 #include <cmath>
 #include <limits>
@@ -482,4 +485,56 @@ TEST(NumText, Booleans)
     EXPECT_EQ(BoolToStr(false), "0");
     EXPECT_EQ(BoolToStr(true, true), "True");
     EXPECT_EQ(BoolToStr(false, true), "False");
+}
+
+TEST(NumText, SignificantDigitsMatchCorrectRoundingOfRandomDoubles)
+{
+    // std::to_chars rounds the exact binary value correctly, halves to even; ours takes halves
+    // away from zero. So the two agree digit for digit except at an exact half, which the
+    // exact expansion shows.
+    std::mt19937_64 rng(20261210);
+    int checked = 0;
+    while (checked < 3000) {
+        const double v = std::bit_cast<double>(rng());
+        if (!std::isfinite(v))
+            continue;
+        ++checked;
+        for (int p = 1; p <= 17; p += (p < 15 ? 1 : 2)) {
+            char buf[64];
+            const auto r = std::to_chars(buf, buf + sizeof buf, v, std::chars_format::scientific, p - 1);
+            std::string ref(buf, r.ptr);
+            const size_t e = ref.find('e');
+            int exp = 0;
+            std::from_chars(ref.data() + e + 1 + (ref[e + 1] == '+'), ref.data() + ref.size(), exp);
+            ref = ref.substr(0, e) + "E" + (exp < 0 ? "-" : "+") + std::to_string(exp < 0 ? -exp : exp);
+            const std::string ours = FloatToStrF(v, TFloatFormat::Exponent, p, 0, LibraryFormat());
+            if (ours != ref) {
+                char exact[128];
+                const auto x = std::to_chars(exact, exact + sizeof exact, v, std::chars_format::scientific, 80);
+                std::string digits;
+                for (const char* q = exact; q < x.ptr && *q != 'e'; ++q)
+                    if (*q >= '0' && *q <= '9')
+                        digits += *q;
+                const std::string tail = digits.substr(size_t(p));
+                ASSERT_EQ(tail, "5" + std::string(tail.size() - 1, '0')) << ours << " vs " << ref << " at precision " << p;
+            }
+        }
+    }
+}
+
+TEST(NumText, FixedDecimalsMatchCorrectRoundingOfRandomValues)
+{
+    std::mt19937_64 rng(7);
+    std::uniform_real_distribution<double> dist(-1E9, 1E9);
+    for (int i = 0; i < 3000; ++i) {
+        const double v = dist(rng) / double(int64_t(1) << (i % 40));
+        for (int d = 0; d <= 6; ++d) {
+            char buf[64];
+            const auto r = std::to_chars(buf, buf + sizeof buf, v, std::chars_format::fixed, d);
+            std::string ref(buf, r.ptr);
+            if (ref.find_first_not_of("-0.") == std::string::npos && ref[0] == '-')
+                ref.erase(0, 1);  // a value that rounds to zero shows no sign
+            ASSERT_EQ(FloatToStrF(v, TFloatFormat::Fixed, 15, d, LibraryFormat()), ref) << v << " with " << d;
+        }
+    }
 }
