@@ -151,6 +151,20 @@ TEST_P(KivProtocol, FullReadGivesTheSimulatorsDocument)
     EXPECT_EQ(Kiv.Request()[0], 0x1F);
 }
 
+TEST_P(KivProtocol, EventRegisterAloneMarksTheDocumentModified)
+{
+    TReadOptions o = Kiv.GetReadOptions();
+    o[ReadOption::ReadZns1] = 0;
+    o[ReadOption::ReadZns2] = 0;
+    Kiv.SetReadOptions(o);
+    Kiv.SetModified(false);
+    ASSERT_TRUE(Kiv.ReadFromKIV());
+    EXPECT_EQ(Memo.Lines, (TLines{IDENT_OK, EvLine(8000)}));
+    EXPECT_EQ(Events, "BEA");
+    EXPECT_TRUE(Kiv.Modified());
+    EXPECT_EQ(Kiv.GetZns1Size(), 0);
+}
+
 TEST_P(KivProtocol, ExceptionReplyEndsTheEventRegister)
 {
     Device.Events.resize(1000); // four pages and a bit
