@@ -305,3 +305,13 @@ int32_t ReadProfileInt(const TIniFile& ini, std::string_view section, std::strin
     const uint32_t bits = negative ? 0u - mag : mag;
     return static_cast<int32_t>(bits);
 }
+
+std::string ReadProfileString(const TIniFile& ini, std::string_view section, std::string_view key, std::string_view def)
+{
+    if (!ini.ValueExists(section, key))
+        return std::string(def);
+    std::string v = ini.ReadString(section, key, "");
+    if (v.size() >= 2 && (v.front() == '"' || v.front() == '\'') && v.back() == v.front())
+        v = v.substr(1, v.size() - 2);
+    return v;
+}

@@ -74,3 +74,6 @@ private:
 // default; a present value reads its leading decimal integer ("12abc" is 12), and a value
 // that does not start with one reads 0.
 int32_t ReadProfileInt(const TIniFile& ini, std::string_view section, std::string_view key, int32_t def);
+// The same rule's text read: a value enclosed in a pair of double or single quotes loses
+// them ("\"COM1\"" reads COM1); a missing key reads the default.
+std::string ReadProfileString(const TIniFile& ini, std::string_view section, std::string_view key, std::string_view def);

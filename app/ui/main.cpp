@@ -1,6 +1,8 @@
 #include <QApplication>
 #include <QMainWindow>
 
+#include "app/ui/QtPrompts.h"
+#include "app/ui/QtPump.h"
 #include "ternik/TernikInit.h"
 
 int main(int argc, char** argv)
@@ -9,6 +11,9 @@ int main(int argc, char** argv)
     InitializeLibrary();
     QApplication app(argc, argv);
     QMainWindow window;
+    // Waits keep the event loop running; messages and questions appear as Qt dialogs.
+    TQtPumpInstaller pump;
+    TQtPromptsInstaller prompts(&window);
     window.setWindowTitle(QStringLiteral("KivsSN"));
     window.resize(800, 600);
     window.show();

@@ -245,3 +245,17 @@ TEST(IniFile, SaveIsAtomicAndLoadReadsBack)
     EXPECT_EQ(none.ReadInteger("a", "b", 5), 5);
     std::filesystem::remove_all(dir);
 }
+
+TEST(IniFile, ProfileStringsLoseTheirQuotes)
+{
+    TIniFile ini;
+    ini.LoadFromString("[s]\na=\"COM1\"\nb='x y'\nc=\"open\nd=\"\ne=plain\nf=\n");
+    struct Case {
+        const char* Key;
+        const char* Expected;
+    };
+    const Case cases[] = {{"a", "COM1"}, {"b", "x y"}, {"c", "\"open"}, {"d", "\""}, {"e", "plain"}, {"f", ""}, {"g", "def"}};
+    for (const auto& c : cases)
+        EXPECT_EQ(ReadProfileString(ini, "S", c.Key, "def"), c.Expected) << c.Key;
+    EXPECT_EQ(ini.ReadString("s", "a", ""), "\"COM1\"");  // the in-memory reader keeps them
+}
