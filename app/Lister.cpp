@@ -5,6 +5,7 @@
 #include <bit>
 #include <cmath>
 
+#include "app/ListerChart.h"
 #include "app/ListerInternal.h"
 #include "platform/Codepage.h"
 #include "platform/DateTime.h"
@@ -20,6 +21,14 @@ std::span<const uint8_t, EVENT_KIND_TABLE_SIZE> KindTable(std::span<const uint8_
     if (table.size() != EVENT_KIND_TABLE_SIZE)
         return std::span<const uint8_t, EVENT_KIND_TABLE_SIZE>(zero);
     return std::span<const uint8_t, EVENT_KIND_TABLE_SIZE>(table.data(), EVENT_KIND_TABLE_SIZE);
+}
+
+int64_t RoundedMs(int64_t halfMs)
+{
+    int64_t q = halfMs / 2;
+    if (halfMs % 2 != 0 && q % 2 != 0)
+        ++q;
+    return q;
 }
 
 double HalfMsToDays(int64_t halfMs) { return double(halfMs) / double(TEvLister::HalfMsPerDay); }
@@ -40,16 +49,6 @@ namespace {
 uint16_t TicksOf(std::span<const uint8_t> rec)
 {
     return uint16_t((At(rec, 1) << 8) | At(rec, 2));
-}
-
-// Milliseconds of an exact half-millisecond count, halves to even (as the runtime's time
-// decoding rounds); counts are never negative here.
-int64_t RoundedMs(int64_t halfMs)
-{
-    int64_t q = halfMs / 2;
-    if (halfMs % 2 != 0 && q % 2 != 0)
-        ++q;
-    return q;
 }
 
 std::string Pad3(int64_t v)
@@ -126,7 +125,11 @@ std::string ListDateTime(int64_t halfMs)
 
 }  // namespace EvText
 
-TEvLister::TEvLister() : FChartStates(std::make_unique<TKivMatrix>()), FEvents(std::make_unique<TKivMatrix>()) {}
+TEvLister::TEvLister()
+    : ChartBuilder(&EvChart::BuildEventChart), FChartStates(std::make_unique<TKivMatrix>()),
+      FEvents(std::make_unique<TKivMatrix>())
+{
+}
 
 TEvLister::~TEvLister() = default;
 

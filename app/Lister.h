@@ -164,8 +164,11 @@ public:
     void ForEachEvent(const TEvLineFn& sink);
     // Clears `ChartStates` and the chart, then lets the chart builder fill it.
     void BuildChart();
-    // Filled by the event-chart builder; called inside the chart's update bracket.
+    // Fills the cleared chart, inside its update bracket; the event charts by default
+    // (app/ListerChart.h).
     std::function<void(TEvLister&, IEvChart&)> ChartBuilder;
+    // The legend of the chart's state styles in place of the sequence's chart.
+    void DrawLegend();
 
     // Info of sequence n; a number without a record reads as kind Unknown with zero times.
     TEvSequenceInfo SequenceInfo(int n) const;

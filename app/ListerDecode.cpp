@@ -345,11 +345,6 @@ bool BlockingDiffers(std::span<const uint8_t> a, std::span<const uint8_t> b)
     return !std::equal(ta.begin(), ta.end(), tb.begin(), tb.end());
 }
 
-std::span<const uint8_t> RecordOf(std::span<const uint8_t> cell)
-{
-    return cell.size() >= 8 ? cell.first(cell.size() - 8) : std::span<const uint8_t>();
-}
-
 }  // namespace
 
 void TEvLister::DecodeEvent(std::span<const uint8_t> cell, int col, int count, int64_t relHalfMs,

@@ -21,6 +21,14 @@ inline bool Bit(uint8_t v, int bit) { return ((v >> bit) & 1) != 0; }
 // The exact time of an event cell (half milliseconds since 1899-12-30), from the day count
 // in its last 8 bytes; the count was made from an exact value, so it comes back exactly.
 int64_t CellHalfMs(std::span<const uint8_t> cell);
+// Milliseconds of an exact half-millisecond count, halves to even (as the runtime's time
+// decoding rounds); counts are never negative here.
+int64_t RoundedMs(int64_t halfMs);
+// The record bytes of an event cell: the cell without the time in its last 8 bytes.
+inline std::span<const uint8_t> RecordOf(std::span<const uint8_t> cell)
+{
+    return cell.size() >= 8 ? cell.first(cell.size() - 8) : std::span<const uint8_t>();
+}
 // The day count stored in a cell for an exact time.
 double HalfMsToDays(int64_t halfMs);
 

@@ -66,5 +66,36 @@ class CellRule(unittest.TestCase):
         self.assertEqual(m.cpp_string('a"b\\c', "_cp"), '"a\\"b\\\\c"_cp')
 
 
+CHART_SAMPLE = """- Track table: two entries.
+
+| Track | Always | Drawing | Caption |
+|---|---|---|---|
+| 3 | 1 | 2 | Stan WB  |
+| 151 | 0 | 1 | A  B |
+
+- Style table: nine styles.
+
+| Index | Colour (TColor) | Pen style | Thickness | Legend text |
+|---|---|---|---|---|
+""" + "".join("| %d | $0000FF red | %s | 1.%d mm | T%d |\n" % (k, "dotted (pen style 2)" if k == 3 else "solid", k, k)
+              for k in range(9))
+
+
+class ChartTables(unittest.TestCase):
+    def test_tracks_keep_their_blanks(self):
+        self.assertEqual(m.track_rows(CHART_SAMPLE), [(3, 1, 2, "Stan WB "), (151, 0, 1, "A  B")])
+
+    def test_styles_read_colour_pen_and_tenths(self):
+        styles = m.style_rows(CHART_SAMPLE)
+        self.assertEqual(styles[3], (3, 0x0000FF, 2, 13, "T3"))
+        self.assertEqual(styles[0], (0, 0x0000FF, 0, 10, "T0"))
+
+    def test_tracks_out_of_order_are_refused(self):
+        with self.assertRaises(m.TableError):
+            m.track_rows(CHART_SAMPLE.replace("| 151 |", "| 2 |"))
+        with self.assertRaises(m.TableError):
+            m.track_rows(CHART_SAMPLE.replace("| 151 |", "| 172 |"))
+
+
 if __name__ == "__main__":
     unittest.main()
