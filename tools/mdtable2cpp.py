@@ -317,18 +317,15 @@ def emit_event_charts(text):
     return "\n".join(out) + "\n"
 
 
+GENERATORS = {"event-kinds": lambda text: emit_event_kinds(text),
+              "event-charts": lambda text: emit_event_charts(text)}
+
+
 def main(argv):
-    if len(argv) == 4 and argv[1] == "event-kinds":
+    if len(argv) == 4 and argv[1] in GENERATORS:
         with open(argv[2], encoding="utf-8") as f:
             text = f.read()
-        result = emit_event_kinds(text)
-        with open(argv[3], "w", encoding="utf-8", newline="\n") as f:
-            f.write(result)
-        return 0
-    if len(argv) == 4 and argv[1] == "event-charts":
-        with open(argv[2], encoding="utf-8") as f:
-            text = f.read()
-        result = emit_event_charts(text)
+        result = GENERATORS[argv[1]](text)
         with open(argv[3], "w", encoding="utf-8", newline="\n") as f:
             f.write(result)
         return 0

@@ -37,6 +37,14 @@ void ExpectBar(const std::vector<TChartSample>& got, const std::vector<TStep>& w
     }
 }
 
+// Samples in, styles out.
+struct TBarCase {
+    const char* Name;
+    std::vector<TStateSample> Samples;
+    double Duration;
+    std::vector<TStep> Want;
+};
+
 constexpr uint8_t Snap = EventCode::SwitchgearState;
 
 // A switchgear-state record of model 2: code, ticks, bytes 3..15.
@@ -179,13 +187,7 @@ TEST(EvChartTime, SecondsCountEveryDay)
 
 TEST(EvChartBars, TwoStateBar)
 {
-    struct TCase {
-        const char* Name;
-        std::vector<TStateSample> Samples;
-        double Duration;
-        std::vector<TStep> Want;
-    };
-    const TCase cases[] = {
+    const TBarCase cases[] = {
         {"appearance first: absent before it", {{1.0, 4, 1}}, 3.0, {{-0.2, 0}, {1.0, 1}, {3.2, 1}}},
         {"disappearance first: present before it", {{0.5, 5, 0}, {2.0, 4, 1}}, 2.0,
          {{-0.2, 1}, {0.5, 0}, {2.0, 1}, {2.2, 1}}},
@@ -196,7 +198,7 @@ TEST(EvChartBars, TwoStateBar)
         {"a level that is no signal has no opposite", {{1.0, 9, 6}}, 1.0, {{-0.2, 6}, {1.0, 6}, {1.2, 6}}},
         {"none", {}, 1.0, {}},
     };
-    for (const TCase& c : cases)
+    for (const TBarCase& c : cases)
         ExpectBar(EvChart::TwoStateBar(c.Samples, c.Duration), c.Want, c.Name);
 }
 
@@ -204,13 +206,7 @@ TEST(EvChartBars, BreakerBarAgreeRule)
 {
     // Model 2 breaker WA: 36/37 closed contact (appears 1, disappears 0), 38/39 open contact
     // (appears 0, disappears 1).
-    struct TCase {
-        const char* Name;
-        std::vector<TStateSample> Samples;
-        double Duration;
-        std::vector<TStep> Want;
-    };
-    const TCase cases[] = {
+    const TBarCase cases[] = {
         {"opening without snapshot: closed, in transit, open",
          {{1.0, 37, 0}, {1.1, 38, 0}}, 2.0, {{-0.2, 1}, {1.0, 2}, {1.1, 0}, {2.2, 0}}},
         {"closing without snapshot, open contact first",
@@ -226,7 +222,7 @@ TEST(EvChartBars, BreakerBarAgreeRule)
          {{1.0, 37, 0}, {1.1, 38, 0}, {3.0, 39, 1}, {3.1, 36, 1}}, 4.0,
          {{-0.2, 1}, {1.0, 2}, {1.1, 0}, {3.0, 2}, {3.1, 1}, {4.2, 1}}},
     };
-    for (const TCase& c : cases)
+    for (const TBarCase& c : cases)
         ExpectBar(EvChart::BreakerBar(c.Samples, c.Duration), c.Want, c.Name);
 }
 
