@@ -1,0 +1,73 @@
+// One recording in memory: the configuration header, the analog and status channels with
+// their samples, the rate segments with the time axis, the header text (.HDR), the
+// information file (.INF) as an ini image, the view window and the recording attributes. The
+// model knows no files; the file interfaces fill it and the data-file parsers read and write
+// its samples.
+#pragma once
+
+#include <cstdint>
+#include <functional>
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "platform/IniFile.h"
+#include "ternik/ComTrade3UnitChannels.h"
+#include "ternik/ComTrade3UnitRates.h"
+#include "ternik/ComTrade3UnitTime.h"
+
+struct TRecAttribs {
+  std::string TrigSrcDescr;  // description of the trigger source
+  std::string Komment;
+  int32_t ID = 0;
+  bool Interrupted = false;  // the recording was cut short
+};
+
+// The classes a recording makes its parts from. Unit start-up sets the library's own; a
+// derived library may put its own in their place.
+struct TComtradeClasses {
+  std::function<std::unique_ptr<TAnalogDescr>(uint8_t memoryFormat)> AnalogDescr;
+  std::function<std::unique_ptr<TAnalogList>(TComtrade* owner)> AnalogList;
+  std::function<std::unique_ptr<TCyfrDescr>()> CyfrDescr;
+  std::function<std::unique_ptr<TCyfrList>(TComtrade* owner)> CyfrList;
+  std::function<std::unique_ptr<TRateDescr>(TRateList* owner)> RateDescr;
+  std::function<std::unique_ptr<TRateList>(TComtrade* owner)> RateList;
+};
+TComtradeClasses& ComtradeClasses();
+// The library's own classes.
+TComtradeClasses DefaultComtradeClasses();
+
+enum : uint8_t { DataFileFormatAscii = 0, DataFileFormatBinary = 1 };
+
+class TComtrade {
+ public:
+  TComtrade();
+  virtual ~TComtrade();
+  TComtrade(const TComtrade&) = delete;
+  TComtrade& operator=(const TComtrade&) = delete;
+
+  uint8_t DataFileFormat() const { return FDataFileFormat; }
+  // 0 (ASCII) or 1 (BINARY); any other value raises "Unknown DataFileFormat".
+  void SetDataFileFormat(uint8_t value);
+
+  std::unique_ptr<TRateList> Rates;
+  std::unique_ptr<TAnalogList> Analogs;
+  std::unique_ptr<TCyfrList> Statuses;
+  TObFileParam FileParam;
+  TRecAttribs RecAttribs;
+  TViewParam View;
+  std::vector<std::string> HdrText;  // the lines of the .HDR file
+  TIniFile Inf;                      // the .INF content
+
+  // No channels and no segments; revision 1997 and 50 Hz. Header text, Inf, the time axis,
+  // the view and the attributes stay.
+  void Clear();
+  // Every channel, or with selectedOnly those whose Visible is set, in channel order.
+  void SelectChannels(bool selectedOnly, TAnalogSelection& analogs, TCyfrSelection& statuses) const;
+  int32_t GetSampleCount() const { return Rates->Count(); }
+  void SetChannelsSampleCount(int32_t n);
+  void SetSampleCount(int32_t n);
+
+ private:
+  uint8_t FDataFileFormat = DataFileFormatAscii;
+};
