@@ -424,10 +424,12 @@ void TComtradeInterface::WriteCfgLines(const TComtrade& rec, std::vector<std::st
     for (const auto& [rate, end] : spec.Segments) lines.push_back(FormatFloat(3, rate) + "," + IntToStr(end));
   }
 
-  lines.push_back(CfgStartTime(rec, first).FormatText());
+  // Old-form dates are read month first, so they are written that way.
+  const auto text = [oldForm](const TUsTime& t) { return oldForm ? t.FormatTextMonthFirst() : t.FormatText(); };
+  lines.push_back(text(CfgStartTime(rec, first)));
   // The trigger happened when it happened: a save from a later sample on moves the first
   // sample's time, not the trigger's.
-  lines.push_back(fp.TriggerTime.FormatText());
+  lines.push_back(text(fp.TriggerTime));
   lines.emplace_back(DataFileFormatNames[dataFileFormat]);
   if (!oldForm) lines.push_back(FormatFloat(12, fp.TimeMultiplier));
 }

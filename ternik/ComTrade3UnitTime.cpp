@@ -175,17 +175,27 @@ void TUsTime::AddMicroseconds(int64_t n) {
     throw EComtrade("Invalid date-time value");
 }
 
+namespace {
+std::string Pad(int64_t v, int width) {
+  std::string s = IntToStr(v < 0 ? 0 : v);
+  if (static_cast<int>(s.size()) < width) s.insert(0, size_t(width) - s.size(), '0');
+  return s;
+}
+}  // namespace
+
+std::string TUsTime::FormatTextMonthFirst() const {
+  const std::string t = FormatText();
+  // dd/mm/ -> mm/dd/
+  return t.substr(3, 3) + t.substr(0, 3) + t.substr(6);
+}
+
 std::string TUsTime::FormatText() const {
   TUsTime t = *this;
   // A Microsecond set from outside the range is carried into the seconds before printing.
   int64_t us = 0;
   if ((Microsecond < 0 || Microsecond > 999999) && ToMicroseconds(us) && !t.FromMicroseconds(us))
     t = *this;
-  auto pad = [](int64_t v, int width) {
-    std::string s = IntToStr(v < 0 ? 0 : v);
-    if (static_cast<int>(s.size()) < width) s.insert(0, size_t(width) - s.size(), '0');
-    return s;
-  };
+  const auto pad = Pad;
   return pad(t.Day, 2) + "/" + pad(t.Month, 2) + "/" + pad(t.Year, 4) + "," + pad(t.Hour, 2) + ":" +
          pad(t.Minute, 2) + ":" + pad(t.Second, 2) + "." +
          pad(t.Microsecond < 0 || t.Microsecond > 999999 ? 0 : t.Microsecond, 6);

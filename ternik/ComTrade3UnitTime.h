@@ -32,6 +32,8 @@ class TUsTime {
   void Assign(const TUsTime& other) { *this = other; }
   // dd/mm/yyyy,hh:mm:ss.ffffff
   std::string FormatText() const;
+  // mm/dd/yyyy,hh:mm:ss.ffffff: the order in which old-form configurations are read.
+  std::string FormatTextMonthFirst() const;
 
   // The time as microseconds since 0001-01-01 00:00; false when the fields are no date.
   [[nodiscard]] bool ToMicroseconds(int64_t& us) const;
