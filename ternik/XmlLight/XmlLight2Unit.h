@@ -12,6 +12,7 @@
 #include <stdexcept>
 #include <string>
 #include <string_view>
+#include <unordered_map>
 #include <vector>
 
 // ---------------------------------------------------------------------------------------------
@@ -181,9 +182,13 @@ class TAttribList {
  private:
   friend class TAttribItem;
   void NameChanged(const TAttribItem& item, std::string_view oldName);
+  void RebuildLookup();
   TLhXMLNode* FOwnerNode;
   std::vector<std::unique_ptr<TAttribItem>> FItems;
   std::vector<std::string> FNameIndex;
+  // Folded name -> first position, kept once a list grows long, so that reading an element
+  // with very many attributes stays linear.
+  std::unordered_map<std::string, size_t> FLookup;
   std::string FNameKey;
   bool FHasNameKey = false;
 };

@@ -103,11 +103,22 @@ void TAttribItem::SetValue(std::string_view value) {
   }
 }
 
+namespace {
+constexpr size_t kLookupFrom = 32;
+}
+
+void TAttribList::RebuildLookup() {
+  FLookup.clear();
+  if (FItems.size() < kLookupFrom) return;
+  for (size_t i = 0; i < FItems.size(); ++i) FLookup.emplace(CaseFoldName(FItems[i]->Name()), i);
+}
+
 void TAttribList::NameChanged(const TAttribItem& item, std::string_view oldName) {
   if (!FNameIndex.empty()) {
     for (size_t i = 0; i < FItems.size(); ++i)
       if (FItems[i].get() == &item) FNameIndex[i] = CaseFoldName(item.Name());
   }
+  if (!FLookup.empty()) RebuildLookup();
   // A renamed NAME item no longer names the node.
   if (oldName == "NAME" && item.Name() != "NAME") {
     FNameKey.clear();
@@ -116,6 +127,10 @@ void TAttribList::NameChanged(const TAttribItem& item, std::string_view oldName)
 }
 
 int TAttribList::IndexOf(std::string_view name) const {
+  if (!FLookup.empty()) {
+    auto it = FLookup.find(CaseFoldName(name));
+    return it == FLookup.end() ? -1 : static_cast<int>(it->second);
+  }
   if (!FNameIndex.empty()) {
     const std::string folded = CaseFoldName(name);
     for (size_t i = 0; i < FNameIndex.size(); ++i)
@@ -144,6 +159,8 @@ TAttribItem& TAttribList::Add(std::string_view name, std::string_view value) {
   item->SetValue(value);
   FItems.push_back(std::move(item));
   if (!FNameIndex.empty()) FNameIndex.push_back(CaseFoldName(name));
+  if (!FLookup.empty()) FLookup.emplace(CaseFoldName(name), FItems.size() - 1);
+  else if (FItems.size() >= kLookupFrom) RebuildLookup();
   return *FItems.back();
 }
 
@@ -164,6 +181,7 @@ void TAttribList::DeleteAt(size_t index) {
   }
   FItems.erase(FItems.begin() + static_cast<std::ptrdiff_t>(index));
   if (!FNameIndex.empty()) FNameIndex.erase(FNameIndex.begin() + static_cast<std::ptrdiff_t>(index));
+  if (!FLookup.empty()) RebuildLookup();
 }
 
 bool TAttribList::Delete(std::string_view name) {
@@ -176,6 +194,7 @@ bool TAttribList::Delete(std::string_view name) {
 void TAttribList::Clear() {
   FItems.clear();
   FNameIndex.clear();
+  FLookup.clear();
   FNameKey.clear();
   FHasNameKey = false;
 }
@@ -311,7 +330,7 @@ std::string TLhXMLNode::GetPath() const {
 void TLhXMLNode::CallExecAttrib(const std::string& name, const std::string& value) {
   try {
     ExecAttrib(name, value);
-  } catch (const std::exception&) {
+  } catch (...) {
     ReportError("ExecAttrib error : " + GetPath() + "[" + FElementName + "]\\n");
   }
 }
@@ -362,7 +381,7 @@ void TLhXMLNode::DoFillAttribs() {
   FFilling = true;
   try {
     FillAttribs();
-  } catch (const std::exception&) {
+  } catch (...) {
     FFilling = false;
     ReportError("Parameter resolve error : " + GetPath() + "[" + FElementName + "]\\n");
     throw;
@@ -384,7 +403,7 @@ void TLhXMLNode::CopyAttribsFrom(TLhXMLNode& source) {
     if (FFilling) continue;
     try {
       ExecAttrib(s.Name(), s.Value());
-    } catch (const std::exception&) {
+    } catch (...) {
       ReportError("Attribute parsing error: [" + s.Name() + "]=\"" + s.Value() + "\"");
     }
   }

@@ -358,6 +358,29 @@ TEST(XmlNode, AttribModeOneAppends) {
   EXPECT_EQ(root->ReadAttrib("a"), "3");
 }
 
+TEST(XmlNode, LongAttributeListsStayConsistent) {
+  TLhXmlDocument doc;
+  std::string data = "<A";
+  for (int i = 0; i < 20000; ++i) data += " a" + std::to_string(i) + "=\"" + std::to_string(i) + "\"";
+  data += " A7=\"again\"/>";
+  doc.ReadFromString(data);  // linear: a quadratic look-up would take minutes here
+  TLhXMLNode& n = *doc.MainNode();
+  EXPECT_EQ(n.Attribs().Count(), 20000u);
+  EXPECT_EQ(n.ReadAttrib("a7"), "again");
+  EXPECT_EQ(n.ReadAttrib("A19999"), "19999");
+  EXPECT_TRUE(n.DeleteAttrib("a0"));
+  EXPECT_EQ(n.Attribs().IndexOf("a1"), 0);
+  EXPECT_EQ(n.FindAttrib("a0"), nullptr);
+  n.Attribs().Item(0).SetName("b1");
+  EXPECT_EQ(n.FindAttrib("a1"), nullptr);
+  EXPECT_EQ(n.Attribs().IndexOf("B1"), 0);
+  n.AttribMode = 1;
+  n.WriteAttrib("a2", "second");
+  EXPECT_EQ(n.ReadAttrib("a2"), "2");  // the first of two equal names is found
+  n.ClearAttribs();
+  EXPECT_EQ(n.FindAttrib("a3"), nullptr);
+}
+
 TEST(XmlNode, DetachGivesOwnership) {
   TLibraryScope lib;
   auto root = NewXmlNode<TLhXMLNode>(nullptr, "R");
