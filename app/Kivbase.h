@@ -202,7 +202,9 @@ public:
   void WriteRegisters(uint16_t start, std::span<const uint8_t> source, int step, int count);
   // One request (the request frame set up before) and its reply, with up to five attempts.
   void Transaction();
-  void Cancel() { FCancel = true; }
+  // Ends a read after the transaction under way. A set write is never cut short: stopping
+  // between chunks would leave a partly written set in the controller.
+  void Cancel() { if (!IsWriting()) FCancel = true; }
   // The last request and reply, as sent and received.
   std::span<const uint8_t> Request() const { return std::span<const uint8_t>(FRequest.data(), FRequestLength); }
   std::span<const uint8_t> Reply() const { return std::span<const uint8_t>(FReply.data(), size_t(FReplyLength)); }

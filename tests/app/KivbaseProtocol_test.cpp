@@ -334,6 +334,22 @@ TEST_P(KivProtocol, WriteChunks)
     }
 }
 
+TEST_P(KivProtocol, CancelDoesNotCutASetWrite)
+{
+    Start("ZNS_SEND_STEP=50");
+    Kiv.SetKivType(1);
+    for (size_t i = 0; i < 238; ++i)
+        Kiv.GetZnsData(1)[i] = uint8_t(i + 3);
+    Kiv.SetZnsSize(1, 238);
+    Device.Requests.clear();
+    Device.OnRequest = [this](unsigned) { Kiv.Cancel(); };
+    ASSERT_TRUE(Kiv.WriteZestawNastaw(1, 1));
+    EXPECT_EQ(Memo.Lines.back(), "Zapis zestawu nastaw 1: OK");
+    EXPECT_EQ(Device.RequestCount(), 3u);
+    EXPECT_TRUE(std::equal(Kiv.GetZnsData(1), Kiv.GetZnsData(1) + 238, Device.Set(1).begin()));
+    EXPECT_FALSE(Kiv.Cancelled());
+}
+
 TEST_P(KivProtocol, SetSizeOutsideTheFieldSendsNothing)
 {
     for (const char* globals : {"ZNS_SIZE=300", "ZNS_SIZE=0", "ZNS_SIZE=-1"}) {

@@ -60,9 +60,10 @@ private:
     {
         if (OnPump)
             OnPump();
-        // Bytes written to a pseudo-terminal reach the other side a moment later: give the
-        // kernel that moment in real time before letting fake time jump ahead.
-        const int settleMs = fd >= 0 ? 30 : 1;
+        // Bytes written to a pseudo-terminal reach the other side a moment later (a kernel
+        // worker moves them, later still on a loaded machine): give them that moment in real
+        // time before letting fake time jump ahead. Only a wait that really times out pays it.
+        const int settleMs = fd >= 0 ? 60 : 1;
         for (int round = 0; round < 100000; ++round) {
             FServer.Service(FNow);
             if (fd >= 0 && Ready(fd, events))
