@@ -13,14 +13,31 @@
 
 #include <cstdint>
 
+#include <QFont>
+
 class QMenu;
 class QPrinter;
-class QTableView;
 class QWidget;
 class QMdiArea;
 class TGraph;
 class TKiv;
 class TKivLink;
+
+// A string grid as shown on the screen, for printing: every cell with the fixed row and
+// column included, the screen sizes of its columns and rows, the screen's resolution and the
+// grid's font.
+struct TStringGridImage {
+  int ColCount = 0;
+  int RowCount = 0;
+  std::vector<std::string> Cells; // row-major (RowCount rows of ColCount), Windows-1250
+  std::vector<int> ColWidths;     // screen pixels
+  std::vector<int> RowHeights;
+  int ScreenDpiX = 96;
+  int ScreenDpiY = 96;
+  QFont Font;
+
+  const std::string& Cell(int col, int row) const { return Cells[size_t(row) * size_t(ColCount) + size_t(col)]; }
+};
 
 // What a document window asks of the main window.
 class IChildFrame {
@@ -52,9 +69,9 @@ public:
   // The program-wide print-options dialog ("Opcje wydruku") showing `flags` (bit 0 listing,
   // bit 1 chart, bit 2 set 1 grid, bit 3 set 2 grid). OK: `flags` := the boxes, true.
   virtual bool ExecutePrintOptions(uint8_t& flags) = 0;
-  // Prints the setting grid as shown (cell texts, column widths, row heights, font) on
-  // Printer() under `title` (Windows-1250). False when no job was started.
-  virtual bool PrintStringGrid(QTableView* grid, const std::string& title) = 0;
+  // Prints a setting grid on Printer() under `title` (Windows-1250). False when no job was
+  // started.
+  virtual bool PrintStringGrid(const TStringGridImage& grid, const std::string& title) = 0;
   // The file-properties dialog for this document (modal); it marks the document modified
   // when the user changed anything.
   virtual void ShowFileProperties(TKiv& kiv) = 0;
