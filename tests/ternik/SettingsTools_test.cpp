@@ -204,6 +204,7 @@ TEST(SettingsTools, CheckTextOfEveryTool)
   const std::string existing = dir.File("present.cfg");
   WriteBytes(existing, "x");
   const std::string missing = dir.File("absent.cfg");
+  const std::string turtle = "żółw"_cp;  // four bytes, each one character
 
   struct TCase {
     uint8_t Kind;
@@ -250,7 +251,7 @@ TEST(SettingsTools, CheckTextOfEveryTool)
       // Str.
       {SK_STR, {}, "12345678901234567890", false, "1234567890123456", "ROOT\\X:" + SettTranslate("TXT007") + "16"},
       {SK_STR, {}, "1234567890123456", true, "1234567890123456", ""},
-      {SK_STR, {{"MAX", "3"}}, "żółw"_cp, false, "żół"_cp, "ROOT\\X:" + SettTranslate("TXT007") + "3"},
+      {SK_STR, {{"MAX", "3"}}, turtle, false, turtle.substr(0, 3), "ROOT\\X:" + SettTranslate("TXT007") + "3"},
       {SK_STR, {{"MAX", "-1"}}, "ab", false, "", "ROOT\\X:" + SettTranslate("TXT007") + "-1"},
       // Select.
       {SK_SELECT, {{"ITEMS", "a|b|c"}}, "B", true, "b", ""},
@@ -501,12 +502,14 @@ TEST(SettingsTools, ToolClassByKind)
   for (uint8_t k = 0; k < want.size(); ++k) {
     item.SetKind(k);
     EXPECT_EQ(item.Kind(), k);
-    EXPECT_EQ(typeid(item.Tool()), *want[k]) << int(k);
-    EXPECT_EQ(&item.Tool().Item(), &item);
+    const TBaseXCfgTool& tool = item.Tool();
+    EXPECT_EQ(typeid(tool), *want[k]) << int(k);
+    EXPECT_EQ(&tool.Item(), &item);
     EXPECT_EQ(item.TypeWord(), SettTypeWords[k]);
   }
   item.SetKind(40);
-  EXPECT_EQ(typeid(item.Tool()), typeid(TBaseXCfgTool));
+  const TBaseXCfgTool& fallback = item.Tool();
+  EXPECT_EQ(typeid(fallback), typeid(TBaseXCfgTool));
   EXPECT_EQ(item.TypeWord(), "?");
   EXPECT_NE(dynamic_cast<TBaseMinMaxXCfgTool*>(NewSettTool(SK_INT, item).get()), nullptr);
   EXPECT_NE(dynamic_cast<TBaseMinMaxXCfgTool*>(NewSettTool(SK_FLOAT, item).get()), nullptr);
