@@ -12,40 +12,19 @@
 #include <string>
 
 #include "app/ui/ListerSinks.h"
+#include "PdfTools.h"
 #include "QtTestApp.h"
 #include "platform/NumText.h"
 #include "tests/app/ListerFixture.h"
 
 using listerfx::TFixtureDocument;
 using listerfx::TRegisterBuilder;
+using pdftools::InfoField;
+using pdftools::RunCommand;
 
 namespace {
 
 class ListerSinks : public TQtAppTest {};
-
-std::string RunCommand(const std::string& command)
-{
-    std::string out;
-    std::unique_ptr<FILE, int (*)(FILE*)> pipe(popen(command.c_str(), "r"), pclose);
-    if (!pipe)
-        return out;
-    char buf[4096];
-    size_t n;
-    while ((n = fread(buf, 1, sizeof buf, pipe.get())) > 0)
-        out.append(buf, n);
-    return out;
-}
-
-// The value of a "Name:   value" line of pdfinfo's output.
-std::string InfoField(const std::string& info, const std::string& name)
-{
-    const size_t at = info.find(name + ":");
-    if (at == std::string::npos)
-        return {};
-    size_t from = info.find_first_not_of(' ', at + name.size() + 1);
-    const size_t end = info.find('\n', at);
-    return from == std::string::npos || from > end ? std::string() : info.substr(from, end - from);
-}
 
 void SetFormats()
 {
