@@ -222,17 +222,14 @@ class TSttObject : public TYObject {
   void ExecAttrib(const std::string& name, const std::string& value) override;
   void SetLanguage(const std::string& language) override;
 
-  // Sets the flag, then every settings group above takes whether any of its direct children
-  // is modified, up to the root.
-  void SetModified(bool modified);
-  bool Modified() const { return FModified; }
+  // An item: its value differs from the text it was loaded with. A group: any object below
+  // it is modified, so a change deep in the tree shows at the root and a change back clears
+  // it again (worked out when asked, so a load of many items settles nothing item by item).
+  virtual bool Modified() const { return false; }
 
   std::string Descr;
   std::string ShortDescr;
   std::string Source;
-
- protected:
-  bool FModified = false;
 };
 
 // One line of a group comparison, with the object it is about (null for a ";MORE" line).
@@ -252,6 +249,9 @@ class TSettItem : public TSttObject {
   void ExecAttrib(const std::string& name, const std::string& value) override;
   void AfterLoad() override;
   void SetLanguage(const std::string& language) override;
+
+  bool Modified() const override { return FModified; }
+  void SetModified(bool modified) { FModified = modified; }
 
   uint8_t Kind() const { return FKind; }
   void SetKind(uint8_t kind);
@@ -289,6 +289,7 @@ class TSettItem : public TSttObject {
   std::string FValueText;
   std::string FDefValueText;
   std::string FLoadedValueText;
+  bool FModified = false;
   bool FHasValue = false;
   bool FHasDefValue = false;
 };
@@ -299,6 +300,8 @@ class TSettGroup : public TSttObject {
       : TSttObject(parent, name, onError) {}
   static const TNodeClass& StaticClass();
   const TNodeClass& GetClass() const override { return StaticClass(); }
+
+  bool Modified() const override;
 
   TSettGroup* FindGroup(std::string_view name) const;
   TSettItem* FindItem(std::string_view name) const;

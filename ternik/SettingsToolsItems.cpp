@@ -2,6 +2,7 @@
 #include <bitset>
 #include <cmath>
 #include <limits>
+#include <unordered_map>
 
 #include "platform/Codepage.h"
 #include "platform/NumText.h"
@@ -73,22 +74,6 @@ void TSttObject::SetLanguage(const std::string& language)
   const std::bitset<256> none;
   Descr = FilterLangText(language, none, Descr);
   ShortDescr = FilterLangText(language, none, ShortDescr);
-}
-
-void TSttObject::SetModified(bool modified)
-{
-  FModified = modified;
-  // Every group on the way up answers for its own children, so a change deep in the tree
-  // shows at the root and a change back clears the flags it set.
-  for (TLhXMLNode* p = Parent(); p && p->IsA(TSettGroup::StaticClass()); p = p->Parent()) {
-    auto* g = static_cast<TSettGroup*>(p);
-    bool any = false;
-    for (size_t i = 0; i < g->ChildCount() && !any; ++i) {
-      TLhXMLNode& c = g->GetChild(i);
-      any = c.IsA(TSttObject::StaticClass()) && static_cast<TSttObject&>(c).Modified();
-    }
-    g->FModified = any;
-  }
 }
 
 // ---------------------------------------------------------------------------------------------
@@ -219,6 +204,15 @@ const TNodeClass& TSettGroup::StaticClass()
   return c;
 }
 
+bool TSettGroup::Modified() const
+{
+  for (size_t i = 0; i < ChildCount(); ++i) {
+    const TLhXMLNode& c = GetChild(i);
+    if (c.IsA(TSttObject::StaticClass()) && static_cast<const TSttObject&>(c).Modified()) return true;
+  }
+  return false;
+}
+
 TSettGroup* TSettGroup::FindGroup(std::string_view name) const
 {
   return static_cast<TSettGroup*>(FindChildObject(TSettGroup::StaticClass(), name));
@@ -244,6 +238,40 @@ TSettItem& TSettGroup::AddItem(const std::string& name, uint8_t kind)
   return item;
 }
 
+namespace {
+
+// The first child group and item of each name, as FindGroup and FindItem answer them, looked
+// up once per group: a comparison of two large groups stays linear.
+struct TChildIndex {
+  explicit TChildIndex(const TSettGroup& g)
+  {
+    for (size_t i = 0; i < g.ChildCount(); ++i) {
+      TLhXMLNode& c = g.GetChild(i);
+      if (&c.GetClass() == &TSettGroup::StaticClass()) {
+        auto& o = static_cast<TSettGroup&>(c);
+        Groups.try_emplace(CaseFoldName(o.Name()), &o);
+      } else if (&c.GetClass() == &TSettItem::StaticClass()) {
+        auto& o = static_cast<TSettItem&>(c);
+        Items.try_emplace(CaseFoldName(o.Name()), &o);
+      }
+    }
+  }
+  TSettGroup* Group(const std::string& name) const
+  {
+    auto it = Groups.find(CaseFoldName(name));
+    return it == Groups.end() ? nullptr : it->second;
+  }
+  TSettItem* Item(const std::string& name) const
+  {
+    auto it = Items.find(CaseFoldName(name));
+    return it == Items.end() ? nullptr : it->second;
+  }
+  std::unordered_map<std::string, TSettGroup*> Groups;
+  std::unordered_map<std::string, TSettItem*> Items;
+};
+
+}  // namespace
+
 bool TSettGroup::CompareWith(TSettGroup* other, std::vector<TSettCompareLine>* list)
 {
   auto add = [&](std::string text, TSttObject* object) {
@@ -256,19 +284,20 @@ bool TSettGroup::CompareWith(TSettGroup* other, std::vector<TSettCompareLine>* l
   // An empty group against a filled one differs; the other side's children are still
   // listed below.
   bool same = !(!HasChildren() && other->HasChildren());
+  const TChildIndex theirs(*other);
   for (size_t i = 0; i < ChildCount(); ++i) {
     TLhXMLNode& c = GetChild(i);
     if (c.IsA(TSettGroup::StaticClass())) {
       auto& g = static_cast<TSettGroup&>(c);
-      if (!g.CompareWith(other->FindGroup(g.Name()), list)) same = false;
+      if (!g.CompareWith(theirs.Group(g.Name()), list)) same = false;
     } else if (c.IsA(TSettItem::StaticClass())) {
       auto& item = static_cast<TSettItem&>(c);
-      if (TSettItem* o = other->FindItem(item.Name())) {
+      if (TSettItem* o = theirs.Item(item.Name())) {
         const std::string mine = item.GetValueOrDefault();
-        const std::string theirs = o->GetValueOrDefault();
-        if (mine != theirs) {
+        const std::string other_ = o->GetValueOrDefault();
+        if (mine != other_) {
           same = false;
-          add(SubstituteS("%s : [%s]<->[%s]", {item.GetPath(), mine, theirs}), &item);
+          add(SubstituteS("%s : [%s]<->[%s]", {item.GetPath(), mine, other_}), &item);
         }
       } else {
         same = false;
@@ -276,13 +305,14 @@ bool TSettGroup::CompareWith(TSettGroup* other, std::vector<TSettCompareLine>* l
       }
     }
   }
+  const TChildIndex ours(*this);
   for (size_t i = 0; i < other->ChildCount(); ++i) {
     TLhXMLNode& c = other->GetChild(i);
     bool missing = false;
     if (c.IsA(TSettGroup::StaticClass()))
-      missing = !FindGroup(static_cast<TSettGroup&>(c).Name());
+      missing = !ours.Group(static_cast<TSettGroup&>(c).Name());
     else if (c.IsA(TSettItem::StaticClass()))
-      missing = !FindItem(static_cast<TSettItem&>(c).Name());
+      missing = !ours.Item(static_cast<TSettItem&>(c).Name());
     if (missing) {
       same = false;
       add(c.GetPath() + ";MORE", nullptr);
