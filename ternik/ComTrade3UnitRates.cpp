@@ -159,7 +159,9 @@ void TRateList::RebuildTimes() {
   int64_t j = 0, segStart = 0;
   for (const auto& d : FItems) {
     const double step = 1.0 / d->Rate;
-    for (; j < d->EndSample(); ++j) FTimes[static_cast<size_t>(j)] = sum + step * double(j - segStart);
+    // An end below an earlier one stays stored after its error; the axis never runs past
+    // the last end.
+    for (; j < d->EndSample() && j < total; ++j) FTimes[static_cast<size_t>(j)] = sum + step * double(j - segStart);
     sum += step * double(d->EndSample() - segStart);
     segStart = d->EndSample();
   }

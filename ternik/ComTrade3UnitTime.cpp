@@ -76,14 +76,7 @@ void TUsTime::ParseTime(int32_t, std::string_view text) {
   Microsecond = 0;
   TimeValid = false;
   std::string work(text);
-  bool pm = false, am = false;
-  if (size_t p = work.find(" PM"); p != std::string::npos) {
-    work.erase(p, 3);
-    pm = true;
-  } else if (size_t q = work.find(" AM"); q != std::string::npos) {
-    work.erase(q, 3);
-    am = true;
-  }
+  const TCmtrDayHalf half = TakeCmtrDayHalf(work);
   const auto pieces = Split(work, "./:");
   int32_t h = 0, n = 0, s = 0;
   int32_t us = 0;
@@ -104,11 +97,8 @@ void TUsTime::ParseTime(int32_t, std::string_view text) {
     }
     for (; ok && digits < 6; ++digits) us *= 10;
   }
-  if (ok && (pm || am)) {
-    // 12 PM is noon and 12 AM midnight, as in the date texts.
-    if (pm && h != 12) h += 12;
-    if (am && h == 12) h = 0;
-  }
+  // 12 PM is noon and 12 AM midnight, as in the date texts.
+  if (ok) h = CmtrHour24(h, half);
   ok = ok && h >= 0 && h <= 23 && n >= 0 && n <= 59 && s >= 0 && s <= 59;
   if (!ok) throw EComtrade(std::string(text) + " is not valid Time");
   Hour = static_cast<uint16_t>(h);

@@ -203,19 +203,35 @@ bool ParseCmtrDate(int formatCode, std::string_view text, TCmtrDateTimeParts& pa
     return true;
 }
 
+TCmtrDayHalf TakeCmtrDayHalf(std::string& text)
+{
+    if (size_t p = text.find(" PM"); p != std::string::npos) {
+        text.erase(p, 3);
+        return TCmtrDayHalf::PM;
+    }
+    if (size_t q = text.find(" AM"); q != std::string::npos) {
+        text.erase(q, 3);
+        return TCmtrDayHalf::AM;
+    }
+    return TCmtrDayHalf::None;
+}
+
+int32_t CmtrHour24(int32_t hour, TCmtrDayHalf half)
+{
+    // 12 PM is noon and 12 AM midnight; the other PM hours move into the afternoon.
+    if (half == TCmtrDayHalf::PM && hour != 12)
+        return hour + 12;
+    if (half == TCmtrDayHalf::AM && hour == 12)
+        return 0;
+    return hour;
+}
+
 bool ParseCmtrTime(int, std::string_view text, TCmtrDateTimeParts& parts, std::string& msg)
 {
     parts.Hour = parts.Minute = parts.Second = 0;
     parts.Microseconds = 0;
     std::string work(text);
-    bool pm = false, am = false;
-    if (size_t p = work.find(" PM"); p != std::string::npos) {
-        work.erase(p, 3);
-        pm = true;
-    } else if (size_t q = work.find(" AM"); q != std::string::npos) {
-        work.erase(q, 3);
-        am = true;
-    }
+    const TCmtrDayHalf half = TakeCmtrDayHalf(work);
     const auto pieces = SplitPieces(work, "./:\r\n");
     int32_t hour = 0;
     const std::string_view hourText = pieces.empty() ? std::string_view() : CpTrim(pieces[0]);
@@ -224,11 +240,7 @@ bool ParseCmtrTime(int, std::string_view text, TCmtrDateTimeParts& parts, std::s
         msg = "invalid hour " + std::string(text);
         return false;
     }
-    // 12 PM is noon and 12 AM midnight; the other PM hours move into the afternoon.
-    if (pm && hour != 12)
-        hour += 12;
-    else if (am && hour == 12)
-        hour = 0;
+    hour = CmtrHour24(hour, half);
     int32_t minute = 0, second = 0;
     double us = 0;
     bool ok = TryStrToInt(pieces[1], minute);

@@ -42,6 +42,12 @@ inline constexpr int CmtrFormatDayFirst = 2007;
 [[nodiscard]] bool ParseCmtrTime(int formatCode, std::string_view text, TCmtrDateTimeParts& parts,
                                  std::string& msg);
 
+// A " PM" in a time text, or else an " AM", removed; which one it was.
+enum class TCmtrDayHalf { None, AM, PM };
+TCmtrDayHalf TakeCmtrDayHalf(std::string& text);
+// The hour of a twelve-hour reading on the 24-hour clock.
+int32_t CmtrHour24(int32_t hour, TCmtrDayHalf half);
+
 // Raise ECmtrDateTime "invalid cmtr date" / "invalid cmtr time" for a value that is no calendar
 // date or time of day.
 TDateTime PartsToDate(const TCmtrDateTimeParts& parts);

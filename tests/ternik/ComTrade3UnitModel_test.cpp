@@ -404,6 +404,9 @@ TEST(ComTrade3Rates, ErrorsAndBounds) {
   TRateDescr zero(nullptr);
   zero.SetEndSample(10);
   EXPECT_THROW(zero.Duration(), EComtrade);
+  // A later rebuild over the stored, decreasing ends stays within the axis.
+  r.RebuildTimes();
+  EXPECT_EQ(r.Count(), 150);
 }
 
 TEST(ComTrade3Rates, ExplicitTimesComeFromTheDataFile) {

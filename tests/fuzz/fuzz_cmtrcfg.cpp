@@ -1,0 +1,69 @@
+// COMTRADE configurations from arbitrary bytes: the reader answers with a recording or one
+// line-numbered error, and whatever it accepts is written and read again with the same
+// channels, segments, times and keyword.
+#include <cstddef>
+#include <cstdint>
+#include <cstdlib>
+#include <string>
+#include <vector>
+
+#include "ternik/ComTrade3UnitInterface.h"
+
+namespace {
+
+bool Read(TComtrade& rec, const std::string& bytes, std::string& fileType) {
+  TMemoryStream s(bytes);
+  TComtradeInterface ci;
+  try {
+    ci.ReadCfg(rec, s, [](const std::string&) {});
+  } catch (const EComtrade& e) {
+    // Every failure is the one line-numbered message.
+    if (std::string(e.what()).find(" linii pliku .cfg : ") == std::string::npos) std::abort();
+    return false;
+  }
+  fileType = ci.FileType;
+  return true;
+}
+
+}  // namespace
+
+extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
+  // Declared sample counts are kept small so that channel buffers stay within the fuzzer's
+  // memory; the rules are the same at any cap.
+  CfgMaxEndSample() = 10000;
+  const std::string bytes(reinterpret_cast<const char*>(data), size);
+  TComtrade rec;
+  std::string fileType;
+  if (!Read(rec, bytes, fileType)) return 0;
+
+  TAnalogSelection a;
+  TCyfrSelection s;
+  rec.SelectChannels(false, a, s);
+  TMemoryStream out;
+  TComtradeInterface::WriteCfgToStream(rec, out, s, a, -1, -1, rec.DataFileFormat());
+  TComtrade back;
+  std::string backType;
+  if (!Read(back, out.Data(), backType)) std::abort();
+  if (back.Analogs->Count() != rec.Analogs->Count() || back.Statuses->Count() != rec.Statuses->Count() ||
+      back.GetSampleCount() != rec.GetSampleCount() || back.Rates->SegmentCount() != rec.Rates->SegmentCount() ||
+      back.FileParam.RevisionYear != rec.FileParam.RevisionYear || back.DataFileFormat() != rec.DataFileFormat())
+    std::abort();
+  if (back.FileParam.StartTime.FormatText() != rec.FileParam.StartTime.FormatText() ||
+      back.FileParam.TriggerTime.FormatText() != rec.FileParam.TriggerTime.FormatText())
+    std::abort();
+  for (int32_t i = 0; i < rec.Statuses->Count(); ++i)
+    if (back.Statuses->Items(i).NormalState != rec.Statuses->Items(i).NormalState) std::abort();
+  for (int32_t i = 0; i < rec.Analogs->Count(); ++i)
+    if (back.Analogs->Items(i).PS != rec.Analogs->Items(i).PS ||
+        back.Analogs->Items(i).ChannelId != rec.Analogs->Items(i).ChannelId)
+      std::abort();
+
+  // The information file of the same recording, and the time axis where the rates give one.
+  TMemoryStream inf;
+  ComtradeInterface().SaveInfToStream(rec, inf);
+  if (!rec.Rates->HasExplicitTimes() && rec.GetSampleCount() > 0) {
+    const double end = rec.Rates->GetTime(rec.GetSampleCount() - 1);
+    if (rec.Rates->SampleAtTime(end) < 0) std::abort();
+  }
+  return 0;
+}
