@@ -9,6 +9,7 @@
 #include "platform/Codepage.h"
 #include "platform/NumText.h"
 #include "TernikTestSupport.h"
+#include "ComTrade3TestSupport.h"
 #include "ternik/ComTrade3UnitInterface.h"
 
 namespace {
@@ -281,13 +282,7 @@ TComtrade& Build(TComtrade& rec, uint16_t revision) {
   c.SetComponentS("CB");
   c.NormalState = 1;
   rec.Statuses->AddChannel().SetChannelIdS("Q2");
-  TRateDescr& r1 = rec.Rates->AddRate();
-  r1.Rate = 1000;
-  r1.SetEndSample(200);
-  TRateDescr& r2 = rec.Rates->AddRate();
-  r2.Rate = 500;
-  r2.SetEndSample(400);
-  rec.SetSampleCount(400);
+  AddRates(rec, {{1000, 200}, {500, 400}});
   return rec;
 }
 

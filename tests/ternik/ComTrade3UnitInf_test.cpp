@@ -5,6 +5,7 @@
 #include <vector>
 
 #include "platform/Codepage.h"
+#include "ComTrade3TestSupport.h"
 #include "ternik/ComTrade3UnitInterface.h"
 
 namespace {
@@ -38,13 +39,7 @@ void Build(TComtrade& rec) {
   c.NormalState = 1;
   c.Visible = false;
   c.IsTrigSource = true;
-  TRateDescr& r1 = rec.Rates->AddRate();
-  r1.Rate = 1000;
-  r1.SetEndSample(200);
-  TRateDescr& r2 = rec.Rates->AddRate();
-  r2.Rate = 500;
-  r2.SetEndSample(400);
-  rec.SetSampleCount(400);
+  AddRates(rec, {{1000, 200}, {500, 400}});
   rec.RecAttribs = {"Zabezpieczenie"_cp, "Zwarcie"_cp, 12, true};
 }
 
@@ -74,24 +69,31 @@ TEST(ComTrade3Inf, WritesTheTableInOrder) {
   EXPECT_EQ(rec.Inf.ReadSection("Velmarsk RecAttribs"),
             (std::vector<std::string>{"TrigSrcDescr", "Komment", "ID", "Interrupted"}));
   const auto v = [&](const char* sec, const char* key) { return rec.Inf.ReadString(sec, key, "?"); };
-  EXPECT_EQ(v("Public File_Description", "Total_Channel_Count"), "3");
-  EXPECT_EQ(v("Public File_Description", "Line_Frequency"), "50");
-  EXPECT_EQ(v("Public File_Description", "Sample_Rate_#2"), "500");
-  EXPECT_EQ(v("Public File_Description", "End_Sample_Rate_#2"), "400");
-  EXPECT_EQ(v("Public File_Description", "File_Start_Time"), "05/01/2001,01:02:03.000007");
-  EXPECT_EQ(v("Public File_Description", "Trigger_Time"), "05/01/2001,01:02:03.250007");
-  EXPECT_EQ(v("Public File_Description", "File_Type"), "ASCII");
-  EXPECT_EQ(v("Public File_Description", "Time_Multiplier"), "0.1");
-  EXPECT_EQ(v("Public Analog_Channel_#2", "Channel_ID"), "U9");
-  EXPECT_EQ(v("Public Analog_Channel_#2", "Pen_Color"), IntToStr(0xFF * 9));
-  EXPECT_EQ(v("Public Analog_Channel_#2", "Channel_Multiplier"), "0.25");
-  EXPECT_EQ(v("Public Analog_Channel_#2", "Channel_Offset"), "-1");
-  EXPECT_EQ(v("Public Analog_Channel_#2", "Data_Primary_Secondary"), "P");
-  EXPECT_EQ(v("Public Status_Channel_#1", "Channel_Visible"), "0");
-  EXPECT_EQ(v("Public Status_Channel_#1", "IsTrigSource"), "1");
-  EXPECT_EQ(v("Public Status_Channel_#1", "Normal_State"), "1");
-  EXPECT_EQ(v("Velmarsk RecAttribs", "Komment"), "Zwarcie"_cp);
-  EXPECT_EQ(v("Velmarsk RecAttribs", "Interrupted"), "1");
+  const struct {
+    const char* Section;
+    const char* Key;
+    std::string Value;
+  } values[] = {
+      {"Public File_Description", "Total_Channel_Count", "3"},
+      {"Public File_Description", "Line_Frequency", "50"},
+      {"Public File_Description", "Sample_Rate_#2", "500"},
+      {"Public File_Description", "End_Sample_Rate_#2", "400"},
+      {"Public File_Description", "File_Start_Time", "05/01/2001,01:02:03.000007"},
+      {"Public File_Description", "Trigger_Time", "05/01/2001,01:02:03.250007"},
+      {"Public File_Description", "File_Type", "ASCII"},
+      {"Public File_Description", "Time_Multiplier", "0.1"},
+      {"Public Analog_Channel_#2", "Channel_ID", "U9"},
+      {"Public Analog_Channel_#2", "Pen_Color", IntToStr(0xFF * 9)},
+      {"Public Analog_Channel_#2", "Channel_Multiplier", "0.25"},
+      {"Public Analog_Channel_#2", "Channel_Offset", "-1"},
+      {"Public Analog_Channel_#2", "Data_Primary_Secondary", "P"},
+      {"Public Status_Channel_#1", "Channel_Visible", "0"},
+      {"Public Status_Channel_#1", "IsTrigSource", "1"},
+      {"Public Status_Channel_#1", "Normal_State", "1"},
+      {"Velmarsk RecAttribs", "Komment", "Zwarcie"_cp},
+      {"Velmarsk RecAttribs", "Interrupted", "1"},
+  };
+  for (const auto& e : values) EXPECT_EQ(v(e.Section, e.Key), e.Value) << e.Section << " " << e.Key;
   // The stream holds the ini's lines, ended by CR LF.
   EXPECT_EQ(s.Data().substr(0, 27), "[Public File_Description]\r\n");
   EXPECT_EQ(s.Data(), rec.Inf.ToString());
