@@ -45,7 +45,7 @@ std::string Fixture()
          "  <GROUP NAME=\"Meas\">\r\n"
          "    <ITEM NAME=\"On\" TYPE=\"BOOL\" VALUE=\"1\" LOW_STR=\"Nie\" HIGH_STR=\"Tak\"/>\r\n"
          "    <ITEM NAME=\"Gain\" TYPE=\"FLOAT\" VALUE=\"1.5\" DEFVALUE=\"2.25\" MAX=\"10\"/>\r\n"
-         "    <ITEM NAME=\"Limit\" TYPE=\"FLOAT\" VALUE=\"INF\"/>\r\n"
+         "    <ITEM NAME=\"Limit\" TYPE=\"FLOAT\" VALUE=\"INF\" DEFVALUE=\"-inf\"/>\r\n"
          "    <ITEM NAME=\"Junk\" TYPE=\"FLOAT\" VALUE=\"abc\"/>\r\n"
          "    <ITEM NAME=\"Label\" TYPE=\"STR\" VALUE=\"Pole " "\xB3\xB9\x6B\x61" "\" MAX=\"8\""
          " CHILD_DESCR=\"&amp;P_dzieci&amp;E_children\"/>\r\n"
@@ -145,6 +145,8 @@ TEST(SettingsItems, LoadTakesTypesNamesAndValues)
     EXPECT_EQ(item.Tool().GetText(), Utf8ToCp1250(c.Shown)) << c.Name;
   }
   EXPECT_EQ(f.Item("Meas", "Gain").DefValueText(), "2,25");
+  EXPECT_EQ(f.Item("Meas", "Limit").DefValueText(), "NAN");
+  EXPECT_EQ(f.Item("Meas", "Limit").Tool().GetDisplayText(), "INF");
   EXPECT_EQ(f.Item("Meas", "Gain").Tool().GetDisplayText(), "1.5");
   EXPECT_EQ(f.Item("Comm", "Port").DefValueText(), "2");
   EXPECT_EQ(f.Item("Meas", "Odd").TypeWord(), "bool");
@@ -256,7 +258,7 @@ TEST(SettingsItems, SaveIsWellFormedAndLoadsBackEqual)
   for (const char* want : {
            "<ITEM NAME=\"Port\" TYPE=\"COM_NR\" VALUE=\"3\" DEFVALUE=\"2\"/>",
            "<ITEM NAME=\"Gain\" TYPE=\"FLOAT\" VALUE=\"0.1\" DEFVALUE=\"2.25\" MAX=\"10\"/>",
-           "<ITEM NAME=\"Limit\" TYPE=\"FLOAT\" VALUE=\"INF\"/>",
+           "<ITEM NAME=\"Limit\" TYPE=\"FLOAT\" VALUE=\"INF\" DEFVALUE=\"INF\"/>",
            "<ITEM NAME=\"Junk\" TYPE=\"FLOAT\" VALUE=\"0\"/>",
            "<ITEM NAME=\"Odd\" TYPE=\"bool\" VALUE=\"1\"/>",
            "<ITEM NAME=\"Auto\" TYPE=\"AUTO\" VALUE=\"x\"/>",
