@@ -451,6 +451,28 @@ bool TKiv::LoadRawBlock(const std::string& fileName, size_t sizeOffset, size_t d
   return true;
 }
 
+bool SplitCommandOptions(std::string_view options, std::vector<TCommandOption>& out, std::string_view& stray)
+{
+  out.clear();
+  stray = {};
+  std::string_view rest = options;
+  for (;;) {
+    rest = Trim(rest);
+    if (rest.empty())
+      return true;
+    if (rest.front() != '-') {
+      stray = rest;
+      return false;
+    }
+    rest.remove_prefix(1);
+    const size_t end = NextOptionStart(rest);
+    const std::string_view option = Trim(rest.substr(0, end));
+    rest = rest.substr(end);
+    const size_t blank = size_t(std::find_if(option.begin(), option.end(), IsTextBlank) - option.begin());
+    out.push_back({option.substr(0, blank), Trim(option.substr(blank))});
+  }
+}
+
 void TKiv::ParseCommandLine(std::string_view options, bool& ok, std::string& message)
 {
   ok = true;
@@ -458,23 +480,14 @@ void TKiv::ParseCommandLine(std::string_view options, bool& ok, std::string& mes
   std::optional<std::string> bufFile, zns1File, zns2File, ident;
   std::optional<int> model;
 
-  std::string_view rest = options;
-  while (ok) {
-    rest = Trim(rest);
-    if (rest.empty())
+  std::vector<TCommandOption> split;
+  std::string_view stray;
+  const bool whole = SplitCommandOptions(options, split, stray);
+  for (const TCommandOption& option : split) {
+    if (!ok)
       break;
-    if (rest.front() != '-') {
-      ok = false;
-      message = "oczekiwano znaku \"-\" :"_cp + Utf8ToCp1250(rest);
-      break;
-    }
-    rest.remove_prefix(1);
-    const size_t end = NextOptionStart(rest);
-    const std::string_view option = Trim(rest.substr(0, end));
-    rest = rest.substr(end);
-    const size_t blank = std::find_if(option.begin(), option.end(), IsTextBlank) - option.begin();
-    const std::string_view word = option.substr(0, blank);
-    const std::string value(Trim(option.substr(blank)));
+    const std::string_view word = option.Word;
+    const std::string value(option.Value);
 
     if (CpSameText(word, "buffile")) {
       bufFile = value;
@@ -495,6 +508,11 @@ void TKiv::ParseCommandLine(std::string_view options, bool& ok, std::string& mes
       ok = false;
       message = "Nieznane polecenie: "_cp + Utf8ToCp1250(word);
     }
+  }
+  // Options before a part without its '-' still count, as they were read first.
+  if (ok && !whole) {
+    ok = false;
+    message = "oczekiwano znaku \"-\" :"_cp + Utf8ToCp1250(stray);
   }
   if (!ok || !(bufFile || zns1File || zns2File || ident || model))
     return;

@@ -252,3 +252,14 @@ private:
 
 // The help text of the command-line options (Windows-1250).
 std::string CommandLineHelp();
+
+// One option of a command-line text: the word after its '-' and the value behind it, both
+// trimmed. An option starts only at a '-' that begins a word, so names such as my-file.bin
+// stay whole.
+struct TCommandOption {
+  std::string_view Word;
+  std::string_view Value;
+};
+// Splits the text into options. False when a part does not start with '-': `stray` then
+// holds the text from there on, and `out` the options before it.
+bool SplitCommandOptions(std::string_view options, std::vector<TCommandOption>& out, std::string_view& stray);

@@ -1,6 +1,7 @@
-#include <QApplication>
-#include <QMainWindow>
+#include <string>
+#include <vector>
 
+#include "app/ui/Main.h"
 #include "app/ui/QtPrompts.h"
 #include "app/ui/QtPump.h"
 #include "ternik/TernikInit.h"
@@ -9,15 +10,22 @@ int main(int argc, char** argv)
 {
     // The library's registries are filled before anything else runs.
     InitializeLibrary();
-    QApplication app(argc, argv);
-    QMainWindow window;
-    // Waits keep the event loop running; messages and questions appear as Qt dialogs.
-    TQtPumpInstaller pump;
-    TQtPromptsInstaller prompts(&window);
-    window.setWindowTitle(QStringLiteral("KivsSN"));
-    window.resize(800, 600);
-    window.show();
-    const int rc = app.exec();
+    int rc = 0;
+    {
+        TKivApplication app(argc, argv);
+        // Waits keep the event loop running; messages and questions appear as Qt dialogs.
+        TQtPumpInstaller pump;
+        TQtPromptsInstaller prompts;
+        TMainFormOptions options;
+        options.ProgramPath = QCoreApplication::applicationFilePath().toStdString();
+        for (int i = 1; i < argc; ++i)
+            options.Params.emplace_back(argv[i]);
+        TMainForm frame(options);
+        prompts.Prompts().SetParent(&frame);
+        prompts.Prompts().SetTitle(frame.AppTitle());
+        frame.show();
+        rc = app.exec();
+    }
     FinalizeLibrary();
     return rc;
 }

@@ -1,0 +1,173 @@
+#pragma once
+// TMainForm: the MDI frame. It owns the one link and its settings (kept in kiv.ini), finds
+// the install folder, carries out the command line, creates the document windows and routes
+// its tool buttons and menus to the active one. What it decides lives in app/MainLogic.
+
+#include <QApplication>
+#include <QImage>
+#include <QMainWindow>
+#include <QMdiArea>
+
+#include <functional>
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "app/KivLink.h"
+#include "app/MainLogic.h"
+#include "app/ui/MainDocument.h"
+
+class QAction;
+class QComboBox;
+class QLabel;
+class QMdiSubWindow;
+class QMenu;
+class QToolBar;
+class TCommDlg;
+class TMainForm;
+
+// Makes a document window for the frame (no parent: the frame puts it into its MDI area).
+using TDocumentFactory = std::function<IMainDocument*(TMainForm& frame)>;
+
+// The application: an exception that escapes an event handler is shown in a message box and
+// the program goes on.
+class TKivApplication : public QApplication {
+public:
+    TKivApplication(int& argc, char** argv) : QApplication(argc, argv) {}
+    bool notify(QObject* receiver, QEvent* event) override;
+};
+
+// The MDI client: the logo in its lower left corner.
+class TLogoMdiArea : public QMdiArea {
+public:
+    explicit TLogoMdiArea(QWidget* parent = nullptr);
+    const QImage& Logo() const { return FLogo; }
+    // Where the logo goes in a frame of the given height (client coordinates).
+    QPoint LogoPosition(int frameHeight) const;
+
+protected:
+    void paintEvent(QPaintEvent* event) override;
+    void scrollContentsBy(int dx, int dy) override;
+
+private:
+    QImage FLogo;
+};
+
+struct TMainFormOptions {
+    std::vector<std::string> Params; // command-line words after the program name
+    std::string ProgramPath;         // the program file; its base name is the ini section
+    std::string ConfigPath;          // kiv.ini; empty: the user's configuration folder
+    std::string SysfsClassDir = "/sys/class/tty";
+};
+
+class TMainForm : public QMainWindow {
+    Q_OBJECT
+public:
+    explicit TMainForm(TMainFormOptions options, QWidget* parent = nullptr);
+    ~TMainForm() override;
+
+    void SetDocumentFactory(TDocumentFactory factory);
+
+    // --- Read by the document windows ----------------------------------------------------
+    TKivLink& Link() { return *FLink; }
+    const TMainConfig& Config() const { return FConfig; }
+    const std::string& InstallDir() const { return FInstallDir; }
+    const std::string& HelpFile() const { return FHelpFile; }
+    bool ServiceMode() const { return FService; }
+    const std::string& AppTitle() const { return FTitle; }
+    QComboBox* XScaleBox() const { return FXScale; }
+    // Asks for a file name to save under, starting from `name`; true (name replaced) on OK.
+    bool ExecuteSaveDialog(std::string& name);
+
+    // --- Documents -------------------------------------------------------------------------
+    IMainDocument* ActiveDocument() const;
+    std::vector<IMainDocument*> Documents() const;
+    IMainDocument* NewChild(const std::string& name);
+    std::string NextDocumentName();
+
+    // --- Commands ------------------------------------------------------------------------
+    void MF_NewClick();
+    // fromMenu: asks for the file; else the last chosen name is opened without asking.
+    void MF_OpenClick(bool fromMenu = true);
+    void MF_ExitClick() { close(); }
+    void btnSaveClick();
+    void btnSaveAsClick();
+    void btnPrintClick();
+    void SetViewClick(int view);
+    void btnGraphLegendClick();
+    void ApplyXScale();
+    void C1Click();
+    void Oprogramie1Click();
+    void CommSetupClick();
+    void ile1Click();
+    void UpdateToolbar();
+    void ProcessCommandLine();
+    void OpenFromOptions(const std::string& options);
+    void OpenFromPlan(const TCommandLinePlan& plan);
+
+    // --- Seams for tests -----------------------------------------------------------------
+    // Runs the communication dialog (default: exec); returns a QDialog result code.
+    void SetCommDialogRunner(std::function<int(TCommDlg&)> run) { FRunCommDialog = std::move(run); }
+    // Shows the three Russian notices (default: a message box).
+    void SetNoticeHandler(std::function<void(const QString& text, const QString& caption)> show)
+    {
+        FNotice = std::move(show);
+    }
+    void SetAboutRunner(std::function<void(QWidget&)> run) { FRunAbout = std::move(run); }
+    QAction* ActionByName(const QString& objectName) const;
+    QLabel* StatusPanel(int index) const;
+    TLogoMdiArea* MdiArea() const { return FMdi; }
+    // Writes the link settings to kiv.ini now (the destructor does it too).
+    bool SaveConfig();
+
+protected:
+    void showEvent(QShowEvent* event) override;
+    void closeEvent(QCloseEvent* event) override;
+    bool event(QEvent* event) override;
+    bool eventFilter(QObject* watched, QEvent* event) override;
+
+private:
+    void BuildMenus();
+    void BuildToolbar();
+    void BuildStatusBar();
+    QAction* MakeAction(const char* name, const QString& caption, const QString& hint = QString());
+    void SubWindowActivated(QMdiSubWindow* window);
+    void UpdateMenus();
+    void FillWindowMenu();
+    void OpenLink();
+    void ShowNotice(const QString& text, const QString& caption);
+    bool AnyDocumentBusy() const;
+
+    TMainFormOptions FOptions;
+    std::string FTitle;
+    std::string FConfigPath;
+    std::unique_ptr<TKivLink> FLink;
+    TMainConfig FConfig;
+    std::string FInstallDir;
+    std::string FHelpFile;
+    bool FService = false;
+    int FDocCounter = 0;
+    bool FShown = false;
+    bool FCommandLineDone = false;
+    bool FConfigSaved = false;
+    std::string FOpenFileName;
+    TDocumentFactory FFactory;
+    std::function<int(TCommDlg&)> FRunCommDialog;
+    std::function<void(const QString&, const QString&)> FNotice;
+    std::function<void(QWidget&)> FRunAbout;
+
+    TLogoMdiArea* FMdi = nullptr;
+    QMenu* FFileMenu = nullptr;
+    QMenu* FOptionsMenu = nullptr;
+    QMenu* FHelpMenu = nullptr;
+    QMenu* FWindowMenu = nullptr;
+    QToolBar* FToolBar = nullptr;
+    QComboBox* FXScale = nullptr;
+    QLabel* FStatus0 = nullptr;
+    QLabel* FStatus1 = nullptr;
+    std::vector<QAction*> FDocumentButtons;
+    std::vector<QMenu*> FSwappedMenus;
+};
+
+// Splits "short|long": the tool tip and the status tip.
+void ApplyHint(QAction& action, const QString& hint);

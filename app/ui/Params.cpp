@@ -1,0 +1,246 @@
+#include "app/ui/Params.h"
+
+#include <QCheckBox>
+#include <QComboBox>
+#include <QDialogButtonBox>
+#include <QFormLayout>
+#include <QGridLayout>
+#include <QGroupBox>
+#include <QHBoxLayout>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QSignalBlocker>
+#include <QSpinBox>
+#include <QTabWidget>
+#include <QVBoxLayout>
+
+#include <algorithm>
+
+#include "app/KivLink.h"
+#include "app/MainLogic.h"
+#include "app/RsdUnit.h"
+#include "app/ui/QtText.h"
+#include "platform/Codepage.h"
+#include "platform/NumText.h"
+#include "platform/Prompts.h"
+
+namespace {
+
+constexpr const char* SPEED_ITEMS[] = {"110", "300", "600", "1200", "2400", "4800", "9600", "14400", "19200", "38400"};
+constexpr int SPEED_ITEM_COUNT = int(std::size(SPEED_ITEMS));
+
+QString Cp(std::string_view cp1250) { return ToQ(cp1250); }
+
+} // namespace
+
+void SetSpinValueKept(QSpinBox& spin, int value, int min, int max)
+{
+    spin.setRange(std::min(min, value), std::max(max, value));
+    spin.setValue(value);
+}
+
+TCommDlg::TCommDlg(TRsdHan& link, TCommSettings& tcp, QWidget* parent) : QDialog(parent), FLink(link), FTcp(tcp)
+{
+    setObjectName(QStringLiteral("CommDlg"));
+    setWindowTitle(Cp("Parametry programu"_cp));
+
+    FNotebook = new QTabWidget(this);
+    FNotebook->setObjectName(QStringLiteral("Notebook"));
+    FNotebook->setTabPosition(QTabWidget::South);
+
+    // Port page.
+    auto* portPage = new QWidget(FNotebook);
+    auto* portGroup = new QGroupBox(Cp("Port COM"_cp), portPage);
+    FPort = new QComboBox(portGroup);
+    FPort->setObjectName(QStringLiteral("PortComboBox"));
+    FPort->setEditable(true);
+    FPort->setInsertPolicy(QComboBox::NoInsert);
+    FPort->setCompleter(nullptr);
+    FPort->setMaxVisibleItems(4);
+    FPort->setToolTip(Cp("Wybór portu szeregowego"_cp));
+    FPort->setMinimumContentsLength(12);
+    FSpeed = new QComboBox(portGroup);
+    FSpeed->setObjectName(QStringLiteral("SpeedComboBox"));
+    FSpeed->setToolTip(Cp("Prędkość portu"_cp));
+    for (const char* item : SPEED_ITEMS)
+        FSpeed->addItem(QString::fromLatin1(item));
+    FStatus = new QLabel(portGroup);
+    FStatus->setObjectName(QStringLiteral("lbStatus"));
+    auto* portForm = new QGridLayout(portGroup);
+    portForm->addWidget(new QLabel(Cp("Port"_cp), portGroup), 0, 0);
+    portForm->addWidget(FPort, 0, 1);
+    portForm->addWidget(new QLabel(Cp("Prędkość"_cp), portGroup), 1, 0);
+    portForm->addWidget(FSpeed, 1, 1);
+    portForm->addWidget(FStatus, 2, 0, 1, 2);
+
+    auto* tcpGroup = new QGroupBox(Cp("Port TCP"_cp), portPage);
+    FTcpIp = new QLineEdit(tcpGroup);
+    FTcpIp->setObjectName(QStringLiteral("edtMBTCPIP"));
+    FTcpIp->setMaxLength(int(KivIni::IP_MAX));
+    FTcpPort = new QLineEdit(tcpGroup);
+    FTcpPort->setObjectName(QStringLiteral("edtMBTCPPort"));
+    FTcpPort->setMaxLength(5);
+    auto* tcpForm = new QGridLayout(tcpGroup);
+    tcpForm->addWidget(new QLabel(Cp("IP:"_cp), tcpGroup), 0, 0);
+    tcpForm->addWidget(FTcpIp, 0, 1);
+    tcpForm->addWidget(new QLabel(Cp("Port:"_cp), tcpGroup), 1, 0);
+    tcpForm->addWidget(FTcpPort, 1, 1);
+    FTcpComm = new QCheckBox(Cp("Komunikacja TCP"_cp), portPage);
+    FTcpComm->setObjectName(QStringLiteral("cbxMBTCPComm"));
+    auto* portLayout = new QVBoxLayout(portPage);
+    portLayout->addWidget(portGroup);
+    portLayout->addWidget(tcpGroup);
+    portLayout->addWidget(FTcpComm);
+    portLayout->addStretch();
+    FNotebook->addTab(portPage, Cp("Parametry portu"_cp));
+
+    // Times page.
+    auto* timesPage = new QWidget(FNotebook);
+    FTimeOutEdit = new QSpinBox(timesPage);
+    FTimeOutEdit->setObjectName(QStringLiteral("tbTimeOut"));
+    FTimeOutEdit->setRange(1, 3000);
+    FTimeOutEdit->setSingleStep(10);
+    FTimeOutEdit->setValue(500);
+    FTimeSilenceEdit = new QSpinBox(timesPage);
+    FTimeSilenceEdit->setObjectName(QStringLiteral("tbTimeSilence"));
+    FTimeSilenceEdit->setRange(1, 1000);
+    FTimeSilenceEdit->setSingleStep(5);
+    FTimeSilenceEdit->setValue(1);
+    auto* timesForm = new QFormLayout(timesPage);
+    timesForm->addRow(Cp("Czas oczekiwania [ms]"_cp), FTimeOutEdit);
+    timesForm->addRow(Cp("Czas ciszy na łączu [ms]"_cp), FTimeSilenceEdit);
+    FNotebook->addTab(timesPage, Cp("Czasy"_cp));
+
+    // Buttons on the right.
+    FOk = new QPushButton(QStringLiteral("OK"), this);
+    FOk->setObjectName(QStringLiteral("OKBtn"));
+    FOk->setDefault(true);
+    auto* cancel = new QPushButton(QStringLiteral("Cancel"), this);
+    cancel->setObjectName(QStringLiteral("CancelBtn"));
+    auto* help = new QPushButton(QStringLiteral("Help"), this);
+    help->setObjectName(QStringLiteral("HelpBtn"));
+    // There is no help viewer; the button stays for the layout users know, and does nothing.
+    auto* buttons = new QVBoxLayout;
+    buttons->addWidget(FOk);
+    buttons->addWidget(cancel);
+    buttons->addWidget(help);
+    buttons->addStretch();
+    auto* layout = new QHBoxLayout(this);
+    layout->addWidget(FNotebook, 1);
+    layout->addLayout(buttons);
+
+    connect(FOk, &QPushButton::clicked, this, &TCommDlg::OKBtnClick);
+    connect(cancel, &QPushButton::clicked, this, &QDialog::reject);
+    // A typed port name is applied when the typing is done (Enter or leaving the box), not at
+    // each key: a half-typed name such as /dev/tty would open the terminal itself.
+    connect(FPort, &QComboBox::activated, this, [this](int) { ApplyPort(); });
+    connect(FPort->lineEdit(), &QLineEdit::editingFinished, this, &TCommDlg::PortEdited);
+    connect(FSpeed, &QComboBox::activated, this, [this](int) { ApplyPort(); });
+    connect(FTcpComm, &QCheckBox::clicked, this, &TCommDlg::TcpCommClick);
+    connect(FTcpIp, &QLineEdit::textChanged, this, [this](const QString& text) { FTcp.MBTCPIP = FromQ(text); });
+    connect(FTcpPort, &QLineEdit::textChanged, this,
+            [this](const QString& text) { FTcp.MBTCPPort = TcpPortFromText(FromQ(text)); });
+    FOk->setFocus();
+}
+
+void TCommDlg::SetTimeOut(int value)
+{
+    FTimeOut = value;
+    SetSpinValueKept(*FTimeOutEdit, value, 1, 3000);
+}
+
+void TCommDlg::SetTimeSilence(int value)
+{
+    FTimeSilence = value;
+    SetSpinValueKept(*FTimeSilenceEdit, value, 1, 1000);
+}
+
+void TCommDlg::showEvent(QShowEvent* event)
+{
+    QDialog::showEvent(event);
+    if (!FFilled)
+        FormShow();
+}
+
+void TCommDlg::FormShow()
+{
+    FFilled = true;
+    {
+        // Filling must not apply anything: that would reopen the port for every field.
+        const QSignalBlocker b1(FPort), b2(FSpeed), b3(FTcpComm), b4(FTcpIp), b5(FTcpPort);
+        FPort->clear();
+        FPort->addItem(QStringLiteral("None"));
+        for (const std::string& name : FLink.CommList())
+            FPort->addItem(PathToQ(name));
+        FPort->setCurrentIndex(-1);
+        FPort->setEditText(PathToQ(FLink.CommPort()));
+        const int speed = FLink.BaudRate();
+        FSpeed->setCurrentIndex(speed >= 0 && speed < SPEED_ITEM_COUNT ? speed : -1);
+        FTcpComm->setChecked(FTcp.MBTCPComm);
+        FTcpIp->setText(ToQ(FTcp.MBTCPIP));
+        FTcpPort->setText(QString::fromStdString(IntToStr(FTcp.MBTCPPort)));
+    }
+    EnableFields();
+    FConnected = false;
+    if (!FTcp.MBTCPComm) {
+        try {
+            FConnected = FLink.Open() == TRsdHan::StatusOpen;
+        } catch (const EComState& e) {
+            Prompts().Error(e.what());
+        }
+    }
+    ShowStatus();
+}
+
+void TCommDlg::PortEdited()
+{
+    // Leaving the box without a change applies nothing.
+    const bool none = FPort->currentText() == QStringLiteral("None");
+    const std::string name = none ? std::string() : PathFromQ(FPort->currentText());
+    if (name != FLink.CommPort())
+        ApplyPort();
+}
+
+void TCommDlg::ApplyPort()
+{
+    // A stored speed the list does not hold (56000 and up) selects nothing; the link keeps
+    // its own then, never an index of -1.
+    if (FSpeed->currentIndex() >= 0)
+        FLink.SetBaudRate(FSpeed->currentIndex());
+    const bool none = FPort->currentText() == FPort->itemText(0);
+    FLink.SetCommPort(none ? std::string() : PathFromQ(FPort->currentText()));
+    FLink.SetReadTotalTimeoutConstant(FTimeOutEdit->value());
+    FConnected = false;
+    try {
+        FConnected = FLink.Open() == TRsdHan::StatusOpen;
+    } catch (const EComState& e) {
+        Prompts().Error(e.what());
+    }
+    ShowStatus();
+}
+
+void TCommDlg::ShowStatus() { FStatus->setText(FConnected ? Cp("Połączony"_cp) : Cp("Brak połączenia"_cp)); }
+
+void TCommDlg::TcpCommClick()
+{
+    FTcp.MBTCPComm = FTcpComm->isChecked();
+    EnableFields();
+}
+
+void TCommDlg::EnableFields()
+{
+    const bool tcp = FTcp.MBTCPComm;
+    FPort->setEnabled(!tcp);
+    FSpeed->setEnabled(!tcp);
+    FTcpIp->setEnabled(tcp);
+    FTcpPort->setEnabled(tcp);
+}
+
+void TCommDlg::OKBtnClick()
+{
+    // The edits' own texts count, so a stored value beyond the usual range comes back as it was.
+    FTimeSilence = FTimeSilenceEdit->value();
+    FTimeOut = FTimeOutEdit->value();
+    accept();
+}
