@@ -11,6 +11,7 @@
 #include <cstdint>
 #include <string>
 #include <string_view>
+#include <type_traits>
 
 namespace cp1250_detail {
 
@@ -216,18 +217,41 @@ consteval TCpLiteral<N> ConvertLiteral(const TUtf8Literal<N>& in)
     return out;
 }
 
+#if defined(__clang__)
+// clang (up to 15 at least) crashes when it prints an expression that holds a literal
+// operator template with a class-type parameter, as it does in the notes of a failed
+// constant evaluation. It prints the character-pack form correctly, so clang gets that one.
+template <char... Cs>
+struct TCpPackHolder {
+    static constexpr char Text[sizeof...(Cs) + 1] = {Cs..., '\0'};
+    static constexpr TCpLiteral<sizeof...(Cs) + 1> Value = ConvertLiteral(TUtf8Literal<sizeof...(Cs) + 1>(Text));
+};
+#else
 template <TUtf8Literal S>
 struct TCpLiteralHolder {
     static constexpr TCpLiteral<sizeof(S.Text)> Value = ConvertLiteral(S);
 };
+#endif
 
 } // namespace cp1250_detail
 
+#if defined(__clang__)
+#pragma clang diagnostic push
+#pragma clang diagnostic ignored "-Wgnu-string-literal-operator-template"
+template <typename TChar, TChar... Cs>
+consteval const auto& operator""_cp()
+{
+    static_assert(std::is_same_v<TChar, char>, "_cp takes plain UTF-8 string literals");
+    return cp1250_detail::TCpPackHolder<Cs...>::Value;
+}
+#pragma clang diagnostic pop
+#else
 template <cp1250_detail::TUtf8Literal S>
 consteval const auto& operator""_cp()
 {
     return cp1250_detail::TCpLiteralHolder<S>::Value;
 }
+#endif
 
 // Bytes to UTF-8; the undefined bytes 0x81 0x83 0x88 0x90 0x98 become U+FFFD.
 std::string Cp1250ToUtf8(std::string_view bytes);

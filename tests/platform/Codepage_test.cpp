@@ -5,6 +5,8 @@
 
 #include <cerrno>
 #include <string>
+#include <utility>
+#include <vector>
 
 namespace {
 
@@ -194,4 +196,22 @@ TEST(Codepage, Trim)
     EXPECT_EQ(CpTrimRight("  a "), "  a");
     EXPECT_EQ(CpTrim(" \t "), "");
     EXPECT_EQ(CpTrim("\xA0x\xA0"), "\xA0x\xA0");  // a no-break space is text
+}
+
+TEST(Codepage, LiteralInAnInitializerTheCompilerTriesToEvaluate)
+{
+    // A const vector of records looks constant-evaluable; when that attempt fails the compiler
+    // prints the initializer in its notes, which must not trip over the literal.
+    struct TCase {
+        int Kind;
+        std::vector<std::pair<const char*, const char*>> Attrs;
+        std::string Input;
+        std::string Message;
+    };
+    const std::vector<TCase> cases = {
+        {1, {{"MAX", "3"}}, "żółw"_cp, "x" + Utf8ToCp1250("ł")},
+    };
+    ASSERT_EQ(cases.size(), 1u);
+    EXPECT_EQ(cases[0].Input, Bytes({0xBF, 0xF3, 0xB3, 'w'}));
+    EXPECT_EQ(cases[0].Message, Bytes({'x', 0xB3}));
 }
