@@ -177,7 +177,7 @@ void TComtradeInterface::ReadCfgLines(TComtrade& rec, TSourceList& src, const TM
     // Station, device and revision year.
     SplitFields(src.NextLine(), f);
     fp.StationName = Field(f, 0).substr(0, 64);
-    fp.RecordingDeviceId = f.size() > 1 ? f[1].substr(0, 64) : std::string();
+    fp.RecordingDeviceId = Field(f, 1).substr(0, 64);
     if (f.size() < 3) {
       fp.RevisionYear = 0;
     } else {
@@ -343,6 +343,8 @@ TCfgRateSpec TComtradeInterface::CfgRates(const TComtrade& rec, int64_t last, in
   spec.SourceSegments = rates.SegmentCount();
   const bool all = first == -1 && last == -1;
   const int64_t from = std::max<int64_t>(first, 0);
+  // A window that ends before it starts holds no sample, as its data file then does.
+  if (!all && last < from) last = from;
   if (rates.SegmentCount() == 0 || (rates.SegmentCount() == 1 && rates.GetItem(0).Rate == 0)) {
     spec.ZeroRate = true;
     // Only a save of everything stands for the whole recording; a view declares exactly
@@ -359,6 +361,13 @@ TCfgRateSpec TComtradeInterface::CfgRates(const TComtrade& rec, int64_t last, in
     else if (first < d.EndSample() && prevEnd < last)
       spec.Segments.emplace_back(d.Rate, std::min(d.EndSample(), last) - from);
     prevEnd = d.EndSample();
+  }
+  if (spec.Segments.empty()) {
+    // An empty window on a segment boundary counts no segment; it still declares one, with
+    // no samples, so that the rate lines stay readable.
+    int32_t k = 0;
+    while (k + 1 < rates.SegmentCount() && rates.GetItem(k).EndSample() <= from) ++k;
+    spec.Segments.emplace_back(rates.GetItem(k).Rate, 0);
   }
   return spec;
 }

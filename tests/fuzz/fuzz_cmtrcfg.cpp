@@ -1,6 +1,6 @@
 // COMTRADE configurations from arbitrary bytes: the reader answers with a recording or one
 // line-numbered error, and whatever it accepts is written and read again with the same
-// channels, segments, times and keyword.
+// channels, segments, times and keyword, in whole or in part.
 #include <cstddef>
 #include <cstdint>
 #include <cstdlib>
@@ -57,6 +57,18 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     if (back.Analogs->Items(i).PS != rec.Analogs->Items(i).PS ||
         back.Analogs->Items(i).ChannelId != rec.Analogs->Items(i).ChannelId)
       std::abort();
+
+  // A part of the recording declares exactly the samples of its window.
+  const int32_t count = rec.GetSampleCount();
+  if (count > 0) {
+    const int32_t first = size > 0 ? int32_t(data[0]) % count : 0;
+    const int32_t last = count - (size > 1 ? int32_t(data[1]) % (count - first) : 0);
+    TComtradeInterface::WriteCfgToStream(rec, out, s, a, last, first, rec.DataFileFormat());
+    TComtrade part;
+    if (!Read(part, out.Data(), backType) || part.GetSampleCount() != last - first) std::abort();
+    TMemoryStream inf;
+    TComtradeInterface::SaveInfToStream(rec, inf, fileType, a, s, last, first);
+  }
 
   // The information file of the same recording, and the time axis where the rates give one.
   TMemoryStream inf;

@@ -150,6 +150,7 @@ TEST(ComTrade3Cfg, LineErrorsAndWarnings) {
        {std::string("Ostrzeżenie: brak parametru \"TimeMultiplier\" w pliku cfg"_cp)}},
       {"ends early", Text1999(-1, nullptr, 9), LineError(9, "List index out of bounds (9)"), {}},
       {"empty", "", LineError(0, "List index out of bounds (0)"), {}},
+      {"station only", Text1999(0, "STATION"), LineError(1, "List index out of bounds (1)"), {}},
       {"huge end sample", Text1999(7, "1000,100000001"), LineError(8, "Incorrect EndSample Value"), {}},
       {"cap itself", Text1999(7, "1000,1000000"), "", {}},
   };
@@ -347,6 +348,22 @@ TEST(ComTrade3Cfg, WritesASampleRange) {
   EXPECT_EQ(tail[9], "05/01/2001,01:02:03.300007");
   EXPECT_EQ(tail[10], "05/01/2001,01:02:03.250000");
   EXPECT_THROW(WriteAll(rec, 500, 450), EComtrade);  // first beyond the time axis
+  // Empty windows, on a segment boundary or ending before they start, declare no samples
+  // in lines that read again.
+  struct {
+    int64_t Last, First;
+    const char* Rate;
+  } empty[] = {{200, 200, "500.000,0"}, {100, 100, "1000.000,0"}, {399, 399, "500.000,0"}, {50, 150, "1000.000,0"}};
+  for (const auto& c : empty) {
+    const std::vector<std::string> l = WriteAll(rec, c.Last, c.First);
+    EXPECT_EQ(l[7], "1");
+    EXPECT_EQ(l[8], c.Rate) << c.First;
+    std::string text;
+    for (const std::string& line : l) text += line + "\r\n";
+    TComtrade back;
+    EXPECT_EQ(Read(back, text).Error, "") << c.First;
+    EXPECT_EQ(back.GetSampleCount(), 0);
+  }
 }
 
 TEST(ComTrade3Cfg, ZeroRateViewDeclaresTheSamplesWritten) {
