@@ -1,5 +1,6 @@
 #include "platform/Prompts.h"
 
+#include "platform/NumText.h"
 #include "platform/SysUtil.h"
 
 namespace {
@@ -129,6 +130,21 @@ bool TScriptedPrompts::SaveFileName(const std::string& caption, const std::strin
     return true;
 }
 
+bool TScriptedPrompts::ChooseColor(uint32_t& color)
+{
+    Records.push_back({TKind::Color, IntToHex(color, 6), {}, TPromptButtons::OkCancel});
+    if (Colors.empty()) {
+        ++Unscripted;
+        return false;
+    }
+    const auto a = Colors.front();
+    Colors.pop_front();
+    if (!a)
+        return false;
+    color = *a;
+    return true;
+}
+
 std::vector<std::string> TScriptedPrompts::Texts(TKind kind) const
 {
     std::vector<std::string> out;
@@ -143,6 +159,7 @@ void TScriptedPrompts::Clear()
     Answers.clear();
     Inputs.clear();
     Files.clear();
+    Colors.clear();
     Records.clear();
     Unscripted = 0;
 }

@@ -3,6 +3,7 @@
 // All texts are Windows-1250 bytes.
 #pragma once
 
+#include <cstdint>
 #include <deque>
 #include <optional>
 #include <string>
@@ -40,6 +41,13 @@ public:
         (void)path;
         return false;
     }
+    // The colour dialog: shows `color` (COLORREF $00BBGGRR); true (color replaced) when a
+    // colour was chosen, false (color kept) on Cancel.
+    virtual bool ChooseColor(uint32_t& color)
+    {
+        (void)color;
+        return false;
+    }
 };
 
 // The answer a closed box gives for a button set.
@@ -60,7 +68,7 @@ public:
 // answer gets the closed-box answer (or false) and is counted in Unscripted.
 class TScriptedPrompts : public IPrompts {
 public:
-    enum class TKind { Message, Error, Warning, Confirm, Input, OpenFile, SaveFile };
+    enum class TKind { Message, Error, Warning, Confirm, Input, OpenFile, SaveFile, Color };
     struct TRecord {
         TKind Kind;
         std::string Text;      // message, question, or the input prompt
@@ -76,6 +84,8 @@ public:
     bool InputQuery(const std::string& caption, const std::string& prompt, std::string& value) override;
     bool OpenFileName(const std::string& caption, const std::string& filter, std::string& path) override;
     bool SaveFileName(const std::string& caption, const std::string& filter, std::string& path) override;
+    // Records the colour shown (as 6 hex digits) in Text.
+    bool ChooseColor(uint32_t& color) override;
 
     // Texts of the records of one kind, in order.
     std::vector<std::string> Texts(TKind kind) const;
@@ -84,6 +94,7 @@ public:
     std::deque<TPromptAnswer> Answers;                // for Confirm
     std::deque<std::optional<std::string>> Inputs;    // for InputQuery; nullopt = Cancel
     std::deque<std::optional<std::string>> Files;     // for OpenFileName / SaveFileName
+    std::deque<std::optional<uint32_t>> Colors;       // for ChooseColor; nullopt = Cancel
     std::vector<TRecord> Records;
     int Unscripted = 0;
 };

@@ -3,6 +3,7 @@
 #include "app/ui/QtText.h"
 
 #include <QApplication>
+#include <QColorDialog>
 #include <QFileDialog>
 #include <QInputDialog>
 #include <QStringList>
@@ -147,6 +148,16 @@ bool TQtPrompts::OpenFileName(const std::string& caption, const std::string& fil
     if (r.isEmpty())
         return false;
     path = PathFromQ(r);
+    return true;
+}
+
+bool TQtPrompts::ChooseColor(uint32_t& color)
+{
+    const QColor shown(int(color & 0xFF), int((color >> 8) & 0xFF), int((color >> 16) & 0xFF));
+    const QColor chosen = QColorDialog::getColor(shown, FParent.data());
+    if (!chosen.isValid())
+        return false;
+    color = uint32_t(chosen.red()) | (uint32_t(chosen.green()) << 8) | (uint32_t(chosen.blue()) << 16);
     return true;
 }
 

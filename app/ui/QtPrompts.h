@@ -25,6 +25,7 @@ public:
     bool InputQuery(const std::string& caption, const std::string& prompt, std::string& value) override;
     bool OpenFileName(const std::string& caption, const std::string& filter, std::string& path) override;
     bool SaveFileName(const std::string& caption, const std::string& filter, std::string& path) override;
+    bool ChooseColor(uint32_t& color) override;
 
     // The box a prompt shows, built but not run (the caller owns it).
     std::unique_ptr<QMessageBox> MakeBox(const std::string& text, const std::string& caption, TPromptButtons buttons,
