@@ -23,3 +23,24 @@ struct TZeroLengthCase {
 };
 inline constexpr TZeroLengthCase ZERO_LENGTH_CASES[] = {
     {0, 1, 10, 96}, {100, 0, 10, 96}, {100, 1, 0, 96}, {100, 1, 10, 0}};
+
+#include "platform/NumText.h"
+#include "platform/Prompts.h"
+
+// For one test: scripted prompts installed and the utility's decimal comma, both put back
+// when the scope ends.
+struct TScriptedCommaScope {
+  TScriptedCommaScope() : Old(SetPrompts(&P)), Saved(UtilityFormat()) { UtilityFormat().DecimalSeparator = ','; }
+  ~TScriptedCommaScope()
+  {
+    UtilityFormat() = Saved;
+    SetPrompts(Old);
+  }
+  TScriptedCommaScope(const TScriptedCommaScope&) = delete;
+  TScriptedCommaScope& operator=(const TScriptedCommaScope&) = delete;
+  std::vector<std::string> Errors() const { return P.Texts(TScriptedPrompts::TKind::Error); }
+
+  TScriptedPrompts P;
+  IPrompts* Old;
+  TFormatSettings Saved;
+};

@@ -12,22 +12,9 @@ namespace {
 
 class GraphSetup : public ::testing::Test {
 protected:
-    void SetUp() override
-    {
-        Old = SetPrompts(&P);
-        Saved = UtilityFormat();
-        UtilityFormat().DecimalSeparator = ',';
-    }
-    void TearDown() override
-    {
-        UtilityFormat() = Saved;
-        SetPrompts(Old);
-    }
-    std::vector<std::string> Errors() const { return P.Texts(TScriptedPrompts::TKind::Error); }
-
-    TScriptedPrompts P;
-    IPrompts* Old = nullptr;
-    TFormatSettings Saved;
+    std::vector<std::string> Errors() const { return Scope.Errors(); }
+    TScriptedCommaScope Scope;
+    TScriptedPrompts& P = Scope.P;
 };
 
 // A view that counts what the after-step asks of it and whether the lock was held.

@@ -23,20 +23,8 @@ namespace {
 
 class Graphdlg : public TQtTest {
 protected:
-    void SetUp() override
-    {
-        Old = SetPrompts(&P);
-        Saved = UtilityFormat();
-        UtilityFormat().DecimalSeparator = ',';
-    }
-    void TearDown() override
-    {
-        UtilityFormat() = Saved;
-        SetPrompts(Old);
-    }
-    TScriptedPrompts P;
-    IPrompts* Old = nullptr;
-    TFormatSettings Saved;
+    TScriptedCommaScope Scope;
+    TScriptedPrompts& P = Scope.P;
 };
 
 // Runs Fn on the modal dialog once its loop has started.
