@@ -51,6 +51,9 @@ struct TCfgRateSpec {
   std::vector<std::pair<double, int64_t>> Segments;
 };
 
+// Probing, loading, saving and the file list of a set (CanLoad, LoadFromStreams,
+// SaveToStreams, GetFileList) belong to the file-interface unit, which adds their overrides
+// here; until then they refuse as the base does. A load clears the recording before it reads.
 class TComtradeInterface : public TFileInterface {
  public:
   std::string ClassName() const override { return "TComtradeInterface"; }
