@@ -159,6 +159,25 @@ TEST(Tables, StartUpOffTheMainThreadIsRefused) {
   EXPECT_TRUE(IsMainThread());
 }
 
+TEST(LibraryInit, FailedStartUpUndoesTheUnitsBefore) {
+  ASSERT_FALSE(LibraryInitialized());
+  std::string what;
+  std::thread t([&] {
+    try {
+      InitializeLibrary();
+    } catch (const std::logic_error& e) {
+      what = e.what();
+    }
+  });
+  t.join();
+  EXPECT_EQ(what, "MainThreadID <> GetCurrentThreadID()");
+  EXPECT_FALSE(LibraryInitialized());
+  EXPECT_EQ(RegNodeList(), nullptr);
+  EXPECT_TRUE(VersionList().empty());
+  TLibraryScope lib;  // and a later start-up on the main thread works
+  EXPECT_NE(RegNodeList(), nullptr);
+}
+
 TEST(Tables, MeasuringRanges) {
   TLibraryScope lib;
   const auto& k = KnvInfo();
