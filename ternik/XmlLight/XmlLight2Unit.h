@@ -67,7 +67,7 @@ std::string UnescapeXmlValue(std::string_view text, bool utf8 = false);
 std::string BoolToXmlStr(bool value);
 // Recognises the nine pairs of Boolean words (false/true, fałsz/prawda, 0/1, fail/-1, no/yes,
 // nie/tak, n/y, n/t, off/on), the text lower-cased. Exact pass first, pairs in order, the False
-// word before the True word. With allowPrefix, then every word the text begins counts; all of
+// word before the True word. With allowPrefix, then every word that begins with the text counts; all of
 // them must agree, and pairIndex is the last one's pair. An empty text is not recognised.
 [[nodiscard]] bool XmlStrToBool(std::string_view text, bool& value, int& pairIndex, bool allowPrefix);
 // General float text, at most 15 significant digits, '.' as decimal separator.
