@@ -254,17 +254,34 @@ void Format(std::string& out, std::string_view f, const TParts& p, bool timeIsZe
             const int v = token == 'M' ? p.M : p.N;
             if (n == 1)
                 AppendN(out, v, 1);
-            else
+            else if (n == 2 || token == 'N')
                 Append2(out, v);
+            else if (n == 3)
+                out += fs.ShortMonthNames[size_t(p.M - 1)];
+            else
+                out += fs.LongMonthNames[size_t(p.M - 1)];
             i += n;
             break;
         }
         case 'D': {
             const size_t n = count('D');
-            if (n == 1)
+            if (n == 1) {
                 AppendN(out, p.D, 1);
-            else
+            } else if (n == 2) {
                 Append2(out, p.D);
+            } else if (n <= 4) {
+                const int dow = int((DateToDay(p.Y, p.M, p.D) % 7 + 7 + 6) % 7);  // 0 = Sunday
+                out += n == 3 ? fs.ShortDayNames[size_t(dow)] : fs.LongDayNames[size_t(dow)];
+            } else if (depth < 2) {
+                Format(out, fs.ShortDateFormat, p, timeIsZero, fs, depth + 1);
+            }
+            i += n;
+            break;
+        }
+        case 'T': {
+            const size_t n = count('T');
+            if (depth < 2)
+                Format(out, n == 1 ? fs.ShortTimeFormat : fs.LongTimeFormat, p, timeIsZero, fs, depth + 1);
             i += n;
             break;
         }

@@ -38,8 +38,9 @@ TDateTime Date();
 TDateTime UnixToDateTime(int64_t secondsSinceEpoch);
 
 // Format letters (case-insensitive): yyyy yy (y), mm m (month, or minutes right after an
-// h/hh), dd d, hh h, nn n, ss s, zzz z, c (short date, then long time when the time is not
-// midnight), "am/pm" and "a/p" (12-hour clock). '/' and ':' stand for the settings' date and
+// h/hh), mmm mmmm (month names), dd d, ddd dddd (day names), ddddd (short date), hh h, nn n,
+// ss s, zzz z, t tt (short and long time), c (short date, then long time when the time is
+// not midnight), "am/pm" and "a/p" (12-hour clock). '/' and ':' stand for the settings' date and
 // time separators; text in '...' or "..." is copied; any other character is copied as is.
 std::string FormatDateTime(std::string_view format, TDateTime v, const TFormatSettings& fs);
 std::string DateToStr(TDateTime v, const TFormatSettings& fs);

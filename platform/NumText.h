@@ -5,10 +5,13 @@
 // the program writes or reads goes through these functions with an explicit separator.
 #pragma once
 
+#include <array>
 #include <cstdint>
 #include <stdexcept>
 #include <string>
 #include <string_view>
+
+#include "platform/Codepage.h"
 
 struct TFormatSettings {
     char DecimalSeparator = ',';
@@ -17,6 +20,17 @@ struct TFormatSettings {
     char TimeSeparator = ':';
     std::string ShortDateFormat = "yyyy-mm-dd";
     std::string LongTimeFormat = "hh:nn:ss";
+    std::string ShortTimeFormat = "hh:nn";
+    // Names for the format letters mmm, mmmm, ddd and dddd (Polish, as the users' desktops
+    // had them); days start with Sunday.
+    std::array<std::string, 12> ShortMonthNames = {"sty", "lut", "mar", "kwi", "maj", "cze",
+                                                   "lip", "sie", "wrz", "paź"_cp, "lis", "gru"};
+    std::array<std::string, 12> LongMonthNames = {"styczeń"_cp, "luty", "marzec", "kwiecień"_cp, "maj",
+                                                  "czerwiec", "lipiec", "sierpień"_cp, "wrzesień"_cp,
+                                                  "październik"_cp, "listopad", "grudzień"_cp};
+    std::array<std::string, 7> ShortDayNames = {"N", "Pn", "Wt", "Śr"_cp, "Cz", "Pt", "So"};
+    std::array<std::string, 7> LongDayNames = {"niedziela", "poniedziałek"_cp, "wtorek", "środa"_cp,
+                                               "czwartek", "piątek"_cp, "sobota"};
 };
 
 // The utility's process-wide settings (',' "yyyy-mm-dd" "hh:nn:ss" until the main window

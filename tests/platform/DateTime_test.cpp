@@ -1,5 +1,7 @@
 #include "platform/DateTime.h"
 
+#include "platform/Codepage.h"
+
 #include <gtest/gtest.h>
 
 #include <cmath>
@@ -175,6 +177,12 @@ TEST(DateTime, FormatLetters)
         {"h a/p", "7 a"},
         {"x-q_", "x-q_"},
         {"c", "2024.03.05 07:08:09"},
+        {"d mmm yyyy", "5 mar 2024"},
+        {"dddd, d mmmm", "wtorek, 5 marzec"},
+        {"ddd", "Wt"},
+        {"ddddd t", "2024.03.05 07:08"},
+        {"tt", "07:08:09"},
+        {"hh:mmm", "07:08"},                              // minutes stay two digits
         {"", "2024.03.05 07:08:09"},
     };
     const TFormatSettings fs = Settings();
@@ -183,6 +191,8 @@ TEST(DateTime, FormatLetters)
     EXPECT_EQ(FormatDateTime("hh AM/PM", At(2024, 3, 5, 0, 1), fs), "12 AM");
     EXPECT_EQ(FormatDateTime("hh:nn AM/PM", At(2024, 3, 5, 15, 30), fs), "03:30 PM");
     EXPECT_EQ(FormatDateTime("c", At(2024, 3, 5), fs), "2024.03.05");  // midnight: no time part
+    EXPECT_EQ(FormatDateTime("mmmm ddd", At(2024, 10, 13), fs), std::string("październik N"_cp));
+    EXPECT_EQ(FormatDateTime("dddd", At(2024, 10, 9), fs), std::string("środa"_cp));
 }
 
 TEST(DateTime, TextsOfTheSettings)
