@@ -1,0 +1,272 @@
+// The document window's files, printing, set-write commands and closing.
+
+#include <QApplication>
+#include <QCloseEvent>
+#include <QListWidget>
+#include <QTabBar>
+#include <QTreeWidget>
+
+#include <algorithm>
+#include <filesystem>
+
+#include "app/KivFiles.h"
+#include "app/Kivbase.h"
+#include "app/Lister.h"
+#include "app/ui/Child.h"
+#include "app/ui/ChildGrid.h"
+#include "app/ui/ListerSinks.h"
+#include "app/ui/QtText.h"
+#include "charts/ui/Graph.h"
+#include "charts/ui/GraphPrinter.h"
+#include "charts/ui/PageSink.h"
+#include "platform/Prompts.h"
+
+namespace {
+// Restores the window's own activity when a transfer ends, however it ends.
+class TRunningScope {
+public:
+  TRunningScope(TChildActivity& running, TChildActivity activity) : FRunning(running) { FRunning = activity; }
+  ~TRunningScope() { FRunning = TChildActivity::Idle; }
+  TRunningScope(const TRunningScope&) = delete;
+  TRunningScope& operator=(const TRunningScope&) = delete;
+
+private:
+  TChildActivity& FRunning;
+};
+
+bool FileExists(const std::string& path)
+{
+  std::error_code ec;
+  return std::filesystem::exists(path, ec);
+}
+} // namespace
+
+// --- Files ------------------------------------------------------------------------------
+
+bool TChildForm::LoadFile(const std::string& fileName)
+{
+  FKiv->SetInstallDir(FFrame.InstallDir());
+  const bool wasModified = FKiv->Modified();
+  const bool loaded = FKiv->LoadFromFile(fileName);
+  if (loaded) {
+    FFileName = fileName;
+    setWindowTitle(PathToQ(fileName));
+  } else {
+    // The window must not keep the name of a file it could not read: a save would
+    // overwrite that file with an empty document.
+    SetDocumentName(FFrame.NextDocumentName());
+  }
+  RefreshViews();
+  FHasName = loaded;
+  FKiv->SetModified(loaded ? false : wasModified);
+  return loaded;
+}
+
+void TChildForm::RefreshViews()
+{
+  ShowReadOptions();
+  StoreReadOptions();
+  SelectFirstSequence();
+  ShowZestawNastaw();
+  FKiv->SetModified(false);
+}
+
+void TChildForm::FileSaveClick()
+{
+  if (IsBusy())
+    return;
+  CommitPendingEdit();
+  if (!FHasName) {
+    SaveAsClick();
+    return;
+  }
+  FFileName = SaveFileName(FFileName);
+  setWindowTitle(PathToQ(FFileName));
+  // A failed save reports itself and leaves the document modified.
+  FKiv->SaveToFile(FFileName);
+}
+
+void TChildForm::SaveAsClick()
+{
+  if (IsBusy())
+    return;
+  CommitPendingEdit();
+  std::string name = FFileName;
+  for (;;) {
+    if (!FFrame.ExecuteSaveDialog(name, 1))
+      return;
+    // The name that will be written is the one to check: "test" is saved as test.kiv.
+    name = SaveFileName(name);
+    if (!FileExists(name))
+      break;
+    const TPromptAnswer a = Prompts().Confirm(OverwriteQueryText(name), std::string(), TPromptButtons::YesNoCancel,
+                                              TPromptKind::Warning);
+    if (a == TPromptAnswer::Yes)
+      break;
+    if (a != TPromptAnswer::No)
+      return;
+  }
+  FHasName = true;
+  FFileName = name;
+  FileSaveClick();
+}
+
+void TChildForm::SaveEvRegToFile()
+{
+  if (IsBusy())
+    return;
+  std::string name;
+  if (!FFrame.ExecuteSaveDialog(name, 2))
+    return;
+  SaveBufferToFile(name, std::span<const uint8_t>(FKiv->GetEvRegData(),
+                                                  std::min<size_t>(FKiv->GetEvRegSize(), KivImage::EVREG_CAPACITY)));
+}
+
+void TChildForm::Waciwoci1Click()
+{
+  if (IsBusy())
+    return;
+  FFrame.ShowFileProperties(*FKiv);
+}
+
+void TChildForm::PrintSetupClick()
+{
+  if (FFrame.PrinterSetupDialog())
+    GraphReadPrinterPage(FGraph->Model());
+}
+
+// --- Printing ---------------------------------------------------------------------------
+
+void TChildForm::FilePrintClick(bool fromToolbar)
+{
+  if (IsBusy())
+    return;
+  CommitPendingEdit();
+  if (!fromToolbar) {
+    uint8_t flags = FPrintFlags;
+    if (!FFrame.ExecutePrintOptions(flags))
+      return;
+    FPrintFlags = flags;
+  }
+  std::vector<int> selected;
+  for (int i = 0; i < EventsListBox->count(); ++i)
+    if (EventsListBox->item(i)->isSelected())
+      selected.push_back(i);
+  if (FLister->SequenceCount() == 0)
+    selected.clear(); // "Nie odczytany" is no sequence
+  for (const TPrintStep& step : PrintPlan(FPrintFlags, selected, FFileName)) {
+    switch (step.Kind) {
+    case TPrintStep::TKind::Listing: {
+      FLister->SetSequence(step.Sequence);
+      TEvPrinterSink sink(FFrame.Printer());
+      FLister->SetPrinter(&sink);
+      FLister->PrintTitle = step.Title;
+      FLister->PrintSequence(step.Sequence);
+      FLister->SetPrinter(nullptr);
+      break;
+    }
+    case TPrintStep::TKind::Chart: PrintChart(step.Sequence, step.Title); break;
+    case TPrintStep::TKind::Grid1: PrintGrid(0, step.Title); break;
+    case TPrintStep::TKind::Grid2: PrintGrid(1, step.Title); break;
+    }
+    QApplication::processEvents();
+  }
+  // The shown sequence again, as the list selects it.
+  EventsListBoxClick(false);
+}
+
+bool TChildForm::PrintChart(int sequence, const std::string& title)
+{
+  FLister->SetSequence(sequence);
+  FGraph->Model().SetPrintTitle(title);
+  TPrinterPageSink sink(*FFrame.Printer());
+  return PrintGraph(FGraph->Model(), 1, GraphPages(FGraph->Model(), sink), sink) > 0;
+}
+
+void TChildForm::PrintGrid(int shownSet, const std::string& title)
+{
+  const int shown = FShownSet;
+  if (shownSet != shown) {
+    FShownSet = shownSet;
+    ShowZestawNastaw();
+  }
+  FFrame.PrintStringGrid(ZnsGrid->Image(), title);
+  if (shownSet != shown) {
+    FShownSet = shown;
+    ShowZestawNastaw();
+  }
+}
+
+// --- Set-write commands -----------------------------------------------------------------
+
+void TChildForm::BuildCommandTree()
+{
+  cmdOutline->clear();
+  auto* root = new QTreeWidgetItem(cmdOutline, QStringList(ToQ(ZnsCommandRoot())));
+  for (const TZnsCommand& c : ZnsCommands()) {
+    auto* item = new QTreeWidgetItem(root, QStringList(ToQ(c.Caption)));
+    item->setData(0, Qt::UserRole, QString::fromLatin1(c.Code.c_str()));
+  }
+  root->setExpanded(true);
+}
+
+void TChildForm::cmdOutlineDblClick()
+{
+  const QTreeWidgetItem* item = cmdOutline->currentItem();
+  if (!item)
+    return;
+  const QString code = item->data(0, Qt::UserRole).toString();
+  if (!code.isEmpty())
+    ExecuteZnsCommand(code.toStdString());
+}
+
+void TChildForm::ExecuteZnsCommand(const std::string& code)
+{
+  if (IsBusy())
+    return;
+  const TZnsCommand* command = FindZnsCommand(code);
+  if (!command)
+    return;
+  // What the user typed last belongs to the set being written.
+  CommitPendingEdit();
+  if (Prompts().Confirm(command->Caption, ZnsCommandConfirmCaption(), TPromptButtons::YesNo) != TPromptAnswer::Yes)
+    return;
+  {
+    const TRunningScope running(FRunning, TChildActivity::Writing);
+    UpdateReadState();
+    FKiv->WriteZestawNastaw(command->Source, command->Target);
+  }
+  UpdateReadState();
+}
+
+// --- Closing ----------------------------------------------------------------------------
+
+void TChildForm::closeEvent(QCloseEvent* event)
+{
+  CommitPendingEdit();
+  switch (CloseQueryAction(FKiv->IsReading() || FRunning == TChildActivity::Reading, Activity() == TChildActivity::Writing,
+                           FKiv->Modified())) {
+  case TCloseAction::CancelRead:
+    FKiv->Cancel();
+    event->ignore();
+    return;
+  case TCloseAction::Refuse:
+    event->ignore();
+    return;
+  case TCloseAction::AskToSave: {
+    const TPromptAnswer a = Prompts().Confirm(CloseQueryText(FFileName), std::string(), TPromptButtons::YesNoCancel,
+                                              TPromptKind::Warning);
+    if (a == TPromptAnswer::No)
+      break;
+    if (a == TPromptAnswer::Yes) {
+      FileSaveClick();
+      if (!FKiv->Modified())
+        break;
+    }
+    event->ignore();
+    return;
+  }
+  case TCloseAction::Close: break;
+  }
+  event->accept();
+}
