@@ -121,6 +121,10 @@ TChildForm::~TChildForm()
   FKiv->OnCompleteZestawNastaw1 = nullptr;
   FKiv->OnCompleteZestawNastaw2 = nullptr;
   FKiv->OnEvRegCompleted = nullptr;
+  // The pages hold views of this window's members (the grid's cells, the controller object):
+  // they go before the members do.
+  delete Notebook1;
+  Notebook1 = nullptr;
 }
 
 // --- Construction -----------------------------------------------------------------------
