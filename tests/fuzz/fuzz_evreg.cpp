@@ -3,7 +3,9 @@
 // Byte 0 chooses the document: bit 0 the model (1 or 2), bit 1 show all events, bit 2 time
 // corrections, bit 3 system logic, bit 4 seven-level voltages, bit 5 a patched table. With
 // a patched table the next 6 bytes give two (code, decoder kind, length) entries, so that
-// every decoder, those no shipped entry names included, meets records of any length.
+// every decoder, those no shipped entry names included, meets records of any length; the
+// same bytes give the entries a chart track (any, 172..255 included) and a state (any, beyond
+// the style table included). Every sequence is also charted, and the legend drawn.
 // The rest is the register.
 #include <algorithm>
 #include <cstddef>
@@ -11,6 +13,7 @@
 
 #include "app/EventKinds.h"
 #include "app/Lister.h"
+#include "charts/GraphModel.h"
 
 namespace {
 
@@ -61,14 +64,19 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
             doc.Table[entry + EK_KIND] = uint8_t(data[at + 1] % 20);
             doc.Table[entry + EK_LENGTH] = data[at + 2];
             doc.Table[entry + EK_SHOW] = 1;
+            doc.Table[entry + EK_TRACK] = data[at + 1];
+            doc.Table[entry + EK_STATE] = data[at + 2];
         }
     }
     doc.Register = std::span<const uint8_t>(data + std::min(at, size), size - std::min(at, size));
 
     TEvLister lister;
     TNullText text;
+    TGraphModel chartModel;
+    TEvGraphChart chart(chartModel);
     lister.SetDocument(&doc);
     lister.SetRichEdit(&text);
+    lister.SetGraph(&chart);
     lister.RefreshSequences();
     for (int n = 0; n <= lister.SequenceCount() + 1; ++n) {
         lister.SetSequence(n);
@@ -76,5 +84,6 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
         (void)lister.FindCode(251, n, 0);
     }
     lister.ShowRawRegister();
+    lister.DrawLegend();
     return 0;
 }

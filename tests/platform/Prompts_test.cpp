@@ -63,6 +63,25 @@ TEST(Prompts, UnscriptedQuestionsGetTheClosedBoxAnswer)
     EXPECT_EQ(p.Unscripted, 0);
 }
 
+TEST(Prompts, ScriptedColourChoices)
+{
+    TScriptedPrompts p;
+    uint32_t c = 0x0000FF;
+    EXPECT_FALSE(p.ChooseColor(c));  // unscripted: as if cancelled
+    EXPECT_EQ(c, 0x0000FFu);
+    p.Colors = {0x00FF00u, std::nullopt};
+    EXPECT_TRUE(p.ChooseColor(c));
+    EXPECT_EQ(c, 0x00FF00u);
+    EXPECT_FALSE(p.ChooseColor(c));
+    EXPECT_EQ(c, 0x00FF00u);
+    EXPECT_EQ(p.Texts(TScriptedPrompts::TKind::Color), (std::vector<std::string>{"0000FF", "0000FF", "00FF00"}));
+    EXPECT_EQ(p.Unscripted, 1);
+    // Prompts that know no colour dialog decline and keep the colour.
+    TConsolePrompts console;
+    EXPECT_FALSE(console.ChooseColor(c));
+    EXPECT_EQ(c, 0x00FF00u);
+}
+
 TEST(Prompts, ConsolePromptsWriteToTheDebugSinkAndDecline)
 {
     std::vector<std::string> lines;
