@@ -22,8 +22,10 @@ bool ReadRounded(std::string_view Text, int64_t Lo, int64_t Hi, uint16_t& Out)
     double V = 0;
     if (!ReadNumber(Text, V))
         return false;
-    int64_t R = 0;
-    if (!TryDoubleToInt64(V, R) || (R = RoundHalfEven(V)) < Lo || R > Hi) {
+    // Beyond the 64-bit integers the value is out of range before it is rounded.
+    int64_t Unused = 0;
+    const int64_t R = TryDoubleToInt64(V, Unused) ? RoundHalfEven(V) : Lo - 1;
+    if (R < Lo || R > Hi) {
         Prompts().Error(ConversionErrorText(Text));
         return false;
     }
