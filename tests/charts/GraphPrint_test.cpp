@@ -146,6 +146,23 @@ TEST(GraphPrint, PagesAcrossAndPageCount)
     }
 }
 
+TEST(GraphPrint, PagesCountRowsOnThePrintersPaper)
+{
+    // Bands of 50 mm: on 100 mm paper each visible trace fills a row and the hidden last trace
+    // begins a row of its own that does not count; on A4 all three share one row.
+    TGraphModel M;
+    FillTraces(M, 3, 18);
+    M.SetBandHeight(50);
+    M.SetBandFlag(3, false);
+    TRecordingSink Short;
+    Short.Height = 100;
+    EXPECT_EQ(ChartPages(M, Short), 2);
+    EXPECT_EQ(PackPageRows(M).size(), 3u);
+    TRecordingSink A4;
+    EXPECT_EQ(ChartPages(M, A4), 1);
+    EXPECT_EQ(PackPageRows(M).size(), 1u);
+}
+
 TEST(GraphPrint, WithoutAPrinterThePageSetUpStays)
 {
     TGraphModel M;

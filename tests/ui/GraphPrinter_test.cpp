@@ -90,6 +90,23 @@ TEST_F(GraphPrinter, PdfPagesAcrossAndDown)
     EXPECT_NE(Seventh.find("35. Ślad 35"), std::string::npos);
     EXPECT_NE(Seventh.find("40. Ślad 40"), std::string::npos);
     EXPECT_EQ(Seventh.find("34. Ślad 34"), std::string::npos);
+
+    // Rendered back to pixels, the time axis of each row lies where the page layout puts it:
+    // 25 mm + 34 x 7 mm + 10 mm down on page 1, 25 + 6 x 7 + 10 mm on page 7.
+    for (const auto& [Page, AxisMm] : {std::pair{1, 273.0}, std::pair{7, 77.0}}) {
+        const QString Png = Dir.filePath(QStringLiteral("page%1").arg(Page));
+        pdftools::RunCommand("pdftoppm -r 100 -gray -png -singlefile -f " + std::to_string(Page) + " -l " +
+                             std::to_string(Page) + " '" + File + "' '" + Png.toStdString() + "'");
+        const QImage Img(Png + QStringLiteral(".png"));
+        ASSERT_FALSE(Img.isNull()) << Page;
+        const int Y = int(AxisMm * 100 / 25.4 + 0.5);
+        int Darkest = 255;
+        for (int Dy = -2; Dy <= 2; ++Dy)
+            Darkest = std::min(Darkest, qGray(Img.pixel(Img.width() / 2, Y + Dy)));
+        EXPECT_LT(Darkest, 128) << "page " << Page;
+        // Below the axis strip the page is empty.
+        EXPECT_EQ(qGray(Img.pixel(Img.width() / 2, Y + 60)), 255) << "page " << Page;
+    }
 }
 
 TEST_F(GraphPrinter, ImagePagesOfARange)
