@@ -160,6 +160,9 @@ bool TZnsGridView::eventFilter(QObject* watched, QEvent* event)
     QPainter p(FCorner);
     QStyleOptionHeader opt;
     opt.initFrom(FCorner);
+    // The button is disabled (it would select everything), but its text is a fixed cell.
+    opt.state |= QStyle::State_Enabled;
+    opt.palette = palette();
     opt.rect = FCorner->rect();
     opt.position = QStyleOptionHeader::OnlyOneSection;
     opt.text = ToQ(FCells.Cell(0, 0));
