@@ -91,7 +91,8 @@ TChildForm::TChildForm(IChildFrame& frame, QWidget* parent) : QWidget(parent), F
   FLister->SetListBox(FListSink.get());
   FLister->SetDevice(FKiv.get());
 
-  SetDocumentName(FFrame.NextDocumentName());
+  // The frame names the window (NewChild) or it loads a file: asking for a name here would
+  // use up a document number.
   LayoutPanel3();
   SetupPageButtons(Notebook1->currentIndex());
   ShowZestawNastaw();

@@ -88,6 +88,8 @@ TEST_F(ChildForm, StartsAsANewUnnamedDocumentOnTheReadPage)
 {
   TChildForm form(Frame);
   EXPECT_EQ(form.Notebook1->currentIndex(), 2);
+  EXPECT_EQ(Frame.Counter, 0); // the frame names new windows
+  form.SetDocumentName(Frame.NextDocumentName());
   EXPECT_EQ(form.DocumentName(), "Dokument1.kiv");
   EXPECT_EQ(form.windowTitle().toStdString(), "Dokument1");
   EXPECT_FALSE(form.HasName());
