@@ -11,6 +11,8 @@
 #include <QMenu>
 #include <QMenuBar>
 #include <QMessageBox>
+#include <QPrintDialog>
+#include <QPrinter>
 #include <QPainter>
 #include <QPainterPath>
 #include <QScrollBar>
@@ -25,8 +27,14 @@
 
 #include "app/Kivbase.h"
 #include "app/ui/About.h"
+#include "app/ui/Fileprop.h"
+#include "app/ui/GridPrn.h"
+#include "app/ui/Pagedlg.h"
 #include "app/ui/Params.h"
 #include "app/ui/QtText.h"
+#include "charts/GraphModel.h"
+#include "charts/ui/Graph.h"
+#include "charts/ui/PageSink.h"
 #include "platform/Codepage.h"
 #include "platform/DateTime.h"
 #include "platform/NumText.h"
@@ -371,23 +379,23 @@ void TMainForm::closeEvent(QCloseEvent* event)
     QMainWindow::closeEvent(event);
 }
 
-void TMainForm::SetDocumentFactory(TDocumentFactory factory)
+void TMainForm::SetDocumentFactory(TChildFactory factory)
 {
     FFactory = std::move(factory);
     UpdateToolbar();
 }
 
-IMainDocument* TMainForm::ActiveDocument() const
+IChildOps* TMainForm::ActiveDocument() const
 {
     QMdiSubWindow* w = FMdi->currentSubWindow();
-    return w ? dynamic_cast<IMainDocument*>(w->widget()) : nullptr;
+    return w ? dynamic_cast<IChildOps*>(w->widget()) : nullptr;
 }
 
-std::vector<IMainDocument*> TMainForm::Documents() const
+std::vector<IChildOps*> TMainForm::Documents() const
 {
-    std::vector<IMainDocument*> docs;
+    std::vector<IChildOps*> docs;
     for (QMdiSubWindow* w : FMdi->subWindowList(QMdiArea::CreationOrder))
-        if (auto* doc = dynamic_cast<IMainDocument*>(w->widget()))
+        if (auto* doc = dynamic_cast<IChildOps*>(w->widget()))
             docs.push_back(doc);
     return docs;
 }
@@ -397,19 +405,18 @@ std::string TMainForm::NextDocumentName()
     return ::NextDocumentName(FDocCounter, int(FMdi->subWindowList().size()), PathExists);
 }
 
-IMainDocument* TMainForm::NewChild(const std::string& name)
+IChildOps* TMainForm::NewChild(const std::string& name)
 {
     if (!FFactory)
         return nullptr;
-    IMainDocument* doc = FFactory(*this);
+    IChildOps* doc = FFactory(*this, FMdi);
     if (!doc)
         return nullptr;
-    QWidget* widget = doc->DocumentWidget();
-    widget->setAttribute(Qt::WA_DeleteOnClose);
+    QWidget* widget = doc->Widget();
     QMdiSubWindow* sub = FMdi->addSubWindow(widget);
     sub->setAttribute(Qt::WA_DeleteOnClose);
-    doc->SetFileName(name);
-    widget->setWindowTitle(PathToQ(DocumentCaption(name)));
+    if (!name.empty())
+        doc->SetDocumentName(name);
     // A closed document leaves the tool bar and the menus to the next one.
     connect(sub, &QObject::destroyed, this, [this] {
         QTimer::singleShot(0, this, [this] {
@@ -424,7 +431,8 @@ IMainDocument* TMainForm::NewChild(const std::string& name)
 
 void TMainForm::MF_NewClick()
 {
-    NewChild(NextDocumentName());
+    // The window names itself with the next "Dokument<n>.kiv".
+    NewChild(std::string());
     UpdateToolbar();
 }
 
@@ -436,42 +444,83 @@ void TMainForm::MF_OpenClick(bool fromMenu)
             return;
         FOpenFileName = path;
     }
-    IMainDocument* doc = NewChild(std::string());
+    IChildOps* doc = NewChild(std::string());
     if (!doc)
         return;
     doc->LoadFile(FOpenFileName);
-    doc->DocumentWidget()->setWindowTitle(PathToQ(FOpenFileName));
     UpdateToolbar();
 }
 
-bool TMainForm::ExecuteSaveDialog(std::string& name)
+bool TMainForm::ExecuteSaveDialog(std::string& name, int filterIndex)
 {
+    // The filter chosen is offered first; the next dialog starts with the documents again.
+    const char* filter = filterIndex == 2 ? "Wszystkie pliki|*.*|Pliki rejestracji|*.kiv" : OPEN_FILTER;
     std::string path = name;
-    if (!Prompts().SaveFileName(std::string(), OPEN_FILTER, path))
+    if (!Prompts().SaveFileName(std::string(), filter, path))
         return false;
     // The default extension: a name typed without one is saved as .kiv.
-    if (!path.empty() && fs::path(path).extension().empty())
+    if (filterIndex != 2 && !path.empty() && fs::path(path).extension().empty())
         path += ".kiv";
     name = path;
     return true;
+}
+
+QPrinter* TMainForm::Printer() { return FPrinter ? FPrinter : &AppPrinter(); }
+
+bool TMainForm::PrinterSetupDialog()
+{
+    if (FRunPrinterSetup)
+        return FRunPrinterSetup(*Printer());
+    QPrintDialog dialog(Printer(), this);
+    return dialog.exec() == QDialog::Accepted;
+}
+
+TPageDlgFrm& TMainForm::PrintOptions()
+{
+    // One dialog for the whole run: its margins are kept between prints.
+    if (!FPrintOptions)
+        FPrintOptions = new TPageDlgFrm(this);
+    return *FPrintOptions;
+}
+
+bool TMainForm::ExecutePrintOptions(uint8_t& flags)
+{
+    TPageDlgFrm& dialog = PrintOptions();
+    dialog.SetPrintFlags(flags);
+    if (!dialog.Execute())
+        return false;
+    flags = dialog.PrintFlags();
+    return true;
+}
+
+bool TMainForm::PrintStringGrid(const TStringGridImage& grid, const std::string& title)
+{
+    TPrinterPageSink sink(*Printer());
+    return ::PrintStringGrid(grid, title, sink);
+}
+
+void TMainForm::ShowFileProperties(TKiv& kiv)
+{
+    TFileInfoDlg dialog(this);
+    if (FRunFileInfo)
+        dialog.SetRunner(FRunFileInfo);
+    dialog.Execute(kiv);
 }
 
 bool TMainForm::AnyDocumentBusy() const
 {
     if (FLink->Busy())
         return true;
-    for (IMainDocument* doc : Documents())
-        if (doc->Kiv().IsBusy())
+    for (IChildOps* doc : Documents())
+        if (doc->IsBusy())
             return true;
     return false;
 }
 
 void TMainForm::UpdateToolbar()
 {
-    IMainDocument* doc = ActiveDocument();
+    IChildOps* doc = ActiveDocument();
     const TToolbarState state = ToolbarState(doc != nullptr, doc && doc->IsReading(), AnyDocumentBusy());
-    if (doc)
-        doc->SetFileActionsEnabled(state.DocumentActions);
     if (state.ClearScale) {
         const QSignalBlocker block(FXScale);
         FXScale->setCurrentIndex(-1);
@@ -490,24 +539,29 @@ void TMainForm::SubWindowActivated(QMdiSubWindow* window)
 {
     (void)window;
     UpdateMenus();
-    UpdateToolbar();
-    if (IMainDocument* doc = ActiveDocument()) {
-        const QSignalBlocker block(FXScale);
-        if (doc->ChartAutoscale())
-            FXScale->setCurrentIndex(0);
-        else
-            FXScale->setEditText(QString::fromStdString(XScaleText(false, doc->ChartScaleX())));
-    }
+    if (IChildOps* doc = ActiveDocument())
+        doc->FormActivate(); // the tool bar and the scale box follow the window
+    else
+        UpdateToolbar();
+}
+
+void TMainForm::ShowXScale(bool autoscale, int scaleX)
+{
+    const QSignalBlocker block(FXScale);
+    if (autoscale)
+        FXScale->setCurrentIndex(0);
+    else
+        FXScale->setEditText(QString::fromStdString(XScaleText(false, scaleX)));
 }
 
 void TMainForm::UpdateMenus()
 {
     // Qt merges no menus: the active document's "&Plik" and "&Wykres" take the place of the
     // frame's "&Plik". Only what the menu bar shows can fire, so each shortcut has one owner.
-    IMainDocument* doc = ActiveDocument();
+    IChildOps* doc = ActiveDocument();
     std::vector<QMenu*> wanted;
     if (doc)
-        wanted = doc->FrameMenus();
+        wanted = doc->Menus();
     if (wanted.empty())
         wanted.push_back(FFileMenu);
     if (wanted == FSwappedMenus)
@@ -524,50 +578,51 @@ void TMainForm::UpdateMenus()
 
 void TMainForm::btnSaveClick()
 {
-    if (IMainDocument* doc = ActiveDocument())
-        doc->FileSave();
+    if (IChildOps* doc = ActiveDocument())
+        doc->FileSaveClick();
 }
 
 void TMainForm::btnSaveAsClick()
 {
-    if (IMainDocument* doc = ActiveDocument())
-        doc->SaveAs();
+    if (IChildOps* doc = ActiveDocument())
+        doc->SaveAsClick();
 }
 
 void TMainForm::btnPrintClick()
 {
-    if (IMainDocument* doc = ActiveDocument())
-        doc->PrintFromToolbar();
+    if (IChildOps* doc = ActiveDocument())
+        doc->FilePrintClick(true);
 }
 
 void TMainForm::SetViewClick(int view)
 {
-    if (IMainDocument* doc = ActiveDocument())
+    if (IChildOps* doc = ActiveDocument())
         doc->SetView(view);
 }
 
 void TMainForm::btnGraphLegendClick()
 {
-    if (IMainDocument* doc = ActiveDocument())
+    if (IChildOps* doc = ActiveDocument())
         doc->ShowLegend();
 }
 
 void TMainForm::ApplyXScale()
 {
-    IMainDocument* doc = ActiveDocument();
+    IChildOps* doc = ActiveDocument();
     const QString text = FXScale->currentText();
     const bool item = FXScale->findText(text, Qt::MatchFixedString) >= 0;
     const bool selected = FXScale->lineEdit()->hasSelectedText();
     const auto choice = ChooseXScale(FromQ(text), item || selected);
     if (!doc || !choice)
         return;
+    TGraphModel& chart = doc->Graph().Model();
     if (choice->Autoscale) {
-        doc->SetChartAutoscale(true);
+        chart.SetAutoscale(true);
     } else {
-        doc->SetChartScaleX(choice->ScaleX);
-        doc->SetChartAutoscale(false);
+        chart.SetScaleX(choice->ScaleX);
+        chart.SetAutoscale(false);
     }
-    if (doc->ChartAutoscale()) {
+    if (chart.Autoscale()) {
         const QSignalBlocker block(FXScale);
         FXScale->setCurrentIndex(0);
     }
@@ -664,19 +719,20 @@ void TMainForm::OpenFromOptions(const std::string& options)
 {
     if (!FFactory)
         return;
-    IMainDocument* doc = NewChild(std::string());
+    IChildOps* doc = NewChild(std::string());
     if (!doc)
         return;
-    std::string name = DocumentNameFromOptions(options);
-    if (name.empty())
-        name = NextDocumentName();
     TKiv& kiv = doc->Kiv();
     kiv.SetInstallDir(FInstallDir);
     bool ok = false;
     std::string message;
     kiv.ParseCommandLine(options, ok, message);
-    doc->SetFileName(name);
-    doc->DocumentWidget()->setWindowTitle(PathToQ(name));
+    // Without a file word the window keeps the next new-document name it took.
+    std::string name = DocumentNameFromOptions(options);
+    if (name.empty())
+        name = doc->DocumentName();
+    doc->SetDocumentName(name);
+    doc->Widget()->setWindowTitle(PathToQ(name));
     doc->RefreshViews();
     kiv.SetModified(false);
     UpdateToolbar();

@@ -15,7 +15,7 @@
 
 #include "app/KivLink.h"
 #include "app/MainLogic.h"
-#include "app/ui/MainDocument.h"
+#include "app/ui/ChildOps.h"
 
 class QAction;
 class QComboBox;
@@ -24,10 +24,9 @@ class QMdiSubWindow;
 class QMenu;
 class QToolBar;
 class TCommDlg;
+class TFileInfoDlg;
+class TPageDlgFrm;
 class TMainForm;
-
-// Makes a document window for the frame (no parent: the frame puts it into its MDI area).
-using TDocumentFactory = std::function<IMainDocument*(TMainForm& frame)>;
 
 // The application: an exception that escapes an event handler is shown in a message box and
 // the program goes on.
@@ -60,30 +59,45 @@ struct TMainFormOptions {
     std::string SysfsClassDir = "/sys/class/tty";
 };
 
-class TMainForm : public QMainWindow {
+class TMainForm : public QMainWindow, public IChildFrame {
     Q_OBJECT
 public:
     explicit TMainForm(TMainFormOptions options, QWidget* parent = nullptr);
     ~TMainForm() override;
 
-    void SetDocumentFactory(TDocumentFactory factory);
+    void SetDocumentFactory(TChildFactory factory);
 
-    // --- Read by the document windows ----------------------------------------------------
-    TKivLink& Link() { return *FLink; }
+    // --- IChildFrame: what the document windows ask --------------------------------------
+    std::string InstallDir() const override { return FInstallDir; }
+    bool ServiceMode() const override { return FService; }
+    TKivLink* Link() override { return FLink.get(); }
+    void UpdateToolbar() override;
+    void ShowXScale(bool autoscale, int scaleX) override;
+    // Asks for a file name to save under, starting from `name`; true (name replaced) on OK.
+    // A name without an extension gets ".kiv" when the document filter was offered.
+    bool ExecuteSaveDialog(std::string& name, int filterIndex) override;
+    bool PrinterSetupDialog() override;
+    QPrinter* Printer() override;
+    bool ExecutePrintOptions(uint8_t& flags) override;
+    bool PrintStringGrid(const TStringGridImage& grid, const std::string& title) override;
+    void ShowFileProperties(TKiv& kiv) override;
+    std::string NextDocumentName() override;
+    void NewClick() override { MF_NewClick(); }
+    void OpenClick() override { MF_OpenClick(true); }
+    void ExitClick() override { MF_ExitClick(); }
+
+    TKivLink& TheLink() { return *FLink; }
     const TMainConfig& Config() const { return FConfig; }
-    const std::string& InstallDir() const { return FInstallDir; }
     const std::string& HelpFile() const { return FHelpFile; }
-    bool ServiceMode() const { return FService; }
     const std::string& AppTitle() const { return FTitle; }
     QComboBox* XScaleBox() const { return FXScale; }
-    // Asks for a file name to save under, starting from `name`; true (name replaced) on OK.
-    bool ExecuteSaveDialog(std::string& name);
+    TPageDlgFrm& PrintOptions();
 
     // --- Documents -------------------------------------------------------------------------
-    IMainDocument* ActiveDocument() const;
-    std::vector<IMainDocument*> Documents() const;
-    IMainDocument* NewChild(const std::string& name);
-    std::string NextDocumentName();
+    IChildOps* ActiveDocument() const;
+    std::vector<IChildOps*> Documents() const;
+    // A new document window; an empty name keeps the one the window chose itself.
+    IChildOps* NewChild(const std::string& name);
 
     // --- Commands ------------------------------------------------------------------------
     void MF_NewClick();
@@ -100,7 +114,6 @@ public:
     void Oprogramie1Click();
     void CommSetupClick();
     void ile1Click();
-    void UpdateToolbar();
     void ProcessCommandLine();
     void OpenFromOptions(const std::string& options);
     void OpenFromPlan(const TCommandLinePlan& plan);
@@ -114,6 +127,12 @@ public:
         FNotice = std::move(show);
     }
     void SetAboutRunner(std::function<void(QWidget&)> run) { FRunAbout = std::move(run); }
+    // Runs the file-properties dialog (default: exec).
+    void SetFilePropertiesRunner(std::function<int(TFileInfoDlg&)> run) { FRunFileInfo = std::move(run); }
+    // Runs the printer set-up (default: the print dialog); true on OK.
+    void SetPrinterSetupRunner(std::function<bool(QPrinter&)> run) { FRunPrinterSetup = std::move(run); }
+    // The printer the program prints on (default: the process-wide one).
+    void SetPrinter(QPrinter* printer) { FPrinter = printer; }
     QAction* ActionByName(const QString& objectName) const;
     QLabel* StatusPanel(int index) const;
     TLogoMdiArea* MdiArea() const { return FMdi; }
@@ -151,7 +170,11 @@ private:
     bool FCommandLineDone = false;
     bool FConfigSaved = false;
     std::string FOpenFileName;
-    TDocumentFactory FFactory;
+    TChildFactory FFactory;
+    std::function<int(TFileInfoDlg&)> FRunFileInfo;
+    std::function<bool(QPrinter&)> FRunPrinterSetup;
+    QPrinter* FPrinter = nullptr;
+    TPageDlgFrm* FPrintOptions = nullptr;
     std::function<int(TCommDlg&)> FRunCommDialog;
     std::function<void(const QString&, const QString&)> FNotice;
     std::function<void(QWidget&)> FRunAbout;

@@ -1,6 +1,7 @@
 #include <string>
 #include <vector>
 
+#include "app/ui/Child.h"
 #include "app/ui/Main.h"
 #include "app/ui/QtPrompts.h"
 #include "app/ui/QtPump.h"
@@ -21,6 +22,8 @@ int main(int argc, char** argv)
         for (int i = 1; i < argc; ++i)
             options.Params.emplace_back(argv[i]);
         TMainForm frame(options);
+        frame.SetDocumentFactory(
+            [](IChildFrame& owner, QMdiArea* parent) -> IChildOps* { return new TChildForm(owner, parent); });
         prompts.Prompts().SetParent(&frame);
         prompts.Prompts().SetTitle(frame.AppTitle());
         frame.show();

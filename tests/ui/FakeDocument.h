@@ -1,7 +1,8 @@
 #pragma once
-// A stand-in for the document window: it keeps a controller object, records what the frame
-// asks of it, and has its own "&Plik" and "&Wykres" menus with the shortcuts the real one
-// has, so the frame's routing and menu swapping can be checked without it.
+// A stand-in for the document window on the frame's side of the seam: it keeps a controller
+// object and a chart, records what the frame asks of it, names itself as the real one does,
+// and has its own "&Plik" and "&Wykres" menus with the real one's shortcuts, so the frame's
+// routing and menu swapping can be checked without it.
 
 #include <QAction>
 #include <QMenu>
@@ -11,20 +12,22 @@
 #include <vector>
 
 #include "app/Kivbase.h"
-#include "app/ui/Main.h"
+#include "app/ui/ChildOps.h"
+#include "charts/ui/Graph.h"
 
-class TFakeDocument : public QWidget, public IMainDocument {
+class TFakeDocument : public QWidget, public IChildOps {
 public:
-    explicit TFakeDocument(TMainForm& frame) : FFrame(frame)
+    TFakeDocument(IChildFrame& frame, QWidget* parent) : QWidget(parent), FFrame(frame)
     {
-        Kiv_.SetLink(&frame.Link());
+        Kiv_.SetLink(frame.Link());
+        Graph_ = new TGraph(this);
+        SetDocumentName(frame.NextDocumentName());
         FileMenu = new QMenu(QStringLiteral("&Plik"), this);
         for (auto [caption, key] : {std::pair{"&Nowy", Qt::Key_N}, std::pair{"&Otworz", Qt::Key_O},
                                     std::pair{"Zapisz", Qt::Key_S}, std::pair{"Drukuj", Qt::Key_P}}) {
             QAction* a = FileMenu->addAction(QString::fromLatin1(caption));
             a->setShortcut(QKeySequence(Qt::CTRL | key));
             connect(a, &QAction::triggered, this, [this, caption] { Calls.push_back(std::string("menu:") + caption); });
-            FileActions.push_back(a);
         }
         ChartMenu = new QMenu(QStringLiteral("&Wykres"), this);
         ChartMenu->addAction(QStringLiteral("Opcje"));
@@ -33,49 +36,47 @@ public:
     {
         // The frame still has its link (and its hook on it) while documents go.
         if (LinkHookedAtDestruction)
-            *LinkHookedAtDestruction = bool(FFrame.Link().OnBusyChanged);
+            *LinkHookedAtDestruction = FFrame.Link() && bool(FFrame.Link()->OnBusyChanged);
     }
 
-    QWidget* DocumentWidget() override { return this; }
-    TKiv& Kiv() override { return Kiv_; }
+    QWidget* Widget() override { return this; }
+    std::vector<QMenu*> Menus() override { return {FileMenu, ChartMenu}; }
     bool IsReading() const override { return Reading; }
-    std::string FileName() const override { return Name; }
-    void SetFileName(const std::string& name) override { Name = name; }
-    void LoadFile(const std::string& fileName) override
+    bool IsBusy() const override { return Reading || Writing; }
+    TKiv& Kiv() override { return Kiv_; }
+    TGraph& Graph() override { return *Graph_; }
+    void SetDocumentName(const std::string& name) override
+    {
+        Name = name;
+        setWindowTitle(QString::fromStdString(name.substr(0, name.find('.'))));
+    }
+    const std::string& DocumentName() const override { return Name; }
+    bool LoadFile(const std::string& fileName) override
     {
         Calls.push_back("load:" + fileName);
         Name = fileName;
+        return true;
     }
     void RefreshViews() override { Calls.push_back("refresh"); }
-    void FileSave() override { Calls.push_back("save"); }
-    void SaveAs() override { Calls.push_back("saveas"); }
-    void PrintFromToolbar() override { Calls.push_back("print"); }
+    void FileSaveClick() override { Calls.push_back("save"); }
+    void SaveAsClick() override { Calls.push_back("saveas"); }
+    void FilePrintClick(bool fromToolbar) override { Calls.push_back(fromToolbar ? "print:toolbar" : "print"); }
     void SetView(int view) override { Calls.push_back("view:" + std::to_string(view)); }
     void ShowLegend() override { Calls.push_back("legend"); }
-    bool ChartAutoscale() const override { return Autoscale; }
-    int32_t ChartScaleX() const override { return ScaleX; }
-    void SetChartAutoscale(bool on) override { Autoscale = on; }
-    void SetChartScaleX(int32_t scale) override { ScaleX = scale; }
-    void SetFileActionsEnabled(bool enabled) override
+    void FormActivate() override
     {
-        FileActionsEnabled = enabled;
-        for (QAction* a : FileActions)
-            if (a->text() != QStringLiteral("&Nowy") && a->text() != QStringLiteral("&Otworz"))
-                a->setEnabled(enabled);
+        FFrame.UpdateToolbar();
+        FFrame.ShowXScale(Graph_->Model().Autoscale(), Graph_->Model().ScaleX());
     }
-    std::vector<QMenu*> FrameMenus() override { return {FileMenu, ChartMenu}; }
-    int HelpContext() const override { return 0; }
 
-    TMainForm& FFrame;
+    IChildFrame& FFrame;
     TKiv Kiv_;
+    TGraph* Graph_ = nullptr;
     std::string Name;
     std::vector<std::string> Calls;
     bool Reading = false;
-    bool Autoscale = true;
-    int32_t ScaleX = 100;
-    bool FileActionsEnabled = true;
+    bool Writing = false;
     bool* LinkHookedAtDestruction = nullptr;
     QMenu* FileMenu = nullptr;
     QMenu* ChartMenu = nullptr;
-    std::vector<QAction*> FileActions;
 };

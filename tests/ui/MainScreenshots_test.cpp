@@ -59,7 +59,7 @@ TEST_F(TScreenshotTest, MainWindow)
     o.ConfigPath = Dir.File("kiv.ini");
     o.SysfsClassDir = Dir.File("none");
     TMainForm frame(o);
-    frame.SetDocumentFactory([](TMainForm& f) { return new TFakeDocument(f); });
+    frame.SetDocumentFactory([](IChildFrame& f, QMdiArea* parent) { return new TFakeDocument(f, parent); });
     frame.resize(900, 600);
     frame.show();
     QCoreApplication::processEvents();

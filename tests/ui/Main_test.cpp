@@ -53,8 +53,8 @@ protected:
         o.SysfsClassDir = Dir.File("no-sysfs");
         auto frame = std::make_unique<TMainForm>(o);
         if (withFactory)
-            frame->SetDocumentFactory([this](TMainForm& f) {
-                auto* doc = new TFakeDocument(f);
+            frame->SetDocumentFactory([this](IChildFrame& f, QMdiArea* parent) {
+                auto* doc = new TFakeDocument(f, parent);
                 Docs.push_back(doc);
                 return doc;
             });
@@ -107,16 +107,16 @@ TEST_F(TMainFormTest, KivIniReadAtStartAndWrittenBackAtTheEnd)
              "Time_Out=900\nTimeSilence=40\nMBTCPPort=1502\n");
     {
         auto frame = MakeFrame();
-        EXPECT_EQ(frame->Link().Rsd().CommPort(), "COM3");
-        EXPECT_EQ(frame->Link().Rsd().BaudRate(), 4);
-        EXPECT_EQ(frame->Link().Rsd().ReadTotalTimeoutConstant(), 900);
+        EXPECT_EQ(frame->TheLink().Rsd().CommPort(), "COM3");
+        EXPECT_EQ(frame->TheLink().Rsd().BaudRate(), 4);
+        EXPECT_EQ(frame->TheLink().Rsd().ReadTotalTimeoutConstant(), 900);
         // The link keeps its own silence until the dialog is confirmed.
-        EXPECT_EQ(frame->Link().Rsd().SilenceTime(), 10);
-        EXPECT_EQ(frame->Link().Settings().TimeSilence, 40);
+        EXPECT_EQ(frame->TheLink().Rsd().SilenceTime(), 10);
+        EXPECT_EQ(frame->TheLink().Settings().TimeSilence, 40);
         EXPECT_FALSE(frame->Config().Comm.MBTCPComm);
         EXPECT_EQ(frame->Config().Comm.MBTCPIP, "192.168.100.200");
-        EXPECT_EQ(frame->Link().Settings().MBTCPPort, 1502);
-        frame->Link().Rsd().SetCommPort("/dev/ttyUSB1");
+        EXPECT_EQ(frame->TheLink().Settings().MBTCPPort, 1502);
+        frame->TheLink().Rsd().SetCommPort("/dev/ttyUSB1");
     }
     TIniFile ini;
     ASSERT_TRUE(ini.LoadFromFile(IniPath()));
@@ -135,8 +135,8 @@ TEST_F(TMainFormTest, DefaultsWithoutOrWithAnEmptyKivIni)
             WriteIni("");
         auto frame = MakeFrame();
         EXPECT_EQ(frame->Config(), TMainConfig{}) << present;
-        EXPECT_EQ(frame->Link().Rsd().CommPort(), "COM1");
-        EXPECT_EQ(frame->Link().Rsd().BaudRate(), 6);
+        EXPECT_EQ(frame->TheLink().Rsd().CommPort(), "COM1");
+        EXPECT_EQ(frame->TheLink().Rsd().BaudRate(), 6);
     }
 }
 
@@ -185,6 +185,7 @@ TEST_F(TMainFormTest, BufFileBuildsOneDocumentNamedAfterIt)
     EXPECT_EQ(Docs[0]->Kiv().InstallDir(), frame->InstallDir());
     EXPECT_FALSE(Docs[0]->Kiv().Modified());
     EXPECT_EQ(Docs[0]->Calls, std::vector<std::string>{"refresh"});
+    EXPECT_EQ(Docs[0]->windowTitle().toStdString(), buf);
     EXPECT_TRUE(Notices.empty());
 }
 
@@ -246,14 +247,18 @@ TEST_F(TMainFormTest, SaveDialogAddsTheDefaultExtension)
     auto frame = MakeFrame();
     std::string name = "Dokument1.kiv";
     Script.Files.push_back(std::nullopt);
-    EXPECT_FALSE(frame->ExecuteSaveDialog(name));
+    EXPECT_FALSE(frame->ExecuteSaveDialog(name, 1));
     EXPECT_EQ(name, "Dokument1.kiv");
     Script.Files.push_back(Dir.File("plik"));
-    EXPECT_TRUE(frame->ExecuteSaveDialog(name));
+    EXPECT_TRUE(frame->ExecuteSaveDialog(name, 1));
     EXPECT_EQ(name, Dir.File("plik.kiv"));
     Script.Files.push_back(Dir.File("plik.dat"));
-    EXPECT_TRUE(frame->ExecuteSaveDialog(name));
+    EXPECT_TRUE(frame->ExecuteSaveDialog(name, 1));
     EXPECT_EQ(name, Dir.File("plik.dat"));
+    // All files: the name is taken as given.
+    Script.Files.push_back(Dir.File("bufor"));
+    EXPECT_TRUE(frame->ExecuteSaveDialog(name, 2));
+    EXPECT_EQ(name, Dir.File("bufor"));
 }
 
 TEST_F(TMainFormTest, ToolButtonsGoToTheActiveDocument)
@@ -265,7 +270,7 @@ TEST_F(TMainFormTest, ToolButtonsGoToTheActiveDocument)
     frame->MF_NewClick();
     frame->MF_NewClick();
     const std::pair<const char*, const char*> cases[] = {
-        {"btnSave", "save"},         {"btnSaveAs", "saveas"},     {"btnPrint", "print"},
+        {"btnSave", "save"},         {"btnSaveAs", "saveas"},     {"btnPrint", "print:toolbar"},
         {"btnNormView", "view:0"},   {"btnEventsView", "view:1"}, {"btnGraphView", "view:2"},
         {"btnListView", "view:3"},   {"btnGraphLegend", "legend"},
     };
@@ -291,18 +296,16 @@ TEST_F(TMainFormTest, ToolbarStates)
     frame->MF_NewClick();
     EXPECT_TRUE(save->isEnabled());
     EXPECT_TRUE(frame->ActionByName(QStringLiteral("btnGraphLegend"))->isEnabled());
-    EXPECT_TRUE(Docs[0]->FileActionsEnabled);
 
     Docs[0]->Reading = true;
-    ASSERT_TRUE(frame->Link().Acquire(&Docs[0]->Kiv(), TLinkActivity::Reading));
+    ASSERT_TRUE(frame->TheLink().Acquire(&Docs[0]->Kiv(), TLinkActivity::Reading));
     EXPECT_FALSE(save->isEnabled());
     EXPECT_FALSE(frame->XScaleBox()->isEnabled());
-    EXPECT_FALSE(Docs[0]->FileActionsEnabled);
     // Changing the link in the middle of a transfer could close the port under it.
     EXPECT_FALSE(comm->isEnabled());
     frame->CommSetupClick(); // refused: no dialog
     Docs[0]->Reading = false;
-    frame->Link().Release(&Docs[0]->Kiv());
+    frame->TheLink().Release(&Docs[0]->Kiv());
     EXPECT_TRUE(save->isEnabled());
     EXPECT_TRUE(comm->isEnabled());
 }
@@ -339,16 +342,16 @@ TEST_F(TMainFormTest, XScaleBox)
         box->lineEdit()->clear();
         QTest::keyClicks(box->lineEdit(), QString::fromLatin1(c.Typed));
         QTest::keyClick(box->lineEdit(), Qt::Key_Return);
-        EXPECT_EQ(doc.Autoscale, c.Autoscale) << c.Typed;
-        EXPECT_EQ(doc.ScaleX, c.Scale) << c.Typed;
+        EXPECT_EQ(doc.Graph().Model().Autoscale(), c.Autoscale) << c.Typed;
+        EXPECT_EQ(doc.Graph().Model().ScaleX(), c.Scale) << c.Typed;
         EXPECT_EQ(box->currentText().toStdString(), c.Shown) << c.Typed;
     }
     // Choosing an item applies at once.
     box->setCurrentIndex(3);
-    EXPECT_FALSE(doc.Autoscale);
-    EXPECT_EQ(doc.ScaleX, 100);
+    EXPECT_FALSE(doc.Graph().Model().Autoscale());
+    EXPECT_EQ(doc.Graph().Model().ScaleX(), 100);
     box->setCurrentIndex(0);
-    EXPECT_TRUE(doc.Autoscale);
+    EXPECT_TRUE(doc.Graph().Model().Autoscale());
     EXPECT_EQ(box->count(), 10);
 }
 
@@ -360,10 +363,10 @@ TEST_F(TMainFormTest, TypingDoesNotApplyBeforeEnter)
     QComboBox* box = frame->XScaleBox();
     box->lineEdit()->clear();
     QTest::keyClicks(box->lineEdit(), QStringLiteral("20"));
-    EXPECT_TRUE(Docs[0]->Autoscale);
-    EXPECT_EQ(Docs[0]->ScaleX, 100);
+    EXPECT_TRUE(Docs[0]->Graph().Model().Autoscale());
+    EXPECT_EQ(Docs[0]->Graph().Model().ScaleX(), 100);
     QTest::keyClick(box->lineEdit(), Qt::Key_Enter);
-    EXPECT_EQ(Docs[0]->ScaleX, 20);
+    EXPECT_EQ(Docs[0]->Graph().Model().ScaleX(), 20);
 }
 
 TEST_F(TMainFormTest, ActiveDocumentMenusTakeTheFramesPlaceWithOneActionPerShortcut)
@@ -444,13 +447,13 @@ TEST_F(TMainFormTest, CommunicationDialogOkTakesTheTimes)
     frame->CommSetupClick();
     EXPECT_EQ(frame->Config().Comm.Time_Out, 800);
     EXPECT_EQ(frame->Config().Comm.TimeSilence, 25);
-    EXPECT_EQ(frame->Link().Rsd().ReadTotalTimeoutConstant(), 800);
-    EXPECT_EQ(frame->Link().Rsd().SilenceTime(), 25);
-    EXPECT_TRUE(frame->Link().Settings().MBTCPComm);
-    EXPECT_EQ(frame->Link().Settings().MBTCPIP, "10.1.2.3");
-    EXPECT_EQ(frame->Link().Settings().MBTCPPort, 1502);
-    EXPECT_EQ(frame->Link().Settings().Time_Out, 800);
-    EXPECT_FALSE(frame->Link().Rsd().IsOpen());
+    EXPECT_EQ(frame->TheLink().Rsd().ReadTotalTimeoutConstant(), 800);
+    EXPECT_EQ(frame->TheLink().Rsd().SilenceTime(), 25);
+    EXPECT_TRUE(frame->TheLink().Settings().MBTCPComm);
+    EXPECT_EQ(frame->TheLink().Settings().MBTCPIP, "10.1.2.3");
+    EXPECT_EQ(frame->TheLink().Settings().MBTCPPort, 1502);
+    EXPECT_EQ(frame->TheLink().Settings().Time_Out, 800);
+    EXPECT_FALSE(frame->TheLink().Rsd().IsOpen());
 }
 
 TEST_F(TMainFormTest, CommunicationDialogCancelRestoresEverything)
@@ -469,10 +472,10 @@ TEST_F(TMainFormTest, CommunicationDialogCancelRestoresEverything)
         return dlg.result();
     });
     frame->CommSetupClick();
-    EXPECT_EQ(frame->Link().Rsd().CommPort(), "/nonexistent/ttyA");
-    EXPECT_EQ(frame->Link().Rsd().BaudRate(), 4);
-    EXPECT_EQ(frame->Link().Rsd().ReadTotalTimeoutConstant(), 500);
-    EXPECT_EQ(frame->Link().Rsd().SilenceTime(), 10);
+    EXPECT_EQ(frame->TheLink().Rsd().CommPort(), "/nonexistent/ttyA");
+    EXPECT_EQ(frame->TheLink().Rsd().BaudRate(), 4);
+    EXPECT_EQ(frame->TheLink().Rsd().ReadTotalTimeoutConstant(), 500);
+    EXPECT_EQ(frame->TheLink().Rsd().SilenceTime(), 10);
     EXPECT_FALSE(frame->Config().Comm.MBTCPComm);
     EXPECT_EQ(frame->Config().Comm.MBTCPPort, 502);
     EXPECT_EQ(frame->Config().Comm.Time_Out, 500);
