@@ -1,0 +1,86 @@
+// The document window against kivsim as a program of its own, in real time with the GUI's
+// pump, over a pseudo-terminal and over TCP: what a user sees when following the README.
+#include <QApplication>
+#include <QListWidget>
+#include <QTemporaryDir>
+#include <gtest/gtest.h>
+
+#include <filesystem>
+#include <fstream>
+
+#include "ChildTestSupport.h"
+#include "QtTestApp.h"
+#include "app/KivLink.h"
+#include "app/Kivbase.h"
+#include "app/ui/Child.h"
+#include "app/ui/ChildMemo.h"
+#include "app/ui/QtPump.h"
+#include "platform/Prompts.h"
+#include "tests/sim/KivSimProcess.h"
+
+namespace {
+
+const std::string KIVSIM = std::string(KIV_BINARY_DIR) + "/tests/sim/kivsim";
+
+class ChildKivsim : public TQtAppTest, public ::testing::WithParamInterface<bool> {};
+
+std::vector<uint8_t> ReadBytes(const std::string& path)
+{
+  std::ifstream f(path, std::ios::binary);
+  return std::vector<uint8_t>(std::istreambuf_iterator<char>(f), std::istreambuf_iterator<char>());
+}
+
+TEST_P(ChildKivsim, ReadsAndWritesThroughTheProgram)
+{
+  const bool tcp = GetParam();
+  ASSERT_TRUE(std::filesystem::exists(KIVSIM));
+  childtest::SetFormats();
+  TScriptedPrompts script;
+  SetPrompts(&script);
+  QTemporaryDir dir;
+  const std::string folder = dir.path().toStdString();
+  const auto events = childtest::Model2Events();
+  std::ofstream(folder + "/ev.bin", std::ios::binary) << std::string(events.begin(), events.end());
+
+  TKivSimProcess sim;
+  ASSERT_TRUE(sim.Start(KIVSIM, {"--events", folder + "/ev.bin", "--ident", "K3DEMO-01", "--dump-sets", folder}));
+  TQtPumpInstaller pump;
+  TKivLink link;
+  TCommSettings s;
+  s.Time_Out = 500;
+  s.TimeSilence = 20;
+  if (tcp) {
+    s.MBTCPComm = true;
+    s.MBTCPPort = sim.TcpPort;
+  } else {
+    link.Rsd().SetCommPort(sim.Pty);
+    link.Rsd().SetReadTotalTimeoutConstant(s.Time_Out);
+    ASSERT_EQ(link.Rsd().Open(), 0);
+  }
+  ASSERT_TRUE(link.SetSettings(s));
+  childtest::TFakeFrame frame;
+  frame.LinkPtr = &link;
+  {
+    TChildForm form(frame);
+    form.show();
+    form.ReadClick();
+    ASSERT_GE(form.MessageMemo().LineCount(), 3u);
+    EXPECT_EQ(form.MessageMemo().Line(0), "Identyfikacja automatu:KIVS-3");
+    EXPECT_EQ(form.EventsListBox->count(), 3);
+    script.Answers.push_back(TPromptAnswer::Yes);
+    form.Kiv().GetZns1Data()[0] = 0x5A;
+    form.ExecuteZnsCommand("ZNS1_2");
+    EXPECT_EQ(form.MessageMemo().Line(form.MessageMemo().LineCount() - 1), "Zapis zestawu nastaw 1 do 2: OK");
+  }
+  std::string rest;
+  EXPECT_EQ(sim.Process.StopKeepingOutput(rest), 0);
+  const auto set2 = ReadBytes(folder + "/set2.bin");
+  ASSERT_FALSE(set2.empty());
+  EXPECT_EQ(set2[0], 0x5A);
+  SetPrompts(nullptr);
+}
+
+INSTANTIATE_TEST_SUITE_P(Transports, ChildKivsim, ::testing::Values(false, true),
+                         [](const auto& info) { return info.param ? "Tcp" : "Rtu"; });
+
+} // namespace
