@@ -28,6 +28,7 @@
 #include "app/ui/ListerSinks.h"
 #include "app/ui/QtText.h"
 #include "charts/ui/Graph.h"
+#include "charts/ui/Graphdlg.h"
 #include "platform/Codepage.h"
 #include "platform/DateTime.h"
 #include "platform/NumText.h"
@@ -288,6 +289,8 @@ void TChildForm::BuildMenus()
   FChartMenu->addAction(ToQ("Zaznacz wszystko"), this, [this] { FGraph->SelectAll(); });
   FChartMenu->addAction(ToQ("Kopiuj"), this, [this] { FGraph->CopyToClipboard(); });
   FChartMenu->addAction(ToQ("Odznacz wszystko"), this, [this] { FGraph->UnselectAll(); });
+  FChartMenu->addSeparator();
+  FChartMenu->addAction(ToQ("Opcje"), this, [this] { ShowSetupDialog(*FGraph); });
 }
 
 std::vector<QMenu*> TChildForm::Menus()

@@ -3,6 +3,7 @@
 // write a set, read it back, save and reopen, print; and the faults a user meets: a silent
 // controller, Cancel, a close attempt while a transfer runs.
 #include <QApplication>
+#include <QAction>
 #include <QLineEdit>
 #include <QListWidget>
 #include <QPushButton>
@@ -178,7 +179,7 @@ TEST_P(ChildEndToEnd, ControlsAreGuardedDuringReadAndWrite)
   TChildForm form(Frame);
   form.show();
   struct TSeen {
-    bool Any = false, Notebook = true, Read = true, Execute = true, Cancel = false, Closed = true;
+    bool Any = false, Notebook = true, Read = true, Execute = true, Cancel = false, Closed = true, Save = true;
   };
   TSeen read, write;
   TSeen* seen = &read;
@@ -190,6 +191,7 @@ TEST_P(ChildEndToEnd, ControlsAreGuardedDuringReadAndWrite)
     seen->Read = seen->Read && form.Btn[0]->isEnabled();
     seen->Execute = seen->Execute && form.Btn[1]->isEnabled();
     seen->Cancel = seen->Cancel || form.Btn[2]->isEnabled();
+    seen->Save = seen->Save && form.FileSaveAction->isEnabled() && form.FilePrintAction->isEnabled();
     if (seen == &write)
       seen->Closed = form.close();
   };
@@ -199,6 +201,7 @@ TEST_P(ChildEndToEnd, ControlsAreGuardedDuringReadAndWrite)
   EXPECT_FALSE(read.Read);
   EXPECT_FALSE(read.Execute);
   EXPECT_TRUE(read.Cancel);
+  EXPECT_FALSE(read.Save);
 
   seen = &write;
   Script.Answers.push_back(TPromptAnswer::Yes);
@@ -208,6 +211,8 @@ TEST_P(ChildEndToEnd, ControlsAreGuardedDuringReadAndWrite)
   EXPECT_FALSE(write.Read);
   EXPECT_FALSE(write.Cancel); // a set write is not cut short
   EXPECT_FALSE(write.Closed); // nor closed under way
+  EXPECT_FALSE(write.Save);
+  EXPECT_GE(Frame.ToolbarUpdates, 4); // the frame's buttons follow every start and end
   EXPECT_EQ(MemoLines(form).back(), "Zapis zestawu nastaw 2 do 1: OK");
   const uint16_t size = form.Kiv().GetZns2Size();
   EXPECT_TRUE(std::equal(Device.Set(1).begin(), Device.Set(1).begin() + size, form.Kiv().GetZns2Data()));

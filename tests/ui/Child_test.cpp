@@ -3,6 +3,7 @@
 #include <QApplication>
 #include <QCheckBox>
 #include <QLabel>
+#include <QMenu>
 #include <QLineEdit>
 #include <QPlainTextEdit>
 #include <QListWidget>
@@ -104,6 +105,20 @@ TEST_F(ChildForm, StartsAsANewUnnamedDocumentOnTheReadPage)
   EXPECT_EQ(root->child(2)->data(0, Qt::UserRole).toString().toStdString(), "ZNS1_2");
   EXPECT_EQ(form.SpinSlaveNo->minimum(), 0);
   EXPECT_EQ(form.SpinSlaveNo->maximum(), 247);
+  // The menus the frame shows while this window is active.
+  const auto menus = form.Menus();
+  ASSERT_EQ(menus.size(), 2u);
+  EXPECT_EQ(menus[0]->title().toStdString(), "&Plik");
+  EXPECT_EQ(menus[1]->title().toStdString(), "&Wykres");
+  std::vector<std::string> items;
+  for (QAction* a : menus[0]->actions())
+    if (!a->isSeparator())
+      items.push_back(Text(a->text()) + "|" + a->shortcut().toString().toStdString() + (a->isEnabled() ? "" : "|off"));
+  const std::vector<std::string> expected{"&Nowy|Ctrl+N", "&Otwórz|Ctrl+O"_cp, "Zamknij|", "Zapi&sz|Ctrl+S",
+                                          "Zapisz jako|", "Wlasciwosci|", "Drukuj|Ctrl+P", "Ustawienia drukarki|",
+                                          "Zakoncz||off"};
+  EXPECT_EQ(items, expected);
+  EXPECT_EQ(menus[1]->actions().size(), 5); // three commands, a separator, "Opcje"
 }
 
 TEST_F(ChildForm, PageButtonsPerPageAndServiceMode)
