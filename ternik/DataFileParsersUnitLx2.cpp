@@ -29,7 +29,8 @@ bool TLx2Interface::CanLoad(TStream& stream, const TMessageHook&) const
     if (stream.Read(bytes.data(), bytes.size()) != bytes.size()) return false;
     const TRecBytes h(bytes, false);
     const uint16_t f = h.U16(kFirst), l = h.U16(kLast);
-    if (f > 15 || l > 15 || l < f || h.U16(kWord26) > 16 || h.U32(kKind) > 1) return false;
+    // The 0-or-1 field at 24 is read as the word it is: the word at 26 follows it directly.
+    if (f > 15 || l > 15 || l < f || h.U16(kWord26) > 16 || h.U16(kKind) > 1) return false;
     for (size_t c = 0; c < 16; ++c)
       for (size_t flag : kFlags)
         if (ChannelRecord(h, c).U16(flag) > 1) return false;
