@@ -104,6 +104,13 @@ void TLogoMdiArea::paintEvent(QPaintEvent* event)
     p.drawImage(LogoPosition(frame ? frame->height() : height()), FLogo);
 }
 
+void TLogoMdiArea::resizeEvent(QResizeEvent* event)
+{
+    QMdiArea::resizeEvent(event);
+    // The logo keeps its distance from the bottom: its old place must be painted over too.
+    viewport()->update();
+}
+
 void TLogoMdiArea::scrollContentsBy(int dx, int dy)
 {
     QMdiArea::scrollContentsBy(dx, dy);

@@ -3,6 +3,7 @@
 // every label wide enough for its text.
 
 #include <QDir>
+#include <QMenuBar>
 #include <QImage>
 #include <QLabel>
 #include <QCheckBox>
@@ -11,6 +12,7 @@
 #include <gtest/gtest.h>
 
 #include "app/Kivbase.h"
+#include "app/ui/Child.h"
 #include "app/ui/Fileprop.h"
 #include "app/ui/Main.h"
 #include "app/ui/Pagedlg.h"
@@ -73,6 +75,33 @@ TEST_F(TScreenshotTest, MainWindow)
     QCoreApplication::processEvents();
     Save(frame, "main_document");
     ExpectNothingClipped(frame);
+}
+
+TEST_F(TScreenshotTest, MainWindowWithTheDocumentWindow)
+{
+    TMainFormOptions o;
+    o.ProgramPath = std::string(KIV_SOURCE_DIR) + "/data/kivssn";
+    o.ConfigPath = Dir.File("kiv.ini");
+    o.SysfsClassDir = Dir.File("none");
+    o.Params = {"-kivtype", "kivs3"};
+    TMainForm frame(o);
+    frame.SetDocumentFactory(
+        [](IChildFrame& f, QMdiArea* parent) -> IChildOps* { return new TChildForm(f, parent); });
+    frame.resize(1000, 700);
+    frame.show();
+    frame.ProcessCommandLine();
+    QCoreApplication::processEvents();
+    ASSERT_EQ(frame.Documents().size(), 1u);
+    frame.ActiveDocument()->Widget()->parentWidget()->showMaximized();
+    QCoreApplication::processEvents();
+    Save(frame, "main_child");
+    EXPECT_EQ(frame.ActiveDocument()->Kiv().GetKivType(), 2);
+    // The document's own menus are in the menu bar.
+    QStringList titles;
+    for (QAction* a : frame.menuBar()->actions())
+        titles << a->text();
+    EXPECT_EQ(titles, (QStringList{"&Plik", "&Wykres", "Opc&je", "Pomoc", "Okno"}));
+    EXPECT_TRUE(frame.ActionByName(QStringLiteral("btnSave"))->isEnabled());
 }
 
 TEST_F(TScreenshotTest, CommunicationDialog)
