@@ -65,6 +65,26 @@ class TComtradeInterface : public TFileInterface {
   void SaveInfToStream(TComtrade& recording, TStream& stream) const override;
   // The display keys of every channel, into the emptied stream.
   void SaveViewToStream(TComtrade& recording, TStream& stream) const override;
+  // Whether the stream holds a configuration this library reads; the reason of a refusal
+  // goes to the hook, followed by the two characters backslash and n.
+  bool CanLoad(TStream& stream, const TMessageHook& hook) const override;
+  // The set's .CFG, .DAT, .HDR and .INF as new memory streams under those bare names.
+  void SaveToStreams(TComtrade& recording, TStringArray& names, bool selectedOnly, bool viewOnly,
+                     const std::string& fileType, TStreamArray& streams, int32_t option1,
+                     int32_t option2) const override;
+  // The same, with a hook for the warnings of the save.
+  void SaveToStreams(TComtrade& recording, TStringArray& names, bool selectedOnly, bool viewOnly,
+                     const std::string& fileType, TStreamArray& streams, int32_t option1,
+                     int32_t option2, const TMessageHook& hook) const;
+  // Clears the recording, then reads header text, information file, configuration, data
+  // and display settings. The option text is not used.
+  void LoadFromStreams(TComtrade& recording, const TStringArray& names, const std::string& option,
+                       const TStreamArray& streams, const TMessageHook& hook) const override;
+  // The set's files: .CFG and .DAT always, .HDR and .INF always or (existingOnly) when they
+  // exist, and with existingOnly the folder's "Default.inf" when it exists. A companion is
+  // found on disk whatever the letter case of its name; without one on disk the name ends
+  // in the upper-case extension.
+  void GetFileList(const std::string& fileName, TStringArray& names, bool existingOnly) const override;
 
   // The data-file keyword of the set being read or written (upper case when read).
   std::string FileType;
@@ -122,3 +142,11 @@ class TComtradeInterface : public TFileInterface {
 
 // The registered COMTRADE interface.
 const TComtradeInterface& ComtradeInterface();
+
+// The file name with its extension (from the last "." of its file part) replaced by ext, or
+// with ext appended when it has none: "a.cfg" gives "a.DAT", never "a.cfg.DAT".
+std::string ChangeFileExt(std::string_view fileName, std::string_view ext);
+// The name of the file in fileName's folder whose name equals wanted's file part without
+// regard to ASCII letter case; empty when there is none. An exact match wins.
+std::string FindFileNoCase(std::string_view wanted);
+

@@ -3,6 +3,7 @@
 #include <cstddef>
 
 #include "ternik/ComTrade3Unit.h"
+#include "ternik/DataFileParsersUnit.h"
 #include "ternik/FastStrings.h"
 #include "ternik/LangUnit.h"
 #include "ternik/RNTools.h"
@@ -50,6 +51,7 @@ constexpr TUnitStep kSteps[] = {
     {"XMeasBoxCpx", &XMeasBoxCpxInitialize, nullptr},
     {"MeasListUnit", &MeasListUnitInitialize, &MeasListUnitFinalize},
     // Data-file parsers and recorder interfaces.
+    {"DataFileParsersUnit", &DataFileParsersUnitInitialize, &DataFileParsersUnitFinalize},
     // COMTRADE unit with both registries.
     {"ComTrade3Unit", &ComTrade3UnitInitialize, &ComTrade3UnitFinalize},
     // Date and time texts.

@@ -7,6 +7,7 @@
 
 #include "TernikTestSupport.h"
 #include "ternik/ComTrade3Unit.h"
+#include "ternik/DataFileParsersUnit.h"
 #include "ternik/ComTrade3UnitInterface.h"
 #include "ternik/VersionListUnit.h"
 
@@ -78,14 +79,17 @@ TEST(ComTrade3Registry, InsertAtIndexZeroShiftsTheRest) {
 
 TEST(ComTrade3Registry, FindIsExactAndFirstWins) {
   TLibraryScope lib;
-  static const TNamedParser bin1("BINARY", 3), bin2("BINARY", 1), ascii("ASCII", 3);
+  // The library's own parsers are registered at start-up and come first.
+  static const TNamedParser bin1("XBINARY", 3), bin2("XBINARY", 1), ascii("XASCII", 3), late("BINARY", 3);
   RegisterDataFileParser(bin1);
   RegisterDataFileParser(ascii);
   RegisterDataFileParser(bin2);
-  EXPECT_EQ(FindDataFileParser("BINARY"), &bin1);
-  EXPECT_EQ(FindDataFileParser("ASCII"), &ascii);
-  EXPECT_EQ(FindDataFileParser("binary"), nullptr);
-  EXPECT_EQ(FindDataFileParser("BINARY "), nullptr);
+  RegisterDataFileParser(late);
+  EXPECT_EQ(FindDataFileParser("XBINARY"), &bin1);
+  EXPECT_EQ(FindDataFileParser("XASCII"), &ascii);
+  EXPECT_EQ(FindDataFileParser("BINARY"), &BinaryDataFileParser());
+  EXPECT_EQ(FindDataFileParser("xbinary"), nullptr);
+  EXPECT_EQ(FindDataFileParser("XBINARY "), nullptr);
   EXPECT_EQ(FindDataFileParser(""), nullptr);
 }
 

@@ -1,0 +1,446 @@
+#include "ternik/DataFileParsersUnit.h"
+
+#include <climits>
+#include <cmath>
+#include <exception>
+#include <vector>
+
+#include "platform/Bytes.h"
+#include "platform/Codepage.h"
+#include "platform/NumText.h"
+#include "ternik/ComTrade3UnitInterface.h"
+#include "ternik/DataFileParsersUnitMessages.h"
+
+namespace {
+
+int gInitCount = 0;
+
+// The ".DAT" stream among the names, or null.
+TStream* DataStream(const TStringArray& names, const TStreamArray& streams) {
+  const int32_t i = IndexOfFileExt(".DAT", names);
+  if (i < 0 || static_cast<size_t>(i) >= streams.size()) return nullptr;
+  return streams[static_cast<size_t>(i)].get();
+}
+
+// The whole stream in memory: a memory stream's own bytes without a copy, else read once.
+std::string_view StreamBytes(TStream& stream, std::string& holder) {
+  if (const auto* m = dynamic_cast<const TMemoryStream*>(&stream)) return m->Data();
+  holder = stream.ReadAll();
+  return holder;
+}
+
+std::string InvalidInteger(std::string_view s) { return "'" + std::string(s) + "' is not a valid integer value"; }
+
+// Decimal digits with an optional sign are read here directly (the usual case, and the hot
+// path of large files); anything else goes through the runtime's integer text rules.
+bool ParseInt64Field(std::string_view s, int64_t& out) {
+  size_t i = 0;
+  bool neg = false;
+  if (!s.empty() && (s[0] == '-' || s[0] == '+')) {
+    neg = s[0] == '-';
+    i = 1;
+  }
+  const size_t digits = s.size() - i;
+  if (digits > 0 && digits <= 18) {
+    int64_t v = 0;
+    for (; i < s.size(); ++i) {
+      const unsigned d = static_cast<unsigned char>(s[i]) - unsigned('0');
+      if (d > 9) break;
+      v = v * 10 + d;
+    }
+    if (i == s.size()) {
+      out = neg ? -v : v;
+      return true;
+    }
+  }
+  return TryStrToInt64(s, out);
+}
+
+bool ParseInt32Field(std::string_view s, int32_t& out) {
+  size_t i = 0;
+  bool neg = false;
+  if (!s.empty() && (s[0] == '-' || s[0] == '+')) {
+    neg = s[0] == '-';
+    i = 1;
+  }
+  const size_t digits = s.size() - i;
+  if (digits > 0 && digits <= 9) {
+    int32_t v = 0;
+    for (; i < s.size(); ++i) {
+      const unsigned d = static_cast<unsigned char>(s[i]) - unsigned('0');
+      if (d > 9) break;
+      v = v * 10 + static_cast<int32_t>(d);
+    }
+    if (i == s.size()) {
+      out = neg ? -v : v;
+      return true;
+    }
+  }
+  return TryStrToInt(s, out);
+}
+
+int32_t FieldInt32(std::string_view s) {
+  int32_t v = 0;
+  if (!ParseInt32Field(s, v)) throw EComtrade(InvalidInteger(s));
+  return v;
+}
+
+// Decimal text of an integer appended to a buffer (the writers' hot path).
+void AppendInt(std::string& out, int64_t v) {
+  char buf[24];
+  size_t n = 0;
+  uint64_t u = v < 0 ? uint64_t(0) - static_cast<uint64_t>(v) : static_cast<uint64_t>(v);
+  do {
+    buf[n++] = static_cast<char>('0' + u % 10);
+    u /= 10;
+  } while (u != 0);
+  if (v < 0) out.push_back('-');
+  while (n > 0) out.push_back(buf[--n]);
+}
+
+std::vector<TAnalogDescr*> AllAnalogs(const TComtrade& rec) {
+  std::vector<TAnalogDescr*> v;
+  for (const auto& d : *rec.Analogs) v.push_back(d.get());
+  return v;
+}
+
+std::vector<TCyfrDescr*> AllStatuses(const TComtrade& rec) {
+  std::vector<TCyfrDescr*> v;
+  for (const auto& d : *rec.Statuses) v.push_back(d.get());
+  return v;
+}
+
+const std::string kTimeStampsOutOfRange = "Comtrade warning : time stamps out of range";
+
+// The largest sample count a data file may make a recording hold.
+int32_t CheckedSampleCount(int64_t n) {
+  if (n < 0 || n > CfgMaxEndSample() || n > INT32_MAX)
+    throw EComtrade("Sample count " + IntToStr(n) + " out of range");
+  return static_cast<int32_t>(n);
+}
+
+}  // namespace
+
+// ---- shared ----
+
+void EnsureTimeMultiplier(TComtrade& rec, const TMessageHook& hook) {
+  double& m = rec.FileParam.TimeMultiplier;
+  if (m != 0) return;
+  CallHook(hook, "Ostrzeżenie: brak parametru \"TimeMultiplier\" w pliku cfg"_cp);
+  const TRateList& rates = *rec.Rates;
+  const int32_t n = rec.GetSampleCount();
+  if (rates.SegmentCount() > 0 && rates.GetItem(0).Rate != 0)
+    m = 1000000.0 / rates.GetItem(0).Rate;
+  else if (n > 0)
+    m = (rates.GetTime(n - 1) - rates.GetTime(0)) / n * 1000000.0;
+  // Equal times (or none) give no interval: plain microseconds then, never a zero divisor.
+  if (m == 0 || !std::isfinite(m)) m = 1.0;
+}
+
+void SaveRange(const TComtrade& rec, bool viewOnly, int32_t& first, int32_t& last) {
+  const int32_t count = rec.GetSampleCount();
+  if (viewOnly) {
+    first = rec.Rates->SampleAtTime(rec.View.ViewStart);
+    last = rec.Rates->SampleAtTime(rec.View.ViewEnd);
+  } else {
+    first = 0;
+    last = count;
+  }
+  if (first < 0) first = 0;
+  if (last > count) last = count;
+}
+
+uint32_t TimeStampOf(double t, double t0, double multiplier, bool& clamped) {
+  constexpr int64_t kMaxStamp = 4294967294;  // 4294967295 marks a missing time stamp
+  const double x = (t - t0) / multiplier * 1000000.0;
+  int64_t v = 0;
+  if (!TryRoundHalfEven(x, v)) {
+    clamped = true;
+    return x > 0 ? uint32_t(kMaxStamp) : 0;
+  }
+  if (v < 0) {
+    clamped = true;
+    return 0;
+  }
+  if (v > kMaxStamp) {
+    clamped = true;
+    return uint32_t(kMaxStamp);
+  }
+  return static_cast<uint32_t>(v);
+}
+
+std::string DfpFormat(std::string_view key, std::initializer_list<TFormatArg> args) {
+  const std::string pattern = DfpTranslate(key);
+  try {
+    return Format(pattern, args, LibraryFormat());
+  } catch (const EConvertError&) {
+  }
+  for (const TDfpMessage& m : DataFileParserMessages)
+    if (m.Key == key) {
+      try {
+        return Format(m.DefaultText, args, LibraryFormat());
+      } catch (const EConvertError&) {
+      }
+    }
+  return pattern;
+}
+
+// ---- BINARY ----
+
+void TBinaryDataFileParser::LoadDataFromStream(TComtrade& rec, const TStringArray& names,
+                                               const TStreamArray& streams, const TMessageHook& hook) const {
+  TStream* stream = DataStream(names, streams);
+  if (!stream) throw EComtrade(ClassName() + ".LoadDataFromStream: " + DfpTranslate("KEY_DAT_NOT_FOUND"));
+  try {
+    std::string holder;
+    const std::string_view data = StreamBytes(*stream, holder);
+    const std::vector<TAnalogDescr*> analogs = AllAnalogs(rec);
+    const std::vector<TCyfrDescr*> statuses = AllStatuses(rec);
+    const size_t A = analogs.size(), D = statuses.size(), W = (D + 15) / 16;
+    const size_t recSize = 8 + 2 * A + 2 * W;
+    const size_t available = data.size() / recSize;
+
+    TRateList& rates = *rec.Rates;
+    const int64_t declared = rates.SegmentCount() > 0 ? rates.TotalSamples64() : 0;
+    const int32_t n = CheckedSampleCount(declared != 0 ? declared : static_cast<int64_t>(available));
+    rec.SetSampleCount(n);
+
+    const bool stamps = rates.HasExplicitTimes();
+    const double mult = rec.FileParam.TimeMultiplier;
+    const int32_t read = static_cast<int32_t>(std::min<size_t>(size_t(n), available));
+    double t = 0;
+    for (int32_t r = 0; r < read; ++r) {
+      size_t off = size_t(r) * recSize;
+      const uint32_t number = GetU32LE(data, off);
+      rates.FSetSamplIdx(r, number != 0 ? int64_t(number) : int64_t(r) + 1);
+      t = stamps ? double(GetU32LE(data, off + 4)) * mult / 1000000.0 : rates.SampleTime(r);
+      rates.FSetTime(r, t);
+      off += 8;
+      for (size_t i = 0; i < A; ++i, off += 2) analogs[i]->SetRawSample(r, GetI16LE(data, off));
+      for (size_t j = 0; j < D; ++j) {
+        const uint16_t word = GetU16LE(data, off + 2 * (j / 16));
+        statuses[j]->SetSample(r, static_cast<uint8_t>((word >> (j % 16)) & 1u));
+      }
+    }
+    if (read < n) {
+      // The file ends early: the rest is no data, so it reads as zeros rather than whatever
+      // the buffers held, and the time axis does not run backwards.
+      for (int32_t r = read; r < n; ++r) {
+        rates.FSetSamplIdx(r, int64_t(r) + 1);
+        rates.FSetTime(r, stamps ? t : rates.SampleTime(r));
+        for (TAnalogDescr* d : analogs) d->SetRawSample(r, 0);
+        for (TCyfrDescr* d : statuses) d->SetSample(r, 0);
+      }
+      CallHook(hook, "Comtrade warning : data file holds " + IntToStr(read) + " of " + IntToStr(n) + " samples");
+    }
+  } catch (const std::exception& e) {
+    throw EComtrade(ClassName() + ".LoadDataStream(): " + e.what());
+  }
+}
+
+void TBinaryDataFileParser::SaveDataToStream(TComtrade& rec, const TStringArray& names, bool selectedOnly,
+                                             bool viewOnly, const TStreamArray& streams, int32_t, int32_t,
+                                             const TMessageHook& hook) const {
+  TStream* stream = DataStream(names, streams);
+  if (!stream) throw EComtrade(ClassName() + ".SaveDataToStream: " + DfpTranslate("KEY_DAT_STREAM_NOT_FOUND"));
+  TAnalogSelection analogs;
+  TCyfrSelection statuses;
+  rec.SelectChannels(selectedOnly, analogs, statuses);
+  EnsureTimeMultiplier(rec, hook);
+  int32_t first = 0, last = 0;
+  SaveRange(rec, viewOnly, first, last);
+
+  const size_t A = analogs.size(), D = statuses.size(), W = (D + 15) / 16;
+  const size_t recSize = 8 + 2 * A + 2 * W;
+  std::string out;
+  if (last > first) {
+    const size_t count = size_t(last - first);
+    if (recSize > out.max_size() / count) throw EComtrade(ClassName() + ".SaveDataToStream: data too large");
+    out.resize(count * recSize);
+    const TRateList& rates = *rec.Rates;
+    const double t0 = rates.GetTime(first);
+    const double mult = rec.FileParam.TimeMultiplier;
+    bool stampsClamped = false;
+    std::vector<bool> warned(A, false);
+    std::string& buf = out;  // sized above: the puts below never grow it
+    size_t off = 0;
+    for (int32_t r = first; r < last; ++r) {
+      PutU32LE(buf, off, static_cast<uint32_t>(r - first + 1));
+      PutU32LE(buf, off + 4, TimeStampOf(rates.GetTime(r), t0, mult, stampsClamped));
+      off += 8;
+      for (size_t i = 0; i < A; ++i, off += 2) {
+        int32_t v;
+        try {
+          v = analogs[i]->GetRawSample(r);
+        } catch (const EComtrade&) {
+          v = -32768;  // the missing-value mark
+        }
+        // The field is 16 bits: a value beyond it is clamped, never wrapped into the other
+        // sign. -32768 stays the missing-value mark, so clamping stops at -32767.
+        if (v < -32768 || v > 32767) {
+          v = v < 0 ? -32767 : 32767;
+          if (!warned[i]) {
+            warned[i] = true;
+            CallHook(hook, "Comtrade warning : analog values out of range in channel " +
+                               IntToStr(analogs[i]->Number));
+          }
+        }
+        PutI16LE(buf, off, static_cast<int16_t>(v));
+      }
+      for (size_t w = 0; w < W; ++w, off += 2) {
+        uint16_t word = 0;
+        for (size_t j = w * 16; j < D && j < w * 16 + 16; ++j)
+          if (statuses[j]->GetSample(r) != 0) word = static_cast<uint16_t>(word | (1u << (j % 16)));
+        PutU16LE(buf, off, word);
+      }
+    }
+    if (stampsClamped) CallHook(hook, kTimeStampsOutOfRange);
+  }
+  // The stream is replaced whole: a shorter save leaves no stale tail of an older one.
+  stream->Clear();
+  stream->Write(out);
+}
+
+// ---- ASCII ----
+
+void TAsciiDataFileParser::LoadDataFromStream(TComtrade& rec, const TStringArray& names,
+                                              const TStreamArray& streams, const TMessageHook&) const {
+  TStream* stream = DataStream(names, streams);
+  if (!stream)
+    throw EComtrade(ClassName() + ".LoadDataFromStream: " + DfpTranslate("KEY_DAT_STREAM_NOT_FOUND"));
+  std::string holder;
+  const std::string_view data = StreamBytes(*stream, holder);
+
+  // CR LF, LF or CR end a line; a final line break adds no line.
+  size_t lines = 0;
+  for (size_t i = 0; i < data.size(); ++i) {
+    if (data[i] == '\n') ++lines;
+    else if (data[i] == '\r') {
+      ++lines;
+      if (i + 1 < data.size() && data[i + 1] == '\n') ++i;
+    }
+  }
+  if (!data.empty() && data.back() != '\n' && data.back() != '\r') ++lines;
+  rec.SetSampleCount(CheckedSampleCount(static_cast<int64_t>(lines)));
+
+  const std::vector<TAnalogDescr*> analogs = AllAnalogs(rec);
+  const std::vector<TCyfrDescr*> statuses = AllStatuses(rec);
+  const size_t A = analogs.size();
+  TRateList& rates = *rec.Rates;
+  const bool stamps = rates.HasExplicitTimes();
+  const double mult = rec.FileParam.TimeMultiplier;
+
+  std::vector<std::string_view> fields;
+  auto field = [&](size_t k) -> std::string_view {
+    if (k >= fields.size()) throw EComtrade(ListIndexError(static_cast<int64_t>(k)));
+    return fields[k];
+  };
+  int32_t q = 0;
+  size_t pos = 0;
+  try {
+    for (; pos < data.size(); ++q) {
+      size_t end = pos;
+      while (end < data.size() && data[end] != '\n' && data[end] != '\r') ++end;
+      const std::string_view line = data.substr(pos, end - pos);
+      pos = end;
+      if (pos < data.size()) pos += (data[pos] == '\r' && pos + 1 < data.size() && data[pos + 1] == '\n') ? 2 : 1;
+      if (CpTrim(line).empty()) continue;  // a blank line leaves its sample as it is
+
+      fields.clear();
+      for (size_t b = 0;;) {
+        const size_t c = line.find(',', b);
+        fields.push_back(CpTrim(line.substr(b, c == std::string_view::npos ? std::string_view::npos : c - b)));
+        if (c == std::string_view::npos) break;
+        b = c + 1;
+      }
+
+      const std::string_view number = fields[0];
+      int64_t index = int64_t(q) + 1;
+      if (!number.empty() && !ParseInt64Field(number, index)) throw EComtrade(InvalidInteger(number));
+      rates.FSetSamplIdx(q, index);
+
+      if (stamps) {
+        double t = 0;
+        try {
+          const std::string_view ts = field(1);
+          int64_t v = 0;
+          // A time stamp is an unsigned 32-bit count.
+          if (!ParseInt64Field(ts, v) || v < 0 || v > int64_t(UINT32_MAX)) throw EComtrade(InvalidInteger(ts));
+          t = double(v) * mult / 1000000.0;
+        } catch (const std::exception& e) {
+          throw EComtrade(DfpTranslate("KEY_READ_SAMP_TIME") + " " + IntToStr(q) + " " + DfpTranslate("KEY_ERROR") +
+                          e.what());
+        }
+        rates.FSetTime(q, t);
+      } else {
+        rates.FSetTime(q, rates.SampleTime(q));
+      }
+      for (size_t i = 0; i < A; ++i) analogs[i]->SetRawSample(q, FieldInt32(field(i + 2)));
+      for (size_t j = 0; j < statuses.size(); ++j)
+        statuses[j]->SetSample(q, FieldInt32(field(A + j + 2)) != 0 ? 1 : 0);
+    }
+  } catch (const std::exception& e) {
+    throw EComtrade(DfpFormat("KEY_ERROR_IN_DAT_LINE_us", {static_cast<unsigned>(q), e.what()}));
+  }
+}
+
+void TAsciiDataFileParser::SaveDataToStream(TComtrade& rec, const TStringArray& names, bool selectedOnly,
+                                            bool viewOnly, const TStreamArray& streams, int32_t, int32_t,
+                                            const TMessageHook& hook) const {
+  TAnalogSelection analogs;
+  TCyfrSelection statuses;
+  rec.SelectChannels(selectedOnly, analogs, statuses);
+  EnsureTimeMultiplier(rec, hook);
+  int32_t first = 0, last = 0;
+  SaveRange(rec, viewOnly, first, last);
+
+  std::string out;
+  if (last > first) {
+    const TRateList& rates = *rec.Rates;
+    const double t0 = rates.GetTime(first);
+    const double mult = rec.FileParam.TimeMultiplier;
+    // Numbered from the stored sample numbers, so gaps in the numbering survive a save.
+    const uint64_t base = static_cast<uint64_t>(rates.FGetSamplIdx(first));
+    bool stampsClamped = false;
+    out.reserve(size_t(last - first) * (24 + 7 * analogs.size() + 2 * statuses.size()));
+    for (int32_t r = first; r < last; ++r) {
+      AppendInt(out, static_cast<int64_t>(static_cast<uint64_t>(rates.FGetSamplIdx(r)) - base + 1));
+      out.push_back(',');
+      AppendInt(out, TimeStampOf(rates.GetTime(r), t0, mult, stampsClamped));
+      for (const TAnalogDescr* d : analogs) {
+        out.push_back(',');
+        AppendInt(out, d->GetRawSample(r));
+      }
+      for (const TCyfrDescr* d : statuses) out.append(d->GetSample(r) != 0 ? ",1" : ",0");
+      out.append("\r\n");
+    }
+    if (stampsClamped) CallHook(hook, kTimeStampsOutOfRange);
+  }
+  TStream* stream = DataStream(names, streams);
+  if (!stream) throw EComtrade(ClassName() + ".SaveDataToStream: " + DfpTranslate("KEY_DAT_STREAM_NOT_FOUND"));
+  stream->Clear();
+  stream->Write(out);
+}
+
+const TComtradeDataFileParser& BinaryDataFileParser() {
+  static const TBinaryDataFileParser instance;
+  return instance;
+}
+
+const TComtradeDataFileParser& AsciiDataFileParser() {
+  static const TAsciiDataFileParser instance;
+  return instance;
+}
+
+// ---- start-up ----
+
+void DataFileParsersUnitInitialize() {
+  if (gInitCount++ > 0) return;
+  AddDataFileParserMessages();
+  RegisterDataFileParser(BinaryDataFileParser());
+  RegisterDataFileParser(AsciiDataFileParser());
+}
+
+void DataFileParsersUnitFinalize() {
+  if (gInitCount == 0 || --gInitCount > 0) return;
+}
