@@ -1,6 +1,8 @@
 // ternikprobe: the command-line driver of the library that tests call. Not installed.
 //
 //   ternikprobe xml-copy IN OUT   load IN with the registered node classes, save it whole as OUT
+//   ternikprobe comtrade-dump FILE.cfg, comtrade-copy IN.cfg OUT.cfg [--ascii|--binary],
+//   ternikprobe load FILE         recordings (ternikprobe_comtrade.cpp)
 //
 // Failures print "XLhException <code>: <message>" on stderr and exit with 1; a wrong command
 // line prints the usage and exits with 2.
@@ -10,11 +12,16 @@
 
 #include "ternik/TernikInit.h"
 #include "ternik/XmlLight/XmlLight2Unit.h"
+#include "ternikprobe_comtrade.h"
 
 namespace {
 
 int Usage() {
-  std::fprintf(stderr, "usage: ternikprobe xml-copy IN OUT\n");
+  std::fprintf(stderr,
+               "usage: ternikprobe xml-copy IN OUT\n"
+               "       ternikprobe comtrade-dump FILE.cfg\n"
+               "       ternikprobe comtrade-copy IN.cfg OUT.cfg [--ascii|--binary]\n"
+               "       ternikprobe load FILE\n");
   return 2;
 }
 
@@ -34,7 +41,7 @@ int main(int argc, char** argv) {
     InitializeLibrary();
     int rc = 2;
     if (command == "xml-copy" && argc == 4) rc = XmlCopy(argv[2], argv[3]);
-    else rc = Usage();
+    else if ((rc = ComtradeCommand(command, argc, argv)) < 0) rc = Usage();
     FinalizeLibrary();
     return rc;
   } catch (const XLhException& e) {
