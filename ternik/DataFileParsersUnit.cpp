@@ -32,8 +32,10 @@ std::string_view StreamBytes(TStream& stream, std::string& holder) {
 std::string InvalidInteger(std::string_view s) { return "'" + std::string(s) + "' is not a valid integer value"; }
 
 // Decimal digits with an optional sign are read here directly (the usual case, and the hot
-// path of large files); anything else goes through the runtime's integer text rules.
-bool ParseInt64Field(std::string_view s, int64_t& out) {
+// path of large files); anything else goes through the runtime's integer text rules, which
+// also decide what does not fit.
+template <class T, size_t kFastDigits>
+bool ParseIntField(std::string_view s, T& out, bool (*slow)(std::string_view, T&)) {
   size_t i = 0;
   bool neg = false;
   if (!s.empty() && (s[0] == '-' || s[0] == '+')) {
@@ -41,43 +43,23 @@ bool ParseInt64Field(std::string_view s, int64_t& out) {
     i = 1;
   }
   const size_t digits = s.size() - i;
-  if (digits > 0 && digits <= 18) {
-    int64_t v = 0;
+  if (digits > 0 && digits <= kFastDigits) {
+    T v = 0;
     for (; i < s.size(); ++i) {
       const unsigned d = static_cast<unsigned char>(s[i]) - unsigned('0');
       if (d > 9) break;
-      v = v * 10 + d;
+      v = static_cast<T>(v * 10 + static_cast<T>(d));
     }
     if (i == s.size()) {
-      out = neg ? -v : v;
+      out = neg ? static_cast<T>(-v) : v;
       return true;
     }
   }
-  return TryStrToInt64(s, out);
+  return slow(s, out);
 }
 
-bool ParseInt32Field(std::string_view s, int32_t& out) {
-  size_t i = 0;
-  bool neg = false;
-  if (!s.empty() && (s[0] == '-' || s[0] == '+')) {
-    neg = s[0] == '-';
-    i = 1;
-  }
-  const size_t digits = s.size() - i;
-  if (digits > 0 && digits <= 9) {
-    int32_t v = 0;
-    for (; i < s.size(); ++i) {
-      const unsigned d = static_cast<unsigned char>(s[i]) - unsigned('0');
-      if (d > 9) break;
-      v = v * 10 + static_cast<int32_t>(d);
-    }
-    if (i == s.size()) {
-      out = neg ? -v : v;
-      return true;
-    }
-  }
-  return TryStrToInt(s, out);
-}
+bool ParseInt64Field(std::string_view s, int64_t& out) { return ParseIntField<int64_t, 18>(s, out, &TryStrToInt64); }
+bool ParseInt32Field(std::string_view s, int32_t& out) { return ParseIntField<int32_t, 9>(s, out, &TryStrToInt); }
 
 int32_t FieldInt32(std::string_view s) {
   int32_t v = 0;
@@ -109,6 +91,18 @@ std::vector<TCyfrDescr*> AllStatuses(const TComtrade& rec) {
   for (const auto& d : *rec.Statuses) v.push_back(d.get());
   return v;
 }
+
+// What a save writes: the channels, the sample range, and a time multiplier to write with.
+struct TSavePlan {
+  TAnalogSelection Analogs;
+  TCyfrSelection Statuses;
+  int32_t First = 0, Last = 0;
+  TSavePlan(TComtrade& rec, bool selectedOnly, bool viewOnly, const TMessageHook& hook) {
+    rec.SelectChannels(selectedOnly, Analogs, Statuses);
+    EnsureTimeMultiplier(rec, hook);
+    SaveRange(rec, viewOnly, First, Last);
+  }
+};
 
 const std::string kTimeStampsOutOfRange = "Comtrade warning : time stamps out of range";
 
@@ -243,12 +237,10 @@ void TBinaryDataFileParser::SaveDataToStream(TComtrade& rec, const TStringArray&
                                              const TMessageHook& hook) const {
   TStream* stream = DataStream(names, streams);
   if (!stream) throw EComtrade(ClassName() + ".SaveDataToStream: " + DfpTranslate("KEY_DAT_STREAM_NOT_FOUND"));
-  TAnalogSelection analogs;
-  TCyfrSelection statuses;
-  rec.SelectChannels(selectedOnly, analogs, statuses);
-  EnsureTimeMultiplier(rec, hook);
-  int32_t first = 0, last = 0;
-  SaveRange(rec, viewOnly, first, last);
+  const TSavePlan plan(rec, selectedOnly, viewOnly, hook);
+  const TAnalogSelection& analogs = plan.Analogs;
+  const TCyfrSelection& statuses = plan.Statuses;
+  const int32_t first = plan.First, last = plan.Last;
 
   const size_t A = analogs.size(), D = statuses.size(), W = (D + 15) / 16;
   const size_t recSize = 8 + 2 * A + 2 * W;
@@ -387,12 +379,10 @@ void TAsciiDataFileParser::LoadDataFromStream(TComtrade& rec, const TStringArray
 void TAsciiDataFileParser::SaveDataToStream(TComtrade& rec, const TStringArray& names, bool selectedOnly,
                                             bool viewOnly, const TStreamArray& streams, int32_t, int32_t,
                                             const TMessageHook& hook) const {
-  TAnalogSelection analogs;
-  TCyfrSelection statuses;
-  rec.SelectChannels(selectedOnly, analogs, statuses);
-  EnsureTimeMultiplier(rec, hook);
-  int32_t first = 0, last = 0;
-  SaveRange(rec, viewOnly, first, last);
+  const TSavePlan plan(rec, selectedOnly, viewOnly, hook);
+  const TAnalogSelection& analogs = plan.Analogs;
+  const TCyfrSelection& statuses = plan.Statuses;
+  const int32_t first = plan.First, last = plan.Last;
 
   std::string out;
   if (last > first) {

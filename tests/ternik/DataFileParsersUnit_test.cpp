@@ -367,28 +367,27 @@ const TSaveCase kSaveCases[] = {
     {"zero-length view", false, true, 0.002, 0.002, {}, false, ""},
 };
 
+// The case's save into a stream that held older, longer content.
+std::string SaveCase(const TSaveCase& c, const TComtradeDataFileParser& parser) {
+  auto rec = FiveSamples();
+  rec->Analogs->Items(0).Visible = !c.HideFirstAnalog;
+  rec->View.ViewStart = c.ViewStart;
+  rec->View.ViewEnd = c.ViewEnd;
+  TDatSet set(std::string(1000, 'x'));  // a stale tail longer than any save
+  parser.SaveDataToStream(*rec, set.Names, c.SelectedOnly, c.ViewOnly, set.Streams, 0, 0, nullptr);
+  return set.Dat();
+}
+
 TEST(DataFileParsersSave, AsciiTable) {
   for (const TSaveCase& c : kSaveCases) {
     SCOPED_TRACE(c.Name);
-    auto rec = FiveSamples();
-    rec->Analogs->Items(0).Visible = !c.HideFirstAnalog;
-    rec->View.ViewStart = c.ViewStart;
-    rec->View.ViewEnd = c.ViewEnd;
-    TDatSet set("stale content that must go away");
-    AsciiDataFileParser().SaveDataToStream(*rec, set.Names, c.SelectedOnly, c.ViewOnly, set.Streams, 0, 0, nullptr);
-    EXPECT_EQ(set.Dat(), c.Ascii);
+    EXPECT_EQ(SaveCase(c, AsciiDataFileParser()), c.Ascii);
   }
 }
 
 TEST(DataFileParsersSave, BinaryTable) {
   for (const TSaveCase& c : kSaveCases) {
     SCOPED_TRACE(c.Name);
-    auto rec = FiveSamples();
-    rec->Analogs->Items(0).Visible = !c.HideFirstAnalog;
-    rec->View.ViewStart = c.ViewStart;
-    rec->View.ViewEnd = c.ViewEnd;
-    TDatSet set(std::string(1000, 'x'));  // a stale tail longer than any save
-    BinaryDataFileParser().SaveDataToStream(*rec, set.Names, c.SelectedOnly, c.ViewOnly, set.Streams, 0, 0, nullptr);
     std::vector<TBinRec> expected;
     const bool both = !(c.SelectedOnly && c.HideFirstAnalog);
     for (size_t k = 0; k < c.Samples.size(); ++k) {
@@ -398,7 +397,7 @@ TEST(DataFileParsersSave, BinaryTable) {
       b.Analogs.push_back(int16_t(-100 - r));
       expected.push_back(b);  // numbered by position: 1, 2, 3, ...
     }
-    EXPECT_EQ(set.Dat(), BinBytes(expected));
+    EXPECT_EQ(SaveCase(c, BinaryDataFileParser()), BinBytes(expected));
   }
 }
 
