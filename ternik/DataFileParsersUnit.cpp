@@ -9,7 +9,13 @@
 #include "platform/Codepage.h"
 #include "platform/NumText.h"
 #include "ternik/ComTrade3UnitInterface.h"
+#include "ternik/DataFileParsersUnitHioki.h"
+#include "ternik/DataFileParsersUnitLx2.h"
+#include "ternik/DataFileParsersUnitLx3.h"
+#include "ternik/DataFileParsersUnitMV70.h"
 #include "ternik/DataFileParsersUnitMessages.h"
+#include "ternik/DataFileParsersUnitNeb1.h"
+#include "ternik/DataFileParsersUnitRaw.h"
 
 namespace {
 
@@ -427,8 +433,16 @@ const TComtradeDataFileParser& AsciiDataFileParser() {
 void DataFileParsersUnitInitialize() {
   if (gInitCount++ > 0) return;
   AddDataFileParserMessages();
+  // Appended: the COMTRADE set, whose unit starts later, goes in front of them.
+  RegisterFileInterface(MV70Interface());
+  RegisterFileInterface(Lx3Interface());
+  RegisterFileInterface(Lx2Interface());
+  RegisterFileInterface(HiokiInterface());
+  RegisterFileInterface(Neb1Interface());
   RegisterDataFileParser(BinaryDataFileParser());
   RegisterDataFileParser(AsciiDataFileParser());
+  RegisterDataFileParser(MV70OPFaultDataFileParser());
+  RegisterDataFileParser(MV70OPTrendDataFileParser());
 }
 
 void DataFileParsersUnitFinalize() {

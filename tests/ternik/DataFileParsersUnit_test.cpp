@@ -586,15 +586,19 @@ TEST(DataFileParsersUnit, StartUpAddsTheMessageGroupAndTheParsers) {
   EXPECT_EQ(Cp1250ToUtf8(g->Translate("KEY_READ_SAMP_TIME")), "odczyt czasu dla próbki nr ");
 
   const auto& parsers = DataFileParsers();
-  ASSERT_GE(parsers.size(), 2u);
+  std::vector<std::string> names;
+  for (const TComtradeDataFileParser* p : parsers) names.push_back(p->ParserName());
+  EXPECT_EQ(names, (std::vector<std::string>{"BINARY", "ASCII", "MVK_RAW", "SLOW_RAW"}));
+  ASSERT_EQ(parsers.size(), 4u);
   EXPECT_EQ(parsers[0], &BinaryDataFileParser());
   EXPECT_EQ(parsers[1], &AsciiDataFileParser());
+  names.clear();
+  for (const TFileInterface* f : FileInterfaces()) names.push_back(f->InterfaceName());
+  EXPECT_EQ(names, (std::vector<std::string>{"COMTRADE", "MV70", "LX3", "LX2", "HIOKI", "NEB1"}));
   EXPECT_EQ(BinaryDataFileParser().ParserName(), "BINARY");
   EXPECT_EQ(AsciiDataFileParser().ParserName(), "ASCII");
   EXPECT_EQ(BinaryDataFileParser().Capabilities(), 3);
   EXPECT_EQ(AsciiDataFileParser().Capabilities(), 3);
-  ASSERT_FALSE(FileInterfaces().empty());
-  EXPECT_EQ(FileInterfaces()[0]->InterfaceName(), "COMTRADE");
 
   // A second start-up of the unit adds nothing; the matching finalisation removes nothing.
   DataFileParsersUnitInitialize();
