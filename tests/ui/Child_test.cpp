@@ -438,6 +438,35 @@ TEST_F(ChildForm, PrintsListingChartAndGridsByTheFlags)
   EXPECT_EQ(Frame.PrintedGrids.size(), 2u);
 }
 
+TEST_F(ChildForm, ServiceToolsPropertiesAndActivation)
+{
+  Frame.Service = true;
+  TChildForm form(Frame);
+  ASSERT_TRUE(form.LoadFile(MakeDocument("s.kiv")));
+  form.Notebook1->setCurrentIndex(0);
+  // HexList: the raw register into the text control.
+  const QString listing = form.FMemo->toPlainText();
+  form.Btn[0]->click();
+  EXPECT_NE(form.FMemo->toPlainText(), listing);
+  EXPECT_FALSE(form.FMemo->toPlainText().isEmpty());
+  // Save Buf: the raw register bytes, through the dialog's "all files" filter.
+  Frame.SaveAnswers = {Path("reg.bin")};
+  form.Btn[1]->click();
+  EXPECT_EQ(Frame.SaveFilters, std::vector<int>{2});
+  std::ifstream f(Path("reg.bin"), std::ios::binary);
+  const std::string saved((std::istreambuf_iterator<char>(f)), std::istreambuf_iterator<char>());
+  const auto events = childtest::Model2Events();
+  EXPECT_EQ(saved, std::string(events.begin(), events.end()));
+  // Properties through the frame's dialog; activation updates the frame's X-scale box.
+  form.Waciwoci1Click();
+  EXPECT_EQ(Frame.PropertiesShown, 1);
+  form.Graph().Model().SetAutoscale(false);
+  form.Graph().Model().SetScaleX(150);
+  form.FormActivate();
+  EXPECT_FALSE(Frame.XAutoscale);
+  EXPECT_EQ(Frame.XScale, 150);
+}
+
 TEST_F(ChildForm, MemoKeepsLinesAsTheControllerWritesThem)
 {
   TChildForm form(Frame);
