@@ -251,7 +251,7 @@ void THiokiInterface::LoadFromStreams(TComtrade& rec, const TStringArray&, const
   const size_t a = size_t(rec.Analogs->Count());
   // Every sample row holds at least a character per field: the rows the rest of the stream
   // can hold bound the buffers, whatever count the header declares.
-  const int64_t rest = stream.Size() - stream.Position();
+  const int64_t rest = stream.Size() - lines.Position();
   const int64_t fit = (rest > 0 ? rest : 0) / int64_t(a + 1) + 1;
   const int32_t n = int32_t(declared < fit ? declared : fit);
   rec.SetSampleCount(n);

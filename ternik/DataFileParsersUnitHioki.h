@@ -25,6 +25,8 @@ class TLineStream {
   // (a doubled quote inside stands for one). An empty line has no field.
   void ReadFields(std::vector<std::string>& fields);
   uint32_t LinesRead() const { return FLines; }
+  // The stream position of the next byte a line would take.
+  int64_t Position() const { return FStream.Position() - int64_t(FBuffer.size() - FPos); }
   bool AtEnd();
 
  private:
