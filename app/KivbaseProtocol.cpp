@@ -333,7 +333,9 @@ bool TKiv::WriteZestawNastaw(int source, int target)
   FReplyLength = 0;
   WriteRegisters(start, std::span<const uint8_t>(GetZnsData(source), KivImage::ZNS_CAPACITY),
                  FDefs->ZNS_SEND_STEP, count);
-  if (FReply[1] == 16)
+  // A write that stopped early (another controller answered) left chunks unsent, whatever
+  // function its last reply carried.
+  if (!FAbort && FReply[1] == 16)
     ReplaceProvisional(text + ": OK");
   else
     ReplaceProvisional(text + ": Automat nie przyjął zestawu nastaw "_cp);

@@ -293,6 +293,29 @@ TEST_P(KivProtocol, WriteAnsweredWithAnotherFunction)
     EXPECT_EQ(Memo.Lines, TLines{"Zapis zestawu nastaw 1: Automat nie przyjął zestawu nastaw "_cp});
 }
 
+// A write cut short by a reply from another controller is not reported as accepted, even
+// though that reply carried function 16: the chunks after it were never sent.
+TEST_P(KivProtocol, WriteCutShortByAnotherAddressIsNotAccepted)
+{
+    Start("ZNS_SEND_STEP=50");
+    Kiv.SetKivType(1);
+    for (size_t i = 0; i < 238; ++i)
+        Kiv.GetZnsData(1)[i] = uint8_t(i + 7);
+    Kiv.SetZnsSize(1, 238);
+    Device.Requests.clear();
+    Memo.Lines.clear();
+    Fault("wrongaddr@0");
+    ASSERT_TRUE(Kiv.WriteZestawNastaw(1, 1));
+    if (Rtu()) {
+        EXPECT_EQ(Device.RequestCount(), 1u);
+        EXPECT_EQ(Memo.Lines.back(), "Zapis zestawu nastaw 1: Automat nie przyjął zestawu nastaw "_cp);
+    } else {
+        // TCP answers carry the request's address: the whole set goes.
+        EXPECT_EQ(Device.RequestCount(), 3u);
+        EXPECT_EQ(Memo.Lines.back(), "Zapis zestawu nastaw 1: OK");
+    }
+}
+
 struct TChunkCase {
     const char* globals;
     uint16_t claimedLength; // 0: what the read stored
