@@ -103,6 +103,16 @@ protected:
         Kiv.SetZnsSize(1, 20);
         Kiv.SetZnsSize(2, 20);
     }
+    // Set 1 holds 119 registers of its own pattern, written in chunks of 50, 50 and 19.
+    void StartWithSet1InThreeChunks()
+    {
+        Start("ZNS_SEND_STEP=50");
+        Kiv.SetKivType(1);
+        for (size_t i = 0; i < 238; ++i)
+            Kiv.GetZnsData(1)[i] = uint8_t(i + 3);
+        Kiv.SetZnsSize(1, 238);
+        Device.Requests.clear();
+    }
     void Fault(const char* text)
     {
         auto f = ParseSimFault(text);
@@ -297,12 +307,7 @@ TEST_P(KivProtocol, WriteAnsweredWithAnotherFunction)
 // though that reply carried function 16: the chunks after it were never sent.
 TEST_P(KivProtocol, WriteCutShortByAnotherAddressIsNotAccepted)
 {
-    Start("ZNS_SEND_STEP=50");
-    Kiv.SetKivType(1);
-    for (size_t i = 0; i < 238; ++i)
-        Kiv.GetZnsData(1)[i] = uint8_t(i + 7);
-    Kiv.SetZnsSize(1, 238);
-    Device.Requests.clear();
+    StartWithSet1InThreeChunks();
     Memo.Lines.clear();
     Fault("wrongaddr@0");
     ASSERT_TRUE(Kiv.WriteZestawNastaw(1, 1));
@@ -359,12 +364,7 @@ TEST_P(KivProtocol, WriteChunks)
 
 TEST_P(KivProtocol, CancelDoesNotCutASetWrite)
 {
-    Start("ZNS_SEND_STEP=50");
-    Kiv.SetKivType(1);
-    for (size_t i = 0; i < 238; ++i)
-        Kiv.GetZnsData(1)[i] = uint8_t(i + 3);
-    Kiv.SetZnsSize(1, 238);
-    Device.Requests.clear();
+    StartWithSet1InThreeChunks();
     Device.OnRequest = [this](unsigned) { Kiv.Cancel(); };
     ASSERT_TRUE(Kiv.WriteZestawNastaw(1, 1));
     EXPECT_EQ(Memo.Lines.back(), "Zapis zestawu nastaw 1: OK");
