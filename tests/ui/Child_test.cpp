@@ -313,6 +313,18 @@ TEST_F(ChildForm, DelegateEditCommitsIntoTheShownSet)
   EXPECT_EQ(form.Kiv().GetZns1Data()[3], 0x34);
   EXPECT_EQ(form.Kiv().GetZns2Data()[2], 0xFD);
   EXPECT_EQ(form.GridCells().Cell(5, 1), "FDFC");
+
+  // An edit still open when the document is saved goes into the file.
+  form.ZnsGrid->edit(model->index(0, 1));
+  editor = qobject_cast<QLineEdit*>(form.ZnsGrid->indexWidget(model->index(0, 1)));
+  ASSERT_NE(editor, nullptr);
+  editor->setText("0F0F");
+  form.FileSaveClick();
+  TKiv saved;
+  ASSERT_TRUE(saved.LoadFromFile(Path("e.kiv")));
+  EXPECT_EQ(saved.GetZns2Data()[0], 0x0F);
+  EXPECT_EQ(saved.GetZns2Data()[1], 0x0F);
+  EXPECT_FALSE(form.Kiv().Modified());
 }
 
 TEST_F(ChildForm, FailedLoadKeepsNoFileName)
