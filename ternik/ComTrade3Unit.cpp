@@ -146,7 +146,7 @@ const TFormatSettings& ComtradeFormat() {
 
 void ComTrade3UnitInitialize() {
   if (gInitCount++ > 0) return;
-  AddVersionHeader("$Header: /ternik/ComTrade3Unit.pas,v 1.94 2019/02/11 00:00:00 ternik Exp $");
+  AddVersionHeader("$Header: /ternik/ComTrade3Unit.pas,v 1.62 2019/03/30 00:00:00 ternik Exp $");
   (void)ComtradeFormat();
   ComtradeClasses() = DefaultComtradeClasses();
   EnsureRegistries();

@@ -51,6 +51,32 @@ TEST(VersionList, HeadersInStartUpOrderWithoutTheirEnd) {
   EXPECT_FALSE(LibraryInitialized());
 }
 
+// Each unit's line carries its own revision and date, in start-up order.
+TEST(VersionList, EveryUnitWithItsRevisionAndDate) {
+  struct TRow {
+    const char* Unit;
+    const char* RevisionAndDate;
+  };
+  const std::vector<TRow> rows = {
+      {"VersionListUnit", "1.6 2011/03/03"}, {"XmlLight2Unit", "1.111 2016/11/16"},
+      {"ObjectXUnit", "1.30 2018/11/08"},    {"WbStrUtils", "1.20 2009/01/29"},
+      {"MeasListUnit", "1.41 2018/11/22"},   {"ComTrade3Unit", "1.62 2019/03/30"},
+      {"uWin32Tools", "1.12 2017/10/18"},    {"uDateTimeEx", "1.16 2013/05/14"},
+      {"uMappedFile", "1.6 2017/10/18"},     {"RNTools", "1.82 2013/04/24"},
+  };
+  TLibraryScope lib;
+  std::vector<std::string> seen;
+  for (const std::string& line : VersionList())
+    for (const TRow& r : rows)
+      if (line.find("/" + std::string(r.Unit) + ".pas,v ") != std::string::npos) {
+        seen.push_back(r.Unit);
+        EXPECT_NE(line.find(".pas,v " + std::string(r.RevisionAndDate) + " "), std::string::npos) << line;
+      }
+  std::vector<std::string> expected;
+  for (const TRow& r : rows) expected.push_back(r.Unit);
+  EXPECT_EQ(seen, expected);
+}
+
 TEST(VersionList, AddCutsTheClosingTwoCharacters) {
   TLibraryScope lib;
   AddVersionHeader("$Id: X.pas,v 1.1 2001/01/01 10:00:00 a Exp $");
