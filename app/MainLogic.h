@@ -121,6 +121,9 @@ struct TToolbarState {
 // close the port in the middle of a transaction.
 TToolbarState ToolbarState(bool haveDocument, bool documentReading, bool anyBusy);
 
+// The open and save dialogs' filter.
+constexpr const char* KIV_FILE_FILTER = "Pliki rejestracji|*.kiv|Wszystkie pliki|*.*";
+
 // --- Texts --------------------------------------------------------------------------------
 
 // The three notices of the program that were written in Russian; they are shown as Unicode

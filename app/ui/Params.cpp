@@ -30,8 +30,6 @@ namespace {
 constexpr const char* SPEED_ITEMS[] = {"110", "300", "600", "1200", "2400", "4800", "9600", "14400", "19200", "38400"};
 constexpr int SPEED_ITEM_COUNT = int(std::size(SPEED_ITEMS));
 
-QString Cp(std::string_view cp1250) { return ToQ(cp1250); }
-
 } // namespace
 
 void SetSpinValueKept(QSpinBox& spin, int value, int min, int max)
@@ -43,7 +41,7 @@ void SetSpinValueKept(QSpinBox& spin, int value, int min, int max)
 TCommDlg::TCommDlg(TRsdHan& link, TCommSettings& tcp, QWidget* parent) : QDialog(parent), FLink(link), FTcp(tcp)
 {
     setObjectName(QStringLiteral("CommDlg"));
-    setWindowTitle(Cp("Parametry programu"_cp));
+    setWindowTitle(ToQ("Parametry programu"_cp));
 
     FNotebook = new QTabWidget(this);
     FNotebook->setObjectName(QStringLiteral("Notebook"));
@@ -51,30 +49,30 @@ TCommDlg::TCommDlg(TRsdHan& link, TCommSettings& tcp, QWidget* parent) : QDialog
 
     // Port page.
     auto* portPage = new QWidget(FNotebook);
-    auto* portGroup = new QGroupBox(Cp("Port COM"_cp), portPage);
+    auto* portGroup = new QGroupBox(ToQ("Port COM"_cp), portPage);
     FPort = new QComboBox(portGroup);
     FPort->setObjectName(QStringLiteral("PortComboBox"));
     FPort->setEditable(true);
     FPort->setInsertPolicy(QComboBox::NoInsert);
     FPort->setCompleter(nullptr);
     FPort->setMaxVisibleItems(4);
-    FPort->setToolTip(Cp("Wybór portu szeregowego"_cp));
+    FPort->setToolTip(ToQ("Wybór portu szeregowego"_cp));
     FPort->setMinimumContentsLength(12);
     FSpeed = new QComboBox(portGroup);
     FSpeed->setObjectName(QStringLiteral("SpeedComboBox"));
-    FSpeed->setToolTip(Cp("Prędkość portu"_cp));
+    FSpeed->setToolTip(ToQ("Prędkość portu"_cp));
     for (const char* item : SPEED_ITEMS)
         FSpeed->addItem(QString::fromLatin1(item));
     FStatus = new QLabel(portGroup);
     FStatus->setObjectName(QStringLiteral("lbStatus"));
     auto* portForm = new QGridLayout(portGroup);
-    portForm->addWidget(new QLabel(Cp("Port"_cp), portGroup), 0, 0);
+    portForm->addWidget(new QLabel(ToQ("Port"_cp), portGroup), 0, 0);
     portForm->addWidget(FPort, 0, 1);
-    portForm->addWidget(new QLabel(Cp("Prędkość"_cp), portGroup), 1, 0);
+    portForm->addWidget(new QLabel(ToQ("Prędkość"_cp), portGroup), 1, 0);
     portForm->addWidget(FSpeed, 1, 1);
     portForm->addWidget(FStatus, 2, 0, 1, 2);
 
-    auto* tcpGroup = new QGroupBox(Cp("Port TCP"_cp), portPage);
+    auto* tcpGroup = new QGroupBox(ToQ("Port TCP"_cp), portPage);
     FTcpIp = new QLineEdit(tcpGroup);
     FTcpIp->setObjectName(QStringLiteral("edtMBTCPIP"));
     FTcpIp->setMaxLength(int(KivIni::IP_MAX));
@@ -82,18 +80,18 @@ TCommDlg::TCommDlg(TRsdHan& link, TCommSettings& tcp, QWidget* parent) : QDialog
     FTcpPort->setObjectName(QStringLiteral("edtMBTCPPort"));
     FTcpPort->setMaxLength(5);
     auto* tcpForm = new QGridLayout(tcpGroup);
-    tcpForm->addWidget(new QLabel(Cp("IP:"_cp), tcpGroup), 0, 0);
+    tcpForm->addWidget(new QLabel(ToQ("IP:"_cp), tcpGroup), 0, 0);
     tcpForm->addWidget(FTcpIp, 0, 1);
-    tcpForm->addWidget(new QLabel(Cp("Port:"_cp), tcpGroup), 1, 0);
+    tcpForm->addWidget(new QLabel(ToQ("Port:"_cp), tcpGroup), 1, 0);
     tcpForm->addWidget(FTcpPort, 1, 1);
-    FTcpComm = new QCheckBox(Cp("Komunikacja TCP"_cp), portPage);
+    FTcpComm = new QCheckBox(ToQ("Komunikacja TCP"_cp), portPage);
     FTcpComm->setObjectName(QStringLiteral("cbxMBTCPComm"));
     auto* portLayout = new QVBoxLayout(portPage);
     portLayout->addWidget(portGroup);
     portLayout->addWidget(tcpGroup);
     portLayout->addWidget(FTcpComm);
     portLayout->addStretch();
-    FNotebook->addTab(portPage, Cp("Parametry portu"_cp));
+    FNotebook->addTab(portPage, ToQ("Parametry portu"_cp));
 
     // Times page.
     auto* timesPage = new QWidget(FNotebook);
@@ -108,9 +106,9 @@ TCommDlg::TCommDlg(TRsdHan& link, TCommSettings& tcp, QWidget* parent) : QDialog
     FTimeSilenceEdit->setSingleStep(5);
     FTimeSilenceEdit->setValue(1);
     auto* timesForm = new QFormLayout(timesPage);
-    timesForm->addRow(Cp("Czas oczekiwania [ms]"_cp), FTimeOutEdit);
-    timesForm->addRow(Cp("Czas ciszy na łączu [ms]"_cp), FTimeSilenceEdit);
-    FNotebook->addTab(timesPage, Cp("Czasy"_cp));
+    timesForm->addRow(ToQ("Czas oczekiwania [ms]"_cp), FTimeOutEdit);
+    timesForm->addRow(ToQ("Czas ciszy na łączu [ms]"_cp), FTimeSilenceEdit);
+    FNotebook->addTab(timesPage, ToQ("Czasy"_cp));
 
     // Buttons on the right.
     FOk = new QPushButton(QStringLiteral("OK"), this);
@@ -220,7 +218,7 @@ void TCommDlg::ApplyPort()
     ShowStatus();
 }
 
-void TCommDlg::ShowStatus() { FStatus->setText(FConnected ? Cp("Połączony"_cp) : Cp("Brak połączenia"_cp)); }
+void TCommDlg::ShowStatus() { FStatus->setText(FConnected ? ToQ("Połączony"_cp) : ToQ("Brak połączenia"_cp)); }
 
 void TCommDlg::TcpCommClick()
 {

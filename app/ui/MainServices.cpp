@@ -1,0 +1,111 @@
+#include "app/ui/Main.h"
+
+#include <QPrintDialog>
+#include <QPrinter>
+
+#include <filesystem>
+
+#include "app/ui/Fileprop.h"
+#include "app/ui/GridPrn.h"
+#include "app/ui/Pagedlg.h"
+#include "app/ui/Params.h"
+#include "charts/ui/PageSink.h"
+#include "platform/Prompts.h"
+
+// What the frame does for its documents and for the link: the save dialog, the printer and
+// the print options, the grid print, the file properties and the communication settings.
+
+namespace fs = std::filesystem;
+
+bool TMainForm::ExecuteSaveDialog(std::string& name, int filterIndex)
+{
+    // The filter chosen is offered first; the next dialog starts with the documents again.
+    const char* filter = filterIndex == 2 ? "Wszystkie pliki|*.*|Pliki rejestracji|*.kiv" : KIV_FILE_FILTER;
+    std::string path = name;
+    if (!Prompts().SaveFileName(std::string(), filter, path))
+        return false;
+    // The default extension: a name typed without one is saved as .kiv.
+    if (filterIndex != 2 && !path.empty() && fs::path(path).extension().empty())
+        path += ".kiv";
+    name = path;
+    return true;
+}
+
+QPrinter* TMainForm::Printer() { return FPrinter ? FPrinter : &AppPrinter(); }
+
+bool TMainForm::PrinterSetupDialog()
+{
+    if (FRunPrinterSetup)
+        return FRunPrinterSetup(*Printer());
+    QPrintDialog dialog(Printer(), this);
+    return dialog.exec() == QDialog::Accepted;
+}
+
+TPageDlgFrm& TMainForm::PrintOptions()
+{
+    // One dialog for the whole run: its margins are kept between prints.
+    if (!FPrintOptions)
+        FPrintOptions = new TPageDlgFrm(this);
+    return *FPrintOptions;
+}
+
+bool TMainForm::ExecutePrintOptions(uint8_t& flags)
+{
+    TPageDlgFrm& dialog = PrintOptions();
+    dialog.SetPrintFlags(flags);
+    if (!dialog.Execute())
+        return false;
+    flags = dialog.PrintFlags();
+    return true;
+}
+
+bool TMainForm::PrintStringGrid(const TStringGridImage& grid, const std::string& title)
+{
+    TPrinterPageSink sink(*Printer());
+    return ::PrintStringGrid(grid, title, sink);
+}
+
+void TMainForm::ShowFileProperties(TKiv& kiv)
+{
+    TFileInfoDlg dialog(this);
+    if (FRunFileInfo)
+        dialog.SetRunner(FRunFileInfo);
+    dialog.Execute(kiv);
+}
+
+void TMainForm::CommSetupClick()
+{
+    if (AnyDocumentBusy())
+        return;
+    TRsdHan& rsd = FLink->Rsd();
+    const std::string savedPort = rsd.CommPort();
+    const int savedSpeed = rsd.BaudRate();
+    const int savedReadTimeout = rsd.ReadTotalTimeoutConstant();
+    const TCommSettings savedComm = FConfig.Comm;
+
+    TCommDlg dialog(rsd, FConfig.Comm, this);
+    dialog.SetTimeOut(FConfig.Comm.Time_Out);
+    dialog.SetTimeSilence(FConfig.Comm.TimeSilence);
+    const int result = FRunCommDialog ? FRunCommDialog(dialog) : dialog.exec();
+    if (result == QDialog::Accepted) {
+        FConfig.Comm.Time_Out = dialog.TimeOut();
+        FConfig.Comm.TimeSilence = dialog.TimeSilence();
+        rsd.SetReadTotalTimeoutConstant(FConfig.Comm.Time_Out);
+        rsd.SetSilenceTime(FConfig.Comm.TimeSilence);
+    } else {
+        rsd.SetCommPort(savedPort);
+        rsd.SetBaudRate(savedSpeed);
+        // The dialog applied its time-out to the link while it was open.
+        rsd.SetReadTotalTimeoutConstant(savedReadTimeout);
+        FConfig.Comm.MBTCPComm = savedComm.MBTCPComm;
+        FConfig.Comm.MBTCPIP = savedComm.MBTCPIP;
+        FConfig.Comm.MBTCPPort = savedComm.MBTCPPort;
+    }
+    (void)FLink->SetSettings(FConfig.Comm);
+    rsd.Close();
+    if (!FConfig.Comm.MBTCPComm && (result != QDialog::Accepted || !rsd.CommPort().empty()))
+        OpenLink();
+}
+
+void TMainForm::ile1Click() { FMdi->tileSubWindows(); }
+
