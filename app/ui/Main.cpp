@@ -233,8 +233,9 @@ IChildOps* TMainForm::NewChild(const std::string& name)
 
 void TMainForm::MF_NewClick()
 {
-    // The window names itself with the next "Dokument<n>.kiv".
-    NewChild(std::string());
+    // The frame names a new window; an opened or command-line window takes its name from its
+    // file or options, so it uses up no document number.
+    NewChild(NextDocumentName());
     UpdateToolbar();
 }
 
@@ -415,10 +416,10 @@ void TMainForm::OpenFromOptions(const std::string& options)
     bool ok = false;
     std::string message;
     kiv.ParseCommandLine(options, ok, message);
-    // Without a file word the window keeps the next new-document name it took.
+    // Without a file word: the next new-document name.
     std::string name = DocumentNameFromOptions(options);
     if (name.empty())
-        name = doc->DocumentName();
+        name = NextDocumentName();
     doc->SetDocumentName(name);
     doc->Widget()->setWindowTitle(PathToQ(name));
     doc->RefreshViews();

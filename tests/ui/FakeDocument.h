@@ -21,7 +21,6 @@ public:
     {
         Kiv_.SetLink(frame.Link());
         Graph_ = new TGraph(this);
-        SetDocumentName(frame.NextDocumentName());
         FileMenu = new QMenu(QStringLiteral("&Plik"), this);
         for (auto [caption, key] : {std::pair{"&Nowy", Qt::Key_N}, std::pair{"&Otworz", Qt::Key_O},
                                     std::pair{"Zapisz", Qt::Key_S}, std::pair{"Drukuj", Qt::Key_P}}) {

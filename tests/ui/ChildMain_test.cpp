@@ -1,0 +1,130 @@
+// The real main window with real document windows: new and command-line documents, the
+// menus swapped in, the tool buttons routed, the window close questions reached through the
+// frame.
+#include <QAction>
+#include <QApplication>
+#include <QListWidget>
+#include <QMdiArea>
+#include <QMdiSubWindow>
+#include <QMenuBar>
+#include <gtest/gtest.h>
+
+#include <filesystem>
+#include <map>
+
+#include "ChildTestSupport.h"
+#include "QtTestApp.h"
+#include "app/Kivbase.h"
+#include "app/ui/Child.h"
+#include "app/ui/Main.h"
+#include "platform/Prompts.h"
+#include "tests/app/DocTestSupport.h"
+
+namespace {
+
+class ChildMain : public TQtAppTest {
+protected:
+  void SetUp() override
+  {
+    TQtAppTest::SetUp();
+    childtest::SetFormats();
+    FPrevious = SetPrompts(&Script);
+    std::filesystem::create_directories(Dir.File("bin"));
+    for (const char* f : {"Kivs2.set", "Kivs3.set"})
+      std::filesystem::copy_file(std::string(KIV_SOURCE_DIR) + "/data/" + f, Dir.File(std::string("bin/") + f));
+  }
+  void TearDown() override
+  {
+    SetPrompts(FPrevious);
+    TQtAppTest::TearDown();
+  }
+  std::unique_ptr<TMainForm> MakeFrame(std::vector<std::string> params = {})
+  {
+    TMainFormOptions o;
+    o.Params = std::move(params);
+    o.ProgramPath = Dir.File("bin/kivssn");
+    o.ConfigPath = Dir.File("cfg/kiv.ini");
+    o.SysfsClassDir = Dir.File("no-sysfs");
+    auto frame = std::make_unique<TMainForm>(o);
+    frame->SetDocumentFactory([](IChildFrame& f, QMdiArea* parent) -> IChildOps* { return new TChildForm(f, parent); });
+    frame->SetNoticeHandler([this](const QString& text, const QString&) { Notices.push_back(text.toStdString()); });
+    return frame;
+  }
+
+  TScratchDir Dir;
+  TScriptedPrompts Script;
+  std::vector<std::string> Notices;
+
+private:
+  IPrompts* FPrevious = nullptr;
+};
+
+TEST_F(ChildMain, NewDocumentsMenusAndShortcuts)
+{
+  auto frame = MakeFrame();
+  frame->show();
+  QApplication::processEvents();
+  frame->MF_NewClick();
+  frame->MF_NewClick();
+  QApplication::processEvents();
+  const auto docs = frame->Documents();
+  ASSERT_EQ(docs.size(), 2u);
+  // Numbered from 1: the window itself takes no number.
+  EXPECT_EQ(docs[0]->DocumentName(), "Dokument1.kiv");
+  EXPECT_EQ(docs[1]->DocumentName(), "Dokument2.kiv");
+  EXPECT_EQ(docs[1]->Widget()->windowTitle().toStdString(), "Dokument2");
+  EXPECT_EQ(frame->ActiveDocument(), docs[1]);
+  // The active document's menus are in the menu bar, each shortcut reachable once.
+  QStringList titles;
+  std::multimap<QString, QAction*> shortcuts;
+  std::function<void(QMenu*)> walk = [&](QMenu* menu) {
+    for (QAction* a : menu->actions()) {
+      if (a->menu())
+        walk(a->menu());
+      else if (!a->shortcut().isEmpty() && a->isEnabled())
+        shortcuts.emplace(a->shortcut().toString(), a);
+    }
+  };
+  for (QAction* a : frame->menuBar()->actions()) {
+    titles << a->text();
+    if (a->menu() && a->isVisible())
+      walk(a->menu());
+  }
+  EXPECT_TRUE(titles.contains(QStringLiteral("&Wykres"))) << titles.join(',').toStdString();
+  const auto menus = docs[1]->Menus();
+  bool found = false;
+  for (QAction* a : frame->menuBar()->actions())
+    found = found || a->menu() == menus[0];
+  EXPECT_TRUE(found);
+  for (const QString& key : {QStringLiteral("Ctrl+S"), QStringLiteral("Ctrl+P")})
+    EXPECT_LE(shortcuts.count(key), 1u) << key.toStdString();
+}
+
+TEST_F(ChildMain, CommandLineDocumentShowsItsSequences)
+{
+  const std::string buf = std::string(KIV_SOURCE_DIR) + "/tests/tools/listing_model2.buf";
+  auto frame = MakeFrame({"-buffile", buf, "-kivtype", "kivs3"});
+  frame->show();
+  QApplication::processEvents();
+  frame->ProcessCommandLine();
+  QApplication::processEvents();
+  const auto docs = frame->Documents();
+  ASSERT_EQ(docs.size(), 1u);
+  auto* form = dynamic_cast<TChildForm*>(docs[0]);
+  ASSERT_NE(form, nullptr);
+  EXPECT_EQ(form->DocumentName(), buf);
+  EXPECT_EQ(form->EventsListBox->count(), 2);
+  EXPECT_EQ(form->EventsListBox->currentRow(), 0);
+  EXPECT_FALSE(form->Kiv().Modified());
+  // The tool buttons reach the window: the views.
+  frame->SetViewClick(2);
+  EXPECT_EQ(form->View(), 2);
+  // Closing the frame asks for the modified document, and Cancel keeps both.
+  form->Kiv().SetModified(true);
+  Script.Answers.push_back(TPromptAnswer::Cancel);
+  EXPECT_FALSE(frame->close());
+  EXPECT_EQ(frame->Documents().size(), 1u);
+  form->Kiv().SetModified(false);
+}
+
+} // namespace
