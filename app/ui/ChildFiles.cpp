@@ -231,10 +231,14 @@ void TChildForm::ExecuteZnsCommand(const std::string& code)
   CommitPendingEdit();
   if (Prompts().Confirm(command->Caption, ZnsCommandConfirmCaption(), TPromptButtons::YesNo) != TPromptAnswer::Yes)
     return;
-  {
+  try {
     const TRunningScope running(FRunning, TChildActivity::Writing);
     UpdateReadState();
     FKiv->WriteZestawNastaw(command->Source, command->Target);
+  } catch (...) {
+    // The application's handler shows it; the controls must not stay disabled.
+    UpdateReadState();
+    throw;
   }
   UpdateReadState();
 }

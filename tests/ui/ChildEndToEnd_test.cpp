@@ -218,6 +218,16 @@ TEST_P(ChildEndToEnd, ControlsAreGuardedDuringReadAndWrite)
   EXPECT_TRUE(std::equal(Device.Set(1).begin(), Device.Set(1).begin() + size, form.Kiv().GetZns2Data()));
   EXPECT_TRUE(form.Notebook1->isEnabled());
   EXPECT_TRUE(form.Btn[0]->isEnabled());
+
+  // Whatever escapes a write goes on to the application's handler, and the window is usable.
+  Pump.OnPump = [] { throw std::runtime_error("przerwane"); };
+  Script.Answers.push_back(TPromptAnswer::Yes);
+  EXPECT_THROW(form.ExecuteZnsCommand("ZNS1_1"), std::runtime_error);
+  Pump.OnPump = nullptr;
+  EXPECT_FALSE(form.IsBusy());
+  EXPECT_FALSE(Link.Busy());
+  EXPECT_TRUE(form.Notebook1->isEnabled());
+  EXPECT_TRUE(form.Btn[1]->isEnabled());
 }
 
 TEST_P(ChildEndToEnd, CancelAndCloseDuringARead)
