@@ -6,6 +6,7 @@
 #include <QLineEdit>
 #include <QSpinBox>
 #include <QTabWidget>
+#include <QTest>
 
 #include <gtest/gtest.h>
 
@@ -179,4 +180,18 @@ TEST_F(TCommDlgTest, TimesOutsideTheEditRangesComeBackUnchanged)
     EXPECT_EQ(dlg.result(), QDialog::Accepted);
     EXPECT_EQ(dlg.TimeOut(), 5000);
     EXPECT_EQ(dlg.TimeSilence(), 0);
+}
+
+TEST_F(TCommDlgTest, TypingAPortNameOpensNothingUntilItIsDone)
+{
+    TCommDlg dlg(Link, Tcp);
+    dlg.FormShow();
+    const int opens = Link.Opens;
+    dlg.PortComboBox()->lineEdit()->clear();
+    // On the way to /dev/ttyUSB3 the text is /dev/tty, the terminal itself: never opened.
+    QTest::keyClicks(dlg.PortComboBox()->lineEdit(), QStringLiteral("/dev/ttyUSB3"));
+    EXPECT_EQ(Link.Opens, opens);
+    QTest::keyClick(dlg.PortComboBox()->lineEdit(), Qt::Key_Return);
+    EXPECT_EQ(Link.Opens, opens + 1);
+    EXPECT_EQ(Link.OpenedWith.back(), "/dev/ttyUSB3");
 }
