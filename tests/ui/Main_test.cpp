@@ -12,6 +12,10 @@
 
 #include <gtest/gtest.h>
 
+#include <fcntl.h>
+#include <stdlib.h>
+#include <unistd.h>
+
 #include <map>
 #include <memory>
 
@@ -521,4 +525,40 @@ TEST(KivApplication, AnEscapedExceptionIsShownAndTheProgramGoesOn)
     EXPECT_FALSE(QCoreApplication::sendEvent(&thrower, &again));
     SetPrompts(prev);
     EXPECT_EQ(script.Texts(TScriptedPrompts::TKind::Error), (std::vector<std::string>{"boom", "boom"}));
+}
+
+namespace {
+// A pseudo-terminal whose slave side stands in for a serial port.
+struct TPty {
+    int Master = -1;
+    std::string SlavePath;
+    TPty()
+    {
+        Master = ::posix_openpt(O_RDWR | O_NOCTTY);
+        if (Master >= 0 && ::grantpt(Master) == 0 && ::unlockpt(Master) == 0)
+            SlavePath = ::ptsname(Master);
+    }
+    ~TPty()
+    {
+        if (Master >= 0)
+            ::close(Master);
+    }
+};
+} // namespace
+
+TEST_F(TMainFormTest, ShowingOpensThePortOnlyWithoutTcpAndThenRunsTheCommandLine)
+{
+    TPty pty;
+    ASSERT_FALSE(pty.SlavePath.empty());
+    for (int tcp : {0, 1}) {
+        Docs.clear();
+        WriteIni("[kivssn]\nPort=" + pty.SlavePath + "\nMBTCPComm=" + std::to_string(tcp) + "\n");
+        auto frame = MakeFrame({"-kivtype", "kivs2"});
+        frame->show();
+        EXPECT_EQ(frame->TheLink().Rsd().IsOpen(), tcp == 0) << tcp;
+        EXPECT_TRUE(Docs.empty());
+        QCoreApplication::processEvents();
+        ASSERT_EQ(Docs.size(), 1u);
+        EXPECT_EQ(Docs[0]->Kiv().GetKivType(), 1);
+    }
 }
