@@ -13,6 +13,7 @@
 #include <map>
 
 #include "ChildTestSupport.h"
+#include "tests/ui/MenuTools.h"
 #include "QtTestApp.h"
 #include "app/Kivbase.h"
 #include "app/ui/Child.h"
@@ -75,21 +76,8 @@ TEST_F(ChildMain, NewDocumentsMenusAndShortcuts)
   EXPECT_EQ(docs[1]->Widget()->windowTitle().toStdString(), "Dokument2");
   EXPECT_EQ(frame->ActiveDocument(), docs[1]);
   // The active document's menus are in the menu bar, each shortcut reachable once.
-  QStringList titles;
-  std::multimap<QString, QAction*> shortcuts;
-  std::function<void(QMenu*)> walk = [&](QMenu* menu) {
-    for (QAction* a : menu->actions()) {
-      if (a->menu())
-        walk(a->menu());
-      else if (!a->shortcut().isEmpty() && a->isEnabled())
-        shortcuts.emplace(a->shortcut().toString(), a);
-    }
-  };
-  for (QAction* a : frame->menuBar()->actions()) {
-    titles << a->text();
-    if (a->menu() && a->isVisible())
-      walk(a->menu());
-  }
+  const QStringList titles = MenuTitles(frame->menuBar());
+  const auto shortcuts = ReachableShortcuts(frame->menuBar());
   EXPECT_TRUE(titles.contains(QStringLiteral("&Wykres"))) << titles.join(',').toStdString();
   const auto menus = docs[1]->Menus();
   bool found = false;

@@ -24,6 +24,7 @@
 #include "platform/Prompts.h"
 #include "tests/app/DocTestSupport.h"
 #include "tests/ui/FakeDocument.h"
+#include "tests/ui/MenuTools.h"
 #include "tests/ui/QtTestApp.h"
 
 namespace {
@@ -77,31 +78,6 @@ private:
     IPrompts* FPrevPrompts = nullptr;
 };
 
-// Every action the menu bar can reach, with its shortcut.
-std::multimap<QString, QAction*> ReachableShortcuts(QMenuBar* bar)
-{
-    std::multimap<QString, QAction*> found;
-    std::function<void(QMenu*)> walk = [&](QMenu* menu) {
-        for (QAction* a : menu->actions()) {
-            if (a->menu())
-                walk(a->menu());
-            else if (!a->shortcut().isEmpty() && a->isEnabled())
-                found.emplace(a->shortcut().toString(), a);
-        }
-    };
-    for (QAction* a : bar->actions())
-        if (a->menu())
-            walk(a->menu());
-    return found;
-}
-
-QStringList MenuTitles(QMenuBar* bar)
-{
-    QStringList titles;
-    for (QAction* a : bar->actions())
-        titles << a->text();
-    return titles;
-}
 
 } // namespace
 
