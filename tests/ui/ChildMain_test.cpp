@@ -2,6 +2,8 @@
 // menus swapped in, the tool buttons routed, the window close questions reached through the
 // frame.
 #include <QAction>
+#include <QDir>
+#include <QTabWidget>
 #include <QApplication>
 #include <QListWidget>
 #include <QMdiArea>
@@ -104,6 +106,15 @@ TEST_F(ChildMain, CommandLineDocumentShowsItsSequences)
   EXPECT_EQ(form->EventsListBox->count(), 2);
   EXPECT_EQ(form->EventsListBox->currentRow(), 0);
   EXPECT_FALSE(form->Kiv().Modified());
+  // A picture of the whole program with the document, for a person to look at.
+  frame->resize(1100, 760);
+  if (auto* sub = qobject_cast<QMdiSubWindow*>(form->parentWidget()))
+    sub->showMaximized();
+  form->Notebook1->setCurrentIndex(0);
+  QApplication::processEvents();
+  const QString out = QString::fromUtf8(KIV_BINARY_DIR) + "/screenshots";
+  QDir().mkpath(out);
+  EXPECT_TRUE(frame->grab().save(out + "/main-with-document.png"));
   // The tool buttons reach the window: the views.
   frame->SetViewClick(2);
   EXPECT_EQ(form->View(), 2);
