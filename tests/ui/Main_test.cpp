@@ -19,6 +19,7 @@
 #include <map>
 #include <memory>
 
+#include "app/ui/Child.h"
 #include "app/ui/Params.h"
 #include "platform/IniFile.h"
 #include "platform/Prompts.h"
@@ -537,4 +538,47 @@ TEST_F(TMainFormTest, ShowingOpensThePortOnlyWithoutTcpAndThenRunsTheCommandLine
         ASSERT_EQ(Docs.size(), 1u);
         EXPECT_EQ(Docs[0]->Kiv().GetKivType(), 1);
     }
+}
+
+TEST_F(TMainFormTest, AShortcutReachesTheActiveDocumentOnly)
+{
+    auto frame = MakeFrame();
+    frame->show();
+    frame->activateWindow();
+    ASSERT_TRUE(QTest::qWaitForWindowActive(frame.get()));
+    frame->MF_NewClick();
+    frame->MF_NewClick();
+    for (int active : {0, 1}) {
+        frame->MdiArea()->setActiveSubWindow(frame->MdiArea()->subWindowList(QMdiArea::CreationOrder)[active]);
+        QCoreApplication::processEvents();
+        Docs[0]->Calls.clear();
+        Docs[1]->Calls.clear();
+        QTest::keyClick(frame.get(), Qt::Key_S, Qt::ControlModifier);
+        EXPECT_EQ(Docs[size_t(active)]->Calls, std::vector<std::string>{"menu:Zapisz"}) << active;
+        EXPECT_TRUE(Docs[size_t(1 - active)]->Calls.empty()) << active;
+    }
+    // Ctrl+N goes to the active document's "&Nowy", not to the frame's as well.
+    const size_t before = Docs.size();
+    QTest::keyClick(frame.get(), Qt::Key_N, Qt::ControlModifier);
+    EXPECT_EQ(Docs.size(), before);
+    EXPECT_EQ(Docs[1]->Calls.back(), "menu:&Nowy");
+}
+
+TEST_F(TMainFormTest, RealDocumentWindowsShareNoShortcut)
+{
+    auto frame = MakeFrame({}, false);
+    frame->SetDocumentFactory(
+        [](IChildFrame& f, QMdiArea* parent) -> IChildOps* { return new TChildForm(f, parent); });
+    frame->show();
+    frame->activateWindow();
+    ASSERT_TRUE(QTest::qWaitForWindowActive(frame.get()));
+    frame->MF_NewClick();
+    frame->MF_NewClick();
+    ASSERT_EQ(frame->Documents().size(), 2u);
+    const auto shortcuts = ReachableShortcuts(frame->menuBar());
+    for (const auto& [key, action] : shortcuts)
+        EXPECT_EQ(shortcuts.count(key), 1u) << key.toStdString();
+    // An unnamed document asks for a name: once, from the active window only.
+    QTest::keyClick(frame.get(), Qt::Key_S, Qt::ControlModifier);
+    EXPECT_EQ(Script.Texts(TScriptedPrompts::TKind::SaveFile).size(), 1u);
 }
