@@ -605,42 +605,50 @@ bool TryRoundToInt32(double v, int32_t& out)
     return true;
 }
 
-bool TryDoubleToInt32(double v, int32_t& out)
+namespace {
+
+// Truncation toward zero into T when the result lies in [lo, hiExclusive).
+template <typename T>
+bool TryTrunc(double v, double lo, double hiExclusive, T& out)
 {
     if (!std::isfinite(v))
         return false;
     const double t = std::trunc(v);
-    if (t < -2147483648.0 || t > 2147483647.0)
+    if (t < lo || t >= hiExclusive)
         return false;
-    out = static_cast<int32_t>(t);
+    out = static_cast<T>(t);
     return true;
+}
+
+template <typename T, typename TTry>
+T TruncChecked(double v, TTry tryIt)
+{
+    T r = 0;
+    if (!tryIt(v, r))
+        throw EConvertError("Invalid floating point operation");
+    return r;
+}
+
+} // namespace
+
+bool TryDoubleToInt32(double v, int32_t& out)
+{
+    return TryTrunc(v, -2147483648.0, 2147483648.0, out);
 }
 
 bool TryDoubleToInt64(double v, int64_t& out)
 {
-    if (!std::isfinite(v))
-        return false;
-    const double t = std::trunc(v);
-    if (t < -9223372036854775808.0 || t >= 9223372036854775808.0)
-        return false;
-    out = static_cast<int64_t>(t);
-    return true;
+    return TryTrunc(v, -9223372036854775808.0, 9223372036854775808.0, out);
 }
 
 int32_t TruncToInt32Checked(double v)
 {
-    int32_t r = 0;
-    if (!TryDoubleToInt32(v, r))
-        throw EConvertError("Invalid floating point operation");
-    return r;
+    return TruncChecked<int32_t>(v, TryDoubleToInt32);
 }
 
 int64_t TruncToInt64Checked(double v)
 {
-    int64_t r = 0;
-    if (!TryDoubleToInt64(v, r))
-        throw EConvertError("Invalid floating point operation");
-    return r;
+    return TruncChecked<int64_t>(v, TryDoubleToInt64);
 }
 
 int32_t TruncToInt32Saturated(double v)

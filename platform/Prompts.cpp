@@ -88,61 +88,25 @@ TPromptAnswer TScriptedPrompts::Confirm(const std::string& text, const std::stri
 bool TScriptedPrompts::InputQuery(const std::string& caption, const std::string& prompt, std::string& value)
 {
     Records.push_back({TKind::Input, prompt, caption, TPromptButtons::OkCancel});
-    if (Inputs.empty()) {
-        ++Unscripted;
-        return false;
-    }
-    const auto a = Inputs.front();
-    Inputs.pop_front();
-    if (!a)
-        return false;
-    value = *a;
-    return true;
+    return TakeAnswer(Inputs, value);
 }
 
 bool TScriptedPrompts::OpenFileName(const std::string& caption, const std::string& filter, std::string& path)
 {
     Records.push_back({TKind::OpenFile, filter, caption, TPromptButtons::OkCancel});
-    if (Files.empty()) {
-        ++Unscripted;
-        return false;
-    }
-    const auto a = Files.front();
-    Files.pop_front();
-    if (!a)
-        return false;
-    path = *a;
-    return true;
+    return TakeAnswer(Files, path);
 }
 
 bool TScriptedPrompts::SaveFileName(const std::string& caption, const std::string& filter, std::string& path)
 {
     Records.push_back({TKind::SaveFile, filter, caption, TPromptButtons::OkCancel});
-    if (Files.empty()) {
-        ++Unscripted;
-        return false;
-    }
-    const auto a = Files.front();
-    Files.pop_front();
-    if (!a)
-        return false;
-    path = *a;
-    return true;
+    return TakeAnswer(Files, path);
 }
 
 bool TScriptedPrompts::ChooseColor(uint32_t& color)
 {
     Records.push_back({TKind::Color, IntToHex(color, 6), {}, TPromptButtons::OkCancel});
-    if (Colors.empty()) {
-        ++Unscripted;
-        return false;
-    }
-    const auto a = Colors.front();
-    Colors.pop_front();
-    if (!a)
-        return false;
-    color = *a;
-    return true;
+    return TakeAnswer(Colors, color);
 }
 
 std::vector<std::string> TScriptedPrompts::Texts(TKind kind) const

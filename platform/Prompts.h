@@ -97,6 +97,24 @@ public:
     std::deque<std::optional<uint32_t>> Colors;       // for ChooseColor; nullopt = Cancel
     std::vector<TRecord> Records;
     int Unscripted = 0;
+
+private:
+    // The next scripted answer: true with the value, false for a scripted Cancel; an empty
+    // queue counts as unscripted and cancels.
+    template <typename T>
+    bool TakeAnswer(std::deque<std::optional<T>>& queue, T& out)
+    {
+        if (queue.empty()) {
+            ++Unscripted;
+            return false;
+        }
+        const std::optional<T> a = std::move(queue.front());
+        queue.pop_front();
+        if (!a)
+            return false;
+        out = *a;
+        return true;
+    }
 };
 
 // Installs prompts (nullptr: the console prompts again); the caller keeps ownership.

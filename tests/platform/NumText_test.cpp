@@ -94,7 +94,7 @@ TEST(NumText, FloatToStrPrecisionAndSeparator)
         EXPECT_EQ(FloatToStr(c.V, LibraryFormat(), c.Precision), c.Expected) << c.Expected;
 }
 
-TEST(NumText, FloatToStrFFixedAndNumber)
+TEST(NumText, FloatToStrFFormats)
 {
     struct Case {
         double V;
@@ -103,6 +103,7 @@ TEST(NumText, FloatToStrFFixedAndNumber)
         const char* Expected;
     };
     const TFloatFormat Fx = TFloatFormat::Fixed;
+    const TFloatFormat Ex = TFloatFormat::Exponent;
     const Case cases[] = {
         {12.5, Fx, 7, 3, "12,500"},
         {86400.1234, Fx, 7, 3, "86400,120"},   // 7 significant digits first, then 3 places
@@ -128,22 +129,6 @@ TEST(NumText, FloatToStrFFixedAndNumber)
         {-1234.5, TFloatFormat::Number, 15, 1, "-1 234,5"},
         {999, TFloatFormat::Number, 15, 0, "999"},
         {1000, TFloatFormat::Number, 15, 0, "1 000"},
-    };
-    const TFormatSettings fs = Comma();
-    for (const auto& c : cases)
-        EXPECT_EQ(FloatToStrF(c.V, c.F, c.Precision, c.Digits, fs), c.Expected) << c.Expected;
-}
-
-TEST(NumText, FloatToStrFExponentAndGeneral)
-{
-    struct Case {
-        double V;
-        TFloatFormat F;
-        int Precision, Digits;
-        const char* Expected;
-    };
-    const TFloatFormat Ex = TFloatFormat::Exponent;
-    const Case cases[] = {
         {1234.5, Ex, 5, 2, "1,2345E+03"},
         {1234.5, Ex, 3, 0, "1,23E+3"},
         {-0.00012, Ex, 4, 3, "-1,200E-004"},
