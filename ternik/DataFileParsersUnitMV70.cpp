@@ -44,6 +44,9 @@ bool CanHoldChannels(TRecReader rd, uint8_t version, uint64_t n, size_t channelH
 {
   const bool v5 = version == MV70Version5;
   const bool old = version == MV70Version0 || version == MV70Version1;
+  // Even without a channel block the time axis is sized from N: the rest must hold at least
+  // the smallest block N samples need.
+  if (n > 0 && SampleBytes(false, n) > rd.Remaining()) return false;
   while (rd.Remaining() > 8) {
     TRecBytes head;
     // A block cut short in its first bytes ends the load there; what came before loads.

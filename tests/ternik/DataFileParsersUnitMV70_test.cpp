@@ -321,6 +321,8 @@ TEST(MV70Interface, HeaderErrors)
   // P and Q at their largest: the sample count needs 33 bits and far more data than follows.
   TFixture huge;
   huge.Append(Build(one)).U32(20 + 60, 0xFFFFFFFF).U32(20 + 64, 0xFFFFFFFF);
+  TMvFile noBlocks;
+  noBlocks.P = 1000000000;
   TFixture oneMore;
   oneMore.Append(Build(one)).U32(20 + 64, 1);
   TMvFile shortSamples;
@@ -338,6 +340,7 @@ TEST(MV70Interface, HeaderErrors)
       {v1Refused, "This is not CFG in first version. Error."},
       {huge.Bytes, "Nie kompletne dane"},
       {oneMore.Bytes, "Nie kompletne dane"},
+      {Build(noBlocks), "Nie kompletne dane"},
       {truncated, "Nie kompletne dane"},
   };
   for (const TCase& c : cases) {
@@ -381,6 +384,7 @@ TEST(MV70Interface, InvalidTriggerDateGivesZeroTimes)
 {
   TMvFile f;
   f.Month = 13;
+  f.Channels = {Analog(0, {1, 2, 3, 4, 5})};
   TComtrade rec;
   MV70Interface().LoadFromStreams(rec, {}, "", OneStream(Build(f)), {});
   EXPECT_EQ(rec.FileParam.GetTriggerTime(), 0.0);
@@ -485,6 +489,7 @@ TEST(MV70Interface, Version5EndsQuietly)
       {BuildV5(1, 2, 1000, {a, s}).substr(0, 20 + 184 + 132 + 6 + 132 + 1), 0, 0, 0},
       {BuildV5(1, 2, 0, {a}), 0, 0, 0},                                     // no rate
       {BuildV5(0, 0, 1000, {}) + std::string(10, '\0'), 0, 0, 0},
+      {BuildV5(100000000, 0, 1000, {}), 0, 0, 0},
       {std::string(MV70Signature13S) + "short", 0, 0, 0},
   };
   for (const TCase& c : cases) {
