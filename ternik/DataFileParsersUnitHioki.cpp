@@ -9,6 +9,7 @@
 #include "platform/NumText.h"
 #include "platform/StrFormat.h"
 #include "ternik/ComTrade3UnitStream.h"
+#include "ternik/DataFileParsersUnit.h"
 #include "ternik/DataFileParsersUnitMessages.h"
 #include "ternik/DataFileParsersUnitRecorder.h"
 
@@ -21,7 +22,7 @@ const std::array<std::string_view, 9> kChannelKeys = {"CH", "Unit", "Mode", "Ran
 
 [[noreturn]] void LineError(const TLineStream& lines)
 {
-  throw EComtrade(Format(DfpTranslate("KEY_HIOKI_ERROR_LINE"), {lines.LinesRead()}, LibraryFormat()));
+  throw EComtrade(DfpFormat("KEY_HIOKI_ERROR_LINE", {lines.LinesRead()}));
 }
 
 template <size_t N>
@@ -292,8 +293,12 @@ void THiokiInterface::LoadFromStreams(TComtrade& rec, const TStringArray&, const
   TRateDescr& seg = rec.Rates->GetItem(0);
   seg.Rate = n >= 2 ? rec.Rates->MeanRate() : 0.0;
   if (n >= 1) {
+    // The first sample is at the start time; the axis counts from it, as every recording's
+    // does, so the time of sample 0 is not counted twice.
+    const double t0 = rec.Rates->GetTime(0);
+    for (int32_t k = 0; k < n; ++k) rec.Rates->FSetTime(k, rec.Rates->GetTime(k) - t0);
     int64_t us = 0;
-    if (TryDoubleToInt64(double(RoundHalfEven(rec.Rates->GetTime(0) * 1e6)), us)) {
+    if (TryDoubleToInt64(double(RoundHalfEven(t0 * 1e6)), us)) {
       try {
         rec.FileParam.StartTime.AddMicroseconds(us);
       } catch (const EComtrade&) {

@@ -6,6 +6,7 @@
 #include "platform/NumText.h"
 #include "platform/StrFormat.h"
 #include "ternik/ComTrade3UnitModel.h"
+#include "ternik/DataFileParsersUnit.h"
 #include "ternik/DataFileParsersUnitMessages.h"
 #include "ternik/DataFileParsersUnitReader.h"
 #include "ternik/DataFileParsersUnitRecorder.h"
@@ -199,7 +200,7 @@ void TLx3Interface::LoadFromStreams(TComtrade& rec, const TStringArray&, const s
     ++stored;
   }
   if (stored < count - 2) Fail("KEY_UNEXPECTED_EOD");
-  if (repairs > 1) throw EComtrade(Format(DfpTranslate("KEY_DMG_FIX_CNT"), {repairs}, LibraryFormat()));
+  if (repairs > 1) throw EComtrade(DfpFormat("KEY_DMG_FIX_CNT", {repairs}));
 }
 
 const TFileInterface& Lx3Interface()

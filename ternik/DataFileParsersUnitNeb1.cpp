@@ -7,6 +7,7 @@
 #include "platform/Prompts.h"
 #include "platform/StrFormat.h"
 #include "ternik/ComTrade3UnitModel.h"
+#include "ternik/DataFileParsersUnit.h"
 #include "ternik/DataFileParsersUnitMessages.h"
 #include "ternik/DataFileParsersUnitRecorder.h"
 
@@ -62,7 +63,7 @@ void TNeb1Interface::LoadFromStreams(TComtrade& rec, const TStringArray&, const 
       number = 1;
     } else {
       std::string answer;
-      if (!Prompts().InputQuery("Neb1", Format(DfpTranslate("KEY_SELECT_RECNUM"), {uint64_t(count)}), answer))
+      if (!Prompts().InputQuery("Neb1", DfpFormat("KEY_SELECT_RECNUM", {uint64_t(count)}), answer))
         return;
       if (!TryStrToInt(answer, number)) return;
     }

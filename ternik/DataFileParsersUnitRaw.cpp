@@ -6,6 +6,7 @@
 #include "platform/NumText.h"
 #include "platform/StrFormat.h"
 #include "ternik/ComTrade3UnitModel.h"
+#include "ternik/DataFileParsersUnit.h"
 #include "ternik/DataFileParsersUnitMessages.h"
 #include "ternik/DataFileParsersUnitReader.h"
 
@@ -162,9 +163,8 @@ void TMV70OPFaultDataFileParser::LoadDataFromStream(TComtrade& rec, const TStrin
   const int64_t count = int64_t(packets.size());
   if (count + 4 < e.End || e.Rate == 0) {
     const bool interrupted = rec.Inf.ReadInteger("Velmarsk RecAttribs", "Interrupted", 0) != 0;
-    CallHook(hook, Format(DfpTranslate(interrupted ? "KEY_CANCELLED_REC" : "KEY_CORRUPTED_REC"),
-                          {BareFileName(fileName), Seconds(e.End, e.Rate), Seconds(count, e.Rate)},
-                          LibraryFormat()));
+    CallHook(hook, DfpFormat(interrupted ? "KEY_CANCELLED_REC" : "KEY_CORRUPTED_REC",
+                             {BareFileName(fileName), Seconds(e.End, e.Rate), Seconds(count, e.Rate)}));
   }
   int64_t end = e.End;
   if (count < end || rec.Rates->SegmentCount() == 0) end = count;
@@ -220,8 +220,7 @@ void TMV70OPTrendDataFileParser::LoadDataFromStream(TComtrade& rec, const TStrin
   const size_t n = goodRun(start, data.size());
   const TDeclared e = Declared(rec);
   if (int64_t(n) + 4 < e.End || e.Rate == 0)
-    CallHook(hook, Format(DfpTranslate("KEY_CORRUPTED_REC2"), {Seconds(e.End, e.Rate), Seconds(int64_t(n), e.Rate)},
-                          LibraryFormat()));
+    CallHook(hook, DfpFormat("KEY_CORRUPTED_REC2", {Seconds(e.End, e.Rate), Seconds(int64_t(n), e.Rate)}));
   Truncate(rec, int64_t(n));
   rec.SetSampleCount(int32_t(n));
   const TRecBytes all(data, true);

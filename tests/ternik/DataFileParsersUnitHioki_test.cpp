@@ -98,7 +98,9 @@ TEST(HiokiInterface, LoadsHeaderChannelsAndSamples)
       EXPECT_EQ(rec.FileParam.TriggerTime.FormatText(), "05/03/2024,10:20:30.000000");
       EXPECT_EQ(rec.FileParam.StartTime.FormatText(), "05/03/2024,10:20:30.500000");
       ASSERT_EQ(rec.GetSampleCount(), 3);
-      EXPECT_DOUBLE_EQ(rec.Rates->GetTime(2), 0.502);
+      // The axis counts from the first sample, which lies at the start time.
+      EXPECT_DOUBLE_EQ(rec.Rates->GetTime(0), 0.0);
+      EXPECT_NEAR(rec.Rates->GetTime(2), 0.002, 1e-12);
       EXPECT_NEAR(rec.Rates->GetItem(0).Rate, 1000.0, 1e-6);
       ASSERT_EQ(rec.Analogs->Count(), 2);
       const TAnalogDescr& va = rec.Analogs->Items(0);
@@ -138,7 +140,8 @@ TEST(HiokiInterface, TimeColumnUsesTheProgramsSeparator)
   TComtrade rec;
   HiokiInterface().LoadFromStreams(rec, {}, "", OneStream(Build(f)), {});
   EXPECT_EQ(rec.FileParam.TriggerTime.FormatText(), "05/03/2024,10:20:30.250000");
-  EXPECT_DOUBLE_EQ(rec.Rates->GetTime(1), 1.5);
+  EXPECT_DOUBLE_EQ(rec.Rates->GetTime(1), 1.0);
+  EXPECT_EQ(rec.FileParam.StartTime.FormatText(), "05/03/2024,10:20:30.750000");
   EXPECT_DOUBLE_EQ(rec.Analogs->Items(1).Primary, 2.5);
   bool ok = false;
   EXPECT_DOUBLE_EQ(rec.Analogs->Items(0).GetValueEx(DataModePrimary, 0, ok), 1.5);
@@ -192,6 +195,13 @@ TEST(HiokiInterface, NoneOrOneSample)
     EXPECT_EQ(rec.Rates->GetItem(0).Rate, 0.0);  // times stay as read
     EXPECT_EQ(rec.FileParam.StartTime.FormatText(), n == 0 ? "05/03/2024,10:20:30.000000" : "05/03/2024,10:20:30.500000");
   }
+}
+
+TEST(HiokiInterface, SavesAsComtradeAndLoadsBackWithinOneRawStep)
+{
+  TComtrade rec;
+  HiokiInterface().LoadFromStreams(rec, {}, "", OneStream(Build(THiokiFile())), {});
+  ExpectComtradeRoundTrip(rec, 3.75 * 1.2 / 32767);
 }
 
 }  // namespace

@@ -134,4 +134,11 @@ TEST(Lx2Interface, IncompleteDataAndHeaderErrors)
   EXPECT_EQ(rec.Analogs->Items(0).GetRawSample(12), 0);
 }
 
+TEST(Lx2Interface, SavesAsComtradeAndLoadsBack)
+{
+  TComtrade rec;
+  Lx2Interface().LoadFromStreams(rec, {}, "", OneStream(Build(TLx2File())), {});
+  ExpectComtradeRoundTrip(rec);
+}
+
 }  // namespace

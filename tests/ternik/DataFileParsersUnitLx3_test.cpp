@@ -226,4 +226,16 @@ TEST(Lx3Interface, BoundedFieldsAndNoChannels)
   EXPECT_EQ(empty.GetSampleCount(), 0);
 }
 
+TEST(Lx3Interface, SavesAsComtradeAndLoadsBack)
+{
+  TLx3File f;
+  TLx3Slot a = Slot(0);
+  a.Zero = -3;
+  f.Slots = {a, Slot(4), Slot(16), Slot(21)};
+  f.Frames = {{1, 2, 0x0002}, {0xFFFF, 0x7FFE, 0x0040}, {0x8001, 4, 0x0042}, {3, 0, 0}};
+  TComtrade rec;
+  Lx3Interface().LoadFromStreams(rec, {}, "", OneStream(Build(f)), {});
+  ExpectComtradeRoundTrip(rec);
+}
+
 }  // namespace

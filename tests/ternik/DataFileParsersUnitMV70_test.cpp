@@ -391,6 +391,22 @@ TEST(MV70Interface, InvalidTriggerDateGivesZeroTimes)
   EXPECT_EQ(rec.FileParam.GetStartTime(), 0.0);
 }
 
+TEST(MV70Interface, SavesAsComtradeAndLoadsBack)
+{
+  for (uint8_t version : {uint8_t(1), uint8_t(4)}) {
+    TMvFile f;
+    f.Version = version;
+    if (version == 1) f.Rate = 6;
+    TMvChannel a = Analog(0, {32767, -32768, 5, 6, 7});  // 2v leaves 16 bits
+    a.Zero = 12;
+    f.Channels = {a, Status(version == 1 ? 8 : 0x0102, {1, 0, 1, 1, 0})};
+    TComtrade rec;
+    MV70Interface().LoadFromStreams(rec, {}, "", OneStream(Build(f)), {});
+    EXPECT_EQ(rec.Analogs->Items(0).GetRawSample(0), 65534);
+    ExpectComtradeRoundTrip(rec);
+  }
+}
+
 // ---- version 5 ----
 
 struct TV5Channel {

@@ -160,4 +160,11 @@ TEST(Neb1Interface, UnusableRecordsLeaveTheRecordingAsItWas)
   EXPECT_EQ(rec.FileParam.TriggerTime.FormatText(), "30/12/1899,00:00:00.040000");
 }
 
+TEST(Neb1Interface, SavesAsComtradeAndLoadsBack)
+{
+  TComtrade rec;
+  Load(rec, Record());
+  ExpectComtradeRoundTrip(rec);
+}
+
 }  // namespace

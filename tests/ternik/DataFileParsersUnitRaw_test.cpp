@@ -260,4 +260,34 @@ TEST(DatRec, ValidAndFill)
   EXPECT_EQ(r.Words, (std::vector<uint16_t>{30000, 0xFFFF, 0xFFFF, 0xFFFF}));
 }
 
+// A COMTRADE set whose configuration names the raw formats loads through the COMTRADE
+// interface with the parsers registered at start-up, and its damage report reaches the hook.
+TEST(MvkRaw, LoadsThroughTheComtradeInterface)
+{
+  TEnv env(nullptr);
+  TLibraryScope library;
+  const std::string cfg =
+      "Stacja,MV70,1999\r\n2,1A,1D\r\n1,U1,,,kV,0.01,0,0,-32768,32767,1,1,S\r\n101,CB,,,0\r\n50\r\n1\r\n"
+      "1000,100\r\n01/02/2020,10:00:00.000000\r\n01/02/2020,10:00:00.050000\r\nMVK_RAW\r\n1000\r\n";
+  TStreamArray streams;
+  streams.push_back(std::make_unique<TMemoryStream>(cfg));
+  streams.push_back(std::make_unique<TMemoryStream>(Packets(60, {0x0101, 0x0002})));
+  TComtrade rec;
+  THookLog log;
+  ComtradeInterface().LoadFromStreams(rec, {"/r/z.cfg", "/r/z.dat"}, "", streams, log.Hook());
+  EXPECT_EQ(rec.GetSampleCount(), 60);
+  EXPECT_EQ(rec.Analogs->Items(0).GetRawSample(59), 0x0101);
+  EXPECT_EQ(rec.Statuses->Items(0).GetSample(59), 1);
+  ASSERT_FALSE(log.Texts.empty());
+  EXPECT_EQ(log.Texts[0], "z: uszkodzony plik danych. Obcięcie z 0.100[s] do 0.060[s]\\e"_cp);
+
+  TStreamArray slow;
+  slow.push_back(std::make_unique<TMemoryStream>(std::string(cfg).replace(cfg.find("MVK_RAW"), 7, "SLOW_RAW")));
+  slow.push_back(std::make_unique<TMemoryStream>(Frames(100, 1)));
+  TComtrade trend;
+  ComtradeInterface().LoadFromStreams(trend, {"/r/z.cfg", "/r/z.dat"}, "", slow, {});
+  EXPECT_EQ(trend.GetSampleCount(), 100);
+  EXPECT_EQ(trend.Analogs->Items(0).GetRawSample(99), 94);
+}
+
 }  // namespace
