@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <cmath>
+#include <limits>
 
 void IChartCanvas::Bar(int64_t X1, int64_t X2, int64_t RowTop, int64_t Rows, TColorRef Color,
                        TPenStyle Style)
@@ -48,24 +49,38 @@ std::vector<TTick> GenerateTicks(const TTickParams& P, const std::function<bool(
   const int64_t UnitLeft =
       P.PlotRight - static_cast<int64_t>(P.UnitTextLen) * P.CharWidth / 2;
   const int64_t Width = std::max<int64_t>(0, P.PlotRight - P.PlotLeft);
-  const int64_t MaxTicks = 4 * Width + 16;
+  const size_t MaxTicks = static_cast<size_t>(4 * Width + 16);
   int64_t LastRight = -32000;
+  // At a small zoom many ticks fall into one pixel column. A second tick of the same kind there
+  // would draw the same pixels again, so the first major and the first minor tick of a column
+  // are kept: the ticks then reach the right end of the axis instead of stopping partway.
+  int64_t LastMajorX = std::numeric_limits<int64_t>::min();
+  int64_t LastMinorX = std::numeric_limits<int64_t>::min();
   long double Tick = RoundToStep(MinorStep, P.Start);
-  for (int64_t N = 0; N < MaxTicks; ++N) {
-    TTick T;
-    T.Value = static_cast<double>(Tick);
-    T.X = ValueOffset(P.DivLengthMm, P.PerDiv, P.PpiX, Tick - P.Start);
-    T.Major = IsOnStep(P.PerDiv, Tick);
-    if (T.Major) {
-      ValueToText(3, T.Label, static_cast<double>(Tick));
-      const int64_t Len = static_cast<int64_t>(T.Label.size()) * P.CharWidth;
-      T.LabelX = P.PlotLeft + T.X - Len / 2;
-      if (T.LabelX + Len < UnitLeft && T.LabelX > LastRight + (5 * P.CharWidth) / 2) {
-        T.LabelDrawn = true;
-        LastRight = T.LabelX + Len;
+  for (int64_t N = 0; N < MAX_TICK_STEPS && Ticks.size() < MaxTicks; ++N) {
+    const int64_t X = ValueOffset(P.DivLengthMm, P.PerDiv, P.PpiX, Tick - P.Start);
+    // A tick right of the plot draws neither a line nor a label.
+    if (N > 0 && X > Width)
+      break;
+    const bool Major = IsOnStep(P.PerDiv, Tick);
+    int64_t& LastX = Major ? LastMajorX : LastMinorX;
+    if (X != LastX) {
+      LastX = X;
+      TTick T;
+      T.Value = static_cast<double>(Tick);
+      T.X = X;
+      T.Major = Major;
+      if (T.Major) {
+        ValueToText(3, T.Label, static_cast<double>(Tick));
+        const int64_t Len = static_cast<int64_t>(T.Label.size()) * P.CharWidth;
+        T.LabelX = P.PlotLeft + T.X - Len / 2;
+        if (T.LabelX + Len < UnitLeft && T.LabelX > LastRight + (5 * P.CharWidth) / 2) {
+          T.LabelDrawn = true;
+          LastRight = T.LabelX + Len;
+        }
       }
+      Ticks.push_back(std::move(T));
     }
-    Ticks.push_back(std::move(T));
     const long double Next = NextMinorTick(P.MinorPerDiv, P.PerDiv, Tick);
     // A step lost to rounding (or a negative division) would never reach the end.
     if (!(Next > Tick) || Next > P.End)

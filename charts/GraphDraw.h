@@ -88,8 +88,11 @@ struct TTickParams {
   int CharWidth = 0;
   size_t UnitTextLen = 0;
 };
-// The loop ends after the last tick not above End, when a step no longer advances the value,
-// or after 4 x the plot width + 16 ticks, whichever comes first.
+// The loop ends after the last tick not above End, at the first tick right of the plot, when a
+// step no longer advances the value, after 4 x the plot width + 16 ticks or after
+// MAX_TICK_STEPS steps, whichever comes first. Of the ticks that fall into one pixel column only
+// the first major and the first minor one are returned.
+inline constexpr int64_t MAX_TICK_STEPS = int64_t{1} << 20;
 std::vector<TTick> GenerateTicks(const TTickParams& P, const std::function<bool()>& Aborted = {});
 
 // The clipboard copy's layout: span, sizes and the plot rectangle inside the bitmap.

@@ -161,6 +161,44 @@ TEST(GraphTicks, LoopAlwaysEnds)
   EXPECT_EQ(GenerateTicks(AxisParams(10, 1, 0, 0, 100), [&] { return ++Asked >= 3; }).size(), 3u);
 }
 
+TEST(GraphTicks, DenseTicksReachTheRightEndOfTheAxis)
+{
+  // The 300-pixel axis is 79.375 mm long. At the smallest zoom a minor tick is a fraction of a
+  // pixel wide; the axis must still carry tick marks and labels up to its right end.
+  struct TCase {
+    long double DivMm;
+    uint16_t Minor;
+    double End;          // the value at the right edge
+    int64_t LastMajorX;  // the last major tick mark
+    double LastLabel;    // the last label that fits left of the unit text
+  };
+  const TCase Cases[] = {
+      {10, 4, 7.9375, 265, 7},       // 2 mm per minor tick: the ordinary case
+      {0.1, 4, 793.75, 300, 684},    // zoom 1 %: 13 ticks per pixel
+      {0.01, 4, 7937.5, 300, 6840},  // 1 mm divisions at zoom 1 %: 132 ticks per pixel
+      {0.1, 0, 793.75, 300, 684},    // every tick a major one
+  };
+  for (const TCase& C : Cases) {
+    const auto Ticks = GenerateTicks(AxisParams(C.DivMm, 1, C.Minor, 0, C.End, 3));
+    ASSERT_FALSE(Ticks.empty());
+    EXPECT_LE(Ticks.size(), 4u * 300 + 16);
+    int64_t LastMajorX = -1;
+    double LastDrawn = -1;
+    std::vector<int> PerColumn(301 * 2, 0);
+    for (const TTick& T : Ticks) {
+      ASSERT_GE(T.X, 0);
+      ASSERT_LE(T.X, 300);
+      EXPECT_EQ(++PerColumn[static_cast<size_t>(T.X * 2 + (T.Major ? 1 : 0))], 1) << T.X;
+      if (T.Major)
+        LastMajorX = T.X;
+      if (T.LabelDrawn)
+        LastDrawn = T.Value;
+    }
+    EXPECT_EQ(LastMajorX, C.LastMajorX) << static_cast<double>(C.DivMm);
+    EXPECT_NEAR(LastDrawn, C.LastLabel, 0.5) << static_cast<double>(C.DivMm);
+  }
+}
+
 TEST(GraphDraw, BandsStackSkipAndRecord)
 {
   TGraphModel M;
