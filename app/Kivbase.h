@@ -189,7 +189,9 @@ public:
   bool Cancelled() const { return FCancel; }
 
   // The whole read: identification, the sets and the event register the read options ask
-  // for. False (and nothing done) when the link is missing or held by another read or write.
+  // for. False (and nothing done) when the link is missing or held by another read or write,
+  // or this document is reading or writing already (the same holds for ReadEvReg and
+  // WriteZestawNastaw).
   bool ReadFromKIV();
   void Identify();
   void ReadZestawNastaw(int n);
@@ -237,6 +239,7 @@ private:
   void ReplaceProvisional(std::string_view line);
   void AddHexDump(std::span<const uint8_t> bytes);
   bool ReplyFitsRequest() const;
+  bool DoReadEvReg(); // ReadEvReg, also as a step of ReadFromKIV
   bool SetSizeUsable() const;
 
   TKivLink* FLink = nullptr;

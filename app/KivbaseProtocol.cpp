@@ -307,7 +307,7 @@ void TKiv::ReadZestawNastaw(int n)
 
 bool TKiv::WriteZestawNastaw(int source, int target)
 {
-  if ((source != 1 && source != 2) || (target != 1 && target != 2))
+  if ((source != 1 && source != 2) || (target != 1 && target != 2) || IsBusy())
     return false;
   TLinkLock lock(FLink, this, TLinkActivity::Writing);
   if (!lock.Held())
@@ -367,6 +367,14 @@ bool TKiv::EvRegHasEnd(std::span<const uint8_t> data) const
 
 bool TKiv::ReadEvReg()
 {
+  // Inside this document's own read or write it would reuse the frames of the one under way.
+  if (IsBusy())
+    return false;
+  return DoReadEvReg();
+}
+
+bool TKiv::DoReadEvReg()
+{
   FAbort = false;
   FCancel = false;
   TLinkLock lock(FLink, this, TLinkActivity::Reading);
@@ -421,6 +429,8 @@ bool TKiv::ReadEvReg()
 
 bool TKiv::ReadFromKIV()
 {
+  if (IsBusy())
+    return false;
   TLinkLock lock(FLink, this, TLinkActivity::Reading);
   if (!lock.Held())
     return false;
@@ -438,7 +448,7 @@ bool TKiv::ReadFromKIV()
     if (!FAbort && !FCancel && options[ReadOption::ReadZns2])
       ReadZestawNastaw(2);
     if (!FAbort && !FCancel && options[ReadOption::ReadEvReg])
-      ReadEvReg();
+      DoReadEvReg();
   } catch (...) {
     finish();
     busy.End();

@@ -498,6 +498,35 @@ TEST_P(KivProtocol, OneBusyGuardForEveryDocument)
     EXPECT_TRUE(other.ReadFromKIV());
 }
 
+// The document that holds the link cannot start a second read or a write inside its own
+// (from a handler run by the pump): it would reuse the request frame of the one under way.
+TEST_P(KivProtocol, NoSecondReadOrWriteInsideTheSameDocument)
+{
+    ASSERT_TRUE(Kiv.ReadFromKIV());
+    Memo.Lines.clear();
+    Device.Requests.clear();
+    int tries = 0;
+    bool nested = false;
+    Pump.OnPump = [&] {
+        if (nested || tries >= 3 || !Kiv.IsBusy())
+            return;
+        nested = true;
+        ++tries;
+        EXPECT_FALSE(Kiv.WriteZestawNastaw(1, 1));
+        EXPECT_FALSE(Kiv.ReadFromKIV());
+        EXPECT_FALSE(Kiv.ReadEvReg());
+        nested = false;
+    };
+    ASSERT_TRUE(Kiv.ReadFromKIV());
+    Pump.OnPump = nullptr;
+    EXPECT_EQ(tries, 3);
+    EXPECT_EQ(Memo.Lines, (TLines{IDENT_OK, SET1_OK, SET2_OK, EvLine(8000)}));
+    EXPECT_EQ(Device.RequestCount(), 35u);
+    for (const auto& r : Device.Requests)
+        EXPECT_EQ(r[0], 3);
+    EXPECT_EQ(KivEvents(), Device.Events);
+}
+
 TEST_P(KivProtocol, TracingDumpsFramesAndTypesProgressDots)
 {
     Kiv.TraceMessages = true;
