@@ -22,10 +22,11 @@ public:
         Kiv_.SetLink(frame.Link());
         Graph_ = new TGraph(this);
         FileMenu = new QMenu(QStringLiteral("&Plik"), this);
-        for (auto [caption, key] : {std::pair{"&Nowy", Qt::Key_N}, std::pair{"&Otworz", Qt::Key_O},
-                                    std::pair{"Zapisz", Qt::Key_S}, std::pair{"Drukuj", Qt::Key_P}}) {
+        for (const auto& item : {std::pair{"&Nowy", Qt::Key_N}, std::pair{"&Otworz", Qt::Key_O},
+                                 std::pair{"Zapisz", Qt::Key_S}, std::pair{"Drukuj", Qt::Key_P}}) {
+            const char* caption = item.first;
             QAction* a = FileMenu->addAction(QString::fromLatin1(caption));
-            a->setShortcut(QKeySequence(Qt::CTRL | key));
+            a->setShortcut(QKeySequence(Qt::CTRL | item.second));
             connect(a, &QAction::triggered, this, [this, caption] { Calls.push_back(std::string("menu:") + caption); });
         }
         ChartMenu = new QMenu(QStringLiteral("&Wykres"), this);
