@@ -10,7 +10,9 @@
 #include "app/ui/QtText.h"
 #include "charts/Extgraph.h"
 #include "charts/ui/PageSink.h"
+#include "platform/Codepage.h"
 #include "platform/NumText.h"
+#include "platform/Prompts.h"
 
 namespace {
 
@@ -37,6 +39,11 @@ bool PrintStringGrid(const TStringGridImage& grid, const std::string& title, TPa
         grid.RowHeights.size() < size_t(grid.RowCount) ||
         grid.Cells.size() < size_t(grid.ColCount) * size_t(grid.RowCount))
         return false;
+    // As for the chart: the system's printer needs a default printer to print at all.
+    if (sink.IsSystemPrinter() && !sink.HasDefaultPrinter()) {
+        Prompts().Confirm("Brak domyślnej drukarki"_cp, "Błąd"_cp, TPromptButtons::Ok, TPromptKind::Error);
+        return false;
+    }
     int widthMm = 0, heightMm = 0;
     bool landscape = false;
     if (!sink.ReadPage(widthMm, heightMm, landscape))

@@ -7,6 +7,7 @@
 #include "app/GridPagination.h"
 #include "charts/ui/PageSink.h"
 #include "platform/Codepage.h"
+#include "platform/Prompts.h"
 #include "tests/app/DocTestSupport.h"
 #include "tests/ui/PdfTools.h"
 #include "tests/ui/QtTestApp.h"
@@ -123,4 +124,20 @@ TEST_F(TGridPrnTest, PdfPagesLabelsAndPolishText)
     const std::string last = pdftools::PdfText(path, int(across));
     EXPECT_NE(last.find("str. 1 (cz." + std::to_string(across) + ")"), std::string::npos);
     EXPECT_NE(last.find("r45c18"), std::string::npos);
+}
+
+TEST_F(TGridPrnTest, TheSystemPrinterWithoutADefaultPrinterSaysSo)
+{
+    QPrinter printer(QPrinter::HighResolution);
+    printer.setOutputFormat(QPrinter::NativeFormat);
+    printer.setOutputFileName(QString());
+    TPrinterPageSink sink(printer);
+    sink.DefaultPrinterExists = [] { return false; };
+    ASSERT_TRUE(sink.IsSystemPrinter());
+    TScriptedPrompts script;
+    IPrompts* prev = SetPrompts(&script);
+    EXPECT_FALSE(PrintStringGrid(MakeGrid(3, 3, 80, 18), "x", sink));
+    SetPrompts(prev);
+    EXPECT_EQ(script.Texts(TScriptedPrompts::TKind::Confirm), std::vector<std::string>{"Brak domyślnej drukarki"_cp});
+    EXPECT_FALSE(sink.Printing());
 }
