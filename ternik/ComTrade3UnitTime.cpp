@@ -149,7 +149,8 @@ void TUsTime::SetDateTime(TDateTime value) {
   if (!std::isfinite(value)) throw EComtrade("Invalid date-time value");
   const double whole = std::trunc(value);
   int64_t day = 0, us = 0;
-  if (!TryDoubleToInt64(whole, day) ||
+  // Days outside years 1 .. 9999 are refused before they are counted in microseconds.
+  if (!TryDoubleToInt64(whole, day) || day < -kDaysToDelphiEpoch || day > 3000000 ||
       !TryRoundHalfEven(std::fabs(value - whole) * double(kUsPerDay), us))
     throw EComtrade("Invalid date-time value");
   // One count: the time of day rounded once, a carry to midnight moves the date.

@@ -162,6 +162,7 @@ TEST(ComTrade3Time, DateTimeRoundTripToTheMicrosecond) {
   t.SetDateTime(EncodeDate(2020, 5, 6) + 0.999999999999);
   EXPECT_EQ(t.FormatText(), "07/05/2020,00:00:00.000000");
   EXPECT_THROW(t.SetDateTime(std::numeric_limits<double>::quiet_NaN()), EComtrade);
+  EXPECT_THROW(t.SetDateTime(-2.8e18), EComtrade);  // no overflow counting its microseconds
 }
 
 // ---- descriptors ----

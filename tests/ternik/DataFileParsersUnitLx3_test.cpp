@@ -208,6 +208,7 @@ TEST(Lx3Interface, ShortDataAndHeaderErrors)
 TEST(Lx3Interface, BoundedFieldsAndNoChannels)
 {
   TLx3File f;
+  f.Start = -2.8e18;  // no date: the start is the date-time 0
   TLx3Slot s = Slot(0);
   s.Kind = 200;         // outside the kind table
   s.Units = "kV12345678XYZ";
@@ -218,6 +219,7 @@ TEST(Lx3Interface, BoundedFieldsAndNoChannels)
   Lx3Interface().LoadFromStreams(rec, {}, "", OneStream(Build(f)), {});
   EXPECT_EQ(rec.Analogs->Items(0).ChannelId, "_1");
   EXPECT_EQ(rec.Analogs->Items(0).Units, "kV123456");
+  EXPECT_EQ(rec.FileParam.GetStartTime(), 0.0);
   // No channel at all: the frames hold nothing, no sample is loaded.
   TLx3File none;
   none.Samples = 1000000;
