@@ -4,6 +4,7 @@
 
 #include <cstdint>
 #include <memory>
+#include <span>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -72,6 +73,9 @@ class TAnalogDescr : public TSygDescr {
   // other than raw or scaled.
   void SetSampleCount(int32_t n) override;
   void SetRawSample(int32_t i, int32_t raw);
+  // The whole raw store (SampleCount values) for decoders that fill every sample; empty
+  // for a store of scaled values, which such decoders fill through SetRawSample.
+  std::span<int32_t> RawSamples() { return FMemoryFormat == MemoryFormatRaw ? std::span<int32_t>(FRaw) : std::span<int32_t>(); }
   void SetScaledSample(int32_t i, double v);
   int32_t GetRawSample(int32_t i) const;
   // The value of sample i in the given mode; ok = false (and 0) for i at or beyond the count.
@@ -100,6 +104,8 @@ class TCyfrDescr : public TSygDescr {
   void SetSampleCount(int32_t n) override;
   uint8_t GetSample(int32_t i) const;
   void SetSample(int32_t i, uint8_t state);
+  // The whole store (SampleCount states, each 0 or 1) for decoders that fill every sample.
+  std::span<uint8_t> Samples() { return FSamples; }
 
  private:
   std::vector<uint8_t> FSamples;

@@ -5,6 +5,7 @@
 
 #include <cstdint>
 #include <memory>
+#include <span>
 #include <string>
 #include <vector>
 
@@ -67,6 +68,9 @@ class TRateList {
   void FSetSamplIdx(int32_t i, int64_t n);
   const std::vector<double>& Times() const { return FTimes; }
   const std::vector<int64_t>& SampleNumbers() const { return FSampleNumbers; }
+  // The axis and the sample numbers to fill in place (Count entries each), for decoders.
+  std::span<double> TimesBuffer() { return FTimes; }
+  std::span<int64_t> SampleNumbersBuffer() { return FSampleNumbers; }
 
   bool HasExplicitTimes() const;
   // Seconds of 0-based sample position n after the first sample.

@@ -98,6 +98,50 @@ std::vector<TCyfrDescr*> AllStatuses(const TComtrade& rec) {
   return v;
 }
 
+// Where a decoder puts samples: straight into the recording's buffers when they hold the
+// expected count, else through the checked setters.
+class TSampleSinks {
+ public:
+  TSampleSinks(TComtrade& rec, const std::vector<TAnalogDescr*>& analogs, const std::vector<TCyfrDescr*>& statuses,
+               int32_t n)
+      : FRates(*rec.Rates), FAnalogs(analogs), FStatuses(statuses) {
+    const size_t count = static_cast<size_t>(n);
+    FTimes = Fit(FRates.TimesBuffer(), count);
+    FNumbers = Fit(FRates.SampleNumbersBuffer(), count);
+    for (TAnalogDescr* d : analogs) FRaw.push_back(Fit(d->RawSamples(), count));
+    for (TCyfrDescr* d : statuses) FStates.push_back(Fit(d->Samples(), count));
+  }
+  void SetNumber(int32_t r, int64_t v) {
+    if (!FNumbers.empty()) FNumbers[size_t(r)] = v;
+    else FRates.FSetSamplIdx(r, v);
+  }
+  void SetTime(int32_t r, double t) {
+    if (!FTimes.empty()) FTimes[size_t(r)] = t;
+    else FRates.FSetTime(r, t);
+  }
+  void SetAnalog(size_t i, int32_t r, int32_t v) {
+    if (!FRaw[i].empty()) FRaw[i][size_t(r)] = v;
+    else FAnalogs[i]->SetRawSample(r, v);
+  }
+  void SetStatus(size_t j, int32_t r, uint8_t v) {
+    if (!FStates[j].empty()) FStates[j][size_t(r)] = v;
+    else FStatuses[j]->SetSample(r, v);
+  }
+
+ private:
+  template <class T>
+  static std::span<T> Fit(std::span<T> s, size_t count) {
+    return s.size() == count ? s : std::span<T>();
+  }
+  TRateList& FRates;
+  const std::vector<TAnalogDescr*>& FAnalogs;
+  const std::vector<TCyfrDescr*>& FStatuses;
+  std::span<double> FTimes;
+  std::span<int64_t> FNumbers;
+  std::vector<std::span<int32_t>> FRaw;
+  std::vector<std::span<uint8_t>> FStates;
+};
+
 // What a save writes: the channels, the sample range, and a time multiplier to write with.
 struct TSavePlan {
   TAnalogSelection Analogs;
@@ -208,18 +252,21 @@ void TBinaryDataFileParser::LoadDataFromStream(TComtrade& rec, const TStringArra
     const bool stamps = rates.HasExplicitTimes();
     const double mult = rec.FileParam.TimeMultiplier;
     const int32_t read = static_cast<int32_t>(std::min<size_t>(size_t(n), available));
+    // The buffers are filled in place where they hold the n samples (the usual case); a
+    // store of scaled values goes through its setter, which scales.
+    TSampleSinks sinks(rec, analogs, statuses, n);
     double t = 0;
     for (int32_t r = 0; r < read; ++r) {
       size_t off = size_t(r) * recSize;
       const uint32_t number = GetU32LE(data, off);
-      rates.FSetSamplIdx(r, number != 0 ? int64_t(number) : int64_t(r) + 1);
+      sinks.SetNumber(r, number != 0 ? int64_t(number) : int64_t(r) + 1);
       t = stamps ? double(GetU32LE(data, off + 4)) * mult / 1000000.0 : rates.SampleTime(r);
-      rates.FSetTime(r, t);
+      sinks.SetTime(r, t);
       off += 8;
-      for (size_t i = 0; i < A; ++i, off += 2) analogs[i]->SetRawSample(r, GetI16LE(data, off));
-      for (size_t j = 0; j < D; ++j) {
-        const uint16_t word = GetU16LE(data, off + 2 * (j / 16));
-        statuses[j]->SetSample(r, static_cast<uint8_t>((word >> (j % 16)) & 1u));
+      for (size_t i = 0; i < A; ++i, off += 2) sinks.SetAnalog(i, r, GetI16LE(data, off));
+      for (size_t w = 0, j = 0; w < W; ++w, off += 2) {
+        const uint16_t word = GetU16LE(data, off);
+        for (unsigned bit = 0; bit < 16 && j < D; ++bit, ++j) sinks.SetStatus(j, r, static_cast<uint8_t>((word >> bit) & 1u));
       }
     }
     if (read < n) {
@@ -328,6 +375,7 @@ void TAsciiDataFileParser::LoadDataFromStream(TComtrade& rec, const TStringArray
   const bool stamps = rates.HasExplicitTimes();
   const double mult = rec.FileParam.TimeMultiplier;
 
+  TSampleSinks sinks(rec, analogs, statuses, rec.GetSampleCount());
   std::vector<std::string_view> fields;
   auto field = [&](size_t k) -> std::string_view {
     if (k >= fields.size()) throw EComtrade(ListIndexError(static_cast<int64_t>(k)));
@@ -355,7 +403,7 @@ void TAsciiDataFileParser::LoadDataFromStream(TComtrade& rec, const TStringArray
       const std::string_view number = fields[0];
       int64_t index = int64_t(q) + 1;
       if (!number.empty() && !ParseInt64Field(number, index)) throw EComtrade(InvalidInteger(number));
-      rates.FSetSamplIdx(q, index);
+      sinks.SetNumber(q, index);
 
       if (stamps) {
         double t = 0;
@@ -369,13 +417,12 @@ void TAsciiDataFileParser::LoadDataFromStream(TComtrade& rec, const TStringArray
           throw EComtrade(DfpTranslate("KEY_READ_SAMP_TIME") + " " + IntToStr(q) + " " + DfpTranslate("KEY_ERROR") +
                           e.what());
         }
-        rates.FSetTime(q, t);
+        sinks.SetTime(q, t);
       } else {
-        rates.FSetTime(q, rates.SampleTime(q));
+        sinks.SetTime(q, rates.SampleTime(q));
       }
-      for (size_t i = 0; i < A; ++i) analogs[i]->SetRawSample(q, FieldInt32(field(i + 2)));
-      for (size_t j = 0; j < statuses.size(); ++j)
-        statuses[j]->SetSample(q, FieldInt32(field(A + j + 2)) != 0 ? 1 : 0);
+      for (size_t i = 0; i < A; ++i) sinks.SetAnalog(i, q, FieldInt32(field(i + 2)));
+      for (size_t j = 0; j < statuses.size(); ++j) sinks.SetStatus(j, q, FieldInt32(field(A + j + 2)) != 0 ? 1 : 0);
     }
   } catch (const std::exception& e) {
     throw EComtrade(DfpFormat("KEY_ERROR_IN_DAT_LINE_us", {static_cast<unsigned>(q), e.what()}));

@@ -145,6 +145,29 @@ TEST(BinaryDataFileParser, StatusChannel16IsBit0OfTheSecondWord) {
   EXPECT_DOUBLE_EQ(one->Rates->GetTime(0), 4294.967295);
 }
 
+TEST(BinaryDataFileParser, ScaledStoresAreFilledThroughTheirScaling) {
+  // A channel held as scaled values (raw x A + B) next to a raw one, in both formats.
+  const std::pair<const TComtradeDataFileParser*, std::string> files[] = {
+      {&BinaryDataFileParser(), BinBytes({{1, 0, {5, 5}, {1}}, {2, 1, {-3, -3}, {0}}})},
+      {&AsciiDataFileParser(), "1,0,5,5,1\r\n2,1,-3,-3,0\r\n"},
+  };
+  for (const auto& [parser, bytes] : files) {
+    SCOPED_TRACE(parser->ParserName());
+    auto rec = MakeRec(1, 1);
+    TAnalogDescr& scaled = rec->Analogs->AddChannel(MemoryFormatScaled);
+    scaled.A = 2;
+    scaled.B = 1;
+    TDatSet set(bytes);
+    parser->LoadDataFromStream(*rec, set.Names, set.Streams, nullptr);
+    ASSERT_EQ(rec->GetSampleCount(), 2);
+    bool ok = false;
+    EXPECT_EQ(scaled.GetValueEx(DataModePrimary, 0, ok), 11.0);
+    EXPECT_EQ(scaled.GetValueEx(DataModePrimary, 1, ok), -5.0);
+    EXPECT_EQ(rec->Analogs->Items(0).GetRawSample(1), -3);
+    EXPECT_EQ(rec->Statuses->Items(0).GetSample(0), 1);
+  }
+}
+
 TEST(BinaryDataFileParser, ShortFileKeepsTheDeclaredCountWithZeros) {
   // Declared 6 samples at 1000 Hz, the file holds 2 records and a few bytes.
   for (const bool stampMode : {false, true}) {
