@@ -117,6 +117,7 @@ TEST(Lx2Interface, IncompleteDataAndHeaderErrors)
     int32_t Samples;
   } cases[] = {
       {frames(9), "", 20},                      // 11 short: the short read counts as an attempt
+      {[] { TLx2File g; g.Samples = 5; g.Frames = 0; return Build(g); }(), "", 5},  // "count - 10" below 0
       {frames(8), "Nie kompletne dane", 0},     // 12 short
       {Build(channel16), "Incorrect header.", 0},
       {Build(zeroRate), "Incorrect header.", 0},

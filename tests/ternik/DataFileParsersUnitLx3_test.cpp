@@ -238,6 +238,33 @@ TEST(Lx3Interface, SavesAsComtradeAndLoadsBack)
   TComtrade rec;
   Lx3Interface().LoadFromStreams(rec, {}, "", OneStream(Build(f)), {});
   ExpectComtradeRoundTrip(rec);
+  // In a BINARY data file the first status channel is the least significant bit: record 0
+  // (8 + 2 x 2 bytes before its status word) holds slot 17 set and slot 22 clear.
+  const std::string dat = ExpectComtradeRoundTrip(rec, 0, "BINARY");
+  ASSERT_EQ(dat.size(), 4u * 14);
+  EXPECT_EQ(uint8_t(dat[12]), 0x01);
+  EXPECT_EQ(uint8_t(dat[14 + 12]), 0x02);
+  EXPECT_EQ(uint8_t(dat[28 + 12]), 0x03);
+}
+
+TEST(Lx3Interface, PartialFrameAtTheEndIsNoSample)
+{
+  TLx3File f;
+  f.Slots = {Slot(0), Slot(1)};
+  f.Frames = {{1, 2}, {3, 4}, {5, 6}, {7}};  // the last frame lacks a word
+  TComtrade rec;
+  EXPECT_EQ(LoadError(Build(f), rec), "");
+  EXPECT_EQ(rec.Analogs->Items(0).GetRawSample(2), 5);
+  EXPECT_EQ(rec.Analogs->Items(0).GetRawSample(3), 0);
+  // A count of 1 or 0 is never short by "count - 2".
+  for (uint32_t count : {0u, 1u}) {
+    TLx3File g;
+    g.Samples = count;
+    g.Slots = {Slot(0)};
+    TComtrade r;
+    EXPECT_EQ(LoadError(Build(g), r), "");
+    EXPECT_EQ(r.GetSampleCount(), int32_t(count));
+  }
 }
 
 }  // namespace
