@@ -309,16 +309,27 @@ void TBinaryDataFileParser::SaveDataToStream(TComtrade& rec, const TStringArray&
     std::vector<bool> warned(A, false);
     std::string& buf = out;  // sized above: the puts below never grow it
     size_t off = 0;
+    // Raw stores and states are read in place; a store of scaled values through its
+    // reader, which turns the value back into a raw one or fails.
+    std::vector<std::span<int32_t>> raw;
+    for (TAnalogDescr* d : analogs) raw.push_back(d->RawSamples());
+    std::vector<std::span<uint8_t>> states;
+    for (TCyfrDescr* d : statuses) states.push_back(d->Samples());
+    const std::vector<double>& times = rates.Times();
     for (int32_t r = first; r < last; ++r) {
       PutU32LE(buf, off, static_cast<uint32_t>(r - first + 1));
-      PutU32LE(buf, off + 4, TimeStampOf(rates.GetTime(r), t0, mult, stampsClamped));
+      PutU32LE(buf, off + 4, TimeStampOf(times[size_t(r)], t0, mult, stampsClamped));
       off += 8;
       for (size_t i = 0; i < A; ++i, off += 2) {
         int32_t v;
-        try {
-          v = analogs[i]->GetRawSample(r);
-        } catch (const EComtrade&) {
-          v = -32768;  // the missing-value mark
+        if (size_t(r) < raw[i].size()) {
+          v = raw[i][size_t(r)];
+        } else {
+          try {
+            v = analogs[i]->GetRawSample(r);
+          } catch (const EComtrade&) {
+            v = -32768;  // the missing-value mark
+          }
         }
         // The field is 16 bits: a value beyond it is clamped, never wrapped into the other
         // sign. -32768 stays the missing-value mark, so clamping stops at -32767.
@@ -334,8 +345,10 @@ void TBinaryDataFileParser::SaveDataToStream(TComtrade& rec, const TStringArray&
       }
       for (size_t w = 0; w < W; ++w, off += 2) {
         uint16_t word = 0;
-        for (size_t j = w * 16; j < D && j < w * 16 + 16; ++j)
-          if (statuses[j]->GetSample(r) != 0) word = static_cast<uint16_t>(word | (1u << (j % 16)));
+        for (size_t j = w * 16; j < D && j < w * 16 + 16; ++j) {
+          const uint8_t state = size_t(r) < states[j].size() ? states[j][size_t(r)] : statuses[j]->GetSample(r);
+          if (state != 0) word = static_cast<uint16_t>(word | (1u << (j % 16)));
+        }
         PutU16LE(buf, off, word);
       }
     }
