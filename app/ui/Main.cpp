@@ -267,7 +267,8 @@ bool TMainForm::AnyDocumentBusy() const
 void TMainForm::UpdateToolbar()
 {
     IChildOps* doc = ActiveDocument();
-    const TToolbarState state = ToolbarState(doc != nullptr, doc && doc->IsReading(), AnyDocumentBusy());
+    // A set write holds the document as a read does: its commands wait until it ends.
+    const TToolbarState state = ToolbarState(doc != nullptr, doc && doc->IsBusy(), AnyDocumentBusy());
     if (state.ClearScale) {
         const QSignalBlocker block(FXScale);
         FXScale->setCurrentIndex(-1);

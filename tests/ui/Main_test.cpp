@@ -289,6 +289,17 @@ TEST_F(TMainFormTest, ToolbarStates)
     frame->TheLink().Release(&Docs[0]->Kiv());
     EXPECT_TRUE(save->isEnabled());
     EXPECT_TRUE(comm->isEnabled());
+
+    // A set write holds the document as a read does: its tool-bar commands wait for it.
+    Docs[0]->Writing = true;
+    ASSERT_TRUE(frame->TheLink().Acquire(&Docs[0]->Kiv(), TLinkActivity::Writing));
+    EXPECT_FALSE(save->isEnabled());
+    EXPECT_FALSE(frame->ActionByName(QStringLiteral("btnPrint"))->isEnabled());
+    EXPECT_FALSE(frame->XScaleBox()->isEnabled());
+    EXPECT_FALSE(comm->isEnabled());
+    Docs[0]->Writing = false;
+    frame->TheLink().Release(&Docs[0]->Kiv());
+    EXPECT_TRUE(save->isEnabled());
 }
 
 TEST_F(TMainFormTest, NoFactoryMeansNoNewOrOpen)
