@@ -197,6 +197,20 @@ TEST(BinaryDataFileParser, ShortFileKeepsTheDeclaredCountWithZeros) {
   }
 }
 
+TEST(BinaryDataFileParser, DeclaredCountAboveTheCapIsRefused) {
+  const int64_t saved = CfgMaxEndSample();
+  CfgMaxEndSample() = 3;
+  auto rec = MakeRec(1, 0, {{1000, 5}});
+  TDatSet set(BinBytes({{1, 0, {1}, {}}}));
+  try {
+    BinaryDataFileParser().LoadDataFromStream(*rec, set.Names, set.Streams, nullptr);
+    ADD_FAILURE() << "no error";
+  } catch (const EComtrade& e) {
+    EXPECT_STREQ(e.what(), "TBinaryDataFileParser.LoadDataStream(): Sample count 5 out of range");
+  }
+  CfgMaxEndSample() = saved;
+}
+
 TEST(BinaryDataFileParser, MissingStreamAndFailingStore) {
   TLibraryScope lib;
   auto rec = MakeRec(1, 0);
