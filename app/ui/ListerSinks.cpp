@@ -8,6 +8,7 @@
 #include <QTextEdit>
 
 #include "app/ui/QtText.h"
+#include "charts/ui/PageSink.h"
 
 // --- list box ------------------------------------------------------------------------------
 
@@ -81,6 +82,8 @@ TEvPrinterSink::~TEvPrinterSink()
 
 bool TEvPrinterSink::BeginJob(std::string_view title)
 {
+    if (!PrinterCanBegin(*FPrinter))
+        return false;
     FPrinter->setDocName(ToQ(title));
     FPainter = std::make_unique<QPainter>();
     if (!FPainter->begin(FPrinter)) {

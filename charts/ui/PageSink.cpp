@@ -19,6 +19,11 @@ QPrinter& AppPrinter()
     return *printer;
 }
 
+bool PrinterCanBegin(const QPrinter& printer)
+{
+    return printer.outputFormat() != QPrinter::PdfFormat || !printer.outputFileName().isEmpty();
+}
+
 // --- printer --------------------------------------------------------------------------------
 
 TPrinterPageSink::TPrinterPageSink(QPrinter& Printer)
@@ -57,6 +62,8 @@ void TPrinterPageSink::SetTitle(const QString& Title) { FPrinter.setDocName(Titl
 
 bool TPrinterPageSink::BeginJob()
 {
+    if (!PrinterCanBegin(FPrinter))
+        return false;
     FPainter = std::make_unique<QPainter>();
     if (!FPainter->begin(&FPrinter)) {
         FPainter.reset();

@@ -20,6 +20,12 @@ class QPrinter;
 // grid and the listing print all use it, so a choice made in the set-up holds for each.
 QPrinter& AppPrinter();
 
+// Whether a print job can start on the printer. A PDF printer without a file (what Qt makes
+// of the printer when there is no print system) refuses the job, and a refused start leaves
+// the printer marked active for good: it then takes no later setting, not even the file
+// chosen in the printer set-up. So no job is started on such a printer.
+bool PrinterCanBegin(const QPrinter& printer);
+
 class TPageSink {
 public:
     virtual ~TPageSink() = default;

@@ -9,6 +9,8 @@
 #include <QMdiArea>
 #include <QMdiSubWindow>
 #include <QMenuBar>
+#include <QPrinter>
+#include <QPrinterInfo>
 #include <gtest/gtest.h>
 
 #include <filesystem>
@@ -20,6 +22,7 @@
 #include "app/Kivbase.h"
 #include "app/ui/Child.h"
 #include "app/ui/Main.h"
+#include "platform/Codepage.h"
 #include "platform/Prompts.h"
 #include "tests/app/DocTestSupport.h"
 
@@ -124,6 +127,46 @@ TEST_F(ChildMain, CommandLineDocumentShowsItsSequences)
   EXPECT_FALSE(frame->close());
   EXPECT_EQ(frame->Documents().size(), 1u);
   form->Kiv().SetModified(false);
+}
+
+TEST_F(ChildMain, PrintingBeforeAPrinterIsChosenLeavesThePrinterUsable)
+{
+  // Without a print system the program's printer is a PDF printer without a file. Printing
+  // then must start no job: a job that fails to start leaves the printer stuck, and the file
+  // chosen afterwards in the printer set-up would never be taken.
+  const std::string buf = std::string(KIV_SOURCE_DIR) + "/tests/tools/listing_model2.buf";
+  const std::string pdf = Dir.File("out.pdf");
+  QPrinter printer(QPrinter::HighResolution);
+  printer.setOutputFormat(QPrinter::PdfFormat);
+  printer.setOutputFileName(QString());
+  auto frame = MakeFrame({"-buffile", buf, "-kivtype", "kivs3"});
+  frame->SetPrinter(&printer);
+  frame->SetPrinterSetupRunner([&](QPrinter& p) {
+    p.setOutputFileName(QString::fromStdString(pdf));
+    return true;
+  });
+  frame->show();
+  QApplication::processEvents();
+  frame->ProcessCommandLine();
+  QApplication::processEvents();
+  ASSERT_EQ(frame->Documents().size(), 1u);
+  auto* form = dynamic_cast<TChildForm*>(frame->Documents()[0]);
+  ASSERT_NE(form, nullptr);
+  ASSERT_GT(form->EventsListBox->count(), 0);
+
+  form->FilePrintClick(true);
+  EXPECT_NE(printer.printerState(), QPrinter::Active);
+  EXPECT_FALSE(std::filesystem::exists(pdf));
+  if (QPrinterInfo::defaultPrinter().isNull()) {
+    EXPECT_EQ(Script.Texts(TScriptedPrompts::TKind::Confirm),
+              std::vector<std::string>{"Brak domyślnej drukarki"_cp});
+  }
+
+  ASSERT_TRUE(frame->PrinterSetupDialog());
+  EXPECT_EQ(printer.outputFileName().toStdString(), pdf);
+  form->FilePrintClick(true);
+  ASSERT_TRUE(std::filesystem::exists(pdf));
+  EXPECT_GT(std::filesystem::file_size(pdf), 0u);
 }
 
 } // namespace
