@@ -204,4 +204,14 @@ TEST(HiokiInterface, SavesAsComtradeAndLoadsBackWithinOneRawStep)
   ExpectComtradeRoundTrip(rec, 3.75 * 1.2 / 32767);
 }
 
+TEST(HiokiInterface, LoadsTheSeedFile)
+{
+  TComtrade rec;
+  HiokiInterface().LoadFromStreams(rec, {}, "", OneStream(ReadBytes(std::string(KIV_SOURCE_DIR) + "/tests/fuzz/seeds/fuzz_hioki/two_channels.txt")), {});
+  EXPECT_EQ(rec.GetSampleCount(), 3);
+  EXPECT_DOUBLE_EQ(rec.Analogs->Items(1).Primary, 2.5);
+  bool ok = false;
+  EXPECT_DOUBLE_EQ(rec.Analogs->Items(1).GetValueEx(DataModePrimary, 0, ok), -0.25);
+}
+
 }  // namespace

@@ -142,4 +142,14 @@ TEST(Lx2Interface, SavesAsComtradeAndLoadsBack)
   ExpectComtradeRoundTrip(rec);
 }
 
+TEST(Lx2Interface, LoadsTheSeedFile)
+{
+  TComtrade rec;
+  Lx2Interface().LoadFromStreams(rec, {}, "", OneStream(ReadBytes(std::string(KIV_SOURCE_DIR) + "/tests/fuzz/seeds/fuzz_lx2/three_channels.bin")), {});
+  EXPECT_EQ(rec.Rates->GetItem(0).Rate, 1000.0);
+  EXPECT_EQ(rec.Analogs->Items(0).ChannelId, "WE_4");
+  EXPECT_EQ(rec.Analogs->Items(1).GetRawSample(5), -5);
+  EXPECT_EQ(rec.Analogs->Items(0).PenColor, 0xFF0000);
+}
+
 }  // namespace

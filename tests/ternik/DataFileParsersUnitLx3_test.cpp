@@ -267,4 +267,15 @@ TEST(Lx3Interface, PartialFrameAtTheEndIsNoSample)
   }
 }
 
+TEST(Lx3Interface, LoadsTheSeedFile)
+{
+  TComtrade rec;
+  Lx3Interface().LoadFromStreams(rec, {}, "", OneStream(ReadBytes(std::string(KIV_SOURCE_DIR) + "/tests/fuzz/seeds/fuzz_lx3/two_slots.lx3")), {});
+  EXPECT_EQ(rec.FileParam.StationName, "Stacj");
+  EXPECT_EQ(rec.GetSampleCount(), 4);
+  EXPECT_EQ(rec.Analogs->Items(0).GetRawSample(3), 7);
+  EXPECT_EQ(rec.Statuses->Items(0).GetSample(1), 1);
+  EXPECT_EQ(rec.Statuses->Items(0).GetSample(2), 0);
+}
+
 }  // namespace

@@ -520,4 +520,31 @@ TEST(MV70Interface, Version5EndsQuietly)
   EXPECT_EQ(rec.FileParam.GetTriggerTime(), 0.0);
 }
 
+// The fuzz seeds are written by an independent script with Python's struct.
+TEST(MV70Interface, LoadsTheSeedFilesOfBothByteOrders)
+{
+  for (const char* file : {"fuzz_mv70/v4.m70", "fuzz_mv70/v2.m70"}) {
+    TComtrade rec;
+    MV70Interface().LoadFromStreams(rec, {}, "", OneStream(ReadBytes(std::string(KIV_SOURCE_DIR) + "/tests/fuzz/seeds/" + file)), {});
+    EXPECT_EQ(rec.FileParam.StationName, "Station A");
+    EXPECT_EQ(rec.FileParam.TriggerTime.FormatText(), "15/06/2021,10:20:30.250000");
+    ASSERT_EQ(rec.Analogs->Count(), 1);
+    EXPECT_EQ(rec.Analogs->Items(0).Number, 3);
+    EXPECT_DOUBLE_EQ(rec.Analogs->Items(0).Primary, 125);
+    EXPECT_EQ(rec.Analogs->Items(0).GetRawSample(0), -400);
+    EXPECT_EQ(rec.Analogs->Items(0).GetRawSample(3), 200);
+    ASSERT_EQ(rec.Statuses->Count(), 1);
+    EXPECT_EQ(rec.Statuses->Items(0).Number, 203);
+    EXPECT_EQ(rec.Statuses->Items(0).GetSample(0), 1);
+    EXPECT_EQ(rec.Statuses->Items(0).GetSample(1), 0);
+    EXPECT_EQ(rec.Statuses->Items(0).GetSample(2), 1);
+  }
+  TComtrade rec;
+  MV70Interface().LoadFromStreams(rec, {}, "", OneStream(ReadBytes(std::string(KIV_SOURCE_DIR) + "/tests/fuzz/seeds/fuzz_mv70/v0.m70")), {});
+  EXPECT_EQ(rec.Rates->GetItem(0).Rate, 8000.0);
+  EXPECT_EQ(rec.Analogs->Items(0).ChannelId, "UA");
+  EXPECT_DOUBLE_EQ(rec.Analogs->Items(0).Primary, 400);
+  EXPECT_EQ(rec.Analogs->Items(0).GetRawSample(1), 4);
+}
+
 }  // namespace

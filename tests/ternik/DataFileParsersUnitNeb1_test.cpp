@@ -167,4 +167,14 @@ TEST(Neb1Interface, SavesAsComtradeAndLoadsBack)
   ExpectComtradeRoundTrip(rec);
 }
 
+TEST(Neb1Interface, LoadsTheSeedFile)
+{
+  const std::string bytes = ReadBytes(std::string(KIV_SOURCE_DIR) + "/tests/fuzz/seeds/fuzz_neb1/one_record").substr(2);
+  TComtrade rec;
+  Load(rec, bytes);
+  EXPECT_EQ(rec.FileParam.StationName, "Nazwa= NEB.1..........., Ns=0");
+  EXPECT_EQ(rec.Analogs->Items(0).GetRawSample(49), 49);
+  EXPECT_EQ(rec.Statuses->Items(4).GetSample(3), 1);
+}
+
 }  // namespace
