@@ -147,6 +147,8 @@ TCommandLinePlan PlanCommandLine(const std::vector<std::string>& params, const T
             }
             plan.OpenFiles.push_back(p);
         } else if (CpSameText(p, "service") || CpSameText(p, "-service")) {
+            if (!plan.Service)
+                plan.ServiceFromFile = plan.OpenFiles.size();
             plan.Service = true;
         } else {
             if (!plan.Options.empty())

@@ -76,6 +76,9 @@ struct TCommandLinePlan {
     std::vector<std::string> OpenFiles;
     std::optional<std::string> MissingFile;
     bool Service = false;
+    // With Service: the files from this index of OpenFiles on came after the service word, so
+    // they open in service mode; the ones before it do not.
+    size_t ServiceFromFile = 0;
     std::string Options; // words that build a document, joined by one blank
 };
 using TFileExists = std::function<bool(const std::string&)>;

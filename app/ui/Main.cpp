@@ -391,8 +391,11 @@ void TMainForm::ProcessCommandLine()
 
 void TMainForm::OpenFromPlan(const TCommandLinePlan& plan)
 {
-    for (const std::string& file : plan.OpenFiles) {
-        FOpenFileName = file;
+    for (size_t i = 0; i < plan.OpenFiles.size(); ++i) {
+        // A document takes the service flag when it is made: the words count in their order.
+        if (plan.Service && i >= plan.ServiceFromFile)
+            FService = true;
+        FOpenFileName = plan.OpenFiles[i];
         MF_OpenClick(false);
     }
     if (plan.Service)

@@ -166,6 +166,20 @@ TEST(CommandLine, Plans)
         EXPECT_EQ(plan.Service, c.Service);
         EXPECT_EQ(plan.Options, c.Options);
     }
+    // The files after the first service word open in service mode.
+    const struct {
+        std::vector<std::string> Params;
+        size_t ServiceFrom;
+    } order[] = {
+        {{"-service", "a.kiv"}, 0},
+        {{"a.kiv", "service", "B.KIV"}, 1},
+        {{"a.kiv", "B.KIV", "SERVICE", "service"}, 2},
+    };
+    for (const auto& c : order) {
+        const TCommandLinePlan plan = PlanCommandLine(c.Params, exists);
+        EXPECT_TRUE(plan.Service);
+        EXPECT_EQ(plan.ServiceFromFile, c.ServiceFrom) << c.Params.size();
+    }
     EXPECT_TRUE(HasServiceSwitch({"a", "-service"}));
     EXPECT_FALSE(HasServiceSwitch({"-SERVICE", "service"}));
 }

@@ -54,6 +54,7 @@ public:
     bool LoadFile(const std::string& fileName) override
     {
         Calls.push_back("load:" + fileName);
+        ServiceAtLoad = FFrame.ServiceMode();
         Name = fileName;
         return true;
     }
@@ -76,6 +77,7 @@ public:
     std::vector<std::string> Calls;
     bool Reading = false;
     bool Writing = false;
+    bool ServiceAtLoad = false; // the frame's service flag when the file was loaded
     bool* LinkHookedAtDestruction = nullptr;
     QMenu* FileMenu = nullptr;
     QMenu* ChartMenu = nullptr;

@@ -153,6 +153,21 @@ TEST_F(TMainFormTest, MissingKivFileGivesTheNoticeAndStops)
     EXPECT_EQ(Docs.size(), 1u);
 }
 
+TEST_F(TMainFormTest, ServiceWordHoldsForTheFilesAfterIt)
+{
+    // The words count in their order: a file named after "service" opens in service mode, one
+    // named before it does not.
+    const std::string a = Dir.Write("a.kiv", "x");
+    const std::string b = Dir.Write("b.kiv", "x");
+    auto frame = MakeFrame({a, "Service", b});
+    EXPECT_FALSE(frame->ServiceMode());
+    frame->ProcessCommandLine();
+    ASSERT_EQ(Docs.size(), 2u);
+    EXPECT_FALSE(Docs[0]->ServiceAtLoad);
+    EXPECT_TRUE(Docs[1]->ServiceAtLoad);
+    EXPECT_TRUE(frame->ServiceMode());
+}
+
 TEST_F(TMainFormTest, BufFileBuildsOneDocumentNamedAfterIt)
 {
     const std::string buf = Dir.Write("my-buf.bin", std::string(40, '\x01'));
