@@ -154,6 +154,8 @@ void TChildForm::FilePrintClick(bool fromToolbar)
       selected.push_back(i);
   if (FLister->SequenceCount() == 0)
     selected.clear(); // "Nie odczytany" is no sequence
+  // Each step is a job of its own; printed to a file, each goes to a file of its own.
+  const TPrintRun run;
   for (const TPrintStep& step : PrintPlan(FPrintFlags, selected, FFileName)) {
     switch (step.Kind) {
     case TPrintStep::TKind::Listing: {

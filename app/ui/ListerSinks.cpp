@@ -84,6 +84,7 @@ bool TEvPrinterSink::BeginJob(std::string_view title)
 {
     if (!PrinterCanBegin(*FPrinter))
         return false;
+    TPrintRun::JobBegins(*FPrinter);
     FPrinter->setDocName(ToQ(title));
     FPainter = std::make_unique<QPainter>();
     if (!FPainter->begin(FPrinter)) {

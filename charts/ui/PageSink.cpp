@@ -24,6 +24,45 @@ bool PrinterCanBegin(const QPrinter& printer)
     return printer.outputFormat() != QPrinter::PdfFormat || !printer.outputFileName().isEmpty();
 }
 
+QString PrintJobFileName(const QString& first, int job)
+{
+    if (job <= 1)
+        return first;
+    const QString number = QStringLiteral("-") + QString::number(job);
+    const qsizetype slash = first.lastIndexOf(QLatin1Char('/'));
+    const qsizetype dot = first.lastIndexOf(QLatin1Char('.'));
+    // A dot that starts the file's name (a hidden file) is no extension.
+    if (dot > slash + 1)
+        return first.left(dot) + number + first.mid(dot);
+    return first + number;
+}
+
+namespace {
+TPrintRun* OpenRun = nullptr;
+}
+
+TPrintRun::TPrintRun() : FOuter(OpenRun) { OpenRun = this; }
+
+TPrintRun::~TPrintRun()
+{
+    for (const TUsed& used : FUsed)
+        if (used.Printer->outputFileName() != used.FirstFile && used.Printer->printerState() != QPrinter::Active)
+            used.Printer->setOutputFileName(used.FirstFile);
+    OpenRun = FOuter;
+}
+
+void TPrintRun::JobBegins(QPrinter& printer)
+{
+    if (OpenRun == nullptr || printer.outputFormat() != QPrinter::PdfFormat || printer.outputFileName().isEmpty())
+        return;
+    for (TUsed& used : OpenRun->FUsed)
+        if (used.Printer == &printer) {
+            printer.setOutputFileName(PrintJobFileName(used.FirstFile, ++used.Jobs));
+            return;
+        }
+    OpenRun->FUsed.push_back({&printer, printer.outputFileName(), 1});
+}
+
 // --- printer --------------------------------------------------------------------------------
 
 TPrinterPageSink::TPrinterPageSink(QPrinter& Printer)
@@ -64,6 +103,7 @@ bool TPrinterPageSink::BeginJob()
 {
     if (!PrinterCanBegin(FPrinter))
         return false;
+    TPrintRun::JobBegins(FPrinter);
     FPainter = std::make_unique<QPainter>();
     if (!FPainter->begin(&FPrinter)) {
         FPainter.reset();

@@ -26,6 +26,34 @@ QPrinter& AppPrinter();
 // chosen in the printer set-up. So no job is started on such a printer.
 bool PrinterCanBegin(const QPrinter& printer);
 
+// The print jobs of one print command. A printer that writes a file would write each job over
+// the one before, leaving only the last; so while a run is open, the jobs after the first on
+// the same file printer go to numbered files beside the first (out.pdf, out-2.pdf, ...).
+// The end of the run gives each printer its own file name back; the printers used must
+// outlive the run (the program's printer lives as long as the program).
+class TPrintRun {
+public:
+    TPrintRun();
+    ~TPrintRun();
+    TPrintRun(const TPrintRun&) = delete;
+    TPrintRun& operator=(const TPrintRun&) = delete;
+    // Called by the page sinks just before a job begins on the printer.
+    static void JobBegins(QPrinter& printer);
+
+private:
+    struct TUsed {
+        QPrinter* Printer;
+        QString FirstFile;
+        int Jobs;
+    };
+    std::vector<TUsed> FUsed;
+    TPrintRun* FOuter;
+};
+
+// The file of the n-th job (from 1) of a run whose first job writes first: "out.pdf" gives
+// "out-2.pdf", a name without an extension gets the number at its end.
+QString PrintJobFileName(const QString& first, int job);
+
 class TPageSink {
 public:
     virtual ~TPageSink() = default;

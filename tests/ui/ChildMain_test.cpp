@@ -17,6 +17,7 @@
 #include <map>
 
 #include "ChildTestSupport.h"
+#include "PdfTools.h"
 #include "tests/ui/MenuTools.h"
 #include "QtTestApp.h"
 #include "app/Kivbase.h"
@@ -164,9 +165,19 @@ TEST_F(ChildMain, PrintingBeforeAPrinterIsChosenLeavesThePrinterUsable)
 
   ASSERT_TRUE(frame->PrinterSetupDialog());
   EXPECT_EQ(printer.outputFileName().toStdString(), pdf);
+  // The tool button prints the listing and the chart: two jobs, so two files, none written
+  // over the other; the printer keeps the file chosen.
+  ASSERT_NE(form->PrintFlags() & 1, 0);
+  ASSERT_NE(form->PrintFlags() & 2, 0);
   form->FilePrintClick(true);
+  const std::string second = Dir.File("out-2.pdf");
   ASSERT_TRUE(std::filesystem::exists(pdf));
-  EXPECT_GT(std::filesystem::file_size(pdf), 0u);
+  ASSERT_TRUE(std::filesystem::exists(second));
+  EXPECT_NE(pdftools::PdfText(pdf).find("STAN POCZ"), std::string::npos);
+  EXPECT_EQ(pdftools::PdfText(second).find("STAN POCZ"), std::string::npos);
+  EXPECT_NE(pdftools::InfoField(pdftools::PdfInfo(second), "Pages"), "");
+  EXPECT_FALSE(std::filesystem::exists(Dir.File("out-3.pdf")));
+  EXPECT_EQ(printer.outputFileName().toStdString(), pdf);
 }
 
 } // namespace
