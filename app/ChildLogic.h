@@ -132,7 +132,8 @@ struct TPageButtons {
   int HelpContext = 0;
   TPageButton Btn[3];
 };
-enum class TChildActivity { Idle, Reading, Writing };
+// Printing counts as busy: its pages are printed while window messages are processed.
+enum class TChildActivity { Idle, Reading, Writing, Printing };
 // Page 0 "Bufor zdarzeń", 1 "Zestawy Nastaw", 2 "Zapis/Odczyt".
 TPageButtons SetupPageButtons(int page, bool serviceMode, TChildActivity activity);
 

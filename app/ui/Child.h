@@ -129,6 +129,7 @@ private:
   void RunPageAction(int button);
   void SelectFirstSequence();
   void ShowLoadDates();
+  void PrintSteps(const std::vector<TPrintStep>& plan);
   bool PrintChart(int sequence, const std::string& title);
   void PrintGrid(int shownSet, const std::string& title);
 

@@ -154,9 +154,27 @@ void TChildForm::FilePrintClick(bool fromToolbar)
       selected.push_back(i);
   if (FLister->SequenceCount() == 0)
     selected.clear(); // "Nie odczytany" is no sequence
-  // Each step is a job of its own; printed to a file, each goes to a file of its own.
-  const TPrintRun run;
-  for (const TPrintStep& step : PrintPlan(FPrintFlags, selected, FFileName)) {
+  const std::vector<TPrintStep> plan = PrintPlan(FPrintFlags, selected, FFileName);
+  try {
+    // Window messages are processed between the pages: the window must not be closed (and
+    // freed) under the print, nor start a read or a write into it.
+    const TRunningScope printing(FRunning, TChildActivity::Printing);
+    UpdateReadState();
+    // Each step is a job of its own; printed to a file, each goes to a file of its own.
+    const TPrintRun run;
+    PrintSteps(plan);
+  } catch (...) {
+    UpdateReadState();
+    throw;
+  }
+  UpdateReadState();
+  // The shown sequence again, as the list selects it.
+  EventsListBoxClick(false);
+}
+
+void TChildForm::PrintSteps(const std::vector<TPrintStep>& plan)
+{
+  for (const TPrintStep& step : plan) {
     switch (step.Kind) {
     case TPrintStep::TKind::Listing: {
       FLister->SetSequence(step.Sequence);
@@ -173,8 +191,6 @@ void TChildForm::FilePrintClick(bool fromToolbar)
     }
     QApplication::processEvents();
   }
-  // The shown sequence again, as the list selects it.
-  EventsListBoxClick(false);
 }
 
 bool TChildForm::PrintChart(int sequence, const std::string& title)
@@ -250,7 +266,9 @@ void TChildForm::ExecuteZnsCommand(const std::string& code)
 void TChildForm::closeEvent(QCloseEvent* event)
 {
   CommitPendingEdit();
-  switch (CloseQueryAction(FKiv->IsReading() || FRunning == TChildActivity::Reading, Activity() == TChildActivity::Writing,
+  const TChildActivity activity = Activity();
+  switch (CloseQueryAction(FKiv->IsReading() || FRunning == TChildActivity::Reading,
+                           activity == TChildActivity::Writing || activity == TChildActivity::Printing,
                            FKiv->Modified())) {
   case TCloseAction::CancelRead:
     FKiv->Cancel();

@@ -12,6 +12,9 @@
 #include <QTabBar>
 #include <QTabWidget>
 #include <QTemporaryDir>
+#include <QMdiArea>
+#include <QMdiSubWindow>
+#include <QTimer>
 #include <QTest>
 #include <QTextEdit>
 #include <QTreeWidget>
@@ -503,3 +506,44 @@ TEST_F(ChildForm, MemoKeepsLinesAsTheControllerWritesThem)
 }
 
 } // namespace
+
+TEST_F(ChildForm, CloseIsRefusedWhilePrinting)
+{
+  // Window messages are processed between the printed pages: a close clicked then must not
+  // free the window under the print.
+  QMdiArea area;
+  auto* form = new TChildForm(Frame);
+  QMdiSubWindow* sub = area.addSubWindow(form);
+  sub->setAttribute(Qt::WA_DeleteOnClose);
+  area.resize(900, 600);
+  area.show();
+  ASSERT_TRUE(form->LoadFile(MakeDocument("druk.kiv")));
+  form->EventsListBox->setSelectionMode(QAbstractItemView::ExtendedSelection);
+  form->EventsListBox->item(0)->setSelected(true);
+  form->EventsListBox->item(1)->setSelected(true);
+  Frame.PrintOptionAnswers = {0x0F};
+  bool printing = false, destroyed = false, destroyedWhilePrinting = false;
+  bool closed = true, busy = false, readEnabled = true;
+  QObject::connect(form, &QObject::destroyed, [&] {
+    destroyed = true;
+    destroyedWhilePrinting = printing;
+  });
+  QTimer::singleShot(0, sub, [&] {
+    busy = form->IsBusy();
+    readEnabled = form->Btn[0]->isEnabled();
+    closed = sub->close();
+  });
+  printing = true;
+  form->FilePrintClick(false);
+  printing = false;
+  EXPECT_FALSE(destroyedWhilePrinting);
+  ASSERT_FALSE(destroyed);
+  EXPECT_FALSE(closed);
+  EXPECT_TRUE(busy);
+  EXPECT_FALSE(readEnabled);
+  EXPECT_EQ(Frame.PdfFiles.size(), 4u); // the print went on to its end
+  EXPECT_EQ(Frame.PrintedGrids.size(), 2u);
+  EXPECT_FALSE(form->IsBusy());
+  EXPECT_TRUE(form->Btn[0]->isEnabled());
+  EXPECT_TRUE(sub->close()); // afterwards the window closes
+}
