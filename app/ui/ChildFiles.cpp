@@ -80,7 +80,18 @@ void TChildForm::FileSaveClick()
     SaveAsClick();
     return;
   }
-  FFileName = SaveFileName(FFileName);
+  const std::string target = SaveFileName(FFileName);
+  // A name without an extension is saved with ".kiv" added: that is another file, and it is
+  // not written over without asking.
+  if (target != FFileName && FileExists(target)) {
+    const TPromptAnswer a = Prompts().Confirm(OverwriteQueryText(target), std::string(), TPromptButtons::YesNoCancel,
+                                              TPromptKind::Warning);
+    if (a == TPromptAnswer::No)
+      SaveAsClick();
+    if (a != TPromptAnswer::Yes)
+      return;
+  }
+  FFileName = target;
   setWindowTitle(PathToQ(FFileName));
   // A failed save reports itself and leaves the document modified.
   FKiv->SaveToFile(FFileName);

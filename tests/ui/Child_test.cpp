@@ -381,6 +381,43 @@ TEST_F(ChildForm, SaveNamesAndOverwriteQuestion)
   EXPECT_EQ(std::filesystem::file_size(Path("test.kiv")), KivImage::SIZE);
 }
 
+TEST_F(ChildForm, SaveOfAFileWithoutExtensionAsksBeforeOverwritingItsKivName)
+{
+  // A file opened without an extension is saved with ".kiv" added: that is another file,
+  // which the user may have.
+  TChildForm form(Frame);
+  const std::string opened = MakeDocument("zapis");
+  ASSERT_TRUE(form.LoadFile(opened));
+  std::ofstream(Path("zapis.kiv"), std::ios::binary | std::ios::trunc) << "mine";
+  Script.Answers.push_back(TPromptAnswer::Cancel);
+  form.Kiv().SetModified(true);
+  form.FileSaveClick();
+  auto asked = Script.Texts(TScriptedPrompts::TKind::Confirm);
+  ASSERT_EQ(asked.size(), 1u);
+  EXPECT_EQ(asked[0], OverwriteQueryText(Path("zapis.kiv")));
+  EXPECT_EQ(std::filesystem::file_size(Path("zapis.kiv")), 4u);
+  EXPECT_TRUE(form.Kiv().Modified());
+  // No: the save dialog, here for another name.
+  Script.Answers.push_back(TPromptAnswer::No);
+  Frame.SaveAnswers = {Path("inny.kiv")};
+  form.FileSaveClick();
+  EXPECT_EQ(std::filesystem::file_size(Path("zapis.kiv")), 4u);
+  EXPECT_EQ(form.DocumentName(), Path("inny.kiv"));
+  EXPECT_EQ(std::filesystem::file_size(Path("inny.kiv")), KivImage::SIZE);
+  EXPECT_FALSE(form.Kiv().Modified());
+  // Yes overwrites.
+  TChildForm again(Frame);
+  ASSERT_TRUE(again.LoadFile(opened));
+  Script.Answers.push_back(TPromptAnswer::Yes);
+  again.FileSaveClick();
+  EXPECT_EQ(std::filesystem::file_size(Path("zapis.kiv")), KivImage::SIZE);
+  EXPECT_EQ(again.DocumentName(), Path("zapis.kiv"));
+  // Without a file of that name nothing is asked.
+  std::filesystem::remove(Path("zapis.kiv"));
+  again.FileSaveClick();
+  EXPECT_EQ(Script.Texts(TScriptedPrompts::TKind::Confirm).size(), 3u);
+}
+
 TEST_F(ChildForm, CloseQuestionTable)
 {
   struct Case {
