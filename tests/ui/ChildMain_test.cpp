@@ -9,11 +9,14 @@
 #include <QMdiArea>
 #include <QMdiSubWindow>
 #include <QMenuBar>
+#include <QCheckBox>
+#include <QLineEdit>
 #include <QPrinter>
 #include <QPrinterInfo>
 #include <gtest/gtest.h>
 
 #include <filesystem>
+#include <fstream>
 #include <map>
 
 #include "ChildTestSupport.h"
@@ -22,10 +25,14 @@
 #include "QtTestApp.h"
 #include "app/Kivbase.h"
 #include "app/ui/Child.h"
+#include "app/ui/ChildMemo.h"
 #include "app/ui/Main.h"
+#include "app/ui/Params.h"
+#include "app/ui/QtPump.h"
 #include "platform/Codepage.h"
 #include "platform/Prompts.h"
 #include "tests/app/DocTestSupport.h"
+#include "tests/sim/KivSimProcess.h"
 
 namespace {
 
@@ -178,6 +185,59 @@ TEST_F(ChildMain, PrintingBeforeAPrinterIsChosenLeavesThePrinterUsable)
   EXPECT_NE(pdftools::InfoField(pdftools::PdfInfo(second), "Pages"), "");
   EXPECT_FALSE(std::filesystem::exists(Dir.File("out-3.pdf")));
   EXPECT_EQ(printer.outputFileName().toStdString(), pdf);
+}
+
+TEST_F(ChildMain, ReadmeJourneyOverTcpFromTheCommunicationDialogToKivIni)
+{
+  // What the README walks a newcomer through, with kivsim as a program of its own: point the
+  // program at it in "Komunikacja", open a new document, read, look at the sequences, write
+  // set 1 into set 2; the link settings are in kiv.ini at the end.
+  const std::string kivsim = std::string(KIV_BINARY_DIR) + "/tests/sim/kivsim";
+  ASSERT_TRUE(std::filesystem::exists(kivsim));
+  TKivSimProcess sim;
+  ASSERT_TRUE(sim.Start(kivsim, {"--events", std::string(KIV_SOURCE_DIR) + "/tests/tools/listing_model2.buf",
+                                 "--ident", "K3DEMO-01", "--dump-sets", Dir.Path()}));
+  const std::string port = std::to_string(sim.TcpPort);
+  TQtPumpInstaller pump;
+  {
+    auto frame = MakeFrame();
+    frame->show();
+    QApplication::processEvents();
+    frame->SetCommDialogRunner([&](TCommDlg& dlg) {
+      dlg.FormShow();
+      if (!dlg.TcpCheckBox()->isChecked())
+        dlg.TcpCheckBox()->click();
+      dlg.TcpIpEdit()->setText(QStringLiteral("127.0.0.1"));
+      dlg.TcpPortEdit()->setText(QString::fromStdString(port));
+      dlg.OKBtnClick();
+      return dlg.result();
+    });
+    frame->CommSetupClick();
+    frame->MF_NewClick();
+    ASSERT_EQ(frame->Documents().size(), 1u);
+    auto* form = dynamic_cast<TChildForm*>(frame->Documents()[0]);
+    ASSERT_NE(form, nullptr);
+    form->ReadClick();
+    ASSERT_GE(form->MessageMemo().LineCount(), 4u);
+    EXPECT_EQ(form->MessageMemo().Line(0), "Identyfikacja automatu:KIVS-3");
+    EXPECT_EQ(form->MessageMemo().Line(1), "Odczyt zestawu nastaw 1 :OK");
+    EXPECT_EQ(form->MessageMemo().Line(2), "Odczyt zestawu nastaw 2 :OK");
+    EXPECT_EQ(form->EventsListBox->count(), 2);
+    form->Kiv().GetZns1Data()[0] = 0x5A;
+    Script.Answers.push_back(TPromptAnswer::Yes);
+    form->ExecuteZnsCommand("ZNS1_2");
+    EXPECT_EQ(form->MessageMemo().Line(form->MessageMemo().LineCount() - 1), "Zapis zestawu nastaw 1 do 2: OK");
+    form->Kiv().SetModified(false);
+  }
+  std::string rest;
+  EXPECT_EQ(sim.Process.StopKeepingOutput(rest), 0);
+  std::ifstream set2(Dir.File("set2.bin"), std::ios::binary);
+  EXPECT_EQ(set2.get(), 0x5A);
+  std::ifstream ini(Dir.File("cfg/kiv.ini"));
+  const std::string text((std::istreambuf_iterator<char>(ini)), std::istreambuf_iterator<char>());
+  EXPECT_NE(text.find("MBTCPComm=1"), std::string::npos) << text;
+  EXPECT_NE(text.find("MBTCPIP=127.0.0.1"), std::string::npos) << text;
+  EXPECT_NE(text.find("MBTCPPort=" + port), std::string::npos) << text;
 }
 
 } // namespace
