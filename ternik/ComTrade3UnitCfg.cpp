@@ -96,6 +96,13 @@ std::string TSourceList::NextLine() {
   return std::string(CpTrim(FLines[FCursor++]));
 }
 
+int64_t TComtradeInterface::DataSampleBound(std::string_view fileType, size_t analogs, size_t statuses,
+                                            int64_t dataSize) {
+  if (dataSize <= 0) return 0;
+  if (fileType == DataFileFormatNames[DataFileFormatBinary]) return dataSize / static_cast<int64_t>(BinaryRecordSize(analogs, statuses));
+  return dataSize;
+}
+
 int64_t& CfgMaxEndSample() {
   static int64_t cap = DefaultCfgMaxEndSample;
   return cap;
@@ -285,6 +292,18 @@ void TComtradeInterface::ReadCfgLines(TComtrade& rec, TSourceList& src, const TM
       if (end > CfgMaxEndSample()) throw EComtrade("Incorrect EndSample Value");
       return end;
     };
+    // The axis is built for no more samples than the data can hold; the segments keep
+    // what the file declares.
+    struct TAxisLimitScope {
+      TRateList& Rates;
+      int64_t Saved;
+      TAxisLimitScope(TRateList& r, int64_t limit) : Rates(r), Saved(r.AxisLimit()) {
+        if (limit >= 0) Rates.SetAxisLimit(std::min(limit, Saved));
+      }
+      ~TAxisLimitScope() { Rates.SetAxisLimit(Saved); }
+      TAxisLimitScope(const TAxisLimitScope&) = delete;
+      TAxisLimitScope& operator=(const TAxisLimitScope&) = delete;
+    } axisLimit(*rec.Rates, DataStreamSize);
     rec.Rates->BeginUpdate();
     try {
       if (nrates < 1) {
@@ -307,7 +326,6 @@ void TComtradeInterface::ReadCfgLines(TComtrade& rec, TSourceList& src, const TM
     }
     rec.Rates->EndUpdate();
     const int64_t end = rec.Rates->TotalSamples64();
-    if (end > 0) rec.SetSampleCount(static_cast<int32_t>(end));
 
     SplitFields(src.NextLine(), f);
     fp.StartTime.ParseDate(rev, Field(f, 0));
@@ -318,6 +336,13 @@ void TComtradeInterface::ReadCfgLines(TComtrade& rec, TSourceList& src, const TM
 
     FileType = CpUpperCase(src.NextLine());
     rec.SetDataFileFormat(FileType == DataFileFormatNames[0] ? DataFileFormatAscii : DataFileFormatBinary);
+    // Sized once the data format is known, for what its data file can hold.
+    if (end > 0) {
+      const int64_t n = DataStreamSize < 0 ? end
+                                           : std::min(end, DataSampleBound(FileType, size_t(nA), size_t(nD),
+                                                                           DataStreamSize));
+      rec.SetSampleCount(static_cast<int32_t>(n));
+    }
 
     if (oldForm) {
       fp.TimeMultiplier = FallbackMultiplier(rec);

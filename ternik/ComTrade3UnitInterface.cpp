@@ -100,6 +100,8 @@ bool TComtradeInterface::CanLoad(TStream& stream, const TMessageHook& hook) cons
   try {
     TComtrade probe;
     TComtradeInterface ci;
+    // The probe has no data, so it sizes no sample buffers, whatever the count declared.
+    ci.DataStreamSize = 0;
     ci.ReadCfg(probe, stream, hook);
     return true;
   } catch (const std::exception& e) {
@@ -111,7 +113,11 @@ bool TComtradeInterface::CanLoad(TStream& stream, const TMessageHook& hook) cons
 void TComtradeInterface::LoadFromStreams(TComtrade& rec, const TStringArray& names, const std::string&,
                                          const TStreamArray& streams, const TMessageHook& hook) const {
   TComtradeInterface ci;
-  // A recording loaded twice keeps nothing of the first set.
+  // A recording loaded twice keeps nothing of the first set: neither its time axis and
+  // sample numbers nor its view window, attributes or configuration fields.
+  rec.FileParam = TObFileParam{};
+  rec.View = TViewParam{};
+  rec.RecAttribs = TRecAttribs{};
   rec.Clear();
   rec.SetSampleCount(0);
 
@@ -120,6 +126,10 @@ void TComtradeInterface::LoadFromStreams(TComtrade& rec, const TStringArray& nam
   ReadInf(rec, inf);
 
   TStream* cfg = StreamAt(streams, IndexOfFileExt(".CFG", names));
+  // The samples are sized by what the data stream can hold, not by the count the
+  // configuration declares: a few bytes of configuration never ask for gigabytes.
+  const TStream* dat = StreamAt(streams, IndexOfFileExt(".DAT", names));
+  ci.DataStreamSize = dat ? std::max<int64_t>(dat->Size(), 0) : 0;
   if (cfg && cfg->Size() > 0)
     ci.ReadCfg(rec, *cfg, hook);
   else if (!inf)

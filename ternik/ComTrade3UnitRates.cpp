@@ -61,11 +61,11 @@ void TRateList::SetCount(int32_t n) {
   const size_t old = FTimes.size();
   FTimes.resize(static_cast<size_t>(n), 0.0);
   if (FOwner) FOwner->SetChannelsSampleCount(n);
-  if (static_cast<size_t>(n) != old) {
-    const size_t from = std::min(old, FSampleNumbers.size());
-    FSampleNumbers.resize(static_cast<size_t>(n));
-    for (size_t i = from; i < FSampleNumbers.size(); ++i) FSampleNumbers[i] = static_cast<int64_t>(i) + 1;
-  }
+  // The sample numbers follow the axis even where a rebuild left them another length (a
+  // recording emptied for a new load keeps none of the old numbers).
+  const size_t from = std::min(old, FSampleNumbers.size());
+  FSampleNumbers.resize(static_cast<size_t>(n));
+  for (size_t i = from; i < FSampleNumbers.size(); ++i) FSampleNumbers[i] = static_cast<int64_t>(i) + 1;
 }
 
 double TRateList::GetTime(int32_t i) const {
@@ -152,8 +152,9 @@ void TRateList::EndUpdate() {
 
 void TRateList::RebuildTimes() {
   if (HasExplicitTimes()) return;
-  const int64_t total = TotalSamples64();
-  if (total > INT32_MAX) throw EComtrade(kIncorrectEnd);
+  const int64_t declared = TotalSamples64();
+  if (declared > INT32_MAX) throw EComtrade(kIncorrectEnd);
+  const int64_t total = std::min(declared, FAxisLimit);
   FTimes.assign(static_cast<size_t>(total), 0.0);
   double sum = 0;
   int64_t j = 0, segStart = 0;
@@ -168,9 +169,9 @@ void TRateList::RebuildTimes() {
 }
 
 void TRateList::RebuildSampleNumbers() {
-  const int64_t total = TotalSamples64();
-  if (total > INT32_MAX) throw EComtrade(kIncorrectEnd);
-  FSampleNumbers.resize(static_cast<size_t>(total));
+  const int64_t declared = TotalSamples64();
+  if (declared > INT32_MAX) throw EComtrade(kIncorrectEnd);
+  FSampleNumbers.resize(static_cast<size_t>(std::min(declared, FAxisLimit)));
   for (size_t i = 0; i < FSampleNumbers.size(); ++i) FSampleNumbers[i] = static_cast<int64_t>(i) + 1;
 }
 

@@ -86,6 +86,11 @@ class TRateList {
   // Segment ends set between these two rebuild the axis once, at EndUpdate.
   void BeginUpdate() { ++FUpdateCount; }
   void EndUpdate();
+  // The most positions a rebuild gives the time axis and the sample numbers. A reader that
+  // knows how much data it has sets it, so that a declared sample count alone never sizes
+  // a buffer; the segments keep their declared ends.
+  int64_t AxisLimit() const { return FAxisLimit; }
+  void SetAxisLimit(int64_t n) { FAxisLimit = n < 0 ? 0 : n; }
 
  private:
   friend class TRateDescr;
@@ -96,4 +101,5 @@ class TRateList {
   std::vector<double> FTimes;
   std::vector<int64_t> FSampleNumbers;
   int32_t FUpdateCount = 0;
+  int64_t FAxisLimit = INT64_MAX;
 };

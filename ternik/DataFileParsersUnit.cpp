@@ -241,27 +241,28 @@ void TBinaryDataFileParser::LoadDataFromStream(TComtrade& rec, const TStringArra
     const std::vector<TAnalogDescr*> analogs = AllAnalogs(rec);
     const std::vector<TCyfrDescr*> statuses = AllStatuses(rec);
     const size_t A = analogs.size(), D = statuses.size(), W = (D + 15) / 16;
-    const size_t recSize = 8 + 2 * A + 2 * W;
+    const size_t recSize = TComtradeInterface::BinaryRecordSize(A, D);
     const size_t available = data.size() / recSize;
 
     TRateList& rates = *rec.Rates;
     const int64_t declared = rates.SegmentCount() > 0 ? rates.TotalSamples64() : 0;
-    const int32_t n = CheckedSampleCount(declared != 0 ? declared : static_cast<int64_t>(available));
+    const int32_t wanted = CheckedSampleCount(declared != 0 ? declared : static_cast<int64_t>(available));
+    // Only the whole records the stream holds are samples: the buffers are never sized by
+    // the declared count alone, which a damaged or hostile configuration can set far beyond
+    // the data.
+    const int32_t n = static_cast<int32_t>(std::min<size_t>(size_t(wanted), available));
     rec.SetSampleCount(n);
 
     const bool stamps = rates.HasExplicitTimes();
     const double mult = rec.FileParam.TimeMultiplier;
-    const int32_t read = static_cast<int32_t>(std::min<size_t>(size_t(n), available));
     // The buffers are filled in place where they hold the n samples (the usual case); a
     // store of scaled values goes through its setter, which scales.
     TSampleSinks sinks(rec, analogs, statuses, n);
-    double t = 0;
-    for (int32_t r = 0; r < read; ++r) {
+    for (int32_t r = 0; r < n; ++r) {
       size_t off = size_t(r) * recSize;
       const uint32_t number = GetU32LE(data, off);
       sinks.SetNumber(r, number != 0 ? int64_t(number) : int64_t(r) + 1);
-      t = stamps ? double(GetU32LE(data, off + 4)) * mult / 1000000.0 : rates.SampleTime(r);
-      sinks.SetTime(r, t);
+      sinks.SetTime(r, stamps ? double(GetU32LE(data, off + 4)) * mult / 1000000.0 : rates.SampleTime(r));
       off += 8;
       for (size_t i = 0; i < A; ++i, off += 2) sinks.SetAnalog(i, r, GetI16LE(data, off));
       for (size_t w = 0, j = 0; w < W; ++w, off += 2) {
@@ -269,17 +270,8 @@ void TBinaryDataFileParser::LoadDataFromStream(TComtrade& rec, const TStringArra
         for (unsigned bit = 0; bit < 16 && j < D; ++bit, ++j) sinks.SetStatus(j, r, static_cast<uint8_t>((word >> bit) & 1u));
       }
     }
-    if (read < n) {
-      // The file ends early: the rest is no data, so it reads as zeros rather than whatever
-      // the buffers held, and the time axis does not run backwards.
-      for (int32_t r = read; r < n; ++r) {
-        rates.FSetSamplIdx(r, int64_t(r) + 1);
-        rates.FSetTime(r, stamps ? t : rates.SampleTime(r));
-        for (TAnalogDescr* d : analogs) d->SetRawSample(r, 0);
-        for (TCyfrDescr* d : statuses) d->SetSample(r, 0);
-      }
-      CallHook(hook, "Comtrade warning : data file holds " + IntToStr(read) + " of " + IntToStr(n) + " samples");
-    }
+    if (n < wanted)
+      CallHook(hook, "Comtrade warning : data file holds " + IntToStr(n) + " of " + IntToStr(wanted) + " samples");
   } catch (const std::exception& e) {
     throw EComtrade(ClassName() + ".LoadDataStream(): " + e.what());
   }
@@ -296,7 +288,7 @@ void TBinaryDataFileParser::SaveDataToStream(TComtrade& rec, const TStringArray&
   const int32_t first = plan.First, last = plan.Last;
 
   const size_t A = analogs.size(), D = statuses.size(), W = (D + 15) / 16;
-  const size_t recSize = 8 + 2 * A + 2 * W;
+  const size_t recSize = TComtradeInterface::BinaryRecordSize(A, D);
   std::string out;
   if (last > first) {
     const size_t count = size_t(last - first);

@@ -22,7 +22,7 @@ class TBinaryDataFileParser : public TComtradeDataFileParser {
   std::string ParserName() const override { return "BINARY"; }
   int32_t Capabilities() const override { return ParserCanRead | ParserCanWrite; }
   // Fills every sample from the ".DAT" stream. A stream shorter than the declared samples
-  // keeps the declared count: the missing samples stay 0 and the hook is told.
+  // loads the whole records it holds, and the hook is told how many of how many.
   void LoadDataFromStream(TComtrade& recording, const TStringArray& names, const TStreamArray& streams,
                           const TMessageHook& hook) const override;
   // Replaces the ".DAT" stream's content with the records of the chosen channels and range.

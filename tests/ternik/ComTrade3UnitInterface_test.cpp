@@ -3,6 +3,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cmath>
 #include <string>
 #include <vector>
@@ -205,6 +206,190 @@ TEST(ComtradeInterface, CanLoadProbesTheConfiguration) {
             "Błąd w 2 linii pliku .cfg : Nie zgadza się ilość kanałów analogowych,cyfrowych i ich suma\\n");
   TMemoryStream empty;
   EXPECT_FALSE(ComtradeInterface().CanLoad(empty, nullptr));
+}
+
+// ---------------------------------------------------------------------------------------
+// Sample buffers are sized by the data, never by the declared count alone
+
+// Channel classes that note the largest sample count any channel was sized for, and refuse
+// a count beyond a budget instead of allocating it (so a regression fails, not the machine).
+struct TSizeWatch {
+  static constexpr int32_t kBudget = 1 << 20;
+  static inline int32_t Largest = 0;
+  static void Note(int32_t n) {
+    Largest = std::max(Largest, n);
+    if (n > kBudget) throw EComtrade("sized for " + std::to_string(n) + " samples");
+  }
+};
+struct TWatchedAnalog : TAnalogDescr {
+  using TAnalogDescr::TAnalogDescr;
+  void SetSampleCount(int32_t n) override {
+    TSizeWatch::Note(n);
+    TAnalogDescr::SetSampleCount(n);
+  }
+};
+struct TWatchedStatus : TCyfrDescr {
+  void SetSampleCount(int32_t n) override {
+    TSizeWatch::Note(n);
+    TCyfrDescr::SetSampleCount(n);
+  }
+};
+class TWatchedClasses {
+ public:
+  TWatchedClasses() : FSaved(ComtradeClasses()) {
+    ComtradeClasses().AnalogDescr = [](uint8_t f) { return std::make_unique<TWatchedAnalog>(f); };
+    ComtradeClasses().CyfrDescr = [] { return std::make_unique<TWatchedStatus>(); };
+    TSizeWatch::Largest = 0;
+  }
+  ~TWatchedClasses() { ComtradeClasses() = FSaved; }
+  TWatchedClasses(const TWatchedClasses&) = delete;
+  TWatchedClasses& operator=(const TWatchedClasses&) = delete;
+
+ private:
+  TComtradeClasses FSaved;
+};
+
+constexpr int kHugeAnalogs = 60, kHugeStatuses = 40;
+// A configuration of 100 channels declaring 100,000,000 samples: at 1000 Hz, or with time
+// stamps (rate 0).
+std::string HugeCfg(const char* keyword, bool stamps) {
+  std::string cfg = "Big,Dev,1999\r\n100,60A,40D\r\n";
+  for (int i = 1; i <= kHugeAnalogs; ++i) cfg += std::to_string(i) + ",A" + std::to_string(i) + ",,,V,1,0,0,-32768,32767,1,1,P\r\n";
+  for (int j = 1; j <= kHugeStatuses; ++j) cfg += std::to_string(j) + ",S" + std::to_string(j) + ",,,0\r\n";
+  cfg += stamps ? "50\r\n0\r\n0,100000000\r\n" : "50\r\n1\r\n1000,100000000\r\n";
+  cfg += "01/02/2020,10:00:00.000000\r\n01/02/2020,10:00:00.000000\r\n";
+  return cfg + keyword + "\r\n1\r\n";
+}
+
+// One ASCII line of the huge configuration's channels.
+std::string HugeAsciiLine(int n) {
+  std::string line = std::to_string(n) + "," + std::to_string(n * 10);
+  for (int i = 0; i < kHugeAnalogs; ++i) line += "," + std::to_string(n + i);
+  for (int j = 0; j < kHugeStatuses; ++j) line += j == n % kHugeStatuses ? ",1" : ",0";
+  return line + "\r\n";
+}
+
+TEST(ComtradeInterface, DeclaredSamplesBeyondTheDataAllocateOnlyWhatTheDataHolds) {
+  TLibraryScope lib;
+  const size_t recSize = 8 + 2 * kHugeAnalogs + 2 * 3;  // 134 bytes
+  std::string binary(1024, '\0');                      // 7 whole records and a partial one
+  for (size_t r = 0; r < 7; ++r) {
+    binary[r * recSize] = static_cast<char>(r + 1);
+    binary[r * recSize + 4] = static_cast<char>(5 * r);  // time stamp
+    binary[r * recSize + 8] = static_cast<char>(100 + r);  // first analog
+  }
+  std::string ascii;
+  for (int n = 1; ascii.size() + HugeAsciiLine(n).size() <= 1024; ++n) ascii += HugeAsciiLine(n);
+  const int32_t asciiLines = static_cast<int32_t>(std::count(ascii.begin(), ascii.end(), '\n'));
+  ASSERT_GT(asciiLines, 1);
+  struct TCase {
+    const char* Name;
+    const char* Keyword;
+    bool Stamps;
+    std::string Dat;
+    int32_t Samples;
+    std::vector<std::string> Warnings;
+  };
+  const std::vector<TCase> cases = {
+      {"BINARY at 1000 Hz", "BINARY", false, binary, 7, {"Comtrade warning : data file holds 7 of 100000000 samples"}},
+      {"BINARY with time stamps", "BINARY", true, binary, 7,
+       {"Comtrade warning : data file holds 7 of 100000000 samples"}},
+      {"ASCII at 1000 Hz", "ASCII", false, ascii, asciiLines, {}},
+      {"ASCII with time stamps", "ASCII", true, ascii, asciiLines, {}},
+      {"ASCII of blank lines", "ASCII", false, std::string(1024, '\n'), 1024, {}},
+      {"no data at all", "BINARY", false, "", 0, {"Comtrade warning : data file holds 0 of 100000000 samples"}},
+  };
+  for (const TCase& c : cases) {
+    SCOPED_TRACE(c.Name);
+    TWatchedClasses watch;
+    TSet set;
+    set.Add(".CFG", HugeCfg(c.Keyword, c.Stamps));
+    set.Add(".DAT", c.Dat);
+    TComtrade rec;
+    std::vector<std::string> warnings;
+    ComtradeInterface().LoadFromStreams(rec, set.Names, "", set.Streams,
+                                        [&](const std::string& w) { warnings.push_back(w); });
+    EXPECT_EQ(warnings, c.Warnings);
+    ASSERT_EQ(rec.GetSampleCount(), c.Samples);
+    ASSERT_EQ(rec.Analogs->Count(), kHugeAnalogs);
+    ASSERT_EQ(rec.Statuses->Count(), kHugeStatuses);
+    // No buffer was ever sized beyond one sample per byte of data, and each now holds the
+    // samples loaded.
+    const size_t bound = std::max<size_t>(c.Dat.size(), 1);
+    EXPECT_LE(size_t(TSizeWatch::Largest), bound);
+    EXPECT_LE(rec.Rates->Times().capacity(), bound);
+    EXPECT_LE(rec.Rates->SampleNumbers().capacity(), bound);
+    EXPECT_EQ(rec.Rates->SampleNumbers().size(), size_t(c.Samples));
+    for (int32_t i = 0; i < kHugeAnalogs; ++i) EXPECT_EQ(rec.Analogs->Items(i).SampleCount(), c.Samples);
+    for (int32_t j = 0; j < kHugeStatuses; ++j) EXPECT_EQ(rec.Statuses->Items(j).SampleCount(), c.Samples);
+    // The configuration's declaration itself is kept.
+    EXPECT_EQ(rec.Rates->TotalSamples64(), 100000000);
+    if (c.Samples > 1 && std::string(c.Keyword) == "BINARY") {
+      EXPECT_EQ(rec.Analogs->Items(0).GetRawSample(6), 106);
+      EXPECT_EQ(rec.Rates->FGetSamplIdx(6), 7);
+      EXPECT_DOUBLE_EQ(rec.Rates->GetTime(6), c.Stamps ? 30e-6 : 0.006);
+    } else if (c.Samples > 1 && c.Dat[0] != '\n') {
+      EXPECT_EQ(rec.Analogs->Items(1).GetRawSample(1), 3);
+      EXPECT_EQ(rec.Statuses->Items(2).GetSample(1), 1);
+      EXPECT_DOUBLE_EQ(rec.Rates->GetTime(1), c.Stamps ? 20e-6 : 0.001);
+    }
+  }
+}
+
+TEST(ComtradeInterface, ProbingAndReadingForNoDataSizeNoSampleBuffers) {
+  TLibraryScope lib;
+  for (const bool stamps : {false, true}) {
+    SCOPED_TRACE(stamps);
+    TWatchedClasses watch;
+    TMemoryStream cfg(HugeCfg("BINARY", stamps));
+    EXPECT_TRUE(ComtradeInterface().CanLoad(cfg, nullptr));
+    EXPECT_EQ(TSizeWatch::Largest, 0);
+    // The same read with no data: the configuration is all there, the buffers are empty.
+    TComtrade rec;
+    TComtradeInterface ci;
+    ci.DataStreamSize = 0;
+    ci.ReadCfg(rec, cfg, nullptr);
+    EXPECT_EQ(TSizeWatch::Largest, 0);
+    EXPECT_EQ(rec.GetSampleCount(), 0);
+    EXPECT_EQ(rec.Rates->Times().capacity(), 0u);
+    EXPECT_EQ(rec.Rates->SampleNumbers().capacity(), 0u);
+    EXPECT_EQ(rec.Rates->TotalSamples64(), 100000000);
+    EXPECT_EQ(rec.Analogs->Count(), kHugeAnalogs);
+    EXPECT_EQ(ci.FileType, "BINARY");
+    // The axis is free again for the data: a later segment change sizes it as declared.
+    EXPECT_EQ(rec.Rates->AxisLimit(), INT64_MAX);
+  }
+}
+
+TEST(ComtradeInterface, ReusedRecordingKeepsNothingOfTheLastLoad) {
+  TLibraryScope lib;
+  TComtrade rec;
+  TSet first;
+  first.Add(".CFG", kCfg1999 + "ASCII\r\n1000\r\n");
+  first.Add(".DAT", Ascii4());
+  ComtradeInterface().LoadFromStreams(rec, first.Names, "", first.Streams, nullptr);
+  ASSERT_EQ(rec.GetSampleCount(), 4);
+  rec.View.ViewStart = 0.001;
+  rec.View.ViewEnd = 0.002;
+  rec.RecAttribs.Komment = "old";
+  rec.RecAttribs.Interrupted = true;
+  // Time stamps and an end sample of 0: the configuration says nothing of the count, so
+  // the data alone decides, and the old axis must not show through.
+  TSet second;
+  second.Add(".CFG",
+             "S2,D2,1999\r\n1,1A,0D\r\n1,V,,,V,1,0,0,-5,5,1,1,P\r\n50\r\n0\r\n0,0\r\n"
+             "01/01/2021,00:00:00.000000\r\n01/01/2021,00:00:00.000000\r\nASCII\r\n1\r\n");
+  second.Add(".DAT", "7,500,3\r\n9,900,-4\r\n");
+  ComtradeInterface().LoadFromStreams(rec, second.Names, "", second.Streams, nullptr);
+  ASSERT_EQ(rec.GetSampleCount(), 2);
+  EXPECT_EQ(rec.Rates->Times(), (std::vector<double>{500e-6, 900e-6}));
+  EXPECT_EQ(rec.Rates->SampleNumbers(), (std::vector<int64_t>{7, 9}));
+  EXPECT_EQ(rec.View.ViewStart, -1.0);
+  EXPECT_EQ(rec.View.ViewEnd, -1.0);
+  EXPECT_EQ(rec.RecAttribs.Komment, "");
+  EXPECT_FALSE(rec.RecAttribs.Interrupted);
+  EXPECT_EQ(rec.FileParam.StationName, "S2");
+  EXPECT_EQ(rec.Analogs->Items(0).GetRawSample(1), -4);
 }
 
 // ---------------------------------------------------------------------------------------
