@@ -31,7 +31,10 @@ TFdHandle SerialOpenExclusive(const std::string& path, int& err)
         return TFdHandle();
     }
     // TIOCEXCL keeps other opens out (root excepted); the lock covers cooperating programs too.
-    if (::ioctl(fd.Get(), TIOCEXCL) != 0 || ::flock(fd.Get(), LOCK_EX | LOCK_NB) != 0) {
+    // The lock comes first: the exclusive flag belongs to the line, not to our descriptor, so
+    // setting it and then finding the line locked by another program would leave that
+    // program's line closed to every later open.
+    if (::flock(fd.Get(), LOCK_EX | LOCK_NB) != 0 || ::ioctl(fd.Get(), TIOCEXCL) != 0) {
         err = errno;
         return TFdHandle();
     }

@@ -1,0 +1,46 @@
+#include "platform/SerialPort.h"
+
+#include <gtest/gtest.h>
+
+#include <cerrno>
+#include <fcntl.h>
+#include <sys/file.h>
+#include <sys/ioctl.h>
+#include <termios.h>
+#include <unistd.h>
+
+namespace {
+
+bool ExclusiveFlag(int fd)
+{
+    int excl = -1;
+    EXPECT_EQ(::ioctl(fd, TIOCGEXCL, &excl), 0);
+    return excl != 0;
+}
+
+} // namespace
+
+// A program that holds the line by a lock only: our refused open must leave the line as it
+// found it, or nobody (that program included) could open it again until it is closed.
+TEST(SerialPort, RefusedOpenLeavesTheLineShared)
+{
+    TFdHandle master;
+    std::string slave;
+    int err = 0;
+    ASSERT_TRUE(OpenPtyPair(master, slave, err)) << err;
+    TFdHandle holder(::open(slave.c_str(), O_RDWR | O_NOCTTY | O_CLOEXEC));
+    ASSERT_TRUE(holder.Valid());
+    ASSERT_EQ(::flock(holder.Get(), LOCK_EX | LOCK_NB), 0);
+    ASSERT_FALSE(ExclusiveFlag(holder.Get()));
+
+    TFdHandle refused = SerialOpenExclusive(slave, err);
+    EXPECT_FALSE(refused.Valid());
+    EXPECT_EQ(err, EWOULDBLOCK);
+    EXPECT_FALSE(ExclusiveFlag(holder.Get()));
+
+    // Once the holder lets go, the line opens exclusively.
+    holder.Reset();
+    TFdHandle mine = SerialOpenExclusive(slave, err);
+    ASSERT_TRUE(mine.Valid()) << err;
+    EXPECT_TRUE(ExclusiveFlag(mine.Get()));
+}
