@@ -211,6 +211,19 @@ bool IsBlank(char c)
     return c == ' ' || c == '\t';
 }
 
+// Number texts may start with blanks and a sign: the index of what follows them, and whether
+// the sign was a minus.
+size_t SkipBlanksAndSign(std::string_view s, bool& negative)
+{
+    size_t i = 0;
+    while (i < s.size() && IsBlank(s[i]))
+        ++i;
+    negative = i < s.size() && s[i] == '-';
+    if (i < s.size() && (s[i] == '+' || s[i] == '-'))
+        ++i;
+    return i;
+}
+
 constexpr int NoDecimalLimit = 9999;
 
 } // namespace
@@ -295,15 +308,9 @@ std::string FormatFixed(double v, int decimals, const TFormatSettings& fs)
 
 bool TryStrToFloat(std::string_view s, double& out, char decimalSeparator)
 {
-    size_t i = 0;
-    const size_t n = s.size();
-    while (i < n && IsBlank(s[i]))
-        ++i;
     bool negative = false;
-    if (i < n && (s[i] == '+' || s[i] == '-')) {
-        negative = s[i] == '-';
-        ++i;
-    }
+    size_t i = SkipBlanksAndSign(s, negative);
+    const size_t n = s.size();
     // Normalised text for std::from_chars, which never looks at the locale.
     std::string norm;
     size_t mantissaDigits = 0;
@@ -410,15 +417,9 @@ namespace {
 // Pascal integer text into a 64-bit magnitude; `bits` is the width of the target.
 bool ParsePascalInt(std::string_view s, int bits, int64_t& out)
 {
-    size_t i = 0;
-    const size_t n = s.size();
-    while (i < n && IsBlank(s[i]))
-        ++i;
     bool negative = false;
-    if (i < n && (s[i] == '+' || s[i] == '-')) {
-        negative = s[i] == '-';
-        ++i;
-    }
+    size_t i = SkipBlanksAndSign(s, negative);
+    const size_t n = s.size();
     bool hex = false;
     if (i < n && s[i] == '$') {
         hex = true;
