@@ -347,6 +347,16 @@ std::string_view TTextStream::ReadTokenView(uint8_t& flags) {
   size_t p = FPos;
   size_t first = 0, last = 0;  // [first, last) spans the token bytes
   bool begun = false, quoted = false, ended = false;
+  // One byte into the token (quoted or plain): the first one opens it.
+  const auto take = [&] {
+    if (!begun) {
+      begun = true;
+      first = p;
+    }
+    last = p + 1;
+    ++p;
+    ++FColumn;
+  };
   while (p < n) {
     const unsigned char c = static_cast<unsigned char>(d[p]);
     if (c == '"') {
@@ -361,13 +371,7 @@ std::string_view TTextStream::ReadTokenView(uint8_t& flags) {
       continue;
     }
     if (quoted) {
-      if (!begun) {
-        begun = true;
-        first = p;
-      }
-      last = p + 1;
-      ++p;
-      ++FColumn;
+      take();
       continue;
     }
     switch (c) {
@@ -419,13 +423,7 @@ std::string_view TTextStream::ReadTokenView(uint8_t& flags) {
         ++FColumn;
         break;
       default:
-        if (!begun) {
-          begun = true;
-          first = p;
-        }
-        last = p + 1;
-        ++p;
-        ++FColumn;
+        take();
         break;
     }
     if (ended) break;
