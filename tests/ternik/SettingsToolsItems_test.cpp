@@ -17,15 +17,6 @@
 
 namespace {
 
-struct TDecimalScope {
-  explicit TDecimalScope(char sep) : Old(UtilityFormat().DecimalSeparator)
-  {
-    UtilityFormat().DecimalSeparator = sep;
-  }
-  ~TDecimalScope() { UtilityFormat().DecimalSeparator = Old; }
-  char Old;
-};
-
 const std::string kHeader = "<?xml version=\"1.0\" encoding=\"UTF-8\" standalone=\"yes\"?>\r\n";
 
 // Nested groups with an item of every kind, plus the odd cases a file may hold.

@@ -17,16 +17,6 @@
 
 namespace {
 
-// Sets the process-wide decimal separator for one test and puts the old one back.
-struct TDecimalScope {
-  explicit TDecimalScope(char sep) : Old(UtilityFormat().DecimalSeparator)
-  {
-    UtilityFormat().DecimalSeparator = sep;
-  }
-  ~TDecimalScope() { UtilityFormat().DecimalSeparator = Old; }
-  char Old;
-};
-
 // A fake sysfs tty class folder.
 struct TFakeTtyDir {
   TFakeTtyDir() : Old(SerialPortClassDir()) { SetSerialPortClassDir(Dir.Path); }

@@ -3,6 +3,7 @@
 
 #include <string>
 
+#include "platform/NumText.h"
 #include "ternik/TernikInit.h"
 
 // Keeps the library initialised for the length of a test (and finalises it afterwards, so
@@ -12,6 +13,18 @@ struct TLibraryScope {
   ~TLibraryScope() { FinalizeLibrary(); }
   TLibraryScope(const TLibraryScope&) = delete;
   TLibraryScope& operator=(const TLibraryScope&) = delete;
+};
+
+// Sets the process-wide decimal separator for one test and puts the old one back.
+struct TDecimalScope {
+  explicit TDecimalScope(char sep) : Old(UtilityFormat().DecimalSeparator)
+  {
+    UtilityFormat().DecimalSeparator = sep;
+  }
+  ~TDecimalScope() { UtilityFormat().DecimalSeparator = Old; }
+  TDecimalScope(const TDecimalScope&) = delete;
+  TDecimalScope& operator=(const TDecimalScope&) = delete;
+  char Old;
 };
 
 #include <filesystem>
