@@ -26,6 +26,19 @@ int MsUntil(IPump::TClock::time_point deadline)
     return ms > 24 * 3600 * 1000 ? 24 * 3600 * 1000 : int(ms);
 }
 
+// A plain poll until the deadline, for when no event loop runs.
+bool PollUntil(int fd, bool forWrite, IPump::TClock::time_point deadline)
+{
+    pollfd p{fd, short(forWrite ? POLLOUT : POLLIN), 0};
+    int left = MsUntil(deadline);
+    while (left > 0) {
+        if (poll(&p, 1, left) != 0)
+            return true;
+        left = MsUntil(deadline);
+    }
+    return Ready(fd, forWrite);
+}
+
 } // namespace
 
 void TQtPump::PumpFor(std::chrono::milliseconds duration)
@@ -40,6 +53,7 @@ void TQtPump::PumpFor(std::chrono::milliseconds duration)
         QCoreApplication::processEvents(QEventLoop::AllEvents);
         return;
     }
+    const auto end = TClock::now() + duration;
     QEventLoop loop;
     QTimer timer;
     timer.setSingleShot(true);
@@ -47,22 +61,19 @@ void TQtPump::PumpFor(std::chrono::milliseconds duration)
     QObject::connect(&timer, &QTimer::timeout, &loop, &QEventLoop::quit);
     timer.start(int(duration.count()));
     loop.exec(QEventLoop::AllEvents);
+    // The loop ends before its timer only when the application is quitting, and from then on
+    // nested loops do not run at all: the pause still takes its time, or the protocol's
+    // silences would vanish and its waits become a busy loop.
+    if (TClock::now() < end)
+        std::this_thread::sleep_until(end);
 }
 
 bool TQtPump::WaitFd(int fd, bool forWrite, TClock::time_point deadline)
 {
     if (Ready(fd, forWrite))
         return true;
-    if (!QCoreApplication::instance()) {
-        pollfd p{fd, short(forWrite ? POLLOUT : POLLIN), 0};
-        int left = MsUntil(deadline);
-        while (left > 0) {
-            if (poll(&p, 1, left) != 0)
-                return true;
-            left = MsUntil(deadline);
-        }
-        return Ready(fd, forWrite);
-    }
+    if (!QCoreApplication::instance())
+        return PollUntil(fd, forWrite, deadline);
     const int left = MsUntil(deadline);
     if (left == 0) {
         QCoreApplication::processEvents(QEventLoop::AllEvents);
@@ -82,7 +93,10 @@ bool TQtPump::WaitFd(int fd, bool forWrite, TClock::time_point deadline)
     QObject::connect(&timer, &QTimer::timeout, &loop, &QEventLoop::quit);
     timer.start(left);
     loop.exec(QEventLoop::AllEvents);
-    return ready || Ready(fd, forWrite);
+    if (ready || Ready(fd, forWrite))
+        return true;
+    // Ended early (the application is quitting): wait out the rest without the event loop.
+    return PollUntil(fd, forWrite, deadline);
 }
 
 bool TQtPump::WaitReadable(int fd, TClock::time_point deadline)

@@ -96,3 +96,26 @@ TEST_F(QtPumpTest, InstallerRestoresThePreviousPump)
     }
     EXPECT_EQ(&Pump(), before);
 }
+
+// Once the application is asked to quit, a nested event loop refuses to run; a wait that
+// then lasts no time at all would turn every silence into a busy loop (and every reply wait
+// into an instant time-out) while the program winds down.
+TEST_F(QtPumpTest, WaitsKeepTheirTimeAfterTheApplicationWasAskedToQuit)
+{
+    TQtPumpInstaller installed;
+    std::chrono::steady_clock::duration paused{}, waited{};
+    bool readable = true;
+    QTimer::singleShot(0, [&] {
+        QCoreApplication::exit(0);
+        auto start = std::chrono::steady_clock::now();
+        WaitMs(60);
+        paused = std::chrono::steady_clock::now() - start;
+        start = std::chrono::steady_clock::now();
+        readable = Pump().WaitReadable(R(), DeadlineIn(40ms));
+        waited = std::chrono::steady_clock::now() - start;
+    });
+    QCoreApplication::exec();
+    EXPECT_GE(paused, 60ms);
+    EXPECT_FALSE(readable);
+    EXPECT_GE(waited, 40ms);
+}
