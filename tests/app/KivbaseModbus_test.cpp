@@ -162,8 +162,6 @@ private:
     std::atomic<int> FRequests{0};
 };
 
-enum class TTransport { Rtu, Tcp };
-
 class KivbaseModbus : public ::testing::TestWithParam<TTransport> {
 protected:
     void SetUp() override
@@ -179,15 +177,7 @@ protected:
         TCommSettings s;
         s.Time_Out = 300;
         s.TimeSilence = 0;
-        if (GetParam() == TTransport::Tcp) {
-            s.MBTCPComm = true;
-            s.MBTCPPort = port;
-        } else {
-            link.Rsd().SetCommPort(slave);
-            link.Rsd().SetReadTotalTimeoutConstant(s.Time_Out);
-            ASSERT_EQ(link.Rsd().Open(), 0);
-        }
-        ASSERT_TRUE(link.SetSettings(s));
+        ASSERT_TRUE(ConnectLink(link, GetParam(), s, slave, port));
         kiv.SetInstallDir(Defs.Path());
         kiv.SetLink(&link);
         kiv.SetMessageMemo(&memo);
@@ -256,6 +246,6 @@ TEST_P(KivbaseModbus, SameDocumentAsFromTheSimulator)
 }
 
 INSTANTIATE_TEST_SUITE_P(Transports, KivbaseModbus, ::testing::Values(TTransport::Rtu, TTransport::Tcp),
-                         [](const auto& info) { return info.param == TTransport::Rtu ? "Rtu" : "Tcp"; });
+                         TransportName);
 
 } // namespace

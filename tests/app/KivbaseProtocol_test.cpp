@@ -18,13 +18,6 @@
 
 namespace {
 
-enum class TTransport { Rtu, Tcp };
-
-std::string Name(const ::testing::TestParamInfo<TTransport>& info)
-{
-    return info.param == TTransport::Rtu ? "Rtu" : "Tcp";
-}
-
 using TLines = std::vector<std::string>;
 
 const std::string IDENT_OK = "Identyfikacja automatu:KIVS-2";
@@ -53,22 +46,13 @@ protected:
             return;
         Started = true;
         FillSimulator(Device, 8000);
+        std::string slave;
+        uint16_t port = 0;
+        ASSERT_TRUE(Rtu() ? Server.OpenPty(slave) : Server.ListenTcp(0, port));
         TCommSettings s;
         s.Time_Out = 500;
         s.TimeSilence = 300;
-        if (GetParam() == TTransport::Rtu) {
-            std::string slave;
-            ASSERT_TRUE(Server.OpenPty(slave));
-            Link.Rsd().SetCommPort(slave);
-            Link.Rsd().SetReadTotalTimeoutConstant(s.Time_Out);
-            ASSERT_EQ(Link.Rsd().Open(), 0);
-        } else {
-            uint16_t port = 0;
-            ASSERT_TRUE(Server.ListenTcp(0, port));
-            s.MBTCPComm = true;
-            s.MBTCPPort = port;
-        }
-        ASSERT_TRUE(Link.SetSettings(s));
+        ASSERT_TRUE(ConnectLink(Link, GetParam(), s, slave, port));
         Pump.Install();
         Kiv.OnBeginRead = [this](TKiv&) { Events += "B"; };
         Kiv.OnCompleteZestawNastaw1 = [this](TKiv&) { Events += "1"; };
@@ -566,7 +550,7 @@ TEST_P(KivProtocol, TracingDumpsFramesAndTypesProgressDots)
     EXPECT_EQ(Memo.Lines, TLines{"Zapis zestawu nastaw 1: OK"});
 }
 
-INSTANTIATE_TEST_SUITE_P(Transports, KivProtocol, ::testing::Values(TTransport::Rtu, TTransport::Tcp), Name);
+INSTANTIATE_TEST_SUITE_P(Transports, KivProtocol, ::testing::Values(TTransport::Rtu, TTransport::Tcp), TransportName);
 
 // --- Without a link ---------------------------------------------------------------------
 

@@ -3,6 +3,7 @@
 // Time moves only when nothing is left to do at the present instant, so a 500 ms time-out
 // costs a few real milliseconds and delayed replies arrive exactly when they are due.
 
+#include <gtest/gtest.h>
 #include <poll.h>
 
 #include <unistd.h>
@@ -15,6 +16,7 @@
 #include <string>
 #include <vector>
 
+#include "app/KivLink.h"
 #include "platform/Wait.h"
 #include "tests/sim/KivSimServer.h"
 
@@ -128,6 +130,33 @@ inline void WriteDefinitions(const TTempDir& dir, const std::string& globalLines
     const std::string text = "[GLOBAL]\n" + globalLines + "\n[SECTION_1]\nTITLE=Rejestry 1-1\nX1_NAME=R1\n";
     dir.Write("Kivs2.set", text);
     dir.Write("Kivs3.set", text);
+}
+
+// The two ways to a controller, for tests run over both.
+enum class TTransport { Rtu, Tcp };
+
+inline std::string TransportName(const ::testing::TestParamInfo<TTransport>& info)
+{
+    return info.param == TTransport::Rtu ? "Rtu" : "Tcp";
+}
+
+// Puts the link on a (simulated) controller: over TCP to `port` on this machine, or over RTU
+// through the pseudo-terminal `pty`; `s` brings the time-outs.
+inline ::testing::AssertionResult ConnectLink(TKivLink& link, TTransport transport, TCommSettings s,
+                                              const std::string& pty, uint16_t port)
+{
+    if (transport == TTransport::Tcp) {
+        s.MBTCPComm = true;
+        s.MBTCPPort = port;
+    } else {
+        link.Rsd().SetCommPort(pty);
+        link.Rsd().SetReadTotalTimeoutConstant(s.Time_Out);
+        if (const int rc = link.Rsd().Open(); rc != 0)
+            return ::testing::AssertionFailure() << "opening " << pty << " gave " << rc;
+    }
+    if (!link.SetSettings(s))
+        return ::testing::AssertionFailure() << "the link took no settings";
+    return ::testing::AssertionSuccess();
 }
 
 // Register contents that differ from byte to byte and from set to set.

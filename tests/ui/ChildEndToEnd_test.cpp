@@ -35,8 +35,6 @@ using childtest::TFakeFrame;
 
 namespace {
 
-enum class TTransport { Rtu, Tcp };
-
 class ChildEndToEnd : public TQtAppTest, public ::testing::WithParamInterface<TTransport> {
 protected:
   void SetUp() override
@@ -58,15 +56,7 @@ protected:
     TCommSettings s;
     s.Time_Out = 300;
     s.TimeSilence = 0;
-    if (GetParam() == TTransport::Tcp) {
-      s.MBTCPComm = true;
-      s.MBTCPPort = port;
-    } else {
-      Link.Rsd().SetCommPort(slave);
-      Link.Rsd().SetReadTotalTimeoutConstant(s.Time_Out);
-      ASSERT_EQ(Link.Rsd().Open(), 0);
-    }
-    ASSERT_TRUE(Link.SetSettings(s));
+    ASSERT_TRUE(ConnectLink(Link, GetParam(), s, slave, port));
     Frame.LinkPtr = &Link;
   }
   void TearDown() override
@@ -295,6 +285,6 @@ TEST_P(ChildEndToEnd, ExceptionInAReadIsShownAndTheProgramGoesOn)
 }
 
 INSTANTIATE_TEST_SUITE_P(Transports, ChildEndToEnd, ::testing::Values(TTransport::Rtu, TTransport::Tcp),
-                         [](const auto& info) { return info.param == TTransport::Rtu ? "Rtu" : "Tcp"; });
+                         TransportName);
 
 } // namespace

@@ -16,13 +16,14 @@
 #include "app/ui/ChildMemo.h"
 #include "app/ui/QtPump.h"
 #include "platform/Prompts.h"
+#include "tests/app/LinkTestSupport.h"
 #include "tests/sim/KivSimProcess.h"
 
 namespace {
 
 const std::string KIVSIM = std::string(KIV_BINARY_DIR) + "/tests/sim/kivsim";
 
-class ChildKivsim : public TQtAppTest, public ::testing::WithParamInterface<bool> {};
+class ChildKivsim : public TQtAppTest, public ::testing::WithParamInterface<TTransport> {};
 
 std::vector<uint8_t> ReadBytes(const std::string& path)
 {
@@ -32,7 +33,6 @@ std::vector<uint8_t> ReadBytes(const std::string& path)
 
 TEST_P(ChildKivsim, ReadsAndWritesThroughTheProgram)
 {
-  const bool tcp = GetParam();
   ASSERT_TRUE(std::filesystem::exists(KIVSIM));
   childtest::SetFormats();
   TScriptedPrompts script;
@@ -49,15 +49,7 @@ TEST_P(ChildKivsim, ReadsAndWritesThroughTheProgram)
   TCommSettings s;
   s.Time_Out = 500;
   s.TimeSilence = 20;
-  if (tcp) {
-    s.MBTCPComm = true;
-    s.MBTCPPort = sim.TcpPort;
-  } else {
-    link.Rsd().SetCommPort(sim.Pty);
-    link.Rsd().SetReadTotalTimeoutConstant(s.Time_Out);
-    ASSERT_EQ(link.Rsd().Open(), 0);
-  }
-  ASSERT_TRUE(link.SetSettings(s));
+  ASSERT_TRUE(ConnectLink(link, GetParam(), s, sim.Pty, sim.TcpPort));
   childtest::TFakeFrame frame;
   frame.LinkPtr = &link;
   {
@@ -80,7 +72,6 @@ TEST_P(ChildKivsim, ReadsAndWritesThroughTheProgram)
   SetPrompts(nullptr);
 }
 
-INSTANTIATE_TEST_SUITE_P(Transports, ChildKivsim, ::testing::Values(false, true),
-                         [](const auto& info) { return info.param ? "Tcp" : "Rtu"; });
+INSTANTIATE_TEST_SUITE_P(Transports, ChildKivsim, ::testing::Values(TTransport::Rtu, TTransport::Tcp), TransportName);
 
 } // namespace
