@@ -84,6 +84,9 @@ bool SerialConfigureRaw(int fd, uint32_t baud, int& err)
     if (standard) {
         ::cfsetispeed(&t, code);
         ::cfsetospeed(&t, code);
+        // A speed set earlier through termios2 leaves its mark in the input-speed bits, which
+        // the calls above do not touch: cleared, the input follows the output speed again.
+        t.c_cflag &= ~static_cast<tcflag_t>(CIBAUD);
     }
     if (::tcsetattr(fd, TCSANOW, &t) != 0) {
         err = errno;

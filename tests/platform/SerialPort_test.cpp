@@ -5,8 +5,8 @@
 #include <cerrno>
 #include <fcntl.h>
 #include <sys/file.h>
+#include <asm/termbits.h>  // termios2, to read both speeds back
 #include <sys/ioctl.h>
-#include <termios.h>
 #include <unistd.h>
 
 namespace {
@@ -43,4 +43,23 @@ TEST(SerialPort, RefusedOpenLeavesTheLineShared)
     TFdHandle mine = SerialOpenExclusive(slave, err);
     ASSERT_TRUE(mine.Valid()) << err;
     EXPECT_TRUE(ExclusiveFlag(mine.Get()));
+}
+
+// Going back to a common speed after one set through termios2 must move the input speed too;
+// a line left at 9600 out and 14400 in would garble every reply on hardware that honours it.
+TEST(SerialPort, BothDirectionsFollowEverySpeedChange)
+{
+    TFdHandle master;
+    std::string slave;
+    int err = 0;
+    ASSERT_TRUE(OpenPtyPair(master, slave, err)) << err;
+    TFdHandle line = SerialOpenExclusive(slave, err);
+    ASSERT_TRUE(line.Valid()) << err;
+    for (const uint32_t baud : {14400u, 9600u, 56000u, 115200u, 56000u, 110u}) {
+        ASSERT_TRUE(SerialConfigureRaw(line.Get(), baud, err)) << baud << " " << err;
+        struct termios2 t {};
+        ASSERT_EQ(::ioctl(line.Get(), TCGETS2, &t), 0);
+        EXPECT_EQ(t.c_ospeed, baud);
+        EXPECT_EQ(t.c_ispeed, baud) << "after setting " << baud;
+    }
 }
