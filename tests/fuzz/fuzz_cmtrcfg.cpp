@@ -36,6 +36,33 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   std::string fileType;
   if (!Read(rec, bytes, fileType)) return 0;
 
+  // Read again for a data file of a few bytes, and for none (as the probe reads): the same
+  // configuration, and no buffer sized beyond what such a data file can hold.
+  for (const int64_t dataSize : {int64_t(size % 61), int64_t(0)}) {
+    TComtrade bounded;
+    TComtradeInterface ci;
+    ci.DataStreamSize = dataSize;
+    TMemoryStream in(bytes);
+    try {
+      ci.ReadCfg(bounded, in, [](const std::string&) {});
+    } catch (const EComtrade&) {
+      std::abort();  // the same bytes read before
+    }
+    const size_t limit = size_t(dataSize);
+    if (ci.FileType != fileType || bounded.Analogs->Count() != rec.Analogs->Count() ||
+        bounded.Statuses->Count() != rec.Statuses->Count() ||
+        bounded.Rates->TotalSamples64() != rec.Rates->TotalSamples64() ||
+        size_t(bounded.GetSampleCount()) > limit || bounded.Rates->Times().capacity() > limit ||
+        bounded.Rates->SampleNumbers().capacity() > limit || bounded.Rates->AxisLimit() != INT64_MAX)
+      std::abort();
+    for (int32_t i = 0; i < bounded.Analogs->Count(); ++i)
+      if (size_t(bounded.Analogs->Items(i).SampleCount()) > limit) std::abort();
+    for (int32_t j = 0; j < bounded.Statuses->Count(); ++j)
+      if (size_t(bounded.Statuses->Items(j).SampleCount()) > limit) std::abort();
+    TMemoryStream probe(bytes);
+    if (dataSize == 0 && !ComtradeInterface().CanLoad(probe, nullptr)) std::abort();
+  }
+
   TAnalogSelection a;
   TCyfrSelection s;
   rec.SelectChannels(false, a, s);

@@ -63,8 +63,9 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   auto rec = MakeRec(analogs, statuses, stamps, declared);
   const TComtradeDataFileParser& parser = ascii ? AsciiDataFileParser() : BinaryDataFileParser();
   if (!Load(parser, *rec, dat)) return 0;
-  if (!ascii && declared == 0 && rec->GetSampleCount() != int32_t(dat.size() / (8 + 2 * analogs + 2 * ((statuses + 15) / 16))))
-    std::abort();
+  // BINARY holds the whole records of the stream, never more, whatever count is declared.
+  const int64_t records = int64_t(dat.size() / TComtradeInterface::BinaryRecordSize(size_t(analogs), size_t(statuses)));
+  if (!ascii && rec->GetSampleCount() != (declared == 0 || declared > records ? records : declared)) std::abort();
 
   for (const TComtradeDataFileParser* out : {&AsciiDataFileParser(), &BinaryDataFileParser()}) {
     for (bool viewOnly : {false, true}) {
