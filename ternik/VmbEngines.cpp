@@ -37,7 +37,8 @@ std::unique_ptr<TVmbEngine> Make()
 
 // A number that a text, an integer or a float value stands for; false for Null and for texts
 // that are no number (such as "NAN").
-bool NumberOf(const TVmbValue& v, double& out)
+template <typename TParse>
+bool NumberOf(const TVmbValue& v, double& out, TParse parseText)
 {
     if (v.IsOrdinal()) {
         out = static_cast<double>(v.AsOrdinal());
@@ -48,8 +49,13 @@ bool NumberOf(const TVmbValue& v, double& out)
         return true;
     }
     if (v.IsText())
-        return TVmbEngine::TryTextToFloat(v.AsText(), out);
+        return parseText(v.AsText(), out);
     return false;
+}
+
+bool NumberOf(const TVmbValue& v, double& out)
+{
+    return NumberOf(v, out, TVmbEngine::TryTextToFloat);
 }
 
 std::string FloatText(double v, const TFormatSettings& fs, int precision)
@@ -621,9 +627,8 @@ void TVmbFloatType::ValueToRaw(const TVmbParamDescr& d, std::span<uint8_t> raw, 
 {
     CheckRaw(raw.size());
     double x = 0;
-    if (v.IsOrdinal() || v.IsFloat())
-        x = v.IsOrdinal() ? static_cast<double>(v.AsOrdinal()) : v.AsFloat();
-    else if (!v.IsText() || !TryStrToFloat(v.AsText(), x, '.'))
+    // FLOAT text takes only the '.' separator.
+    if (!NumberOf(v, x, [](std::string_view text, double& out) { return TryStrToFloat(text, out, '.'); }))
         throw EVmbError(KFormatError);
     Put32(d, raw, std::bit_cast<uint32_t>(CheckedSingle(x)));
 }
@@ -653,9 +658,7 @@ void TVmbDFloatType::ValueToRaw(const TVmbParamDescr& d, std::span<uint8_t> raw,
 {
     CheckRaw(raw.size());
     double x = 0;
-    if (v.IsOrdinal() || v.IsFloat())
-        x = v.IsOrdinal() ? static_cast<double>(v.AsOrdinal()) : v.AsFloat();
-    else if (!v.IsText() || !TryTextToFloat(v.AsText(), x))
+    if (!NumberOf(v, x))
         throw EVmbError(KRealFormatError);
     Put32(d, raw, DFloatToRaw(x));
 }
