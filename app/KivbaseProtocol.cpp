@@ -384,7 +384,8 @@ bool TKiv::DoReadEvReg()
   const auto& head = "Odczyt rejestru zdarzeń: "_cp;
   std::vector<uint8_t> buffer(EVREG_GATHER, 0);
   size_t gathered = 0;
-  const auto finish = [&] {
+  // Whether the read ends or throws: keep what came, give the link back, then tell.
+  const auto complete = [&] {
     if (FAbort && (FReply[1] & 0x80) && !FCancel && gathered > 0)
       FAbort = false; // the device marks the end of its register with an exception reply
     if (gathered > 0) {
@@ -394,6 +395,9 @@ bool TKiv::DoReadEvReg()
       std::copy_n(buffer.begin(), length, GetEvRegData());
       SetModified(true);
     }
+    busy.End();
+    lock.Release();
+    Fire(OnEvRegCompleted);
   };
   try {
     AddMessage(head);
@@ -414,16 +418,10 @@ bool TKiv::DoReadEvReg()
       }
     } while (!FAbort && !FCancel && !finished && page <= FDefs->EV_BUF_LAST_REG);
   } catch (...) {
-    finish();
-    busy.End();
-    lock.Release();
-    Fire(OnEvRegCompleted);
+    complete();
     throw;
   }
-  finish();
-  busy.End();
-  lock.Release();
-  Fire(OnEvRegCompleted);
+  complete();
   return true;
 }
 
@@ -435,9 +433,13 @@ bool TKiv::ReadFromKIV()
   if (!lock.Held())
     return false;
   TActivityScope busy(*this, TActivity::Reading);
-  const auto finish = [&] {
+  // Whether the read ends or throws: say a cancel, give the link back, then tell.
+  const auto complete = [&] {
     if (FCancel)
       AddMessage("Odczyt anulowany");
+    busy.End();
+    lock.Release();
+    Fire(OnCompleteAll);
   };
   try {
     Fire(OnBeginRead);
@@ -450,15 +452,9 @@ bool TKiv::ReadFromKIV()
     if (!FAbort && !FCancel && options[ReadOption::ReadEvReg])
       DoReadEvReg();
   } catch (...) {
-    finish();
-    busy.End();
-    lock.Release();
-    Fire(OnCompleteAll);
+    complete();
     throw;
   }
-  finish();
-  busy.End();
-  lock.Release();
-  Fire(OnCompleteAll);
+  complete();
   return true;
 }
