@@ -13,9 +13,13 @@
 
 void TFdHandle::Reset(int fd)
 {
-    if (FFd >= 0)
+    if (FFd >= 0) {
+        if (FExclusiveLine)
+            ::ioctl(FFd, TIOCNXCL);
         ::close(FFd);
+    }
     FFd = fd;
+    FExclusiveLine = false;
 }
 
 TFdHandle SerialOpenExclusive(const std::string& path, int& err)
@@ -38,6 +42,7 @@ TFdHandle SerialOpenExclusive(const std::string& path, int& err)
         err = errno;
         return TFdHandle();
     }
+    fd.FExclusiveLine = true;
     return fd;
 }
 

@@ -7,7 +7,9 @@
 #include <string>
 #include <vector>
 
-// Owns one file descriptor; closes it when it goes.
+// Owns one file descriptor; closes it when it goes. A line claimed by SerialOpenExclusive is
+// given back on close: its exclusive flag belongs to the line and would otherwise outlive us
+// (a pseudo-terminal whose other side stays open could then not be opened again).
 class TFdHandle {
 public:
     TFdHandle() = default;
@@ -15,16 +17,28 @@ public:
     ~TFdHandle() { Reset(); }
     TFdHandle(const TFdHandle&) = delete;
     TFdHandle& operator=(const TFdHandle&) = delete;
-    TFdHandle(TFdHandle&& o) noexcept : FFd(o.Release()) {}
-    TFdHandle& operator=(TFdHandle&& o) noexcept { if (this != &o) { Reset(); FFd = o.Release(); } return *this; }
+    TFdHandle(TFdHandle&& o) noexcept : FFd(o.FFd), FExclusiveLine(o.FExclusiveLine) { o.FFd = -1; o.FExclusiveLine = false; }
+    TFdHandle& operator=(TFdHandle&& o) noexcept
+    {
+        if (this != &o) {
+            Reset();
+            FFd = o.FFd;
+            FExclusiveLine = o.FExclusiveLine;
+            o.FFd = -1;
+            o.FExclusiveLine = false;
+        }
+        return *this;
+    }
 
     int Get() const { return FFd; }
     bool Valid() const { return FFd >= 0; }
-    int Release() { const int fd = FFd; FFd = -1; return fd; }
+    int Release() { const int fd = FFd; FFd = -1; FExclusiveLine = false; return fd; }
     void Reset(int fd = -1);
 
 private:
+    friend TFdHandle SerialOpenExclusive(const std::string& path, int& err);
     int FFd = -1;
+    bool FExclusiveLine = false;
 };
 
 // Opens a terminal device for reading and writing, non-blocking, without making it the

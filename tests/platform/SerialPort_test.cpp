@@ -63,3 +63,36 @@ TEST(SerialPort, BothDirectionsFollowEverySpeedChange)
         EXPECT_EQ(t.c_ispeed, baud) << "after setting " << baud;
     }
 }
+
+// The exclusive claim ends with our handle, however it goes: closed, or moved and then closed.
+TEST(SerialPort, ClosingGivesTheLineBack)
+{
+    TFdHandle master;
+    std::string slave;
+    int err = 0;
+    ASSERT_TRUE(OpenPtyPair(master, slave, err)) << err;
+    auto flagSeenByOthers = [&] {
+        TFdHandle other(::open(slave.c_str(), O_RDWR | O_NOCTTY | O_CLOEXEC));
+        EXPECT_TRUE(other.Valid());
+        return other.Valid() && ExclusiveFlag(other.Get());
+    };
+    {
+        TFdHandle line = SerialOpenExclusive(slave, err);
+        ASSERT_TRUE(line.Valid()) << err;
+        ASSERT_TRUE(ExclusiveFlag(line.Get()));
+        line.Reset();
+    }
+    EXPECT_FALSE(flagSeenByOthers());
+    {
+        TFdHandle moved;
+        moved = SerialOpenExclusive(slave, err);
+        ASSERT_TRUE(moved.Valid()) << err;
+        TFdHandle owner(std::move(moved));
+        EXPECT_FALSE(moved.Valid());
+        EXPECT_TRUE(ExclusiveFlag(owner.Get()));
+    }
+    EXPECT_FALSE(flagSeenByOthers());
+    // The line opens exclusively again afterwards.
+    TFdHandle again = SerialOpenExclusive(slave, err);
+    EXPECT_TRUE(again.Valid()) << err;
+}
