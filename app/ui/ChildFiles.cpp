@@ -47,10 +47,12 @@ bool TChildForm::LoadFile(const std::string& fileName)
 {
   FKiv->SetInstallDir(FFrame.InstallDir());
   const bool wasModified = FKiv->Modified();
+  // The window shows the file it is loading: a failure is reported while the load runs, and
+  // the user must see which file it is about, not a window without a caption.
+  setWindowTitle(PathToQ(fileName));
   const bool loaded = FKiv->LoadFromFile(fileName);
   if (loaded) {
     FFileName = fileName;
-    setWindowTitle(PathToQ(fileName));
   } else {
     // The window must not keep the name of a file it could not read: a save would
     // overwrite that file with an empty document.

@@ -101,6 +101,65 @@ TEST_F(ChildMain, NewDocumentsMenusAndShortcuts)
     EXPECT_LE(shortcuts.count(key), 1u) << key.toStdString();
 }
 
+// Records the caption of the document window in the MDI area each time an error is shown.
+class TCaptionAtErrorPrompts : public TScriptedPrompts {
+public:
+  explicit TCaptionAtErrorPrompts(TMainForm*& frame) : FFrame(frame) {}
+  void Error(const std::string& text) override
+  {
+    QMdiSubWindow* sub = FFrame ? FFrame->MdiArea()->currentSubWindow() : nullptr;
+    Captions.push_back(sub ? sub->windowTitle().toStdString() : "<no window>");
+    TScriptedPrompts::Error(text);
+  }
+  std::vector<std::string> Captions;
+
+private:
+  TMainForm*& FFrame;
+};
+
+TEST_F(ChildMain, AFailedLoadNeverLeavesTheWindowWithoutACaption)
+{
+  struct Case {
+    const char* File;
+    std::string Content;
+  };
+  const std::vector<Case> cases{
+      {"random.kiv", std::string(3000, '\x5a')},
+      {"short.kiv", "KIVS-3 no data"},
+      {"empty.kiv", ""},
+  };
+  for (const Case& c : cases) {
+    const std::string path = Dir.File(c.File);
+    std::ofstream(path, std::ios::binary) << c.Content;
+    TMainForm* shown = nullptr;
+    TCaptionAtErrorPrompts prompts(shown);
+    SetPrompts(&prompts);
+    auto frame = MakeFrame({path});
+    shown = frame.get();
+    frame->show();
+    QApplication::processEvents();
+    frame->ProcessCommandLine();
+    QApplication::processEvents();
+    SetPrompts(&Script);
+    // While a failure is reported, the window shows which file it is about. (An empty file
+    // is no format error, so nothing is reported for it.)
+    EXPECT_EQ(prompts.Captions.size(), c.Content.empty() ? 0u : 1u) << c.File;
+    for (const std::string& caption : prompts.Captions)
+      EXPECT_EQ(caption, path) << c.File;
+    const auto docs = frame->Documents();
+    ASSERT_EQ(docs.size(), 1u) << c.File;
+    auto* form = dynamic_cast<TChildForm*>(docs[0]);
+    ASSERT_NE(form, nullptr);
+    // Afterwards it is an unnamed document with the next free name, never the file's.
+    EXPECT_FALSE(form->HasName()) << c.File;
+    EXPECT_EQ(form->DocumentName(), "Dokument1.kiv") << c.File;
+    auto* sub = qobject_cast<QMdiSubWindow*>(form->parentWidget());
+    ASSERT_NE(sub, nullptr);
+    EXPECT_EQ(sub->windowTitle().toStdString(), "Dokument1") << c.File;
+    EXPECT_EQ(std::filesystem::file_size(path), c.Content.size());
+  }
+}
+
 TEST_F(ChildMain, CommandLineDocumentShowsItsSequences)
 {
   const std::string buf = std::string(KIV_SOURCE_DIR) + "/tests/tools/listing_model2.buf";
