@@ -210,7 +210,10 @@ void TChildForm::BuildMenus()
   FilePrintAction->setShortcut(QKeySequence(QStringLiteral("Ctrl+P")));
   add(FFileMenu, "Ustawienia drukarki", "Konfiguracja domyslnej drukarki", [this] { PrintSetupClick(); });
   FFileMenu->addSeparator();
-  add(FFileMenu, "Zakoncz", "Konczy dzia3anie programu", [this] { FFrame.ExitClick(); })->setEnabled(false);
+  // This menu stands in the frame's "&Plik" while the window is active, so the frame's exit
+  // must stay usable here: otherwise only the window's close button would end the program.
+  // It has no shortcut, so no key is claimed twice.
+  add(FFileMenu, "Zakoncz", "Konczy dzia3anie programu", [this] { FFrame.ExitClick(); });
 
   FChartMenu = new QMenu(ToQ("&Wykres"), this);
   FChartMenu->addAction(ToQ("Zaznacz wszystko"), this, [this] { FGraph->SelectAll(); });

@@ -8,6 +8,7 @@
 #include <QListWidget>
 #include <QMdiArea>
 #include <QMdiSubWindow>
+#include <QMenu>
 #include <QMenuBar>
 #include <QCheckBox>
 #include <QLineEdit>
@@ -157,6 +158,59 @@ TEST_F(ChildMain, AFailedLoadNeverLeavesTheWindowWithoutACaption)
     ASSERT_NE(sub, nullptr);
     EXPECT_EQ(sub->windowTitle().toStdString(), "Dokument1") << c.File;
     EXPECT_EQ(std::filesystem::file_size(path), c.Content.size());
+  }
+}
+
+// The "Zakoncz" items the menu bar shows, each with whether it is enabled.
+std::vector<std::pair<QAction*, bool>> ShownExitItems(QMenuBar* bar)
+{
+  std::vector<std::pair<QAction*, bool>> found;
+  for (QAction* title : bar->actions())
+    if (QMenu* menu = title->menu())
+      for (QAction* a : menu->actions())
+        if (a->text() == QStringLiteral("Zakoncz"))
+          found.emplace_back(a, a->isEnabled());
+  return found;
+}
+
+TEST_F(ChildMain, ExitIsReachableFromTheDocumentMenuAndClosesTheProgram)
+{
+  struct Case {
+    int Documents;
+    bool Modified;
+    TPromptAnswer Answer; // to the close question of a modified document
+    bool Closes;
+  };
+  const Case cases[] = {
+      {0, false, TPromptAnswer::Cancel, true},
+      {1, false, TPromptAnswer::Cancel, true},
+      {2, false, TPromptAnswer::Cancel, true},
+      {1, true, TPromptAnswer::Cancel, false}, // Cancel keeps the program and the document
+      {1, true, TPromptAnswer::No, true},
+  };
+  for (const Case& c : cases) {
+    auto frame = MakeFrame();
+    frame->show();
+    QApplication::processEvents();
+    for (int i = 0; i < c.Documents; ++i)
+      frame->MF_NewClick();
+    QApplication::processEvents();
+    if (c.Modified)
+      frame->Documents().back()->Kiv().SetModified(true);
+    // One exit command is shown, and it can be used, whichever "&Plik" menu is in the bar.
+    const auto items = ShownExitItems(frame->menuBar());
+    ASSERT_EQ(items.size(), 1u) << c.Documents;
+    EXPECT_TRUE(items[0].second) << c.Documents;
+    Script.Clear();
+    Script.Answers.push_back(c.Answer);
+    items[0].first->trigger();
+    QApplication::processEvents();
+    EXPECT_EQ(frame->isVisible(), !c.Closes) << c.Documents << c.Modified;
+    EXPECT_EQ(Script.Texts(TScriptedPrompts::TKind::Confirm).size(), c.Modified ? 1u : 0u) << c.Documents;
+    if (!c.Closes) {
+      EXPECT_EQ(frame->Documents().size(), size_t(c.Documents));
+      frame->Documents().back()->Kiv().SetModified(false);
+    }
   }
 }
 
