@@ -11,29 +11,22 @@ struct TParts {
     int Y = 1899, M = 12, D = 30, H = 0, N = 0, S = 0, Ms = 0;
 };
 
+// 1899-12-30, day 0 of TDateTime, is 25569 days before 1970-01-01.
+constexpr int64_t DaysTo1970 = 25569;
+
 // Day number (days since 1899-12-30) to a proleptic Gregorian date.
 void DayToDate(int64_t day, int& y, int& m, int& d)
 {
-    // Civil-from-days on the 1970-01-01 epoch; 1899-12-30 is 25569 days before it.
-    int64_t z = day - 25569 + 719468;
-    const int64_t era = (z >= 0 ? z : z - 146096) / 146097;
-    const int64_t doe = z - era * 146097;
-    const int64_t yoe = (doe - doe / 1460 + doe / 36524 - doe / 146096) / 365;
-    const int64_t doy = doe - (365 * yoe + yoe / 4 - yoe / 100);
-    const int64_t mp = (5 * doy + 2) / 153;
-    d = int(doy - (153 * mp + 2) / 5 + 1);
-    m = int(mp < 10 ? mp + 3 : mp - 9);
-    y = int(yoe + era * 400 + (m <= 2 ? 1 : 0));
+    int64_t yy = 0, mm = 0, dd = 0;
+    CivilFromDays(day - DaysTo1970, yy, mm, dd);
+    y = int(yy);
+    m = int(mm);
+    d = int(dd);
 }
 
 int64_t DateToDay(int y, int m, int d)
 {
-    y -= m <= 2 ? 1 : 0;
-    const int64_t era = (y >= 0 ? y : y - 399) / 400;
-    const int64_t yoe = y - era * 400;
-    const int64_t doy = (153 * (m + (m > 2 ? -3 : 9)) + 2) / 5 + d - 1;
-    const int64_t doe = yoe * 365 + yoe / 4 - yoe / 100 + doy;
-    return era * 146097 + doe - 719468 + 25569;
+    return DaysFromCivil(y, m, d) + DaysTo1970;
 }
 
 TParts Decode(TDateTime v)
@@ -93,6 +86,31 @@ bool StartsWithNoCase(std::string_view s, size_t i, std::string_view what)
 void Format(std::string& out, std::string_view f, const TParts& p, bool timeIsZero, const TFormatSettings& fs, int depth);
 
 } // namespace
+
+// Days from civil and back, on the 1970-01-01 epoch, with 400-year eras so that every year a
+// 64-bit day count can hold is exact.
+int64_t DaysFromCivil(int64_t y, int64_t m, int64_t d)
+{
+    y -= m <= 2 ? 1 : 0;
+    const int64_t era = (y >= 0 ? y : y - 399) / 400;
+    const int64_t yoe = y - era * 400;
+    const int64_t doy = (153 * (m + (m > 2 ? -3 : 9)) + 2) / 5 + d - 1;
+    const int64_t doe = yoe * 365 + yoe / 4 - yoe / 100 + doy;
+    return era * 146097 + doe - 719468;
+}
+
+void CivilFromDays(int64_t days, int64_t& y, int64_t& m, int64_t& d)
+{
+    const int64_t z = days + 719468;
+    const int64_t era = (z >= 0 ? z : z - 146096) / 146097;
+    const int64_t doe = z - era * 146097;
+    const int64_t yoe = (doe - doe / 1460 + doe / 36524 - doe / 146096) / 365;
+    const int64_t doy = doe - (365 * yoe + yoe / 4 - yoe / 100);
+    const int64_t mp = (5 * doy + 2) / 153;
+    d = doy - (153 * mp + 2) / 5 + 1;
+    m = mp < 10 ? mp + 3 : mp - 9;
+    y = yoe + era * 400 + (m <= 2 ? 1 : 0);
+}
 
 bool IsLeapYear(int y)
 {

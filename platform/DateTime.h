@@ -30,6 +30,10 @@ void DecodeDateTime(TDateTime v, int& y, int& m, int& d, int& h, int& n, int& s,
 int DayOfWeek(TDateTime v);
 bool IsLeapYear(int y);
 int DaysInMonth(int y, int m);
+// Proleptic Gregorian dates as days since 1970-01-01 (negative before), in 64 bits; a count
+// from another origin is shifted by that origin's day number.
+int64_t DaysFromCivil(int64_t y, int64_t m, int64_t d);
+void CivilFromDays(int64_t days, int64_t& y, int64_t& m, int64_t& d);
 
 // Local time now, and today's date at midnight.
 TDateTime Now();

@@ -14,6 +14,8 @@ constexpr int64_t kUsPerSecond = 1000000;
 constexpr int64_t kUsPerDay = 86400 * kUsPerSecond;
 // Days from 0001-01-01 to 1899-12-30, the origin of TDateTime.
 constexpr int64_t kDaysToDelphiEpoch = 693593;
+// Days from 0001-01-01 to 1970-01-01, the origin of the calendar helpers.
+constexpr int64_t kDaysTo1970 = 719162;
 
 std::vector<std::string_view> Split(std::string_view text, std::string_view separators) {
   std::vector<std::string_view> out;
@@ -34,27 +36,6 @@ bool ParseDecimal(std::string_view s, int32_t& out) {
   return TryStrToInt(s, out);
 }
 
-// Days since 0001-01-01 of a calendar date (proleptic Gregorian).
-int64_t DaysFromCivil(int64_t y, int64_t m, int64_t d) {
-  y -= m <= 2;
-  const int64_t era = (y >= 0 ? y : y - 399) / 400;
-  const int64_t yoe = y - era * 400;
-  const int64_t doy = (153 * (m + (m > 2 ? -3 : 9)) + 2) / 5 + d - 1;
-  const int64_t doe = yoe * 365 + yoe / 4 - yoe / 100 + doy;
-  return era * 146097 + doe - 719468 + 719162;  // 719162: 1970-01-01 from 0001-01-01
-}
-
-void CivilFromDays(int64_t days, int64_t& y, int64_t& m, int64_t& d) {
-  const int64_t z = days - 719162 + 719468;
-  const int64_t era = (z >= 0 ? z : z - 146096) / 146097;
-  const int64_t doe = z - era * 146097;
-  const int64_t yoe = (doe - doe / 1460 + doe / 36524 - doe / 146096) / 365;
-  const int64_t doy = doe - (365 * yoe + yoe / 4 - yoe / 100);
-  const int64_t mp = (5 * doy + 2) / 153;
-  d = doy - (153 * mp + 2) / 5 + 1;
-  m = mp + (mp < 10 ? 3 : -9);
-  y = yoe + era * 400 + (m <= 2);
-}
 
 }  // namespace
 
@@ -112,17 +93,17 @@ bool TUsTime::ToMicroseconds(int64_t& us) const {
   if (Year < 1 || Year > 9999 || Month < 1 || Month > 12 || Day < 1 ||
       Day > DaysInMonth(Year, Month) || Hour > 23 || Minute > 59 || Second > 59)
     return false;
-  const int64_t days = DaysFromCivil(Year, Month, Day);
+  const int64_t days = DaysFromCivil(Year, Month, Day) + kDaysTo1970;
   us = days * kUsPerDay + ((int64_t(Hour) * 60 + Minute) * 60 + Second) * kUsPerSecond +
        int64_t(Microsecond);
   return true;
 }
 
 bool TUsTime::FromMicroseconds(int64_t us) {
-  const int64_t maxUs = DaysFromCivil(10000, 1, 1) * kUsPerDay;
+  const int64_t maxUs = (DaysFromCivil(10000, 1, 1) + kDaysTo1970) * kUsPerDay;
   if (us < 0 || us >= maxUs) return false;
   int64_t y = 0, m = 0, d = 0;
-  CivilFromDays(us / kUsPerDay, y, m, d);
+  CivilFromDays(us / kUsPerDay - kDaysTo1970, y, m, d);
   int64_t rest = us % kUsPerDay;
   Year = static_cast<uint16_t>(y);
   Month = static_cast<uint16_t>(m);

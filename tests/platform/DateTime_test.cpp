@@ -213,3 +213,24 @@ TEST(DateTime, UnixTime)
     EXPECT_EQ(UnixToDateTime(0), 25569.0);
     EXPECT_EQ(FormatDateTime("yyyy-mm-dd hh:nn:ss", UnixToDateTime(1700000000), LibraryFormat()), "2023-11-14 22:13:20");
 }
+
+TEST(DateTime, CivilDayCountsBothWays)
+{
+    struct TCase {
+        int64_t Y, M, D, Days;
+    };
+    const TCase cases[] = {
+        {1970, 1, 1, 0},         {1969, 12, 31, -1},     {1899, 12, 30, -25569}, {1, 1, 1, -719162},
+        {0, 1, 1, -719528},      {-1, 12, 31, -719529},  {2000, 2, 29, 11016},   {2000, 3, 1, 11017},
+        {1900, 3, 1, -25508},    {1600, 2, 29, -135081}, {9999, 12, 31, 2932896},
+    };
+    for (const TCase& c : cases) {
+        SCOPED_TRACE(std::to_string(c.Y) + "-" + std::to_string(c.M) + "-" + std::to_string(c.D));
+        EXPECT_EQ(DaysFromCivil(c.Y, c.M, c.D), c.Days);
+        int64_t y = 0, m = 0, d = 0;
+        CivilFromDays(c.Days, y, m, d);
+        EXPECT_EQ(y, c.Y);
+        EXPECT_EQ(m, c.M);
+        EXPECT_EQ(d, c.D);
+    }
+}
