@@ -253,6 +253,8 @@ consteval const auto& operator""_cp()
 }
 #endif
 
+// Appends the UTF-8 form of one code point (up to U+10FFFF).
+void AppendUtf8(std::string& out, char32_t cp);
 // Bytes to UTF-8; the undefined bytes 0x81 0x83 0x88 0x90 0x98 become U+FFFD.
 std::string Cp1250ToUtf8(std::string_view bytes);
 // UTF-8 to bytes; a character outside the code page, or a malformed sequence, becomes '?'.

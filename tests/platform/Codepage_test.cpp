@@ -215,3 +215,24 @@ TEST(Codepage, LiteralInAnInitializerTheCompilerTriesToEvaluate)
     EXPECT_EQ(cases[0].Input, Bytes({0xBF, 0xF3, 0xB3, 'w'}));
     EXPECT_EQ(cases[0].Message, Bytes({'x', 0xB3}));
 }
+
+TEST(Codepage, AppendUtf8EveryLength)
+{
+    const std::pair<char32_t, std::string> cases[] = {
+        {U'A', Bytes({'A'})},
+        {0x7F, Bytes({0x7F})},
+        {0x80, Bytes({0xC2, 0x80})},
+        {0x142, Bytes({0xC5, 0x82})},  // ł
+        {0x7FF, Bytes({0xDF, 0xBF})},
+        {0x800, Bytes({0xE0, 0xA0, 0x80})},
+        {0x20AC, Bytes({0xE2, 0x82, 0xAC})},  // €
+        {0xFFFF, Bytes({0xEF, 0xBF, 0xBF})},
+        {0x10000, Bytes({0xF0, 0x90, 0x80, 0x80})},
+        {0x10FFFF, Bytes({0xF4, 0x8F, 0xBF, 0xBF})},
+    };
+    for (const auto& [cp, utf8] : cases) {
+        std::string out = "x";
+        AppendUtf8(out, cp);
+        EXPECT_EQ(out, "x" + utf8) << "code point " << uint32_t(cp);
+    }
+}
