@@ -181,13 +181,8 @@ void TCommDlg::FormShow()
     }
     EnableFields();
     FConnected = false;
-    if (!FTcp.MBTCPComm) {
-        try {
-            FConnected = FLink.Open() == TRsdHan::StatusOpen;
-        } catch (const EComState& e) {
-            Prompts().Error(e.what());
-        }
-    }
+    if (!FTcp.MBTCPComm)
+        OpenPort();
     ShowStatus();
 }
 
@@ -209,13 +204,18 @@ void TCommDlg::ApplyPort()
     const bool none = FPort->currentText() == FPort->itemText(0);
     FLink.SetCommPort(none ? std::string() : PathFromQ(FPort->currentText()));
     FLink.SetReadTotalTimeoutConstant(FTimeOutEdit->value());
+    OpenPort();
+    ShowStatus();
+}
+
+void TCommDlg::OpenPort()
+{
     FConnected = false;
     try {
         FConnected = FLink.Open() == TRsdHan::StatusOpen;
     } catch (const EComState& e) {
         Prompts().Error(e.what());
     }
-    ShowStatus();
 }
 
 void TCommDlg::ShowStatus() { FStatus->setText(FConnected ? ToQ("Połączony"_cp) : ToQ("Brak połączenia"_cp)); }

@@ -52,6 +52,9 @@ protected:
 
 private:
     void ShowStatus();
+    // Opens the port as set; a port that cannot be opened is reported and reads as not
+    // connected.
+    void OpenPort();
     void TcpCommClick();
     void EnableFields();
     void PortEdited();
