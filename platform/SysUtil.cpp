@@ -158,20 +158,19 @@ bool ReadWholeFile(const std::string& path, std::string& out, size_t maxBytes, s
             *error = Describe("Cannot open", path, errno);
         return false;
     }
+    // Every failure once the file is open: closed again, nothing kept, the reason told.
+    const auto fail = [&](const char* what, int err) {
+        close(fd);
+        out.clear();
+        if (error)
+            *error = Describe(what, path, err);
+        return false;
+    };
     struct stat st{};
-    if (fstat(fd, &st) != 0 || S_ISDIR(st.st_mode)) {
-        const int err = S_ISDIR(st.st_mode) ? EISDIR : errno;
-        close(fd);
-        if (error)
-            *error = Describe("Cannot read", path, err);
-        return false;
-    }
-    if (S_ISREG(st.st_mode) && uint64_t(st.st_size) > maxBytes) {
-        close(fd);
-        if (error)
-            *error = Describe("Too large to read", path, EFBIG);
-        return false;
-    }
+    if (fstat(fd, &st) != 0 || S_ISDIR(st.st_mode))
+        return fail("Cannot read", S_ISDIR(st.st_mode) ? EISDIR : errno);
+    if (S_ISREG(st.st_mode) && uint64_t(st.st_size) > maxBytes)
+        return fail("Too large to read", EFBIG);
     if (S_ISREG(st.st_mode))
         out.reserve(size_t(st.st_size));
     char buf[65536];
@@ -180,22 +179,12 @@ bool ReadWholeFile(const std::string& path, std::string& out, size_t maxBytes, s
         if (n < 0) {
             if (errno == EINTR)
                 continue;
-            const int err = errno;
-            close(fd);
-            out.clear();
-            if (error)
-                *error = Describe("Cannot read", path, err);
-            return false;
+            return fail("Cannot read", errno);
         }
         if (n == 0)
             break;
-        if (out.size() + size_t(n) > maxBytes) {
-            close(fd);
-            out.clear();
-            if (error)
-                *error = Describe("Too large to read", path, EFBIG);
-            return false;
-        }
+        if (out.size() + size_t(n) > maxBytes)
+            return fail("Too large to read", EFBIG);
         out.append(buf, size_t(n));
     }
     close(fd);
