@@ -25,9 +25,7 @@ struct TDecodeCase {
 
 std::vector<std::string> ListSequenceOne(const TDecodeCase& c)
 {
-    UtilityFormat().DecimalSeparator = ',';
-    UtilityFormat().ShortDateFormat = "yyyy-mm-dd";
-    UtilityFormat().LongTimeFormat = "hh:nn:ss";
+    listerfx::SetFormats();
     TFixtureDocument doc(c.Model);
     doc.Correct(false);
     doc.ShowAll(c.ShowAll);

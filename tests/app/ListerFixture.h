@@ -82,8 +82,17 @@ private:
 
 #include "app/EventKinds.h"
 #include "app/Lister.h"
+#include "platform/NumText.h"
 
 namespace listerfx {
+
+// The number and date formats the main window sets (decimal comma, year-first dates).
+inline void SetFormats()
+{
+    UtilityFormat().DecimalSeparator = ',';
+    UtilityFormat().ShortDateFormat = "yyyy-mm-dd";
+    UtilityFormat().LongTimeFormat = "hh:nn:ss";
+}
 
 // A document as the lister reads it, from plain fields.
 class TFixtureDocument : public IEvDocument {

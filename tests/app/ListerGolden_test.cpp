@@ -73,10 +73,7 @@ class ListerGolden : public ::testing::TestWithParam<TGoldenCase> {};
 TEST_P(ListerGolden, MatchesTheReviewedListing)
 {
     const TGoldenCase& c = GetParam();
-    // As the main window sets them.
-    UtilityFormat().DecimalSeparator = ',';
-    UtilityFormat().ShortDateFormat = "yyyy-mm-dd";
-    UtilityFormat().LongTimeFormat = "hh:nn:ss";
+    listerfx::SetFormats();
     TFixtureDocument doc(c.Model);
     doc.Register = c.Register();
     doc.ShowAll(c.ShowAll);

@@ -50,9 +50,7 @@ struct TListerTest : ::testing::Test {
     TEvLister Lister;
     void SetUp() override
     {
-        UtilityFormat().DecimalSeparator = ',';
-        UtilityFormat().ShortDateFormat = "yyyy-mm-dd";
-        UtilityFormat().LongTimeFormat = "hh:nn:ss";
+        listerfx::SetFormats();
         Doc.Correct(false);
         Lister.SetDocument(&Doc);
     }

@@ -97,12 +97,7 @@ private:
   std::vector<std::unique_ptr<QPrinter>> Printers;
 };
 
-inline void SetFormats()
-{
-  UtilityFormat().DecimalSeparator = ',';
-  UtilityFormat().ShortDateFormat = "yyyy-mm-dd";
-  UtilityFormat().LongTimeFormat = "hh:nn:ss";
-}
+using listerfx::SetFormats;
 
 // A Kivs3 register of three sequences: a restart, one with inputs and breaker states, and a
 // short one.

@@ -17,6 +17,7 @@
 #include "platform/NumText.h"
 #include "tests/app/ListerFixture.h"
 
+using listerfx::SetFormats;
 using listerfx::TFixtureDocument;
 using listerfx::TRegisterBuilder;
 using pdftools::InfoField;
@@ -25,13 +26,6 @@ using pdftools::RunCommand;
 namespace {
 
 class ListerSinks : public TQtAppTest {};
-
-void SetFormats()
-{
-    UtilityFormat().DecimalSeparator = ',';
-    UtilityFormat().ShortDateFormat = "yyyy-mm-dd";
-    UtilityFormat().LongTimeFormat = "hh:nn:ss";
-}
 
 }  // namespace
 
