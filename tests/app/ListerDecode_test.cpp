@@ -58,11 +58,7 @@ TEST_P(ListerDecode, WritesTheLines)
 
 std::string CaseName(const ::testing::TestParamInfo<TDecodeCase>& info)
 {
-    std::string n = info.param.Name;
-    for (char& ch : n)
-        if (!isalnum(static_cast<unsigned char>(ch)))
-            ch = '_';
-    return n;
+    return listerfx::TestName(info.param.Name);
 }
 
 }  // namespace

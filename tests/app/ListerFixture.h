@@ -77,6 +77,7 @@ private:
 
 #include <array>
 #include <span>
+#include <cctype>
 #include <string>
 #include <utility>
 
@@ -92,6 +93,15 @@ inline void SetFormats()
     UtilityFormat().DecimalSeparator = ',';
     UtilityFormat().ShortDateFormat = "yyyy-mm-dd";
     UtilityFormat().LongTimeFormat = "hh:nn:ss";
+}
+
+// A case's description as a test name: letters and digits kept, anything else '_'.
+inline std::string TestName(std::string description)
+{
+    for (char& ch : description)
+        if (!std::isalnum(static_cast<unsigned char>(ch)))
+            ch = '_';
+    return description;
 }
 
 // A document as the lister reads it, from plain fields.

@@ -116,13 +116,7 @@ INSTANTIATE_TEST_SUITE_P(
         TWalkCase{"skip record as last byte ends the walk", {0, 0, 4, 240}, {{0, 0, 4}}, -1},
         TWalkCase{"skip beyond the data ends the walk", {0, 0, 4, 240, 200, 1}, {{0, 0, 4}}, -1},
         TWalkCase{"empty register", {}, {}, -1}),
-    [](const auto& info) {
-        std::string n = info.param.Name;
-        for (char& ch : n)
-            if (!isalnum(static_cast<unsigned char>(ch)))
-                ch = '_';
-        return n;
-    });
+    [](const auto& info) { return listerfx::TestName(info.param.Name); });
 
 TEST_F(TListerTest, WalkReadsNoMoreThanTheRegisterField)
 {
