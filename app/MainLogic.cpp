@@ -190,8 +190,6 @@ std::string NextDocumentName(int& counter, int documentCount, const TFileExists&
     return name;
 }
 
-std::string DocumentCaption(std::string_view name) { return std::string(name.substr(0, name.find('.'))); }
-
 const char* const XSCALE_ITEMS[10] = {"Dopasuj", "50", "75", "100", "150", "200", "500", "1000", "2000", "5000"};
 
 std::optional<TXScaleChoice> ChooseXScale(std::string_view text, bool itemOrSelected)

@@ -94,8 +94,6 @@ std::string DocumentNameFromOptions(std::string_view options);
 // "Dokument" + n + ".kiv" for the next n (counted on from `counter`, restarted when no
 // document is open) whose file does not exist.
 std::string NextDocumentName(int& counter, int documentCount, const TFileExists& exists);
-// The caption of a document: its name up to the first '.'.
-std::string DocumentCaption(std::string_view name);
 
 // --- Chart scale and tool bar -------------------------------------------------------------
 

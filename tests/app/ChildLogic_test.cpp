@@ -226,6 +226,8 @@ TEST(ChildLogicNames, SaveNames)
     EXPECT_EQ(SaveFileName(in), out);
   EXPECT_EQ(FileNamePart("/a/b/c.kiv"), "c.kiv");
   EXPECT_EQ(CaptionOfName("Dokument1.kiv"), "Dokument1");
+  EXPECT_EQ(CaptionOfName("a.b.kiv"), "a");
+  EXPECT_EQ(CaptionOfName("noext"), "noext");
 }
 
 TEST(ChildLogicClose, Decisions)

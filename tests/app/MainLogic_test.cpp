@@ -207,9 +207,6 @@ TEST(DocumentNames, CounterSkipsExistingFilesAndRestarts)
     EXPECT_EQ(NextDocumentName(counter, 1, exists), "Dokument2.kiv");
     EXPECT_EQ(NextDocumentName(counter, 2, exists), "Dokument4.kiv");
     EXPECT_EQ(NextDocumentName(counter, 0, exists), "Dokument1.kiv");
-    EXPECT_EQ(DocumentCaption("Dokument1.kiv"), "Dokument1");
-    EXPECT_EQ(DocumentCaption("a.b.kiv"), "a");
-    EXPECT_EQ(DocumentCaption("noext"), "noext");
 }
 
 TEST(XScale, Choices)
