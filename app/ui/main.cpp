@@ -5,6 +5,7 @@
 #include "app/ui/Main.h"
 #include "app/ui/QtPrompts.h"
 #include "app/ui/QtPump.h"
+#include "app/ui/QtTranslation.h"
 #include "ternik/TernikInit.h"
 
 int main(int argc, char** argv)
@@ -14,6 +15,8 @@ int main(int argc, char** argv)
     int rc = 0;
     {
         TKivApplication app(argc, argv);
+        // The user interface is Polish, Qt's own dialogs and buttons included.
+        InstallQtPolishTranslation(app);
         // Waits keep the event loop running; messages and questions appear as Qt dialogs.
         TQtPumpInstaller pump;
         TQtPromptsInstaller prompts;
