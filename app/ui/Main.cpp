@@ -138,7 +138,9 @@ bool TMainForm::event(QEvent* event)
 
 bool TMainForm::eventFilter(QObject* watched, QEvent* event)
 {
-    if (watched == FXScale->lineEdit() && event->type() == QEvent::KeyPress) {
+    // The box keeps the focus for its line edit and hands it the keys itself, past any
+    // filter on the line edit: Enter is caught where the key press arrives, on the box.
+    if (watched == FXScale && event->type() == QEvent::KeyPress) {
         const int key = static_cast<QKeyEvent*>(event)->key();
         if (key == Qt::Key_Return || key == Qt::Key_Enter) {
             FXScale->lineEdit()->selectAll();
