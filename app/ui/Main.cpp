@@ -72,7 +72,7 @@ TMainForm::TMainForm(TMainFormOptions options, QWidget* parent) : QMainWindow(pa
     FLink->Rsd().SetBaudRate(FConfig.Speed);
     FLink->Rsd().SetReadTotalTimeoutConstant(FConfig.Comm.Time_Out);
     (void)FLink->SetSettings(FConfig.Comm);
-    FLink->OnBusyChanged = [this] { UpdateToolbar(); };
+    FLink->OnBusyChanged = [this] { LinkBusyChanged(); };
 
     FMdi = new TLogoMdiArea(this);
     FMdi->setObjectName(QStringLiteral("ClientArea"));
@@ -174,9 +174,7 @@ void TMainForm::OpenLink()
 
 void TMainForm::closeEvent(QCloseEvent* event)
 {
-    // Each document may refuse (a read running, changes the user keeps).
-    FMdi->closeAllSubWindows();
-    if (!FMdi->subWindowList().isEmpty()) {
+    if (!CloseDocuments()) {
         event->ignore();
         return;
     }
