@@ -245,10 +245,21 @@ std::string OverwriteQueryText(const std::string& fileName)
 
 // --- Side buttons -----------------------------------------------------------------------
 
-TPageButtons SetupPageButtons(int page, bool serviceMode, TChildActivity activity)
+bool LinkHeldElsewhere(const TKivLink* link, const void* self)
+{
+  return link && link->Busy() && link->Holder() != self;
+}
+
+bool LinkCommandsEnabled(TChildActivity activity, bool linkHeldElsewhere)
+{
+  return activity == TChildActivity::Idle && !linkHeldElsewhere;
+}
+
+TPageButtons SetupPageButtons(int page, bool serviceMode, TChildActivity activity, bool linkHeldElsewhere)
 {
   TPageButtons b;
   const bool idle = activity == TChildActivity::Idle;
+  const bool linkFree = LinkCommandsEnabled(activity, linkHeldElsewhere);
   switch (page) {
   case 0:
     b.HelpContext = 10;
@@ -264,8 +275,9 @@ TPageButtons SetupPageButtons(int page, bool serviceMode, TChildActivity activit
   case 2:
     b.HelpContext = 6;
     b.PanelVisible = true;
-    b.Btn[0] = {"Odczyt", "Odczyt danych z automatu|Odczytaj wybrane pozycje z automatu", TPageAction::Read, true, idle};
-    b.Btn[1] = {"Wykonaj", "Wykonaj wybrane polecenie", TPageAction::Execute, true, idle};
+    b.Btn[0] = {"Odczyt", "Odczyt danych z automatu|Odczytaj wybrane pozycje z automatu", TPageAction::Read, true,
+                linkFree};
+    b.Btn[1] = {"Wykonaj", "Wykonaj wybrane polecenie", TPageAction::Execute, true, linkFree};
     // A set write is not cut short: stopping between chunks would leave a partly written
     // set in the controller.
     b.Btn[2] = {"Anuluj", "Przerwij odczyt", TPageAction::Cancel, true, activity == TChildActivity::Reading};

@@ -10,6 +10,7 @@
 #include <string_view>
 #include <vector>
 
+#include "app/KivLink.h"
 #include "app/Kivbase.h"
 
 // --- Read options -----------------------------------------------------------------------
@@ -134,8 +135,14 @@ struct TPageButtons {
 };
 // Printing counts as busy: its pages are printed while window messages are processed.
 enum class TChildActivity { Idle, Reading, Writing, Printing };
-// Page 0 "Bufor zdarzeń", 1 "Zestawy Nastaw", 2 "Zapis/Odczyt".
-TPageButtons SetupPageButtons(int page, bool serviceMode, TChildActivity activity);
+// Page 0 "Bufor zdarzeń", 1 "Zestawy Nastaw", 2 "Zapis/Odczyt". While another document
+// holds the link (`linkHeldElsewhere`), "Odczyt" and "Wykonaj" wait for it: the controller
+// object would refuse them, and a write offered and confirmed must not come to nothing.
+TPageButtons SetupPageButtons(int page, bool serviceMode, TChildActivity activity, bool linkHeldElsewhere);
+// Whether "Odczyt", "Wykonaj" and the command tree's double-click may start now.
+bool LinkCommandsEnabled(TChildActivity activity, bool linkHeldElsewhere);
+// Whether the link is held by another holder than `self` (the document's controller object).
+bool LinkHeldElsewhere(const TKivLink* link, const void* self);
 
 // --- Printing ---------------------------------------------------------------------------
 

@@ -125,10 +125,12 @@ std::string FindHelpFile(const std::string& installDir)
 
 namespace {
 
+// By the name's last four characters: a file called just ".kiv" (or "dir/.kiv") is a
+// document too, though a path library sees a hidden file without an extension there.
 bool HasKivExtension(const std::string& name)
 {
-    const std::string ext = fs::path(name).extension().string();
-    return CpSameText(ext, ".kiv");
+    constexpr std::string_view ext = ".kiv";
+    return name.size() >= ext.size() && CpSameText(std::string_view(name).substr(name.size() - ext.size()), ext);
 }
 
 } // namespace

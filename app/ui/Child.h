@@ -59,6 +59,9 @@ public:
   void SetView(int n) override;
   void ShowLegend() override;
   void FormActivate() override;
+  void LinkBusyChanged() override;
+  bool CloseQuery() override;
+  void CloseAgreed() override { FCloseAgreed = true; }
 
   TChildActivity Activity() const;
   bool HasName() const { return FHasName; }
@@ -128,6 +131,8 @@ private:
   void LayoutPanel3();
   void RunPageAction(int button);
   void SelectFirstSequence();
+  // Another document's read or write holds the link.
+  bool LinkHeldElsewhere() const;
   void ShowLoadDates();
   void PrintSteps(const std::vector<TPrintStep>& plan);
   bool PrintChart(int sequence, const std::string& title);
@@ -154,6 +159,8 @@ private:
   // A read or set write this window started (the controller object's own state covers the
   // time inside the transfer).
   TChildActivity FRunning = TChildActivity::Idle;
+  // The frame asked every window and all agreed: the next close asks nothing.
+  bool FCloseAgreed = false;
 };
 
 // The document window's factory for the main window: the window is added to the MDI area

@@ -8,6 +8,7 @@
 
 #include <algorithm>
 #include <filesystem>
+#include <utility>
 
 #include "app/KivFiles.h"
 #include "app/Kivbase.h"
@@ -168,6 +169,10 @@ void TChildForm::FilePrintClick(bool fromToolbar)
   if (FLister->SequenceCount() == 0)
     selected.clear(); // "Nie odczytany" is no sequence
   const std::vector<TPrintStep> plan = PrintPlan(FPrintFlags, selected, FFileName);
+  // One answer for the whole command: without a printer no step starts, and the user is told
+  // once, not once per job.
+  if (plan.empty() || !FFrame.PrinterReady())
+    return;
   try {
     // Window messages are processed between the pages: the window must not be closed (and
     // freed) under the print, nor start a read or a write into it.
@@ -276,34 +281,36 @@ void TChildForm::ExecuteZnsCommand(const std::string& code)
 
 // --- Closing ----------------------------------------------------------------------------
 
-void TChildForm::closeEvent(QCloseEvent* event)
+bool TChildForm::CloseQuery()
 {
   CommitPendingEdit();
   const TChildActivity activity = Activity();
   switch (CloseQueryAction(FKiv->IsReading() || FRunning == TChildActivity::Reading,
                            activity == TChildActivity::Writing || activity == TChildActivity::Printing,
                            FKiv->Modified())) {
-  case TCloseAction::CancelRead:
-    FKiv->Cancel();
-    event->ignore();
-    return;
-  case TCloseAction::Refuse:
-    event->ignore();
-    return;
+  case TCloseAction::CancelRead: FKiv->Cancel(); return false;
+  case TCloseAction::Refuse: return false;
   case TCloseAction::AskToSave: {
     const TPromptAnswer a = Prompts().Confirm(CloseQueryText(FFileName), std::string(), TPromptButtons::YesNoCancel,
                                               TPromptKind::Warning);
     if (a == TPromptAnswer::No)
-      break;
-    if (a == TPromptAnswer::Yes) {
-      FileSaveClick();
-      if (!FKiv->Modified())
-        break;
-    }
+      return true;
+    if (a != TPromptAnswer::Yes)
+      return false;
+    FileSaveClick();
+    return !FKiv->Modified();
+  }
+  case TCloseAction::Close: return true;
+  }
+  return false;
+}
+
+void TChildForm::closeEvent(QCloseEvent* event)
+{
+  // The frame's round asked this window already; only a transfer begun since keeps it.
+  const bool agreed = std::exchange(FCloseAgreed, false);
+  if (agreed ? !IsBusy() : CloseQuery())
+    event->accept();
+  else
     event->ignore();
-    return;
-  }
-  case TCloseAction::Close: break;
-  }
-  event->accept();
 }

@@ -69,6 +69,10 @@ public:
   // The program-wide print-options dialog ("Opcje wydruku") showing `flags` (bit 0 listing,
   // bit 1 chart, bit 2 set 1 grid, bit 3 set 2 grid). OK: `flags` := the boxes, true.
   virtual bool ExecutePrintOptions(uint8_t& flags) = 0;
+  // Whether a print command may start its jobs on Printer(): the system's printer needs a
+  // default printer. Without one the user is told "Brak domyślnej drukarki" here, once for
+  // the whole command, and false is returned.
+  virtual bool PrinterReady() = 0;
   // Prints a setting grid on Printer() under `title` (Windows-1250). False when no job was
   // started.
   virtual bool PrintStringGrid(const TStringGridImage& grid, const std::string& title) = 0;
@@ -127,6 +131,18 @@ public:
   virtual void ShowLegend() = 0;
   // Called when the window becomes the active one: the toolbar and the X-scale box follow.
   virtual void FormActivate() = 0;
+  // The link was taken or given back (by any document): commands that need it follow.
+  virtual void LinkBusyChanged() = 0;
+
+  // Whether the window may close; asked by its own close and, for every window in turn, by
+  // the frame before the program ends. False keeps it: a read runs (it is cancelled), a set
+  // write or a print runs, or the document is modified and the user answers Cancel to
+  // "Zachować zmiany ?" (or Yes and the save fails). Yes saves at once; No agrees, and the
+  // changes go only when the window does.
+  virtual bool CloseQuery() = 0;
+  // Every window agreed: the next close of this one goes ahead without asking again (unless
+  // it has become busy by then).
+  virtual void CloseAgreed() = 0;
 };
 
 // Creates a document window for the frame; the window belongs to `parent`'s chain (the MDI

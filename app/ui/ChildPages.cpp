@@ -171,7 +171,11 @@ QWidget* TChildForm::BuildReadPage()
 
   cmdOutline = new QTreeWidget(page);
   cmdOutline->setHeaderHidden(true);
-  connect(cmdOutline, &QTreeWidget::itemDoubleClicked, this, [this] { cmdOutlineDblClick(); });
+  // The double-click is the "Wykonaj" button's command, and waits for the link as it does.
+  connect(cmdOutline, &QTreeWidget::itemDoubleClicked, this, [this] {
+    if (LinkCommandsEnabled(Activity(), LinkHeldElsewhere()))
+      cmdOutlineDblClick();
+  });
   v->addWidget(cmdOutline, 2);
   MemoMessage = new QPlainTextEdit(page);
   MemoMessage->setReadOnly(true);
@@ -238,7 +242,7 @@ IChildOps* CreateChildForm(IChildFrame& frame, QMdiArea* parent)
 
 void TChildForm::SetupPageButtons(int page)
 {
-  FButtons = ::SetupPageButtons(page, FFrame.ServiceMode(), Activity());
+  FButtons = ::SetupPageButtons(page, FFrame.ServiceMode(), Activity(), LinkHeldElsewhere());
   Panel2->setVisible(FButtons.PanelVisible);
   for (int i = 0; i < 3; ++i) {
     const TPageButton& b = FButtons.Btn[i];
@@ -249,3 +253,14 @@ void TChildForm::SetupPageButtons(int page)
   }
 }
 
+bool TChildForm::LinkHeldElsewhere() const
+{
+  return ::LinkHeldElsewhere(FFrame.Link(), FKiv.get());
+}
+
+void TChildForm::LinkBusyChanged()
+{
+  // The pages go first when the window is freed.
+  if (Notebook1)
+    SetupPageButtons(Notebook1->currentIndex());
+}

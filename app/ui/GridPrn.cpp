@@ -33,17 +33,24 @@ QFont PrinterFont(const TStringGridImage& grid)
 
 } // namespace
 
+bool SinkCanPrint(TPageSink& sink)
+{
+    // As for the chart: the system's printer needs a default printer to print at all.
+    if (sink.IsSystemPrinter() && !sink.HasDefaultPrinter()) {
+        Prompts().Confirm("Brak domyślnej drukarki"_cp, "Błąd"_cp, TPromptButtons::Ok, TPromptKind::Error);
+        return false;
+    }
+    return true;
+}
+
 bool PrintStringGrid(const TStringGridImage& grid, const std::string& title, TPageSink& sink)
 {
     if (grid.ColCount <= 0 || grid.RowCount <= 0 || grid.ColWidths.size() < size_t(grid.ColCount) ||
         grid.RowHeights.size() < size_t(grid.RowCount) ||
         grid.Cells.size() < size_t(grid.ColCount) * size_t(grid.RowCount))
         return false;
-    // As for the chart: the system's printer needs a default printer to print at all.
-    if (sink.IsSystemPrinter() && !sink.HasDefaultPrinter()) {
-        Prompts().Confirm("Brak domyślnej drukarki"_cp, "Błąd"_cp, TPromptButtons::Ok, TPromptKind::Error);
+    if (!SinkCanPrint(sink))
         return false;
-    }
     int widthMm = 0, heightMm = 0;
     bool landscape = false;
     if (!sink.ReadPage(widthMm, heightMm, landscape))

@@ -72,7 +72,7 @@ TMainForm::TMainForm(TMainFormOptions options, QWidget* parent) : QMainWindow(pa
     FLink->Rsd().SetBaudRate(FConfig.Speed);
     FLink->Rsd().SetReadTotalTimeoutConstant(FConfig.Comm.Time_Out);
     (void)FLink->SetSettings(FConfig.Comm);
-    FLink->OnBusyChanged = [this] { UpdateToolbar(); };
+    FLink->OnBusyChanged = [this] { LinkBusyChanged(); };
 
     FMdi = new TLogoMdiArea(this);
     FMdi->setObjectName(QStringLiteral("ClientArea"));
@@ -138,7 +138,9 @@ bool TMainForm::event(QEvent* event)
 
 bool TMainForm::eventFilter(QObject* watched, QEvent* event)
 {
-    if (watched == FXScale->lineEdit() && event->type() == QEvent::KeyPress) {
+    // The box keeps the focus for its line edit and hands it the keys itself, past any
+    // filter on the line edit: Enter is caught where the key press arrives, on the box.
+    if (watched == FXScale && event->type() == QEvent::KeyPress) {
         const int key = static_cast<QKeyEvent*>(event)->key();
         if (key == Qt::Key_Return || key == Qt::Key_Enter) {
             FXScale->lineEdit()->selectAll();
@@ -172,9 +174,7 @@ void TMainForm::OpenLink()
 
 void TMainForm::closeEvent(QCloseEvent* event)
 {
-    // Each document may refuse (a read running, changes the user keeps).
-    FMdi->closeAllSubWindows();
-    if (!FMdi->subWindowList().isEmpty()) {
+    if (!CloseDocuments()) {
         event->ignore();
         return;
     }

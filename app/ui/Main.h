@@ -79,6 +79,7 @@ public:
     bool ExecuteSaveDialog(std::string& name, int filterIndex) override;
     bool PrinterSetupDialog() override;
     QPrinter* Printer() override;
+    bool PrinterReady() override;
     bool ExecutePrintOptions(uint8_t& flags) override;
     bool PrintStringGrid(const TStringGridImage& grid, const std::string& title) override;
     void ShowFileProperties(TKiv& kiv) override;
@@ -134,6 +135,8 @@ public:
     void SetPrinterSetupRunner(std::function<bool(QPrinter&)> run) { FRunPrinterSetup = std::move(run); }
     // The printer the program prints on (default: the process-wide one).
     void SetPrinter(QPrinter* printer) { FPrinter = printer; }
+    // Whether the system has a default printer (default: asks the print system).
+    void SetDefaultPrinterQuery(std::function<bool()> query) { FDefaultPrinterExists = std::move(query); }
     QAction* ActionByName(const QString& objectName) const;
     QLabel* StatusPanel(int index) const;
     TLogoMdiArea* MdiArea() const { return FMdi; }
@@ -157,6 +160,10 @@ private:
     void OpenLink();
     void ShowNotice(const QString& text, const QString& caption);
     bool AnyDocumentBusy() const;
+    // Asks every document, in order, whether it may close, and closes them all only when
+    // each agreed; the first refusal ends the asking and closes nothing.
+    bool CloseDocuments();
+    void LinkBusyChanged();
 
     TMainFormOptions FOptions;
     std::string FTitle;
@@ -175,6 +182,8 @@ private:
     std::function<int(TFileInfoDlg&)> FRunFileInfo;
     std::function<bool(QPrinter&)> FRunPrinterSetup;
     QPrinter* FPrinter = nullptr;
+    std::function<bool()> FDefaultPrinterExists;
+    bool FClosingDocuments = false;
     TPageDlgFrm* FPrintOptions = nullptr;
     std::function<int(TCommDlg&)> FRunCommDialog;
     std::function<void(const QString&, const QString&)> FNotice;

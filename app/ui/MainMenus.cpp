@@ -203,7 +203,7 @@ void TMainForm::BuildToolbar()
     for (const char* item : XSCALE_ITEMS)
         FXScale->addItem(QString::fromLatin1(item));
     FXScale->setCurrentIndex(-1);
-    FXScale->lineEdit()->installEventFilter(this);
+    FXScale->installEventFilter(this);
     connect(FXScale, &QComboBox::currentTextChanged, this, [this](const QString&) { ApplyXScale(); });
     FToolBar->addWidget(FXScale);
 }

@@ -1,7 +1,10 @@
 #include "app/ui/Main.h"
 
+#include <QMdiSubWindow>
+#include <QPointer>
 #include <QPrintDialog>
 #include <QPrinter>
+#include <QScopedValueRollback>
 
 #include <filesystem>
 
@@ -13,7 +16,8 @@
 #include "platform/Prompts.h"
 
 // What the frame does for its documents and for the link: the save dialog, the printer and
-// the print options, the grid print, the file properties and the communication settings.
+// the print options, the grid print, the file properties, the communication settings, the
+// link's busy state passed on, and closing every document at the end.
 
 namespace fs = std::filesystem;
 
@@ -32,6 +36,14 @@ bool TMainForm::ExecuteSaveDialog(std::string& name, int filterIndex)
 }
 
 QPrinter* TMainForm::Printer() { return FPrinter ? FPrinter : &AppPrinter(); }
+
+bool TMainForm::PrinterReady()
+{
+    TPrinterPageSink sink(*Printer());
+    if (FDefaultPrinterExists)
+        sink.DefaultPrinterExists = FDefaultPrinterExists;
+    return SinkCanPrint(sink);
+}
 
 bool TMainForm::PrinterSetupDialog()
 {
@@ -62,6 +74,8 @@ bool TMainForm::ExecutePrintOptions(uint8_t& flags)
 bool TMainForm::PrintStringGrid(const TStringGridImage& grid, const std::string& title)
 {
     TPrinterPageSink sink(*Printer());
+    if (FDefaultPrinterExists)
+        sink.DefaultPrinterExists = FDefaultPrinterExists;
     return ::PrintStringGrid(grid, title, sink);
 }
 
@@ -109,3 +123,42 @@ void TMainForm::CommSetupClick()
 
 void TMainForm::ile1Click() { FMdi->tileSubWindows(); }
 
+bool TMainForm::CloseDocuments()
+{
+    // A close asked again while a question of this round is open is left to the round.
+    if (FClosingDocuments)
+        return false;
+    const QScopedValueRollback<bool> closing(FClosingDocuments, true);
+    // Closing one window after another would lose a window whose "No" was answered before a
+    // later one refused: every window is asked first.
+    // (A question lets events run: a window may be gone by the time the next is asked.)
+    std::vector<QPointer<QMdiSubWindow>> windows;
+    for (QMdiSubWindow* w : FMdi->subWindowList(QMdiArea::CreationOrder))
+        windows.emplace_back(w);
+    const auto documentOf = [](const QPointer<QMdiSubWindow>& w) {
+        return w ? dynamic_cast<IChildOps*>(w->widget()) : nullptr;
+    };
+    for (const auto& w : windows)
+        if (IChildOps* doc = documentOf(w); doc && !doc->CloseQuery())
+            return false;
+    // A transfer begun while a later window asked keeps every window.
+    for (const auto& w : windows)
+        if (IChildOps* doc = documentOf(w); doc && doc->IsBusy())
+            return false;
+    bool closed = true;
+    for (const auto& w : windows) {
+        if (IChildOps* doc = documentOf(w))
+            doc->CloseAgreed();
+        if (w)
+            closed = w->close() && closed;
+    }
+    return closed;
+}
+
+void TMainForm::LinkBusyChanged()
+{
+    UpdateToolbar();
+    // Every document's read and write commands wait while another document holds the link.
+    for (IChildOps* doc : Documents())
+        doc->LinkBusyChanged();
+}

@@ -140,7 +140,7 @@ TEST(InstallDir, ProgramFolderWithDefinitionsElseShare)
 
 TEST(CommandLine, Plans)
 {
-    const std::set<std::string> present = {"a.kiv", "B.KIV", "Dir/C.Kiv"};
+    const std::set<std::string> present = {"a.kiv", "B.KIV", "Dir/C.Kiv", ".kiv", "Dir/.KIV"};
     const TFileExists exists = [&](const std::string& f) { return present.count(f) > 0; };
     struct TCase {
         std::vector<std::string> Params;
@@ -158,6 +158,10 @@ TEST(CommandLine, Plans)
         {{"-buffile", "X.bin", "-KIVTYPE", "kivs3"}, {}, std::nullopt, false, "-buffile X.bin -KIVTYPE kivs3"},
         {{"-h"}, {}, std::nullopt, false, "-h"},
         {{"-x", "", "a.kiv"}, {}, std::nullopt, false, "-x"},
+        // A file named only by the extension is a document, whatever a path library says.
+        {{".kiv", "Dir/.KIV"}, {".kiv", "Dir/.KIV"}, std::nullopt, false, ""},
+        {{".Kiv"}, {}, ".Kiv", false, ""},
+        {{"kiv", "a.kiv.bak"}, {}, std::nullopt, false, "kiv a.kiv.bak"},
     };
     for (const TCase& c : cases) {
         const TCommandLinePlan plan = PlanCommandLine(c.Params, exists);

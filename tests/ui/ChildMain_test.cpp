@@ -14,6 +14,12 @@
 #include <QLineEdit>
 #include <QPrinter>
 #include <QPrinterInfo>
+#include <QPointer>
+#include <QPushButton>
+#include <QTest>
+#include <QTimer>
+#include <QTreeWidget>
+#include <QWindow>
 #include <gtest/gtest.h>
 
 #include <filesystem>
@@ -28,6 +34,7 @@
 #include "app/ui/Child.h"
 #include "app/ui/ChildMemo.h"
 #include "app/ui/Main.h"
+#include "app/ui/Pagedlg.h"
 #include "app/ui/Params.h"
 #include "app/ui/QtPump.h"
 #include "platform/Codepage.h"
@@ -65,6 +72,19 @@ protected:
     frame->SetNoticeHandler([this](const QString& text, const QString&) { Notices.push_back(text.toStdString()); });
     return frame;
   }
+
+  // kivsim on TCP, and kiv.ini pointing the program at it with short silences.
+  void StartSim(TKivSimProcess& sim)
+  {
+    const std::string kivsim = std::string(KIV_BINARY_DIR) + "/tests/sim/kivsim";
+    ASSERT_TRUE(std::filesystem::exists(kivsim));
+    ASSERT_TRUE(sim.Start(kivsim, {"--events", std::string(KIV_SOURCE_DIR) + "/tests/tools/listing_model2.buf",
+                                   "--ident", "K3DEMO-01"}));
+    std::filesystem::create_directories(Dir.File("cfg"));
+    Dir.Write("cfg/kiv.ini", "[kivssn]\nMBTCPComm=1\nMBTCPIP=127.0.0.1\nMBTCPPort=" + std::to_string(sim.TcpPort) +
+                                 "\nTime_Out=500\nTimeSilence=20\n");
+  }
+  static TChildForm* Form(IChildOps* doc) { return dynamic_cast<TChildForm*>(doc); }
 
   TScratchDir Dir;
   TScriptedPrompts Script;
@@ -212,6 +232,196 @@ TEST_F(ChildMain, ExitIsReachableFromTheDocumentMenuAndClosesTheProgram)
       frame->Documents().back()->Kiv().SetModified(false);
     }
   }
+}
+
+TEST_F(ChildMain, EndingTheProgramAsksEveryWindowBeforeClosingAny)
+{
+  // Three documents: the first modified, the second not, the third reading when the close
+  // is asked for (by "Zakoncz" or by the frame's close button, as the window system sends it).
+  TKivSimProcess sim;
+  StartSim(sim);
+  TQtPumpInstaller pump;
+  struct Case {
+    const char* Name;
+    bool FrameButton;
+    bool Reading;
+    TPromptAnswer Answer; // to the first document's "Zachować zmiany ?"
+    bool Ends;
+  };
+  const Case cases[] = {
+      // The reading window refuses (and stops its read) after the first said No: nothing
+      // closes, and the first keeps its changes.
+      {"exit-reading-no", false, true, TPromptAnswer::No, false},
+      // Cancel ends the asking: the reading window is not asked, its read goes on.
+      {"button-reading-cancel", true, true, TPromptAnswer::Cancel, false},
+      // Everyone agrees: all close, and nobody is asked twice.
+      {"button-no", true, false, TPromptAnswer::No, true},
+      {"exit-yes", false, false, TPromptAnswer::Yes, true},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.Name);
+    auto frame = MakeFrame();
+    frame->show();
+    QApplication::processEvents();
+    for (int i = 0; i < 3; ++i)
+      frame->MF_NewClick();
+    const auto docs = frame->Documents();
+    ASSERT_EQ(docs.size(), 3u);
+    QPointer<TChildForm> forms[3];
+    for (int i = 0; i < 3; ++i)
+      forms[i] = Form(docs[size_t(i)]);
+    forms[0]->Kiv().SetIdent("ZMIANA");
+    forms[0]->Kiv().SetModified(true);
+    const std::string saved = Dir.File(std::string(c.Name) + ".kiv");
+    Script.Clear();
+    Script.Answers.push_back(c.Answer);
+    if (c.Answer == TPromptAnswer::Yes)
+      Script.Files.push_back(saved);
+    bool readingWhenAsked = false;
+    const auto askToEnd = [&] {
+      readingWhenAsked = forms[2]->IsReading();
+      if (c.FrameButton) {
+        frame->windowHandle()->close();
+      } else {
+        const auto exits = ShownExitItems(frame->menuBar());
+        ASSERT_EQ(exits.size(), 1u);
+        exits[0].first->trigger();
+      }
+    };
+    if (c.Reading) {
+      QTimer::singleShot(0, frame.get(), askToEnd);
+      forms[2]->ReadClick();
+      EXPECT_TRUE(readingWhenAsked);
+    } else {
+      askToEnd();
+    }
+    QApplication::processEvents();
+    QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+    // One question, for the one modified document: never asked again.
+    EXPECT_EQ(Script.Texts(TScriptedPrompts::TKind::Confirm).size(), 1u);
+    EXPECT_EQ(frame->isVisible(), !c.Ends);
+    for (int i = 0; i < 3; ++i)
+      EXPECT_EQ(forms[i].isNull(), c.Ends) << i;
+    EXPECT_EQ(frame->MdiArea()->subWindowList().size(), c.Ends ? 0 : 3);
+    EXPECT_EQ(std::filesystem::exists(saved), c.Answer == TPromptAnswer::Yes);
+    if (c.Ends)
+      continue;
+    for (const auto& f : forms)
+      ASSERT_FALSE(f.isNull());
+    EXPECT_TRUE(forms[0]->Kiv().Modified());
+    EXPECT_EQ(forms[0]->Kiv().GetIdent(), "ZMIANA");
+    const TMemoMessage& memo = forms[2]->MessageMemo();
+    ASSERT_GT(memo.LineCount(), 0u);
+    const bool cancelled = memo.Line(memo.LineCount() - 1) == "Odczyt anulowany";
+    EXPECT_EQ(cancelled, c.Answer == TPromptAnswer::No);
+    if (!cancelled) {
+      EXPECT_EQ(forms[2]->EventsListBox->count(), 2); // the read went on to its end
+    }
+    for (auto& f : forms)
+      f->Kiv().SetModified(false);
+  }
+  std::string rest;
+  EXPECT_EQ(sim.Process.StopKeepingOutput(rest), 0);
+}
+
+TEST_F(ChildMain, WhileOneDocumentHoldsTheLinkTheOthersOfferNoReadOrWrite)
+{
+  TKivSimProcess sim;
+  StartSim(sim);
+  TQtPumpInstaller pump;
+  auto frame = MakeFrame();
+  frame->show();
+  QApplication::processEvents();
+  frame->MF_NewClick();
+  frame->MF_NewClick();
+  frame->ile1Click();
+  QApplication::processEvents();
+  const auto docs = frame->Documents();
+  ASSERT_EQ(docs.size(), 2u);
+  TChildForm* reader = Form(docs[0]);
+  TChildForm* other = Form(docs[1]);
+  ASSERT_EQ(other->Notebook1->currentIndex(), 2);
+  QTreeWidgetItem* command = other->cmdOutline->topLevelItem(0)->child(0);
+  const auto doubleClick = [&] {
+    other->cmdOutline->scrollToItem(command);
+    QTest::mouseDClick(other->cmdOutline->viewport(), Qt::LeftButton, {},
+                       other->cmdOutline->visualItemRect(command).center());
+  };
+
+  bool held = false, readerCancels = false, otherRead = true, otherExecute = true;
+  size_t asked = 99, otherLines = 99;
+  QTimer::singleShot(0, frame.get(), [&] {
+    held = frame->TheLink().Busy() && frame->TheLink().Holder() == &reader->Kiv();
+    readerCancels = reader->Btn[2]->isEnabled();
+    otherRead = other->Btn[0]->isEnabled();
+    otherExecute = other->Btn[1]->isEnabled();
+    // What the user can still reach in the other window: the command tree.
+    doubleClick();
+    other->Btn[1]->click();
+    other->Btn[0]->click();
+    asked = Script.Texts(TScriptedPrompts::TKind::Confirm).size();
+    otherLines = other->MessageMemo().LineCount();
+  });
+  reader->ReadClick();
+  ASSERT_TRUE(held); // the check ran while the first document held the link
+  EXPECT_TRUE(readerCancels);
+  EXPECT_FALSE(otherRead);
+  EXPECT_FALSE(otherExecute);
+  EXPECT_EQ(asked, 0u); // no "Potwierdź wykonanie polecenia" for a write that cannot be sent
+  EXPECT_EQ(otherLines, 0u);
+  EXPECT_EQ(reader->MessageMemo().Line(0), "Identyfikacja automatu:KIVS-3");
+  EXPECT_EQ(reader->EventsListBox->count(), 2);
+
+  // The link given back, the other window's commands are there again.
+  EXPECT_FALSE(frame->TheLink().Busy());
+  EXPECT_TRUE(other->Btn[0]->isEnabled());
+  EXPECT_TRUE(other->Btn[1]->isEnabled());
+  Script.Answers.push_back(TPromptAnswer::No);
+  doubleClick();
+  EXPECT_EQ(Script.Texts(TScriptedPrompts::TKind::Confirm), std::vector<std::string>{"Zapis zestawu 1"});
+  std::string rest;
+  EXPECT_EQ(sim.Process.StopKeepingOutput(rest), 0);
+}
+
+TEST_F(ChildMain, OnePrintCommandWithoutAPrinterSaysSoOnce)
+{
+  // The system's printer with no print system behind it, and no default printer.
+  const std::string path = Dir.File("trzy.kiv");
+  ASSERT_TRUE(childtest::SaveModel2Document(path, std::string(KIV_SOURCE_DIR) + "/data"));
+  QPrinter printer(QPrinter::HighResolution);
+  printer.setOutputFormat(QPrinter::PdfFormat);
+  printer.setOutputFileName(QString());
+  auto frame = MakeFrame({path});
+  frame->SetPrinter(&printer);
+  frame->SetDefaultPrinterQuery([] { return false; });
+  int dialogs = 0;
+  frame->PrintOptions().SetRunner([&](TPageDlgFrm& dialog) {
+    ++dialogs;
+    for (int bit = 0; bit < 4; ++bit)
+      dialog.FlagBox(bit)->setChecked(true);
+    return int(QDialog::Accepted);
+  });
+  frame->show();
+  QApplication::processEvents();
+  frame->ProcessCommandLine();
+  QApplication::processEvents();
+  ASSERT_EQ(frame->Documents().size(), 1u);
+  TChildForm* form = Form(frame->Documents()[0]);
+  ASSERT_EQ(form->EventsListBox->count(), 3);
+  form->EventsListBox->setSelectionMode(QAbstractItemView::ExtendedSelection);
+  for (int i = 0; i < 3; ++i)
+    form->EventsListBox->item(i)->setSelected(true);
+
+  // The menu's "Drukuj" (listings, charts and both grids), then the tool button.
+  form->FilePrintAction->trigger();
+  EXPECT_EQ(dialogs, 1);
+  EXPECT_EQ(form->PrintFlags(), 0x0F);
+  EXPECT_EQ(Script.Texts(TScriptedPrompts::TKind::Confirm), std::vector<std::string>{"Brak domyślnej drukarki"_cp});
+  frame->ActionByName(QStringLiteral("btnPrint"))->trigger();
+  EXPECT_EQ(Script.Texts(TScriptedPrompts::TKind::Confirm).size(), 2u);
+  EXPECT_NE(printer.printerState(), QPrinter::Active);
+  EXPECT_FALSE(form->IsBusy());
+  EXPECT_TRUE(form->Btn[0]->isEnabled());
 }
 
 TEST_F(ChildMain, CommandLineDocumentShowsItsSequences)

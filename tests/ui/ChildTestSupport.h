@@ -5,12 +5,14 @@
 #include <QPrinter>
 #include <QString>
 
+#include <cstring>
 #include <deque>
 #include <memory>
 #include <optional>
 #include <string>
 #include <vector>
 
+#include "app/Kivbase.h"
 #include "app/ui/ChildOps.h"
 #include "platform/NumText.h"
 #include "tests/app/ListerFixture.h"
@@ -63,6 +65,14 @@ public:
     return true;
   }
   bool PrinterSetupDialog() override { return false; }
+  // Whether print commands may go ahead, and how often that was asked.
+  bool PrinterIsReady = true;
+  int PrinterReadyAsks = 0;
+  bool PrinterReady() override
+  {
+    ++PrinterReadyAsks;
+    return PrinterIsReady;
+  }
   QPrinter* Printer() override
   {
     auto p = std::make_unique<QPrinter>(QPrinter::HighResolution);
@@ -118,6 +128,31 @@ inline std::vector<uint8_t> Model2Events()
       .Event(4, 50);
   b.Clock(2024, 3, 16, 8, 15).Event(36, 10).Event(39, 20);
   return b.Bytes();
+}
+
+// A Kivs3 document with the three sequences of Model2Events and both sets filled, saved with
+// the given read options.
+inline bool SaveModel2Document(const std::string& path, const std::string& installDir,
+                               TReadOptions options = {5, 1, 1, 1, 1, 0})
+{
+  TKiv kiv;
+  kiv.SetInstallDir(installDir);
+  kiv.SetIdent("K3SIM-01");
+  kiv.SetKivType(2);
+  const auto events = Model2Events();
+  std::memcpy(kiv.GetEvRegData(), events.data(), events.size());
+  kiv.SetEvRegSize(uint16_t(events.size()));
+  for (int i = 0; i < 238; ++i) {
+    kiv.GetZns1Data()[i] = uint8_t(i);
+    kiv.GetZns2Data()[i] = uint8_t(0xFF - i);
+  }
+  kiv.SetZns1Size(238);
+  kiv.SetZns2Size(238);
+  kiv.SetEvRegDate(45366);
+  kiv.SetZns1Date(45366);
+  kiv.SetZns2Date(45365);
+  kiv.SetReadOptions(options);
+  return kiv.SaveToFile(path);
 }
 
 } // namespace childtest

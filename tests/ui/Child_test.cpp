@@ -59,25 +59,8 @@ protected:
   // A Kivs3 document with three sequences and both sets, saved with the given options.
   std::string MakeDocument(const std::string& name, TReadOptions options = {5, 1, 1, 1, 1, 0})
   {
-    TKiv kiv;
-    kiv.SetInstallDir(Frame.Install);
-    kiv.SetIdent("K3SIM-01");
-    kiv.SetKivType(2);
-    const auto events = childtest::Model2Events();
-    std::memcpy(kiv.GetEvRegData(), events.data(), events.size());
-    kiv.SetEvRegSize(uint16_t(events.size()));
-    for (int i = 0; i < 238; ++i) {
-      kiv.GetZns1Data()[i] = uint8_t(i);
-      kiv.GetZns2Data()[i] = uint8_t(0xFF - i);
-    }
-    kiv.SetZns1Size(238);
-    kiv.SetZns2Size(238);
-    kiv.SetEvRegDate(45366);
-    kiv.SetZns1Date(45366);
-    kiv.SetZns2Date(45365);
-    kiv.SetReadOptions(options);
     const std::string path = Path(name);
-    EXPECT_TRUE(kiv.SaveToFile(path));
+    EXPECT_TRUE(childtest::SaveModel2Document(path, Frame.Install, options));
     return path;
   }
 
@@ -488,6 +471,14 @@ TEST_F(ChildForm, PrintsListingChartAndGridsByTheFlags)
   EXPECT_EQ(Frame.PrintOptionRuns, 2);
   EXPECT_EQ(Frame.PdfFiles.size(), 8u);
   EXPECT_EQ(Frame.PrintedGrids.size(), 2u);
+  // The printer is asked for once per command, and without one no step starts.
+  EXPECT_EQ(Frame.PrinterReadyAsks, 2);
+  Frame.PrinterIsReady = false;
+  Frame.PrintedGrids.clear();
+  form.FilePrintClick(true);
+  EXPECT_EQ(Frame.PrinterReadyAsks, 3);
+  EXPECT_EQ(Frame.PdfFiles.size(), 8u);
+  EXPECT_TRUE(Frame.PrintedGrids.empty());
 }
 
 TEST_F(ChildForm, ServiceToolsPropertiesAndActivation)

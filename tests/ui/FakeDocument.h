@@ -69,6 +69,13 @@ public:
         FFrame.UpdateToolbar();
         FFrame.ShowXScale(Graph_->Model().Autoscale(), Graph_->Model().ScaleX());
     }
+    void LinkBusyChanged() override { ++LinkChanges; }
+    bool CloseQuery() override
+    {
+        Calls.push_back("closequery");
+        return MayClose;
+    }
+    void CloseAgreed() override { Calls.push_back("agreed"); }
 
     IChildFrame& FFrame;
     TKiv Kiv_;
@@ -78,6 +85,8 @@ public:
     bool Reading = false;
     bool Writing = false;
     bool ServiceAtLoad = false; // the frame's service flag when the file was loaded
+    bool MayClose = true;       // CloseQuery's answer
+    int LinkChanges = 0;
     bool* LinkHookedAtDestruction = nullptr;
     QMenu* FileMenu = nullptr;
     QMenu* ChartMenu = nullptr;

@@ -325,13 +325,25 @@ TEST_F(TMainFormTest, NoFactoryMeansNoNewOrOpen)
     EXPECT_TRUE(frame->Documents().empty());
 }
 
+// The scale box as a user types into it: the box has the focus (its line edit is only its
+// focus proxy), and the keys go to the widget that has the focus.
+QComboBox* FocusedXScaleBox(TMainForm& frame)
+{
+    frame.activateWindow();
+    EXPECT_TRUE(QTest::qWaitForWindowActive(&frame));
+    QComboBox* box = frame.XScaleBox();
+    box->setFocus();
+    EXPECT_EQ(QApplication::focusWidget(), box);
+    return box;
+}
+
 TEST_F(TMainFormTest, XScaleBox)
 {
     auto frame = MakeFrame();
     frame->show();
     frame->MF_NewClick();
     TFakeDocument& doc = *Docs[0];
-    QComboBox* box = frame->XScaleBox();
+    QComboBox* box = FocusedXScaleBox(*frame);
     // Activation shows the chart's scale.
     EXPECT_EQ(box->currentText(), QStringLiteral("Dopasuj"));
 
@@ -346,9 +358,12 @@ TEST_F(TMainFormTest, XScaleBox)
         {"50001", true, 5000, "Dopasuj"}, {"abc", true, 5000, "Dopasuj"}, {"10", false, 10, "10"},
     };
     for (const TCase& c : cases) {
-        box->lineEdit()->clear();
-        QTest::keyClicks(box->lineEdit(), QString::fromLatin1(c.Typed));
-        QTest::keyClick(box->lineEdit(), Qt::Key_Return);
+        // Select all, then type over it.
+        QTest::keyClick(box, Qt::Key_A, Qt::ControlModifier);
+        QTest::keyClicks(box, QString::fromLatin1(c.Typed));
+        ASSERT_EQ(box->currentText().toStdString(), c.Typed);
+        QTest::keyClick(box, Qt::Key_Return);
+        EXPECT_EQ(QApplication::focusWidget(), box) << c.Typed;
         EXPECT_EQ(doc.Graph().Model().Autoscale(), c.Autoscale) << c.Typed;
         EXPECT_EQ(doc.Graph().Model().ScaleX(), c.Scale) << c.Typed;
         EXPECT_EQ(box->currentText().toStdString(), c.Shown) << c.Typed;
@@ -367,12 +382,13 @@ TEST_F(TMainFormTest, TypingDoesNotApplyBeforeEnter)
     auto frame = MakeFrame();
     frame->show();
     frame->MF_NewClick();
-    QComboBox* box = frame->XScaleBox();
-    box->lineEdit()->clear();
-    QTest::keyClicks(box->lineEdit(), QStringLiteral("20"));
+    QComboBox* box = FocusedXScaleBox(*frame);
+    QTest::keyClick(box, Qt::Key_A, Qt::ControlModifier);
+    QTest::keyClicks(box, QStringLiteral("20"));
     EXPECT_TRUE(Docs[0]->Graph().Model().Autoscale());
     EXPECT_EQ(Docs[0]->Graph().Model().ScaleX(), 100);
-    QTest::keyClick(box->lineEdit(), Qt::Key_Enter);
+    QTest::keyClick(box, Qt::Key_Enter);
+    EXPECT_FALSE(Docs[0]->Graph().Model().Autoscale());
     EXPECT_EQ(Docs[0]->Graph().Model().ScaleX(), 20);
 }
 
