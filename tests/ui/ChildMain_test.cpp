@@ -66,7 +66,7 @@ protected:
     return frame;
   }
 
-  TScratchDir Dir;
+  TTempDir Dir;
   TScriptedPrompts Script;
   std::vector<std::string> Notices;
 
