@@ -41,7 +41,7 @@ TEST(KivDefs, NewObjectIsEmpty)
 
 TEST(KivDefs, MissingFileGivesDefaultsAndNoGroups)
 {
-  TScratchDir dir;
+  TTempDir dir;
   TKivDefs defs;
   const std::string name = dir.File("absent.set");
   EXPECT_TRUE(defs.LoadFromFile(name));
@@ -190,7 +190,7 @@ TEST(KivDefs, GapsEndTheLists)
 
 TEST(KivDefs, SameNameLoadsOnceOtherCaseReloads)
 {
-  TScratchDir dir;
+  TTempDir dir;
   const std::string path = dir.Write("Kivs3.set", "[GLOBAL]\nZNS_SIZE=50\n[SECTION_1]\nX1_NAME=a\n");
   TKivDefs defs;
   ASSERT_TRUE(defs.LoadFromFile(path));
@@ -210,7 +210,7 @@ TEST(KivDefs, SameNameLoadsOnceOtherCaseReloads)
 
 TEST(KivDefs, UnreadableFileClearsGroupsAndKeepsTheLoadedName)
 {
-  TScratchDir dir;
+  TTempDir dir;
   const std::string good = dir.Write("good.set", "[SECTION_1]\nX1_NAME=a\n");
   TKivDefs defs;
   ASSERT_TRUE(defs.LoadFromFile(good));

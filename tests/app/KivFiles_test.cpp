@@ -82,7 +82,7 @@ protected:
   void SetUp() override { SetPrompts(&FPrompts); }
   void TearDown() override { SetPrompts(nullptr); }
   TScriptedPrompts FPrompts;
-  TScratchDir FDir;
+  TTempDir FDir;
 };
 
 TEST_F(KivFilesSave, WritesAndReplaces)

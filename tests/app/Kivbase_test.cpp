@@ -90,8 +90,8 @@ protected:
   const std::vector<std::string> LoadEvents = {"zns1", "evreg", "all"};
 
   TScriptedPrompts FPrompts;
-  TScratchDir FDefs;   // the definitions folder
-  TScratchDir FDir;    // documents
+  TTempDir FDefs;   // the definitions folder
+  TTempDir FDir;    // documents
   TKiv FKiv;
   std::vector<std::string> FEvents;
 };

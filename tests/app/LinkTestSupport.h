@@ -19,6 +19,7 @@
 #include "app/KivLink.h"
 #include "platform/Wait.h"
 #include "tests/sim/KivSimServer.h"
+#include "tests/support/TempDir.h"
 
 class TSimPump : public IPump {
 public:
@@ -92,36 +93,6 @@ private:
     TClock::time_point FStart = TClock::time_point{} + std::chrono::hours(1);
     TClock::time_point FNow = FStart;
     bool FInstalled = false;
-};
-
-// A folder of its own for one test, removed afterwards.
-class TTempDir {
-public:
-    TTempDir()
-    {
-        static std::atomic<int> counter{0};
-        FPath = std::filesystem::temp_directory_path() /
-                ("kivlink-" + std::to_string(::getpid()) + "-" + std::to_string(counter++));
-        std::filesystem::remove_all(FPath);
-        std::filesystem::create_directories(FPath);
-    }
-    ~TTempDir()
-    {
-        std::error_code ec;
-        std::filesystem::remove_all(FPath, ec);
-    }
-    TTempDir(const TTempDir&) = delete;
-    TTempDir& operator=(const TTempDir&) = delete;
-
-    std::string Path() const { return FPath.string(); }
-    std::string File(const std::string& name) const { return (FPath / name).string(); }
-    void Write(const std::string& name, const std::string& text) const
-    {
-        std::ofstream(FPath / name, std::ios::binary) << text;
-    }
-
-private:
-    std::filesystem::path FPath;
 };
 
 // Definition files of both models with the given GLOBAL lines (empty: the defaults).

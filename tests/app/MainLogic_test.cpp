@@ -33,7 +33,7 @@ TEST(KivIni, DefaultsWhenMissingOrEmpty)
     EXPECT_EQ(FromText(""), defaults);
     EXPECT_EQ(FromText("[other]\nPort=7\n"), defaults);
     EXPECT_EQ(LoadKivIni("/nonexistent/kiv.ini", SEC), defaults);
-    TScratchDir dir;
+    TTempDir dir;
     EXPECT_EQ(LoadKivIni(dir.Write("kiv.ini", ""), SEC), defaults);
 }
 
@@ -73,7 +73,7 @@ TEST(KivIni, ValuesRead)
 
 TEST(KivIni, WriteBackKeepsOtherSectionsAndReadsBack)
 {
-    TScratchDir dir;
+    TTempDir dir;
     const std::string path = dir.Write("kiv.ini", "; mine\n[other]\nA=1\n[kivssn]\nPort=COM1\nExtra=x\n");
     TMainConfig c;
     c.Comm.MBTCPComm = true;
@@ -96,7 +96,7 @@ TEST(KivIni, WriteBackKeepsOtherSectionsAndReadsBack)
 
 TEST(KivIni, SaveMakesTheFolderAndRefusesAnUnreadableFile)
 {
-    TScratchDir dir;
+    TTempDir dir;
     const std::string path = dir.Path() + "/a/b/kiv.ini";
     ASSERT_TRUE(SaveKivIni(path, SEC, TMainConfig{}));
     EXPECT_EQ(LoadKivIni(path, SEC), TMainConfig{});
@@ -126,7 +126,7 @@ TEST(KivIni, TcpPortText)
 
 TEST(InstallDir, ProgramFolderWithDefinitionsElseShare)
 {
-    TScratchDir dir;
+    TTempDir dir;
     std::filesystem::create_directories(dir.Path() + "/bin");
     EXPECT_EQ(FindInstallDir(dir.Path() + "/bin"), dir.Path() + "/bin");
     std::filesystem::create_directories(dir.Path() + "/share/kivssn");

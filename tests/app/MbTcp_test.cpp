@@ -2,6 +2,11 @@
 
 #include <gtest/gtest.h>
 
+#include <arpa/inet.h>
+#include <netinet/in.h>
+#include <sys/socket.h>
+#include <unistd.h>
+
 #include <array>
 #include <vector>
 
@@ -150,18 +155,41 @@ TEST_F(MbTcpLink, SplitAndExceptionReplies)
     EXPECT_EQ(Reply[1], 2);
 }
 
+// A loopback port that refuses connections for as long as this object lives: its socket is
+// bound, so no other program can take the port, and never listens.
+struct TClosedPort {
+    int Fd = -1;
+    uint16_t Port = 0;
+    TClosedPort()
+    {
+        Fd = ::socket(AF_INET, SOCK_STREAM | SOCK_CLOEXEC, 0);
+        sockaddr_in a{};
+        a.sin_family = AF_INET;
+        a.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
+        socklen_t len = sizeof a;
+        if (Fd >= 0 && ::bind(Fd, reinterpret_cast<sockaddr*>(&a), sizeof a) == 0 &&
+            ::getsockname(Fd, reinterpret_cast<sockaddr*>(&a), &len) == 0)
+            Port = ntohs(a.sin_port);
+    }
+    ~TClosedPort()
+    {
+        if (Fd >= 0)
+            ::close(Fd);
+    }
+    TClosedPort(const TClosedPort&) = delete;
+    TClosedPort& operator=(const TClosedPort&) = delete;
+};
+
 TEST_F(MbTcpLink, RefusedAndBadAddressesFail)
 {
     size_t length = 0;
     const std::array<uint8_t, 5> pdu{3, 0x08, 0x80, 0, 8};
     EXPECT_FALSE(Client.SendAndWait("localhost", Port, 0x1F, pdu, Reply, 500, length));
-    uint16_t unused = 0;
-    {
-        TKivSimDevice d;
-        TKivSimServer s(d);
-        ASSERT_TRUE(s.ListenTcp(0, unused));
-    } // closed again: nobody listens there now
-    EXPECT_FALSE(Client.SendAndWait("127.0.0.1", unused, 0x1F, pdu, Reply, 500, length));
+    EXPECT_NE(Client.LastError().find("not a numeric IPv4 address"), std::string::npos) << Client.LastError();
+    const TClosedPort closed;
+    ASSERT_NE(closed.Port, 0);
+    EXPECT_FALSE(Client.SendAndWait("127.0.0.1", closed.Port, 0x1F, pdu, Reply, 500, length));
+    EXPECT_NE(Client.LastError().find("Connection refused"), std::string::npos) << Client.LastError();
     EXPECT_FALSE(Client.Connected());
 }
 

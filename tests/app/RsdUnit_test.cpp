@@ -14,6 +14,7 @@
 #include "platform/Codepage.h"
 #include "platform/SysUtil.h"
 #include "tests/app/LinkTestSupport.h"
+#include "tests/support/TempDir.h"
 
 namespace {
 
@@ -48,25 +49,18 @@ TEST(RsdUnit, SpeedTable)
 // A fake sysfs tty folder built by the test.
 class TFakeSysfs {
 public:
-    TFakeSysfs()
-    {
-        FRoot = std::filesystem::temp_directory_path() / ("kivsysfs-" + std::to_string(::getpid()));
-        std::filesystem::remove_all(FRoot);
-        std::filesystem::create_directories(FRoot);
-    }
-    ~TFakeSysfs() { std::filesystem::remove_all(FRoot); }
     void Add(const std::string& name, bool device, const char* type = nullptr)
     {
-        std::filesystem::create_directories(FRoot / name);
+        FRoot.Folder(name);
         if (device)
-            std::filesystem::create_directories(FRoot / name / "device");
+            FRoot.Folder(name + "/device");
         if (type)
-            std::ofstream(FRoot / name / "type") << type << "\n";
+            FRoot.Write(name + "/type", std::string(type) + "\n");
     }
-    std::string Dir() const { return FRoot.string(); }
+    std::string Dir() const { return FRoot.Path(); }
 
 private:
-    std::filesystem::path FRoot;
+    TTempDir FRoot;
 };
 
 TEST(RsdUnit, PortListFromSysfs)

@@ -6,7 +6,6 @@
 #include <QApplication>
 #include <QListWidget>
 #include <QTabWidget>
-#include <QTemporaryDir>
 
 #include <cstring>
 #include <string>
@@ -18,6 +17,7 @@
 #include "app/ui/Child.h"
 #include "platform/Prompts.h"
 #include "tests/ui/ChildTestSupport.h"
+#include "tests/support/TempDir.h"
 
 namespace {
 
@@ -47,7 +47,7 @@ void BM_OpenFullDocument(benchmark::State& state)
   childtest::SetFormats();
   TScriptedPrompts prompts;
   SetPrompts(&prompts);
-  QTemporaryDir dir;
+  TTempDir dir;
   childtest::TFakeFrame frame;
   frame.Install = SourceDir() + "/data";
   TKiv kiv;
@@ -63,7 +63,7 @@ void BM_OpenFullDocument(benchmark::State& state)
   }
   kiv.SetZns1Size(512);
   kiv.SetZns2Size(512);
-  const std::string file = dir.path().toStdString() + "/full.kiv";
+  const std::string file = dir.File("full.kiv");
   if (!kiv.SaveToFile(file)) {
     state.SkipWithError("cannot write the document");
     return;

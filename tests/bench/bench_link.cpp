@@ -19,34 +19,30 @@
 #include "app/KivMemo.h"
 #include "app/Kivbase.h"
 #include "tests/sim/KivSimProcess.h"
+#include "tests/support/TempDir.h"
 
 namespace {
 
 // One kivsim for the whole run, with an event register that fills every page.
 struct TBenchPeer {
+    TTempDir Dir;  // outlives the simulator that reads from it
     TKivSimProcess Sim;
-    std::string DefsDir;
+    std::string DefsDir = Dir.Path();
     bool Ok = false;
 
     TBenchPeer()
     {
         const auto exe = std::filesystem::read_symlink("/proc/self/exe");
         const std::string kivsim = (exe.parent_path().parent_path() / "sim" / "kivsim").string();
-        const auto dir = std::filesystem::temp_directory_path() / ("kivbench-" + std::to_string(::getpid()));
-        std::filesystem::create_directories(dir);
-        DefsDir = dir.string();
-        std::ofstream(dir / "Kivs2.set") << "[GLOBAL]\n";
+        Dir.Write("Kivs2.set", "[GLOBAL]\n");
         std::string events(8000, '\0');
         for (size_t i = 0; i < events.size(); ++i)
             events[i] = char(i * 31);
-        std::ofstream(dir / "ev.bin", std::ios::binary) << events;
-        Ok = Sim.Start(kivsim, {"--events", (dir / "ev.bin").string(), "--ident", "K2BENCH1"});
+        Ok = Sim.Start(kivsim, {"--events", Dir.Write("ev.bin", events), "--ident", "K2BENCH1"});
     }
     ~TBenchPeer()
     {
         Sim.Process.Stop();
-        std::error_code ec;
-        std::filesystem::remove_all(DefsDir, ec);
     }
 };
 

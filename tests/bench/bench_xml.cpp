@@ -10,6 +10,7 @@
 #include "platform/NumText.h"
 #include "ternik/TernikInit.h"
 #include "ternik/XmlLight/XmlLight2Unit.h"
+#include "tests/support/TempDir.h"
 
 #ifdef KIV_HAVE_LIBXML2
 #include <libxml/parser.h>
@@ -40,7 +41,8 @@ const std::string& BenchFile() {
         bytes += 190;
       }
     }
-    std::string p = (std::filesystem::temp_directory_path() / "ternik_bench_xml.xml").string();
+    static const TTempDir dir;
+    std::string p = dir.File("bench.xml");
     doc.SaveToFile(p);
     return p;
   }();

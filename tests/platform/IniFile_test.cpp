@@ -5,9 +5,9 @@
 
 #include <gtest/gtest.h>
 
-#include <cstdlib>
-#include <filesystem>
 #include <unistd.h>
+
+#include "tests/support/TempDir.h"
 
 namespace {
 
@@ -33,13 +33,6 @@ const char* Sample =
     "A=shadowed\n"
     "[third]\n"
     "key=v=w\n";
-
-std::filesystem::path TempDir()
-{
-    std::string tmpl = (std::filesystem::temp_directory_path() / "kivini.XXXXXX").string();
-    EXPECT_NE(mkdtemp(tmpl.data()), nullptr);
-    return tmpl;
-}
 
 } // namespace
 
@@ -207,8 +200,8 @@ TEST(IniFile, OddLines)
 
 TEST(IniFile, SaveIsAtomicAndLoadReadsBack)
 {
-    const auto dir = TempDir();
-    const std::string path = (dir / "kiv.ini").string();
+    const TTempDir dir;
+    const std::string path = dir / "kiv.ini";
     TIniFile ini;
     ini.LoadFromString(Sample);
     std::string error;
@@ -223,27 +216,21 @@ TEST(IniFile, SaveIsAtomicAndLoadReadsBack)
     std::string before;
     ASSERT_TRUE(ReadWholeFile(path, before, 1 << 20));
     ini.WriteString("kivssn", "Port", "9");
-    const std::string badPath = (dir / "missing-folder" / "kiv.ini").string();
+    const std::string badPath = dir / "missing-folder/kiv.ini";
     EXPECT_FALSE(ini.SaveToFile(badPath, &error));
     EXPECT_NE(error.find("missing-folder"), std::string::npos) << error;
     std::string after;
     ASSERT_TRUE(ReadWholeFile(path, after, 1 << 20));
     EXPECT_EQ(after, before);
     // No temporary files are left behind.
-    int entries = 0;
-    for (const auto& e : std::filesystem::directory_iterator(dir)) {
-        (void)e;
-        ++entries;
-    }
-    EXPECT_EQ(entries, 1);
+    EXPECT_EQ(dir.Count(), 1);
 
     TIniFile none;
     std::string why;
-    EXPECT_FALSE(none.LoadFromFile((dir / "nofile.ini").string(), &why));
+    EXPECT_FALSE(none.LoadFromFile(dir / "nofile.ini", &why));
     EXPECT_FALSE(why.empty());
     EXPECT_TRUE(none.ReadSections().empty());
     EXPECT_EQ(none.ReadInteger("a", "b", 5), 5);
-    std::filesystem::remove_all(dir);
 }
 
 TEST(IniFile, ProfileStringsLoseTheirQuotes)

@@ -3,34 +3,10 @@
 #include <gtest/gtest.h>
 
 #include <cerrno>
-#include <filesystem>
 #include <sys/stat.h>
 #include <unistd.h>
 
-namespace {
-
-struct TTempDir {
-    std::filesystem::path Path;
-    TTempDir()
-    {
-        std::string tmpl = (std::filesystem::temp_directory_path() / "kivsys.XXXXXX").string();
-        EXPECT_NE(mkdtemp(tmpl.data()), nullptr);
-        Path = tmpl;
-    }
-    ~TTempDir() { std::filesystem::remove_all(Path); }
-    std::string operator/(const char* name) const { return (Path / name).string(); }
-    int Count() const
-    {
-        int n = 0;
-        for (const auto& e : std::filesystem::directory_iterator(Path)) {
-            (void)e;
-            ++n;
-        }
-        return n;
-    }
-};
-
-} // namespace
+#include "tests/support/TempDir.h"
 
 TEST(SysUtil, ErrorTexts)
 {
@@ -88,7 +64,7 @@ TEST(SysUtil, FailedWritesLeaveThePreviousFile)
     };
     const Case cases[] = {
         {dir / "no/such/folder/x.bin", "no/such/folder"},
-        {dir.Path.string(), "Is a directory"},  // a folder as target
+        {dir.Path(), "Is a directory"},  // a folder as target
         {"", "No such file"},
     };
     for (const auto& c : cases) {
@@ -127,10 +103,10 @@ TEST(SysUtil, ReadWholeFileLimits)
     EXPECT_FALSE(error.empty());
     EXPECT_FALSE(ReadWholeFile(dir / "missing", out, 100, &error));
     EXPECT_NE(error.find("No such file"), std::string::npos);
-    EXPECT_FALSE(ReadWholeFile(dir.Path.string(), out, 100, &error));
+    EXPECT_FALSE(ReadWholeFile(dir.Path(), out, 100, &error));
     EXPECT_TRUE(FileExists(path));
-    EXPECT_FALSE(FileExists(dir.Path.string()));
-    EXPECT_TRUE(DirectoryExists(dir.Path.string()));
+    EXPECT_FALSE(FileExists(dir.Path()));
+    EXPECT_TRUE(DirectoryExists(dir.Path()));
     EXPECT_FALSE(DirectoryExists(path));
 }
 

@@ -2,9 +2,6 @@
 
 #include <gtest/gtest.h>
 
-#include <unistd.h>
-
-#include <filesystem>
 #include <vector>
 
 #include "TernikTestSupport.h"
@@ -13,22 +10,6 @@
 #include "platform/SysUtil.h"
 
 namespace {
-
-// A file in the temporary folder, removed with its backup afterwards.
-struct TTempFile {
-  explicit TTempFile(const std::string& stem)
-      : Path((std::filesystem::temp_directory_path() /
-              (stem + "_" + IntToStr(getpid()) + ".xml")).string())
-  {
-  }
-  ~TTempFile()
-  {
-    std::error_code ec;
-    std::filesystem::remove(Path, ec);
-    std::filesystem::remove(BackupFileName(Path), ec);
-  }
-  std::string Path;
-};
 
 std::vector<std::string> GroupNames(const TXLangCfg& cfg)
 {
@@ -151,11 +132,12 @@ TEST(LangUnit, WriteThenReadRoundTrip)
   TLibraryScope lib;
   TXLangCfg& dict = LangDictionary();
   dict.Language = "PL";
-  TTempFile file("langdict");
-  dict.SaveToFile(file.Path);
+  TTempDir dir;  // the file and its backup
+  const std::string path = dir.File("langdict.xml");
+  dict.SaveToFile(path);
 
   std::string bytes;
-  ASSERT_TRUE(ReadWholeFile(file.Path, bytes, 1 << 22));
+  ASSERT_TRUE(ReadWholeFile(path, bytes, 1 << 22));
   EXPECT_EQ(bytes.compare(0, 3, "\xEF\xBB\xBF"), 0);
   EXPECT_NE(bytes.find("<LANG_CFG LANGUAGE=\"PL\" DEFAULT_CHARSET=\"DEFAULT_CHARSET\">\r\n"),
             std::string::npos);
@@ -164,7 +146,7 @@ TEST(LangUnit, WriteThenReadRoundTrip)
                        " na dysku.\" ORGTXT=\"Plik pojawi\xC5\x82 si\xC4\x99 na dysku.\"/>\r\n"),
             std::string::npos);
 
-  std::unique_ptr<TXLangCfg> back = LoadLangFile(file.Path);
+  std::unique_ptr<TXLangCfg> back = LoadLangFile(path);
   EXPECT_EQ(back->Language, "PL");
   EXPECT_EQ(back->Charset, 1);
   ASSERT_EQ(GroupNames(*back), GroupNames(dict));
@@ -187,7 +169,8 @@ TEST(LangUnit, WriteThenReadRoundTrip)
 TEST(LangUnit, TranslationReplacesTextsAndKeepsDefaults)
 {
   TLibraryScope lib;
-  TTempFile file("langtrans");
+  TTempDir dir;  // the file and its backup
+  const std::string path = dir.File("langtrans.xml");
   {
     auto tr = NewXmlNode<TXLangCfg>();
     tr->Language = "EN";
@@ -196,9 +179,9 @@ TEST(LangUnit, TranslationReplacesTextsAndKeepsDefaults)
     g.AddItem("TXT_FILE2", "The file vanished").OrgText = "ignored";
     g.AddItem("TXT_NOPE", "unknown key");
     tr->AddGroup("NoSuchGroup").AddItem("A", "b");
-    tr->SaveToFile(file.Path);
+    tr->SaveToFile(path);
   }
-  std::unique_ptr<TXLangCfg> tr = LoadLangFile(file.Path);
+  std::unique_ptr<TXLangCfg> tr = LoadLangFile(path);
   EXPECT_EQ(LangDictionary().ApplyTranslation(*tr), 1u);
   EXPECT_EQ(LangDictionary().Language, "EN");
   EXPECT_EQ(LangDictionary().Charset, 238);
@@ -213,14 +196,15 @@ TEST(LangUnit, TranslationReplacesTextsAndKeepsDefaults)
 TEST(LangUnit, LoadRefusesOtherFiles)
 {
   TLibraryScope lib;
-  TTempFile file("langother");
+  TTempDir dir;  // the file and its backup
+  const std::string path = dir.File("langother.xml");
   {
     TLhXmlDocument doc;
     doc.GetMainNode("ROOT", true).AddChild("LANG_GROUP", true);
-    doc.SaveToFile(file.Path);
+    doc.SaveToFile(path);
   }
-  EXPECT_THROW(LoadLangFile(file.Path), XLhException);
-  EXPECT_THROW(LoadLangFile(file.Path + ".missing"), XLhException);
+  EXPECT_THROW(LoadLangFile(path), XLhException);
+  EXPECT_THROW(LoadLangFile(path + ".missing"), XLhException);
 }
 
 TEST(LangUnit, AbsentOutsideTheLibrary)

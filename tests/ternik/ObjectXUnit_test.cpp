@@ -2,9 +2,6 @@
 
 #include <gtest/gtest.h>
 
-#include <unistd.h>
-
-#include <filesystem>
 #include <vector>
 
 #include "TernikTestSupport.h"
@@ -168,14 +165,13 @@ TEST(ObjectX, RefreshElementNamesAndSave)
   EXPECT_EQ(plain.ElementName(), "PLAIN");
 
   g.SetElementName("RENAMED");
-  const auto path = std::filesystem::temp_directory_path() / ("objectx_" + IntToStr(getpid()) + ".xml");
-  cfg->SaveToFile(path.string());
+  TTempDir dir;  // the file and its backup
+  const std::string path = dir.File("objectx.xml");
+  cfg->SaveToFile(path);
   std::string bytes;
-  ASSERT_TRUE(ReadWholeFile(path.string(), bytes, 1 << 20));
+  ASSERT_TRUE(ReadWholeFile(path, bytes, 1 << 20));
   EXPECT_NE(bytes.find("<LANG_GROUP NAME=\"G\">"), std::string::npos) << bytes;
   EXPECT_EQ(bytes.find("RENAMED"), std::string::npos);
-  std::filesystem::remove(path);
-  std::filesystem::remove(BackupFileName(path.string()));
 }
 
 TEST(ObjectY, WritesOnlyWhatWasSet)

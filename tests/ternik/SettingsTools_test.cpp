@@ -19,7 +19,7 @@ namespace {
 
 // A fake sysfs tty class folder.
 struct TFakeTtyDir {
-  TFakeTtyDir() : Old(SerialPortClassDir()) { SetSerialPortClassDir(Dir.Path); }
+  TFakeTtyDir() : Old(SerialPortClassDir()) { SetSerialPortClassDir(Dir.Path()); }
   ~TFakeTtyDir() { SetSerialPortClassDir(Old); }
   void Add(const std::string& name, bool device, const char* type = nullptr)
   {

@@ -5,6 +5,7 @@
 
 #include "platform/NumText.h"
 #include "ternik/TernikInit.h"
+#include "tests/support/TempDir.h"
 
 // Keeps the library initialised for the length of a test (and finalises it afterwards, so
 // every test starts from the same registries).
@@ -30,23 +31,6 @@ struct TDecimalScope {
 #include <filesystem>
 #include <fstream>
 #include <iterator>
-#include <stdlib.h>
-
-// A fresh folder, removed with its content at the end of the test.
-struct TTempDir {
-  TTempDir() {
-    std::string t = (std::filesystem::temp_directory_path() / "ternikXXXXXX").string();
-    if (::mkdtemp(t.data())) Path = t;
-  }
-  ~TTempDir() {
-    std::error_code ec;
-    if (!Path.empty()) std::filesystem::remove_all(Path, ec);
-  }
-  TTempDir(const TTempDir&) = delete;
-  TTempDir& operator=(const TTempDir&) = delete;
-  std::string File(const std::string& name) const { return Path + "/" + name; }
-  std::string Path;
-};
 
 inline std::string ReadBytes(const std::string& path) {
   std::ifstream f(path, std::ios::binary);

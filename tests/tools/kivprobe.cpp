@@ -26,6 +26,7 @@ const TProbeCommand Commands[] = {
     {"dump", "FILE.kiv", ProbeDump},
     {"raw", "[-buffile F] [-zns1file F] [-zns2file F] [-kivtype T] -o OUT.kiv", ProbeRaw},
     {"listing", "FILE.kiv [--show-all] [--no-correct]", ProbeListing},
+    {"chart", "FILE.kiv [--show-all] [--no-correct]", ProbeChart},
     {"read", "(--tcp IP:PORT | --serial DEVICE [--speed INDEX]) [--slave N] [--sets 1,2] [--events] [--show-all] [--timeout MS] [--silence MS] [--trace] --install-dir DIR -o OUT.kiv", ProbeRead},
     {"write", "(--tcp IP:PORT | --serial DEVICE [--speed INDEX]) [--slave N] [--timeout MS] [--silence MS] [--trace] --from FILE.kiv --command ZNS1_1|ZNS2_2|ZNS1_2|ZNS2_1", ProbeWrite},
 };

@@ -30,10 +30,15 @@ struct TProbeCommand {
 void ProbeLine(std::ostream& out, const std::string& name, const std::string& value);
 // A TKiv with the context's definitions folder.
 void ProbeSetUp(TProbeContext& ctx, TKiv& kiv);
+// The opening of the register commands: parses "FILE.kiv [--show-all] [--no-correct]", loads
+// the document into `kiv` with those read options and sets the main window's number and date
+// formats. 0 when done, else the exit code (the message is written).
+int ProbeOpenRegister(TProbeContext& ctx, const std::vector<std::string>& args, const char* command, TKiv& kiv);
 
 // Commands.
 int ProbeDump(TProbeContext& ctx, const std::vector<std::string>& args);
 int ProbeRaw(TProbeContext& ctx, const std::vector<std::string>& args);
 int ProbeListing(TProbeContext& ctx, const std::vector<std::string>& args);
+int ProbeChart(TProbeContext& ctx, const std::vector<std::string>& args);
 int ProbeRead(TProbeContext& ctx, const std::vector<std::string>& args);
 int ProbeWrite(TProbeContext& ctx, const std::vector<std::string>& args);

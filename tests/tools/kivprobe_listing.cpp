@@ -8,10 +8,11 @@
 #include "platform/Codepage.h"
 #include "platform/NumText.h"
 
-int ProbeListing(TProbeContext& ctx, const std::vector<std::string>& args)
+int ProbeOpenRegister(TProbeContext& ctx, const std::vector<std::string>& args, const char* command, TKiv& kiv)
 {
   std::string file;
   bool showAll = false, noCorrect = false;
+  bool bad = false;
   for (const std::string& a : args) {
     if (a == "--show-all")
       showAll = true;
@@ -19,16 +20,13 @@ int ProbeListing(TProbeContext& ctx, const std::vector<std::string>& args)
       noCorrect = true;
     else if (file.empty() && a.rfind("--", 0) != 0)
       file = a;
-    else {
-      ctx.Err << "usage: kivprobe listing FILE.kiv [--show-all] [--no-correct]\n";
-      return 2;
-    }
+    else
+      bad = true;
   }
-  if (file.empty()) {
-    ctx.Err << "usage: kivprobe listing FILE.kiv [--show-all] [--no-correct]\n";
+  if (bad || file.empty()) {
+    ctx.Err << "usage: kivprobe " << command << " FILE.kiv [--show-all] [--no-correct]\n";
     return 2;
   }
-  TKiv kiv;
   ProbeSetUp(ctx, kiv);
   if (!kiv.LoadFromFile(file)) {
     ctx.Err << "kivprobe: cannot load " << file << '\n';
@@ -44,7 +42,14 @@ int ProbeListing(TProbeContext& ctx, const std::vector<std::string>& args)
   if (noCorrect)
     options[ReadOption::CorrectTimes] = 0;
   kiv.SetReadOptions(options);
+  return 0;
+}
 
+int ProbeListing(TProbeContext& ctx, const std::vector<std::string>& args)
+{
+  TKiv kiv;
+  if (const int rc = ProbeOpenRegister(ctx, args, "listing", kiv); rc != 0)
+    return rc;
   TEvLister lister;
   lister.SetDevice(&kiv);
   for (const std::string& line : EvWholeListing(lister))

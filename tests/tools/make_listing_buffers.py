@@ -8,6 +8,7 @@ register is stored newest record first and ends with the skip record 240 127.
 
 listing_model2.buf holds the same events as the model 2 golden listings, so
 `kivprobe listing` of a document built from it must print tests/app/golden/model2_normal.txt.
+listing_model1.buf holds the events of the model 1 golden listing; the chart tests read it.
 """
 import os
 
@@ -45,7 +46,25 @@ MODEL2 = [
     ev(254, 6, 0x05),
 ]
 
+MODEL1 = [
+    clock(2023, 11, 30, 23, 59),
+    ev(245, 0, 0x00, 0x33),
+    ev(251, 1, 0x0F, 0x03, 0x0F, 0x00, 0x28, 0x0F, 0x7F, 0x85, 0x0C, 0x40, 0x06, 0x0F, 0xF5),
+    ev(36, 8),
+    ev(38, 8),
+    ev(246, 400, 0x03, 0x0F, 0x00, 0x40, 0xC3, 0x0F),
+    ev(30, 2),
+    ev(247, 2, 0x00, 0x00, 0x00, 0x00, 0x02, 0x04, 0x06),
+    ev(251, 4, 0x03, 0x03, 0x00, 0x00, 0x00, 0x03, 0x00, 0x01, 0x04, 0x00, 0x08, 0x00, 0x01),
+    clock(2023, 12, 1, 0, 5),
+    ev(251, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0),
+    ev(0, 7),
+    ev(1, 65535),
+]
+
 if __name__ == "__main__":
     here = os.path.dirname(os.path.abspath(__file__))
     with open(os.path.join(here, "listing_model2.buf"), "wb") as f:
         f.write(register(MODEL2))
+    with open(os.path.join(here, "listing_model1.buf"), "wb") as f:
+        f.write(register(MODEL1))

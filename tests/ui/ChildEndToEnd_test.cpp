@@ -9,7 +9,6 @@
 #include <QPushButton>
 #include <QTabBar>
 #include <QTabWidget>
-#include <QTemporaryDir>
 #include <QTest>
 #include <QTextEdit>
 #include <gtest/gtest.h>
@@ -30,6 +29,7 @@
 #include "platform/Codepage.h"
 #include "platform/Prompts.h"
 #include "tests/app/LinkTestSupport.h"
+#include "tests/support/TempDir.h"
 
 using childtest::TFakeFrame;
 
@@ -42,7 +42,7 @@ protected:
     TQtAppTest::SetUp();
     childtest::SetFormats();
     SetPrompts(&Script);
-    Frame.PdfFolder = Dir.path().toStdString();
+    Frame.PdfFolder = Dir.Path();
     Device.Ident = "K3SIM-01";
     Device.Events = childtest::Model2Events();
     for (size_t i = 0; i < 512; ++i) {
@@ -65,7 +65,7 @@ protected:
     SetPrompts(nullptr);
     TQtAppTest::TearDown();
   }
-  std::string Path(const std::string& name) const { return Dir.path().toStdString() + "/" + name; }
+  std::string Path(const std::string& name) const { return Dir.Path() + "/" + name; }
 
   static void TypeIntoCell(TChildForm& form, int row, int column, const QString& text)
   {
@@ -85,7 +85,7 @@ protected:
     return lines;
   }
 
-  QTemporaryDir Dir;
+  TTempDir Dir;
   TScriptedPrompts Script;
   TFakeFrame Frame;
   TKivSimDevice Device;

@@ -2,7 +2,6 @@
 // pump, over a pseudo-terminal and over TCP: what a user sees when following the README.
 #include <QApplication>
 #include <QListWidget>
-#include <QTemporaryDir>
 #include <gtest/gtest.h>
 
 #include <filesystem>
@@ -18,6 +17,7 @@
 #include "platform/Prompts.h"
 #include "tests/app/LinkTestSupport.h"
 #include "tests/sim/KivSimProcess.h"
+#include "tests/support/TempDir.h"
 
 namespace {
 
@@ -37,8 +37,8 @@ TEST_P(ChildKivsim, ReadsAndWritesThroughTheProgram)
   childtest::SetFormats();
   TScriptedPrompts script;
   SetPrompts(&script);
-  QTemporaryDir dir;
-  const std::string folder = dir.path().toStdString();
+  TTempDir dir;
+  const std::string folder = dir.Path();
   const auto events = childtest::Model2Events();
   std::ofstream(folder + "/ev.bin", std::ios::binary) << std::string(events.begin(), events.end());
 

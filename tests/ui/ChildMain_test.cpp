@@ -86,7 +86,7 @@ protected:
   }
   static TChildForm* Form(IChildOps* doc) { return dynamic_cast<TChildForm*>(doc); }
 
-  TScratchDir Dir;
+  TTempDir Dir;
   TScriptedPrompts Script;
   std::vector<std::string> Notices;
 

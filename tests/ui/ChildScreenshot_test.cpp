@@ -9,7 +9,6 @@
 #include <QLabel>
 #include <QListWidget>
 #include <QTabWidget>
-#include <QTemporaryDir>
 #include <gtest/gtest.h>
 
 #include <cstring>
@@ -22,6 +21,7 @@
 #include "app/ui/ChildMemo.h"
 #include "app/ui/QtText.h"
 #include "platform/Prompts.h"
+#include "tests/support/TempDir.h"
 
 namespace {
 
@@ -32,7 +32,7 @@ TEST_F(ChildScreenshot, ThreePagesOfALoadedDocument)
   childtest::SetFormats();
   TScriptedPrompts script;
   SetPrompts(&script);
-  QTemporaryDir dir;
+  TTempDir dir;
   childtest::TFakeFrame frame;
   TKiv kiv;
   kiv.SetInstallDir(frame.Install);
@@ -46,7 +46,7 @@ TEST_F(ChildScreenshot, ThreePagesOfALoadedDocument)
   kiv.SetZns1Size(238);
   kiv.SetEvRegDate(45366);
   kiv.SetZns1Date(45366);
-  const std::string file = dir.path().toStdString() + "/Stacja.kiv";
+  const std::string file = dir.Path() + "/Stacja.kiv";
   ASSERT_TRUE(kiv.SaveToFile(file));
 
   TChildForm form(frame);

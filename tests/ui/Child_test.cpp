@@ -11,7 +11,6 @@
 #include <QSpinBox>
 #include <QTabBar>
 #include <QTabWidget>
-#include <QTemporaryDir>
 #include <QMdiArea>
 #include <QMdiSubWindow>
 #include <QTimer>
@@ -35,6 +34,7 @@
 #include "charts/ui/Graph.h"
 #include "platform/Codepage.h"
 #include "platform/Prompts.h"
+#include "tests/support/TempDir.h"
 
 using childtest::TFakeFrame;
 
@@ -47,14 +47,14 @@ protected:
     TQtAppTest::SetUp();
     childtest::SetFormats();
     SetPrompts(&Script);
-    Frame.PdfFolder = Dir.path().toStdString();
+    Frame.PdfFolder = Dir.Path();
   }
   void TearDown() override
   {
     SetPrompts(nullptr);
     TQtAppTest::TearDown();
   }
-  std::string Path(const std::string& name) const { return Dir.path().toStdString() + "/" + name; }
+  std::string Path(const std::string& name) const { return Dir.Path() + "/" + name; }
 
   // A Kivs3 document with three sequences and both sets, saved with the given options.
   std::string MakeDocument(const std::string& name, TReadOptions options = {5, 1, 1, 1, 1, 0})
@@ -64,7 +64,7 @@ protected:
     return path;
   }
 
-  QTemporaryDir Dir;
+  TTempDir Dir;
   TScriptedPrompts Script;
   TFakeFrame Frame;
 };

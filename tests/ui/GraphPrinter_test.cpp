@@ -5,7 +5,6 @@
 #include <QPageLayout>
 #include <QPageSize>
 #include <QPrinter>
-#include <QTemporaryDir>
 #include <gtest/gtest.h>
 
 #include <string>
@@ -15,6 +14,7 @@
 #include "platform/Codepage.h"
 #include "platform/NumText.h"
 #include "platform/Prompts.h"
+#include "tests/support/TempDir.h"
 
 using pdftools::InfoField;
 
@@ -53,9 +53,8 @@ void MakeA4Pdf(QPrinter& P, const QString& Path)
 
 TEST_F(GraphPrinter, PdfPagesAcrossAndDown)
 {
-    QTemporaryDir Dir;
-    ASSERT_TRUE(Dir.isValid());
-    const QString Path = Dir.filePath("chart.pdf");
+    TTempDir Dir;
+    const QString Path = QString::fromStdString(Dir.File("chart.pdf"));
     QPrinter Printer(QPrinter::HighResolution);
     MakeA4Pdf(Printer, Path);
     TPrinterPageSink Sink(Printer);
@@ -94,7 +93,7 @@ TEST_F(GraphPrinter, PdfPagesAcrossAndDown)
     // Rendered back to pixels, the time axis of each row lies where the page layout puts it:
     // 25 mm + 34 x 7 mm + 10 mm down on page 1, 25 + 6 x 7 + 10 mm on page 7.
     for (const auto& [Page, AxisMm] : {std::pair{1, 273.0}, std::pair{7, 77.0}}) {
-        const QString Png = Dir.filePath(QStringLiteral("page%1").arg(Page));
+        const QString Png = QString::fromStdString(Dir.File("page" + std::to_string(Page)));
         pdftools::RunCommand("pdftoppm -r 100 -gray -png -singlefile -f " + std::to_string(Page) + " -l " +
                              std::to_string(Page) + " '" + File + "' '" + Png.toStdString() + "'");
         const QImage Img(Png + QStringLiteral(".png"));

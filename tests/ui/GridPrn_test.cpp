@@ -90,7 +90,7 @@ TEST_F(TGridPrnTest, AColumnWiderThanThePageIsCutAtItsEdge)
 
 TEST_F(TGridPrnTest, PdfPagesLabelsAndPolishText)
 {
-    TScratchDir dir;
+    TTempDir dir;
     const std::string path = dir.File("grid.pdf");
     QPrinter printer(QPrinter::HighResolution);
     printer.setOutputFormat(QPrinter::PdfFormat);

@@ -2,7 +2,6 @@
 #include <QApplication>
 #include <QListWidget>
 #include <QPrinter>
-#include <QTemporaryDir>
 #include <QTextBlock>
 #include <QTextEdit>
 #include <gtest/gtest.h>
@@ -16,6 +15,7 @@
 #include "QtTestApp.h"
 #include "platform/NumText.h"
 #include "tests/app/ListerFixture.h"
+#include "tests/support/TempDir.h"
 
 using listerfx::SetFormats;
 using listerfx::TFixtureDocument;
@@ -98,9 +98,8 @@ TEST_F(ListerSinks, TextControlHoldsPlainLinesWithBoldFormat)
 TEST_F(ListerSinks, PrinterBreaksPagesIntoAPdf)
 {
     SetFormats();
-    QTemporaryDir dir;
-    ASSERT_TRUE(dir.isValid());
-    const QString path = dir.filePath("listing.pdf");
+    TTempDir dir;
+    const QString path = QString::fromStdString(dir.File("listing.pdf"));
     QPrinter printer(QPrinter::HighResolution);
     printer.setOutputFormat(QPrinter::PdfFormat);
     printer.setOutputFileName(path);

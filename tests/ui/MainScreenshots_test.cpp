@@ -49,7 +49,7 @@ protected:
             }
         }
     }
-    TScratchDir Dir;
+    TTempDir Dir;
 };
 
 } // namespace

@@ -70,7 +70,7 @@ protected:
         return frame;
     }
 
-    TScratchDir Dir;
+    TTempDir Dir;
     TScriptedPrompts Script;
     std::vector<TFakeDocument*> Docs;
     std::vector<std::pair<std::string, std::string>> Notices;

@@ -42,7 +42,7 @@ protected:
     sink.EndJob();
     return true;
   }
-  TScratchDir Dir;
+  TTempDir Dir;
 };
 
 TEST_F(PageSinkTest, APdfPrinterWithoutAFileStartsNoJobAndStaysUsable)

@@ -44,7 +44,7 @@ protected:
         Link.SetCommPort("COM2");
         Link.SetBaudRate(6);
     }
-    TScratchDir Sysfs;
+    TTempDir Sysfs;
     TFakeRsd Link;
     TCommSettings Tcp;
 };

@@ -66,10 +66,11 @@ TEST_F(QtPumpTest, WaitReadableReturnsWhenDataArrives)
     repaint.start(5);
     QTimer::singleShot(50, [&] { ASSERT_EQ(write(W(), "x", 1), 1); });
     const auto start = std::chrono::steady_clock::now();
-    EXPECT_TRUE(Pump().WaitReadable(R(), DeadlineIn(5s)));
+    const auto deadline = DeadlineIn(60s);  // far beyond the write at 50 ms on any machine
+    EXPECT_TRUE(Pump().WaitReadable(R(), deadline));
     const auto waited = std::chrono::steady_clock::now() - start;
     EXPECT_GE(waited, 40ms);
-    EXPECT_LT(waited, 4s);
+    EXPECT_LT(Pump().NowSteady(), deadline) << "woken by the deadline, not by the data";
     EXPECT_GT(ticks, 2);
     // Already readable: at once.
     EXPECT_TRUE(Pump().WaitReadable(R(), DeadlineIn(5s)));
@@ -83,7 +84,6 @@ TEST_F(QtPumpTest, WaitReadableTimesOutAtTheDeadline)
     EXPECT_FALSE(Pump().WaitReadable(R(), DeadlineIn(40ms)));
     const auto waited = std::chrono::steady_clock::now() - start;
     EXPECT_GE(waited, 40ms);
-    EXPECT_LT(waited, 2s);
     EXPECT_FALSE(Pump().WaitReadable(R(), Pump().NowSteady() - 1ms));
 }
 
