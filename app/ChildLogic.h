@@ -11,6 +11,7 @@
 #include <vector>
 
 #include "app/Kivbase.h"
+#include "app/PagedlgLogic.h" // PrintFlag
 
 // --- Read options -----------------------------------------------------------------------
 
@@ -138,13 +139,6 @@ enum class TChildActivity { Idle, Reading, Writing, Printing };
 TPageButtons SetupPageButtons(int page, bool serviceMode, TChildActivity activity);
 
 // --- Printing ---------------------------------------------------------------------------
-
-namespace PrintFlag {
-constexpr uint8_t Listing = 1;
-constexpr uint8_t Chart = 2;
-constexpr uint8_t Zns1 = 4;
-constexpr uint8_t Zns2 = 8;
-} // namespace PrintFlag
 
 struct TPrintStep {
   enum class TKind { Listing, Chart, Grid1, Grid2 } Kind;

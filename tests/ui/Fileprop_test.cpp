@@ -4,8 +4,6 @@
 #include <QLineEdit>
 #include <QPlainTextEdit>
 #include <QPushButton>
-#include <QTest>
-#include <QTimer>
 
 #include <functional>
 
@@ -13,6 +11,7 @@
 
 #include "app/Kivbase.h"
 #include "platform/Codepage.h"
+#include "tests/ui/DialogTools.h"
 #include "tests/ui/QtTestApp.h"
 
 class TFileInfoDlgTest : public TQtAppTest {
@@ -30,31 +29,7 @@ protected:
 
 namespace {
 
-// Works the modal dialog once its loop has started, as a user would, and closes it.
-void OnDialog(const std::function<void(TFileInfoDlg&)>& work)
-{
-    QTimer::singleShot(0, [work] {
-        auto* dlg = qobject_cast<TFileInfoDlg*>(QApplication::activeModalWidget());
-        ASSERT_NE(dlg, nullptr);
-        dlg->activateWindow();
-        if (QTest::qWaitForWindowActive(dlg))
-            work(*dlg);
-        else
-            ADD_FAILURE() << "the dialog never became the active window";
-        // A step that failed before the dialog was closed must not leave the test waiting.
-        if (dlg->isVisible()) {
-            ADD_FAILURE() << "the dialog is still open";
-            dlg->reject();
-        }
-    });
-}
-
-// A click on a widget, which gives it the focus as it gives it a user.
-void ClickInto(QWidget* target, QWidget* focusOwner)
-{
-    QTest::mouseClick(target, Qt::LeftButton, {}, QPoint(4, 4));
-    EXPECT_EQ(QApplication::focusWidget(), focusOwner);
-}
+void OnDialog(const std::function<void(TFileInfoDlg&)>& work) { OnModalDialog<TFileInfoDlg>(work); }
 
 void ClickOk(TFileInfoDlg& dlg)
 {
