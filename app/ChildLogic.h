@@ -12,6 +12,7 @@
 
 #include "app/KivLink.h"
 #include "app/Kivbase.h"
+#include "app/PagedlgLogic.h" // PrintFlag
 
 // --- Read options -----------------------------------------------------------------------
 
@@ -145,13 +146,6 @@ bool LinkCommandsEnabled(TChildActivity activity, bool linkHeldElsewhere);
 bool LinkHeldElsewhere(const TKivLink* link, const void* self);
 
 // --- Printing ---------------------------------------------------------------------------
-
-namespace PrintFlag {
-constexpr uint8_t Listing = 1;
-constexpr uint8_t Chart = 2;
-constexpr uint8_t Zns1 = 4;
-constexpr uint8_t Zns2 = 8;
-} // namespace PrintFlag
 
 struct TPrintStep {
   enum class TKind { Listing, Chart, Grid1, Grid2 } Kind;

@@ -27,18 +27,34 @@ TFileInfoView FileInfoFromDocument(const TKiv& kiv)
     return v;
 }
 
-bool ApplyFileInfo(TKiv& kiv, const std::vector<std::string>& notes, std::string_view stationInfo, bool notesChanged)
+std::vector<std::string> NotesFromMemoText(std::string_view text)
+{
+    std::vector<std::string> lines;
+    if (text.empty())
+        return lines;
+    size_t start = 0;
+    for (;;) {
+        const size_t end = text.find('\n', start);
+        lines.emplace_back(text.substr(start, end == std::string_view::npos ? std::string_view::npos : end - start));
+        if (end == std::string_view::npos)
+            return lines;
+        start = end + 1;
+    }
+}
+
+bool ApplyFileInfo(TKiv& kiv, const TFileInfoEdits& edits)
 {
     bool changed = false;
-    // Unedited notes are left as they lie, so the image stays byte for byte what was loaded.
-    if (notesChanged) {
-        kiv.SetNotes(notes);
+    if (edits.Notes) {
+        kiv.SetNotes(*edits.Notes);
         changed = true;
     }
-    const std::string_view station = stationInfo.substr(0, KivImage::TEXT_MAX);
-    if (station != kiv.GetStationInfo()) {
-        kiv.SetStationInfo(station);
-        changed = true;
+    if (edits.StationInfo) {
+        const std::string_view station = std::string_view(*edits.StationInfo).substr(0, KivImage::TEXT_MAX);
+        if (station != kiv.GetStationInfo()) {
+            kiv.SetStationInfo(station);
+            changed = true;
+        }
     }
     if (changed)
         kiv.SetModified(true);

@@ -40,53 +40,139 @@ void ClippedLine(IChartCanvas& C, const TGraphRect& P, int64_t X1, int64_t Y1, i
 
 }  // namespace
 
+namespace {
+
+// The ticks of the axis are the multiples of the minor step from the first one on: tick N
+// lies N steps right of tick 0, and its place in its division tells whether it is a major
+// one. Positions and kinds are computed from N, never accumulated, so a walk can jump over
+// ticks that would share a pixel column without stepping through them.
+class TTickWalk {
+public:
+  TTickWalk(const TTickParams& P, long double Step)
+      : FP(P), FStep(Step), FFirst(RoundToStep(Step, P.Start))
+  {
+    const long double Cycle = static_cast<long double>(P.MinorPerDiv) + 1;
+    const long double Place = std::fmod(RoundExtended(FFirst / Step), Cycle);
+    FPhase = std::isfinite(Place) ? static_cast<int64_t>(Place < 0 ? Place + Cycle : Place) : 0;
+    FPixelsPerTick = MmToPixels(P.PpiX, ValueToLength(P.DivLengthMm, P.PerDiv, Step));
+  }
+  long double Value(int64_t N) const { return FFirst + static_cast<long double>(N) * FStep; }
+  // Pixels right of the plot's left edge, before and after rounding.
+  long double Offset(long double V) const
+  {
+    return MmToPixels(FP.PpiX, ValueToLength(FP.DivLengthMm, FP.PerDiv, V - FP.Start));
+  }
+  int64_t Column(int64_t N) const { return PixelRound(Offset(Value(N))); }
+  // Steps from tick N to the next major tick (0 when N is one).
+  int64_t ToMajor(int64_t N) const
+  {
+    const int64_t Cycle = int64_t{FP.MinorPerDiv} + 1;
+    return (Cycle - (FPhase + N) % Cycle) % Cycle;
+  }
+  bool Major(int64_t N) const { return ToMajor(N) == 0; }
+  bool Beyond(int64_t N) const { return Value(N) > FP.End; }
+
+  // The first tick after N that lies right of column X, or nullopt when every such tick lies
+  // beyond the end. The jump is guessed from the tick spacing; from just short of the guess
+  // the search widens until it passes the column and halves back to the first tick that
+  // does: a few steps per column, however many ticks share one.
+  std::optional<int64_t> FirstRightOf(int64_t N, int64_t X) const
+  {
+    constexpr int64_t MAX_INDEX = int64_t{1} << 61;
+    auto Past = [&](int64_t M) { return Beyond(M) || Column(M) > X; };
+    int64_t Guess = 1;
+    const long double Est = (static_cast<long double>(X) + 0.5L - Offset(Value(N))) / FPixelsPerTick;
+    if (std::isfinite(Est) && Est > 1)
+      Guess = Est < static_cast<long double>(MAX_INDEX) ? static_cast<int64_t>(Est) : MAX_INDEX;
+    if (N >= MAX_INDEX || Guess > MAX_INDEX - N)
+      return std::nullopt;
+    int64_t Lo = N;
+    int64_t Step = Guess;
+    if (Guess > 2 && !Past(N + Guess - 2)) {
+      Lo = N + Guess - 2;
+      Step = 1;
+    }
+    int64_t Hi = Lo;
+    for (;;) {
+      if (Step > MAX_INDEX - Lo)
+        return std::nullopt;
+      Hi = Lo + Step;
+      if (Past(Hi))
+        break;
+      Lo = Hi;
+      Step *= 2;
+    }
+    while (Hi - Lo > 1) {
+      const int64_t Mid = Lo + (Hi - Lo) / 2;
+      (Past(Mid) ? Hi : Lo) = Mid;
+    }
+    if (Beyond(Hi))
+      return std::nullopt;
+    return Hi;
+  }
+
+private:
+  const TTickParams& FP;
+  long double FStep;
+  long double FFirst;
+  int64_t FPhase = 0;
+  long double FPixelsPerTick = 0;
+};
+
+}  // namespace
+
 std::vector<TTick> GenerateTicks(const TTickParams& P, const std::function<bool()>& Aborted)
 {
   std::vector<TTick> Ticks;
   if (P.PerDiv == 0 || !std::isfinite(P.PerDiv) || P.DivLengthMm == 0 || P.PpiX < 1)
     return Ticks;
   const long double MinorStep = static_cast<long double>(P.PerDiv) / (P.MinorPerDiv + 1);
+  const TTickWalk Walk(P, MinorStep);
   const int64_t UnitLeft =
       P.PlotRight - static_cast<int64_t>(P.UnitTextLen) * P.CharWidth / 2;
   const int64_t Width = std::max<int64_t>(0, P.PlotRight - P.PlotLeft);
-  const size_t MaxTicks = static_cast<size_t>(4 * Width + 16);
   int64_t LastRight = -32000;
-  // At a small zoom many ticks fall into one pixel column. A second tick of the same kind there
-  // would draw the same pixels again, so the first major and the first minor tick of a column
-  // are kept: the ticks then reach the right end of the axis instead of stopping partway.
-  int64_t LastMajorX = std::numeric_limits<int64_t>::min();
-  int64_t LastMinorX = std::numeric_limits<int64_t>::min();
-  long double Tick = RoundToStep(MinorStep, P.Start);
-  for (int64_t N = 0; N < MAX_TICK_STEPS && Ticks.size() < MaxTicks; ++N) {
-    const int64_t X = ValueOffset(P.DivLengthMm, P.PerDiv, P.PpiX, Tick - P.Start);
-    // A tick right of the plot draws neither a line nor a label.
-    if (N > 0 && X > Width)
-      break;
-    const bool Major = IsOnStep(P.PerDiv, Tick);
-    int64_t& LastX = Major ? LastMajorX : LastMinorX;
-    if (X != LastX) {
-      LastX = X;
-      TTick T;
-      T.Value = static_cast<double>(Tick);
-      T.X = X;
-      T.Major = Major;
-      if (T.Major) {
-        ValueToText(3, T.Label, static_cast<double>(Tick));
-        const int64_t Len = static_cast<int64_t>(T.Label.size()) * P.CharWidth;
-        T.LabelX = P.PlotLeft + T.X - Len / 2;
-        if (T.LabelX + Len < UnitLeft && T.LabelX > LastRight + (5 * P.CharWidth) / 2) {
-          T.LabelDrawn = true;
-          LastRight = T.LabelX + Len;
-        }
+  auto Add = [&](int64_t N, int64_t X) {
+    TTick T;
+    T.Value = static_cast<double>(Walk.Value(N));
+    T.X = X;
+    T.Major = Walk.Major(N);
+    if (T.Major) {
+      ValueToText(3, T.Label, T.Value);
+      const int64_t Len = static_cast<int64_t>(T.Label.size()) * P.CharWidth;
+      T.LabelX = P.PlotLeft + T.X - Len / 2;
+      if (T.LabelX + Len < UnitLeft && T.LabelX > LastRight + (5 * P.CharWidth) / 2) {
+        T.LabelDrawn = true;
+        LastRight = T.LabelX + Len;
       }
-      Ticks.push_back(std::move(T));
     }
-    const long double Next = NextMinorTick(P.MinorPerDiv, P.PerDiv, Tick);
-    // A step lost to rounding (or a negative division) would never reach the end.
-    if (!(Next > Tick) || Next > P.End)
-      break;
-    Tick = Next;
+    Ticks.push_back(std::move(T));
+  };
+  // Column by column: a second tick of the same kind in one pixel column would draw the same
+  // pixels again, so each column gets its first tick and the first of the other kind, and
+  // the walk goes on at the first tick of the next column. The work then follows the plot's
+  // width, whatever the minor count or the zoom, and the ticks reach the end of the axis.
+  int64_t N = 0;
+  int64_t X = Walk.Column(0);
+  for (;;) {
+    Add(N, X);
+    if (MinorStep > 0) {
+      const int64_t Other = Walk.Major(N) ? (P.MinorPerDiv > 0 ? N + 1 : -1) : N + Walk.ToMajor(N);
+      if (Other > N && !Walk.Beyond(Other) && Walk.Value(Other) > Walk.Value(N) && Walk.Column(Other) == X)
+        Add(Other, X);
+    }
     if (Aborted && Aborted())
+      break;
+    // A negative division never reaches the end.
+    if (!(MinorStep > 0))
+      break;
+    const std::optional<int64_t> Next = Walk.FirstRightOf(N, X);
+    if (!Next)
+      break;
+    N = *Next;
+    X = Walk.Column(N);
+    // A tick right of the plot draws neither a line nor a label.
+    if (X > Width)
       break;
   }
   return Ticks;

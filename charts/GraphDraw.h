@@ -88,11 +88,11 @@ struct TTickParams {
   int CharWidth = 0;
   size_t UnitTextLen = 0;
 };
-// The loop ends after the last tick not above End, at the first tick right of the plot, when a
-// step no longer advances the value, after 4 x the plot width + 16 ticks or after
-// MAX_TICK_STEPS steps, whichever comes first. Of the ticks that fall into one pixel column only
-// the first major and the first minor one are returned.
-inline constexpr int64_t MAX_TICK_STEPS = int64_t{1} << 20;
+// The ticks from the first multiple of the minor step at or after Start up to the last one not
+// above End and not right of the plot, in ascending order. Of the ticks that fall into one pixel
+// column only the first major and the first minor one are returned, so there are at most two per
+// column of the plot, and the work follows the plot's width, not the number of ticks. The walk
+// also ends when a step no longer advances the value, or when Aborted says so.
 std::vector<TTick> GenerateTicks(const TTickParams& P, const std::function<bool()>& Aborted = {});
 
 // The clipboard copy's layout: span, sizes and the plot rectangle inside the bitmap.

@@ -2,6 +2,7 @@
 
 #include <cmath>
 
+#include "platform/Codepage.h"
 #include "platform/NumText.h"
 #include "platform/Prompts.h"
 
@@ -26,7 +27,7 @@ bool ReadRounded(std::string_view Text, int64_t Lo, int64_t Hi, uint16_t& Out)
     int64_t Unused = 0;
     const int64_t R = TryDoubleToInt64(V, Unused) ? RoundHalfEven(V) : Lo - 1;
     if (R < Lo || R > Hi) {
-        Prompts().Error(ConversionErrorText(Text));
+        Prompts().Error(RangeErrorText(Text));
         return false;
     }
     Out = static_cast<uint16_t>(R);
@@ -46,6 +47,11 @@ std::string WidthText(long double W)
 std::string ConversionErrorText(std::string_view Text)
 {
     return "'" + std::string(Text) + "' is not a valid floating point value";
+}
+
+std::string RangeErrorText(std::string_view Text)
+{
+    return "Wartość spoza zakresu: "_cp + Text;
 }
 
 bool SpinText(std::string& Text, bool Up)
@@ -82,7 +88,7 @@ bool TGraphSetupState::TakedXPerDiv(std::string_view Text)
         return false;
     // A division of 0 or less never reaches the end of the axis.
     if (!(V > 0)) {
-        Prompts().Error(ConversionErrorText(Text));
+        Prompts().Error(RangeErrorText(Text));
         return false;
     }
     dXPerDiv = V;

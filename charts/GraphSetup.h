@@ -11,8 +11,10 @@
 
 #include "charts/GraphModel.h"
 
-// The message a text that is no acceptable number gets, as the number parser words it.
+// The message a text that is no number gets, as the number parser words it.
 std::string ConversionErrorText(std::string_view Text);
+// The message a number the chart cannot work with gets: "Wartość spoza zakresu: " and the text.
+std::string RangeErrorText(std::string_view Text);
 
 // A spin button: the number in Text plus (Up) or minus 0.1, written back as the general float
 // text, without bounds. A text that is no number gets the conversion message and stays.
@@ -40,9 +42,10 @@ public:
     std::string dXLenText() const;
     std::string MinorGridCntText() const;
 
-    // Leaving a scaling edit. A text that is no number, or a value the chart cannot work with
-    // (a division of 0 or less, a length outside 1..65535 once rounded, a minor count outside
-    // 0..65535), gets the conversion message and the old value stays; false then.
+    // Leaving a scaling edit. A text that is no number gets the conversion message; a value
+    // the chart cannot work with (a division of 0 or less, a length outside 1..65535 once
+    // rounded, a minor count outside 0..65535) gets the range message. The old value stays
+    // then, and the result is false.
     [[nodiscard]] bool TakedXPerDiv(std::string_view Text);
     [[nodiscard]] bool TakedXLen(std::string_view Text);
     [[nodiscard]] bool TakeMinorGridCnt(std::string_view Text);

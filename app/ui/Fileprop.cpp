@@ -83,22 +83,23 @@ void TFileInfoDlg::Fill(const TKiv& kiv)
     FKivVersion->setText(ToQ(v.KivVersionText));
     FBackup->setText(ToQ(v.BackupText));
     FStation->setText(ToQ(v.StationInfo));
+    // A byte the code page gives no letter shows as a stand-in character that would not
+    // convert back to it: the field is judged by what the user saw, not by its bytes.
+    FShownStation = FStation->text();
 }
 
 bool TFileInfoDlg::Apply(TKiv& kiv)
 {
-    std::vector<std::string> notes;
+    TFileInfoEdits edits;
     if (FChanged) {
         QString text = FMemo->toPlainText();
         text.replace(QChar::LineSeparator, QLatin1Char('\n'));
         text.replace(QChar::ParagraphSeparator, QLatin1Char('\n'));
-        for (const QString& line : text.split(QLatin1Char('\n')))
-            notes.push_back(FromQ(line));
-        // A memo shows no line after its last break; the notes keep none either.
-        if (!notes.empty() && notes.back().empty())
-            notes.pop_back();
+        edits.Notes = NotesFromMemoText(FromQ(text));
     }
-    return ApplyFileInfo(kiv, notes, FromQ(FStation->text()), FChanged);
+    if (FStation->text() != FShownStation)
+        edits.StationInfo = FromQ(FStation->text());
+    return ApplyFileInfo(kiv, edits);
 }
 
 bool TFileInfoDlg::Execute(TKiv& kiv)

@@ -3,6 +3,7 @@
 // power-backup kind, with its notes and station text to edit.
 
 #include <QDialog>
+#include <QString>
 
 #include <functional>
 
@@ -39,6 +40,7 @@ public:
 
 private:
     bool FChanged = false;
+    QString FShownStation;
     std::function<int(TFileInfoDlg&)> FRun;
     QLineEdit* FDateCreate = nullptr;
     QLineEdit* FKivType = nullptr;

@@ -11,6 +11,8 @@
 #include <QToolButton>
 #include <QVBoxLayout>
 
+#include <algorithm>
+
 #include "app/PagedlgLogic.h"
 #include "app/ui/QtText.h"
 #include "platform/Codepage.h"
@@ -44,12 +46,15 @@ TPageDlgFrm::TPageDlgFrm(QWidget* parent) : QDialog(parent)
         FEdits[i] = new QLineEdit(margins);
         FEdits[i]->setObjectName(QString::fromLatin1(editNames[i]));
         FEdits[i]->setMinimumWidth(FEdits[i]->fontMetrics().horizontalAdvance(QStringLiteral("000,00 cm")) + 12);
-        auto* up = new QToolButton(margins);
+        auto* up = FUp[i] = new QToolButton(margins);
         up->setArrowType(Qt::UpArrow);
         up->setAutoRepeat(true);
-        auto* down = new QToolButton(margins);
+        auto* down = FDown[i] = new QToolButton(margins);
         down->setArrowType(Qt::DownArrow);
         down->setAutoRepeat(true);
+        const QString spinName = QStringLiteral("SpinButton%1").arg(i + 1);
+        up->setObjectName(spinName + QStringLiteral("Up"));
+        down->setObjectName(spinName + QStringLiteral("Down"));
         auto* spin = new QVBoxLayout;
         spin->setSpacing(0);
         spin->addWidget(up);
@@ -123,7 +128,11 @@ int TPageDlgFrm::EditValue(TMargin m) const
 
 void TPageDlgFrm::Spin(TMargin m, int delta)
 {
-    const int v = EditValue(m) + delta;
+    // The arrows take no focus, so an edit changed only by them is never left: what they
+    // show is stored at once, or OK would keep the old margin under the new text. Only this
+    // margin is shown again; an edit the user is still typing into keeps its text.
+    const int v = std::max(0, EditValue(m) + delta);
+    FMargins[size_t(m)] = v;
     FEdits[size_t(m)]->setText(ToQ(MarginText(v)));
 }
 

@@ -11,6 +11,7 @@
 class QCheckBox;
 class QLineEdit;
 class QTabWidget;
+class QToolButton;
 
 class TPageDlgFrm : public QDialog {
     Q_OBJECT
@@ -30,6 +31,8 @@ public:
     QLineEdit* MarginEdit(TMargin m) const { return FEdits[size_t(m)]; }
     QCheckBox* FlagBox(int bit) const { return FBoxes[size_t(bit)]; }
     QTabWidget* Notebook() const { return FNotebook; }
+    // The up or down arrow of a margin's spin button.
+    QToolButton* SpinArrow(TMargin m, bool up) const { return (up ? FUp : FDown)[size_t(m)]; }
     // The spin buttons and leaving an edit.
     void SpinUp(TMargin m) { Spin(m, +1); }
     void SpinDown(TMargin m) { Spin(m, -1); }
@@ -44,6 +47,8 @@ private:
     uint8_t FFlags = 3;
     std::array<int, 4> FMargins{};
     std::array<QLineEdit*, 4> FEdits{};
+    std::array<QToolButton*, 4> FUp{};
+    std::array<QToolButton*, 4> FDown{};
     std::array<QCheckBox*, 4> FBoxes{};
     QTabWidget* FNotebook = nullptr;
     std::function<int(TPageDlgFrm&)> FRun;

@@ -125,31 +125,33 @@ QWidget* TGraphSetup::MakeCopyPage()
 QWidget* TGraphSetup::MakeGridPage()
 {
     auto* Page = new QWidget;
-    auto* G = new QGridLayout(Page);
-    G->addWidget(Label("Główne linie siatki"_cp, Page), 0, 1);
-    G->addWidget(Label("Pomocnicze linie siatki"_cp, Page), 0, 2);
-    G->addWidget(Label("Grubość [mm]"_cp, Page), 1, 0);
-    G->addWidget(SpinEdit(Page, FEdit1, FSpin1Up, FSpin1Down), 1, 1);
-    G->addWidget(SpinEdit(Page, FEdit2, FSpin2Up, FSpin2Down), 1, 2);
-    G->addWidget(Label("Kolor"_cp, Page), 2, 0);
-    FShape1 = ColorSample(Page);
-    FShape2 = ColorSample(Page);
-    FColor1 = new QPushButton(QStringLiteral("---"), Page);
-    FColor2 = new QPushButton(QStringLiteral("---"), Page);
-    for (auto [Shape, Button, Col] : {std::tuple{FShape1, FColor1, 1}, std::tuple{FShape2, FColor2, 2}}) {
+    auto* Columns = new QHBoxLayout(Page);
+    // Each column carries its own labels, so either reads on its own.
+    auto Column = [Page](std::string_view Title, QLineEdit*& Edit, QToolButton*& Up, QToolButton*& Down,
+                         QFrame*& Shape, QPushButton*& Color, QCheckBox*& Show) {
+        auto* Box = new QGroupBox(ToQ(Title), Page);
+        // Each label above its control: two columns side by side leave no room beside them.
+        auto* L = new QVBoxLayout(Box);
+        L->setSpacing(2);
+        L->addWidget(Label("Grubość [mm]"_cp, Box));
+        L->addWidget(SpinEdit(Box, Edit, Up, Down));
+        L->addWidget(Label("Kolor"_cp, Box));
+        Shape = ColorSample(Box);
+        Color = new QPushButton(QStringLiteral("---"), Box);
+        Color->setFixedWidth(30);
         auto* Row = new QHBoxLayout;
-        Button->setFixedWidth(30);
         Row->addWidget(Shape);
-        Row->addWidget(Button);
+        Row->addWidget(Color);
         Row->addStretch();
-        G->addLayout(Row, 2, Col);
-    }
-    FShowMajor = new QCheckBox(ToQ("Widoczne"_cp), Page);
-    FShowMinor = new QCheckBox(ToQ("Widoczne"_cp), Page);
-    G->addWidget(FShowMajor, 3, 1);
-    G->addWidget(FShowMinor, 3, 2);
-    G->addWidget(Label("Rodzaj linii"_cp, Page), 4, 0);
-    G->setRowStretch(5, 1);
+        L->addLayout(Row);
+        Show = new QCheckBox(ToQ("Widoczne"_cp), Box);
+        L->addWidget(Show);
+        L->addWidget(Label("Rodzaj linii"_cp, Box));
+        L->addStretch();
+        return Box;
+    };
+    Columns->addWidget(Column("Główne linie siatki"_cp, FEdit1, FSpin1Up, FSpin1Down, FShape1, FColor1, FShowMajor));
+    Columns->addWidget(Column("Pomocnicze linie siatki"_cp, FEdit2, FSpin2Up, FSpin2Down, FShape2, FColor2, FShowMinor));
 
     connect(FSpin1Up, &QToolButton::clicked, this, [this] { Spin(FEdit1, true); });
     connect(FSpin1Down, &QToolButton::clicked, this, [this] { Spin(FEdit1, false); });

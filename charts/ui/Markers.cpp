@@ -44,10 +44,10 @@ void TMarker::Reposition()
   if (FLayoutLock)
     return;
   // With an empty range there is no place for a value: the cursor stays where it is instead of
-  // creeping left by half its width at every layout.
+  // creeping left by half its width at every layout, and sits on the track's bottom line.
   const std::optional<int64_t> X = MarkerXForValue(FTrack, FValue);
   const int64_t Left = X ? MarkerLeftForX(FTrack, *X, width()) : x();
-  const int64_t Top = static_cast<int64_t>(FTrack.Track.Bottom) + 1;
+  const int64_t Top = static_cast<int64_t>(FTrack.Track.Bottom) + (X ? 1 : 0);
   move(static_cast<int>(std::clamp<int64_t>(Left, -(1 << 20), 1 << 20)),
        static_cast<int>(std::clamp<int64_t>(Top, -(1 << 20), 1 << 20)));
 }

@@ -58,13 +58,15 @@ TEST(FileProps, NoChangeLeavesTheDocumentUnmodified)
     kiv.SetStationInfo("S1");
     kiv.SetNotes({"a", "b"});
     kiv.SetModified(false);
-    const TFileInfoView v = FileInfoFromDocument(kiv);
-    EXPECT_FALSE(ApplyFileInfo(kiv, v.Notes, v.StationInfo, false));
+    EXPECT_FALSE(ApplyFileInfo(kiv, {}));
+    EXPECT_FALSE(kiv.Modified());
+    // A station text edited back to the stored one is no change.
+    EXPECT_FALSE(ApplyFileInfo(kiv, {std::nullopt, "S1"}));
     EXPECT_FALSE(kiv.Modified());
     // A station text longer than its field equals the stored text once cut.
     kiv.SetStationInfo(std::string(99, 'x'));
     kiv.SetModified(false);
-    EXPECT_FALSE(ApplyFileInfo(kiv, v.Notes, std::string(120, 'x'), false));
+    EXPECT_FALSE(ApplyFileInfo(kiv, {std::nullopt, std::string(120, 'x')}));
     EXPECT_FALSE(kiv.Modified());
 }
 
@@ -73,16 +75,32 @@ TEST(FileProps, StationAndNotesChanges)
     TKiv kiv;
     kiv.SetNotes({"line one is long", "line two", "line three"});
     kiv.SetModified(false);
-    EXPECT_TRUE(ApplyFileInfo(kiv, kiv.GetNotes(), "Nowa", false));
+    EXPECT_TRUE(ApplyFileInfo(kiv, {std::nullopt, "Nowa"}));
     EXPECT_TRUE(kiv.Modified());
     EXPECT_EQ(kiv.GetStationInfo(), "Nowa");
+    EXPECT_EQ(kiv.GetNotes(), (std::vector<std::string>{"line one is long", "line two", "line three"}));
 
     kiv.SetModified(false);
-    EXPECT_TRUE(ApplyFileInfo(kiv, {"short"}, "Nowa", true));
+    EXPECT_TRUE(ApplyFileInfo(kiv, {std::vector<std::string>{"short"}, std::nullopt}));
     EXPECT_TRUE(kiv.Modified());
     EXPECT_EQ(kiv.GetNotes(), std::vector<std::string>{"short"});
+    EXPECT_EQ(kiv.GetStationInfo(), "Nowa");
     // Nothing of the old, longer lines is left in the area.
     const uint8_t* notes = kiv.GetNotesBuf();
     for (size_t i = 6; i < KivImage::NOTES_SIZE; ++i)
         ASSERT_EQ(notes[i], 0) << i;
+}
+
+TEST(FileProps, NotesFromTheMemoKeepEveryLine)
+{
+    const std::pair<const char*, std::vector<std::string>> cases[] = {
+        {"", {}},
+        {"a", {"a"}},
+        {"a\n", {"a", ""}},
+        {"Xa\n\n", {"Xa", "", ""}},
+        {"\n", {"", ""}},
+        {"a\n\nb", {"a", "", "b"}},
+    };
+    for (const auto& [text, lines] : cases)
+        EXPECT_EQ(NotesFromMemoText(text), lines) << text;
 }

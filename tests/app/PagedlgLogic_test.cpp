@@ -1,4 +1,6 @@
 #include "app/PagedlgLogic.h"
+// The document window's print plan reads the same flags: both headers go together.
+#include "app/ChildLogic.h"
 
 #include <gtest/gtest.h>
 
@@ -24,4 +26,25 @@ TEST(PrintMargins, ReadBack)
     // Every shown value reads back as itself, so the spin buttons never stick.
     for (int v = 0; v <= 1200; ++v)
         ASSERT_EQ(ReadMarginText(MarginText(v)), v) << v;
+}
+
+TEST(PrintFlags, TheBoxesBitsChooseWhatADocumentPrints)
+{
+    // Bit 0 "Listing", bit 1 "Wykres", bit 2 "Zestaw nastaw 1", bit 3 "Zestaw nastaw 2".
+    EXPECT_EQ(PrintFlag::Listing, 1);
+    EXPECT_EQ(PrintFlag::Chart, 2);
+    EXPECT_EQ(PrintFlag::Zns1, 4);
+    EXPECT_EQ(PrintFlag::Zns2, 8);
+    using TKind = TPrintStep::TKind;
+    const std::pair<uint8_t, std::vector<TKind>> cases[] = {
+        {PrintFlag::Listing | PrintFlag::Chart, {TKind::Listing, TKind::Chart}},
+        {PrintFlag::Chart | PrintFlag::Zns2, {TKind::Chart, TKind::Grid2}},
+        {PrintFlag::Zns1, {TKind::Grid1}},
+    };
+    for (const auto& [flags, kinds] : cases) {
+        std::vector<TKind> got;
+        for (const TPrintStep& step : PrintPlan(flags, {0}, "a.kiv"))
+            got.push_back(step.Kind);
+        EXPECT_EQ(got, kinds) << int(flags);
+    }
 }

@@ -65,6 +65,30 @@ void BM_DrawChartGeometry(benchmark::State& State)
 }
 BENCHMARK(BM_DrawChartGeometry)->Unit(benchmark::kMillisecond)->Repetitions(5)->ReportAggregatesOnly(true);
 
+// The time axis alone on a 1864-pixel plot of 30 s: the work should follow the plot's width
+// whatever the minor count (the argument), so the figures for 4 and 65535 stay close.
+void BM_AxisTicks(benchmark::State& State)
+{
+  const TTickParams P{.DivLengthMm = 1864 * 25.4L / 96 / 30,
+                      .PerDiv = 1,
+                      .MinorPerDiv = static_cast<uint16_t>(State.range(0)),
+                      .PpiX = 96,
+                      .Start = 0,
+                      .End = 30,
+                      .PlotLeft = 16,
+                      .PlotRight = 1880,
+                      .CharWidth = 8,
+                      .UnitTextLen = 3};
+  size_t Ticks = 0;
+  for (auto _ : State) {
+    const std::vector<TTick> T = GenerateTicks(P);
+    Ticks = T.size();
+    benchmark::DoNotOptimize(T.data());
+  }
+  State.counters["ticks"] = static_cast<double>(Ticks);
+}
+BENCHMARK(BM_AxisTicks)->Arg(4)->Arg(99)->Arg(65535)->Unit(benchmark::kMicrosecond);
+
 }  // namespace
 
 #if __has_include(<QApplication>)

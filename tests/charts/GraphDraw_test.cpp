@@ -471,3 +471,36 @@ TEST(GraphDraw, InvertedPlotOfATinyPanelDrawsNoBars)
   for (const auto& B : C.Bars)
     EXPECT_EQ(B.X1, B.X2);
 }
+
+TEST(GraphTicks, AxisReachesItsEndAtAnyMinorCount)
+{
+  // 16 s fitted into an 854-pixel plot at 96 dpi: a division of 1 s is 53.375 px.
+  for (const uint16_t Minor : {uint16_t(0), uint16_t(4), uint16_t(99), uint16_t(1000), uint16_t(65535)}) {
+    TTickParams P = AxisParams(854 * 25.4L / 96 / 16, 1, Minor, 0, 16, 3);
+    P.PlotRight = P.PlotLeft + 854;
+    const auto Ticks = GenerateTicks(P);
+    ASSERT_FALSE(Ticks.empty()) << Minor;
+    EXPECT_LE(Ticks.size(), 2u * 855) << Minor;
+    std::vector<double> Majors;
+    std::vector<int> PerColumn(855 * 2, 0);
+    size_t MinorColumns = 0;
+    for (const TTick& T : Ticks) {
+      ASSERT_GE(T.X, 0);
+      ASSERT_LE(T.X, 854);
+      EXPECT_EQ(++PerColumn[static_cast<size_t>(T.X * 2 + (T.Major ? 1 : 0))], 1) << Minor << " " << T.X;
+      if (T.Major)
+        Majors.push_back(T.Value);
+      else
+        ++MinorColumns;
+    }
+    // Every second a major tick, exactly on its value, up to the right end.
+    ASSERT_EQ(Majors.size(), 17u) << Minor;
+    for (size_t I = 0; I < Majors.size(); ++I)
+      EXPECT_NEAR(Majors[I], static_cast<double>(I), 1e-9) << Minor;
+    EXPECT_EQ(Ticks.back().X, 854) << Minor;
+    // Minor ticks in as many of the 855 columns as they need, at most one each.
+    const size_t Want = std::min<size_t>(size_t{Minor} * 16, 855);
+    EXPECT_GE(MinorColumns, Want * 9 / 10) << Minor;
+    EXPECT_LE(MinorColumns, Want) << Minor;
+  }
+}

@@ -4,6 +4,7 @@
 
 #include <gtest/gtest.h>
 
+#include "platform/Codepage.h"
 #include "platform/NumText.h"
 #include "platform/Prompts.h"
 #include "tests/charts/ChartSamples.h"
@@ -65,20 +66,21 @@ TEST_F(GraphSetup, LoadsTheChartsValues)
 
 TEST_F(GraphSetup, LeavingAScalingEdit)
 {
+    enum TMessage { None, Conversion, Range };
     struct TCase {
         int Edit;  // 0 dXPerDiv, 1 dXLen, 2 MinorGridCnt
         std::string Text;
-        bool Taken;
+        TMessage Message;
         double Value;  // the value afterwards
     };
     const TCase cases[] = {
-        {0, "0,5", true, 0.5},      {0, "12", true, 12},      {0, "0", false, 1},
-        {0, "-2", false, 1},        {0, "abc", false, 1},     {0, "1E400", false, 1},
-        {0, "", false, 1},          {1, "2,6", true, 3},      {1, "2,5", true, 2},
-        {1, "65535,4", true, 65535}, {1, "65536", false, 10}, {1, "0,4", false, 10},
-        {1, "-7", false, 10},       {1, "x", false, 10},      {2, "0", true, 0},
-        {2, "65535", true, 65535},  {2, "-1", false, 4},      {2, "70000", false, 4},
-        {2, "1e30", false, 4},
+        {0, "0,5", None, 0.5},          {0, "12", None, 12},           {0, "0", Range, 1},
+        {0, "-2", Range, 1},            {0, "abc", Conversion, 1},     {0, "1E400", Conversion, 1},
+        {0, "", Conversion, 1},         {1, "2,6", None, 3},           {1, "2,5", None, 2},
+        {1, "65535,4", None, 65535},    {1, "65536", Range, 10},       {1, "0,4", Range, 10},
+        {1, "0", Range, 10},            {1, "-7", Range, 10},          {1, "x", Conversion, 10},
+        {2, "0", None, 0},              {2, "65535", None, 65535},     {2, "-1", Range, 4},
+        {2, "70000", Range, 4},         {2, "1e30", Range, 4},         {2, "4 szt", Conversion, 4},
     };
     for (const TCase& c : cases) {
         P.Clear();
@@ -90,13 +92,14 @@ TEST_F(GraphSetup, LeavingAScalingEdit)
         case 1: Taken = S.TakedXLen(c.Text); Value = S.dXLen; break;
         default: Taken = S.TakeMinorGridCnt(c.Text); Value = S.MinorGridCnt; break;
         }
-        EXPECT_EQ(Taken, c.Taken) << c.Edit << " '" << c.Text << "'";
+        EXPECT_EQ(Taken, c.Message == None) << c.Edit << " '" << c.Text << "'";
         EXPECT_EQ(Value, c.Value) << c.Edit << " '" << c.Text << "'";
-        if (c.Taken) {
-            EXPECT_TRUE(Errors().empty()) << c.Text;
-        } else {
-            EXPECT_EQ(Errors(), std::vector<std::string>{"'" + c.Text + "' is not a valid floating point value"});
-        }
+        std::vector<std::string> Want;
+        if (c.Message == Conversion)
+            Want.push_back("'" + c.Text + "' is not a valid floating point value");
+        if (c.Message == Range)
+            Want.push_back("Wartość spoza zakresu: "_cp + c.Text);
+        EXPECT_EQ(Errors(), Want) << c.Edit << " '" << c.Text << "'";
     }
 }
 

@@ -3,11 +3,15 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QPlainTextEdit>
+#include <QPushButton>
+
+#include <functional>
 
 #include <gtest/gtest.h>
 
 #include "app/Kivbase.h"
 #include "platform/Codepage.h"
+#include "tests/ui/DialogTools.h"
 #include "tests/ui/QtTestApp.h"
 
 class TFileInfoDlgTest : public TQtAppTest {
@@ -22,6 +26,19 @@ protected:
     }
     TKiv Kiv;
 };
+
+namespace {
+
+void OnDialog(const std::function<void(TFileInfoDlg&)>& work) { OnModalDialog<TFileInfoDlg>(work); }
+
+void ClickOk(TFileInfoDlg& dlg)
+{
+    auto* ok = dlg.findChild<QPushButton*>(QStringLiteral("OKButton"));
+    ASSERT_NE(ok, nullptr);
+    QTest::mouseClick(ok, Qt::LeftButton);
+}
+
+} // namespace
 
 TEST_F(TFileInfoDlgTest, ShowsTheDocument)
 {
@@ -76,4 +93,68 @@ TEST_F(TFileInfoDlgTest, EditsAreWrittenOnOkOnly)
     }
     // A character outside the code page becomes '?'.
     EXPECT_EQ(Kiv.GetStationInfo(), "Nowa stacja ?");
+}
+
+TEST_F(TFileInfoDlgTest, OkWithoutEditsKeepsBytesWithoutALetter)
+{
+    // Bytes the code page gives no letter show as stand-in characters that cannot go back.
+    Kiv.SetStationInfo("Stacja\x98X\x81\x83\x88\x90");
+    Kiv.SetNotes({"a\x81\x83", "\x88\x90\x98"});
+    Kiv.SetModified(false);
+    const std::vector<uint8_t> before(Kiv.Image().begin(), Kiv.Image().end());
+    TFileInfoDlg dlg;
+    OnDialog([](TFileInfoDlg& d) {
+        ClickInto(d.StationEdit(), d.StationEdit());
+        ClickInto(d.NotesMemo()->viewport(), d.NotesMemo());
+        ClickOk(d);
+    });
+    EXPECT_FALSE(dlg.Execute(Kiv));
+    EXPECT_FALSE(Kiv.Modified());
+    EXPECT_EQ(Kiv.GetStationInfo(), "Stacja\x98X\x81\x83\x88\x90");
+    EXPECT_TRUE(std::vector<uint8_t>(Kiv.Image().begin(), Kiv.Image().end()) == before);
+}
+
+TEST_F(TFileInfoDlgTest, TypedStationTextIsStored)
+{
+    Kiv.SetStationInfo("Stacja\x98X");
+    Kiv.SetModified(false);
+    TFileInfoDlg dlg;
+    OnDialog([](TFileInfoDlg& d) {
+        ClickInto(d.StationEdit(), d.StationEdit());
+        QTest::keyClick(QApplication::focusWidget(), Qt::Key_End);
+        QTest::keyClicks(QApplication::focusWidget(), QStringLiteral("Y"));
+        ClickOk(d);
+    });
+    EXPECT_TRUE(dlg.Execute(Kiv));
+    EXPECT_TRUE(Kiv.Modified());
+    // What the user saw is what is stored: the stand-in becomes '?'.
+    EXPECT_EQ(Kiv.GetStationInfo(), "Stacja?XY");
+}
+
+TEST_F(TFileInfoDlgTest, NotesEditKeepsEmptyLinesAtTheEnd)
+{
+    using TLines = std::vector<std::string>;
+    const std::pair<TLines, TLines> cases[] = {
+        {{"a", ""}, {"Xa", ""}},
+        {{"a", "", ""}, {"Xa", "", ""}},
+        {{"a", "b"}, {"Xa", "b"}},
+        {{"", "b", ""}, {"X", "b", ""}},
+    };
+    for (const auto& [stored, saved] : cases) {
+        SetUp();
+        Kiv.SetNotes(stored);
+        Kiv.SetModified(false);
+        ASSERT_EQ(Kiv.GetNotes(), stored);
+        TFileInfoDlg dlg;
+        OnDialog([&](TFileInfoDlg& d) {
+            EXPECT_EQ(d.NotesMemo()->blockCount(), int(stored.size()));
+            ClickInto(d.NotesMemo()->viewport(), d.NotesMemo());
+            QTest::keyClick(QApplication::focusWidget(), Qt::Key_Home, Qt::ControlModifier);
+            QTest::keyClicks(QApplication::focusWidget(), QStringLiteral("X"));
+            ClickOk(d);
+        });
+        EXPECT_TRUE(dlg.Execute(Kiv));
+        EXPECT_TRUE(Kiv.Modified());
+        EXPECT_EQ(Kiv.GetNotes(), saved);
+    }
 }

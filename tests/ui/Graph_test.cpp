@@ -265,6 +265,21 @@ TEST_F(GraphTest, CursorDragFollowsTheMouseAndStopsAtTheTrack)
   EXPECT_EQ(M->Value(), Kept);
 }
 
+TEST_F(GraphTest, CursorOfAnEmptyRangeSitsOnTheTrackBottom)
+{
+  FillNineTraces(G->Model());
+  TMarker* M = G->Marker1();
+  const TGraphRect R = G->Model().PlotRect();
+  ASSERT_EQ(M->y(), R.Bottom + 1);
+  const int Left = M->x();
+  // No value has a place on an empty range: the cursor keeps its left and sits on the bottom.
+  M->SetRange(3, 3);
+  EXPECT_EQ(M->y(), R.Bottom);
+  EXPECT_EQ(M->x(), Left);
+  M->SetRange(0, 30);
+  EXPECT_EQ(M->y(), R.Bottom + 1);
+}
+
 TEST_F(GraphTest, HeldCtrlCCopiesOnce)
 {
   FillNineTraces(G->Model());

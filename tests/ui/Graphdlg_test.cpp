@@ -4,6 +4,8 @@
 #include "charts/ui/Graphdlg.h"
 
 #include <QCheckBox>
+#include <QGroupBox>
+#include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
 #include <QRadioButton>
@@ -14,6 +16,7 @@
 #include <gtest/gtest.h>
 
 #include "GraphFixture.h"
+#include "tests/ui/DialogTools.h"
 #include "app/ui/QtText.h"
 #include "charts/ui/Graph.h"
 #include "platform/NumText.h"
@@ -27,15 +30,8 @@ protected:
     TScriptedPrompts& P = Scope.P;
 };
 
-// Runs Fn on the modal dialog once its loop has started.
-void OnDialog(const std::function<void(TGraphSetup&)>& Fn)
-{
-    QTimer::singleShot(0, [Fn] {
-        auto* D = qobject_cast<TGraphSetup*>(QApplication::activeModalWidget());
-        ASSERT_NE(D, nullptr);
-        Fn(*D);
-    });
-}
+// Works the modal dialog once its loop has started, as the active window.
+void OnDialog(const std::function<void(TGraphSetup&)>& Fn) { OnModalDialog<TGraphSetup>(Fn); }
 
 }  // namespace
 
@@ -103,8 +99,7 @@ TEST_F(Graphdlg, ControlsChangeTheWorkingCopies)
     // A refused scaling value: the message, and the edit shows the value that stays.
     D.edit_dXPerDiv()->setText(QStringLiteral("0"));
     emit D.edit_dXPerDiv()->editingFinished();
-    EXPECT_EQ(P.Texts(TScriptedPrompts::TKind::Error),
-              std::vector<std::string>{"'0' is not a valid floating point value"});
+    EXPECT_EQ(P.Texts(TScriptedPrompts::TKind::Error), std::vector<std::string>{"Wartość spoza zakresu: 0"_cp});
     EXPECT_EQ(D.edit_dXPerDiv()->text(), QStringLiteral("1"));
     D.editdXLen()->setText(QStringLiteral("2,6"));
     emit D.editdXLen()->editingFinished();
@@ -142,4 +137,81 @@ TEST_F(Graphdlg, ExecClosedByOkAndByCancel)
     EXPECT_FALSE(ShowSetupDialog(G));
     EXPECT_EQ(G.Model().MajorGridColor(), 0xFF0000u);
     EXPECT_FALSE(G.Model().UpdateLock());
+}
+
+TEST_F(Graphdlg, EachGridColumnHasItsOwnLabels)
+{
+    TGraphModel M;
+    TGraphSetup D;
+    D.Load(M);
+    D.show();
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(&D));
+    struct TColumn {
+        const char* Title;
+        QLineEdit* Edit;
+        QCheckBox* Show;
+    } Columns[] = {{"Główne linie siatki", D.Edit1(), D.cbShowMajor()},
+                   {"Pomocnicze linie siatki", D.Edit2(), D.cbShowMinor()}};
+    for (const TColumn& C : Columns) {
+        QGroupBox* Box = nullptr;
+        for (QGroupBox* B : D.Notebook()->currentWidget()->findChildren<QGroupBox*>())
+            if (B->title() == QString::fromUtf8(C.Title))
+                Box = B;
+        ASSERT_NE(Box, nullptr) << C.Title;
+        EXPECT_TRUE(Box->isAncestorOf(C.Edit)) << C.Title;
+        EXPECT_TRUE(Box->isAncestorOf(C.Show)) << C.Title;
+        EXPECT_EQ(C.Show->text(), QStringLiteral("Widoczne"));
+        QStringList Shown;
+        for (QLabel* L : Box->findChildren<QLabel*>()) {
+            if (!L->isVisible())
+                continue;
+            Shown << L->text();
+            // The whole text fits inside its column and inside the dialog.
+            const QRect InBox(L->mapTo(Box, QPoint(0, 0)), L->size());
+            EXPECT_TRUE(Box->rect().contains(InBox)) << L->text().toStdString();
+            EXPECT_GE(L->width(), L->sizeHint().width()) << L->text().toStdString();
+        }
+        EXPECT_EQ(Shown, (QStringList{QString::fromUtf8("Grubość [mm]"), QStringLiteral("Kolor"),
+                                      QStringLiteral("Rodzaj linii")}))
+            << C.Title;
+        EXPECT_TRUE(D.rect().contains(QRect(Box->mapTo(&D, QPoint(0, 0)), Box->size()))) << C.Title;
+    }
+}
+
+TEST_F(Graphdlg, RefusedScalingNumberSaysWhy)
+{
+    TGraph G;
+    FillNineTraces(G.Model());
+    OnDialog([this](TGraphSetup& D) {
+        QTabBar* Tabs = D.TabSet();
+        QTest::mouseClick(Tabs, Qt::LeftButton, {}, Tabs->tabRect(2).center());
+        ASSERT_EQ(D.Notebook()->currentIndex(), 2);
+        struct TCase {
+            QLineEdit* Edit;
+            const char* Typed;
+            std::string Message;
+            const char* Shown;  // what the edit shows afterwards
+        } Cases[] = {
+            {D.editdXLen(), "0", "Wartość spoza zakresu: 0"_cp, "10"},
+            {D.edit_dXPerDiv(), "-1", "Wartość spoza zakresu: -1"_cp, "1"},
+            {D.edit_MinorGridCnt(), "70000", "Wartość spoza zakresu: 70000"_cp, "4"},
+            {D.edit_dXPerDiv(), "abc", "'abc' is not a valid floating point value", "1"},
+        };
+        for (const TCase& C : Cases) {
+            P.Clear();
+            ClickInto(C.Edit, C.Edit);
+            QTest::keyClick(QApplication::focusWidget(), Qt::Key_A, Qt::ControlModifier);
+            QTest::keyClicks(QApplication::focusWidget(), QString::fromLatin1(C.Typed));
+            // Leaving the edit takes its number.
+            QTest::keyClick(QApplication::focusWidget(), Qt::Key_Tab);
+            EXPECT_NE(QApplication::focusWidget(), C.Edit);
+            EXPECT_EQ(P.Texts(TScriptedPrompts::TKind::Error), std::vector<std::string>{C.Message}) << C.Typed;
+            EXPECT_EQ(C.Edit->text(), QString::fromLatin1(C.Shown)) << C.Typed;
+        }
+        QTest::mouseClick(D.OKBtn(), Qt::LeftButton);
+    });
+    EXPECT_TRUE(ShowSetupDialog(G));
+    EXPECT_EQ(G.Model().dXLen(), 10);
+    EXPECT_EQ(G.Model().dXPerDiv(), 1.0);
+    EXPECT_EQ(G.Model().MinorGridCnt(), 4);
 }

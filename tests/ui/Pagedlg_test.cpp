@@ -2,10 +2,14 @@
 
 #include <QCheckBox>
 #include <QLineEdit>
+#include <QPushButton>
+#include <QTabBar>
 #include <QTabWidget>
+#include <QToolButton>
 
 #include <gtest/gtest.h>
 
+#include "tests/ui/DialogTools.h"
 #include "tests/ui/QtTestApp.h"
 
 class TPageDlgTest : public TQtAppTest {};
@@ -54,18 +58,47 @@ TEST_F(TPageDlgTest, Margins)
     EXPECT_EQ(left->text(), QStringLiteral("10,00 cm"));
     dlg.SpinUp(TPageDlgFrm::Left);
     EXPECT_EQ(left->text(), QStringLiteral("10,10 cm"));
-    // Spinning is stored when the edit is left.
-    EXPECT_EQ(dlg.Margin(TPageDlgFrm::Left), 25);
-    dlg.StoreMargin(TPageDlgFrm::Left);
     EXPECT_EQ(dlg.Margin(TPageDlgFrm::Left), 101);
 
     QLineEdit* right = dlg.MarginEdit(TPageDlgFrm::Right);
     right->setText(QStringLiteral("0,00 cm"));
     dlg.SpinDown(TPageDlgFrm::Right);
     EXPECT_EQ(right->text(), QStringLiteral("0,00 cm"));
+    EXPECT_EQ(dlg.Margin(TPageDlgFrm::Right), 0);
+    dlg.StoreMargin(TPageDlgFrm::Right);
     // No number: the old margin stays.
     right->setText(QStringLiteral("abc"));
     dlg.StoreMargin(TPageDlgFrm::Right);
+    EXPECT_EQ(dlg.Margin(TPageDlgFrm::Right), 0);
+    EXPECT_EQ(right->text(), QStringLiteral("0,00 cm"));
+}
+
+TEST_F(TPageDlgTest, MarginChangedWithTheArrowsIsStored)
+{
+    TPageDlgFrm dlg;
+    OnModalDialog<TPageDlgFrm>([](TPageDlgFrm& d) {
+        QTabBar* tabs = d.Notebook()->tabBar();
+        QTest::mouseClick(tabs, Qt::LeftButton, {}, tabs->tabRect(1).center());
+        ASSERT_EQ(d.Notebook()->currentIndex(), 1);
+        // The user is typing a left margin and has not left that edit yet.
+        QLineEdit* left = d.MarginEdit(TPageDlgFrm::Left);
+        ClickInto(left, left);
+        left->selectAll();
+        QTest::keyClicks(QApplication::focusWidget(), QStringLiteral("4"));
+        for (int i = 0; i < 2; ++i)
+            QTest::mouseClick(d.SpinArrow(TPageDlgFrm::Top, true), Qt::LeftButton);
+        QTest::mouseClick(d.SpinArrow(TPageDlgFrm::Bottom, false), Qt::LeftButton);
+        EXPECT_EQ(d.MarginEdit(TPageDlgFrm::Top)->text(), QStringLiteral("2,70 cm"));
+        EXPECT_EQ(d.MarginEdit(TPageDlgFrm::Bottom)->text(), QStringLiteral("2,40 cm"));
+        // The arrows left the typing alone.
+        EXPECT_EQ(QApplication::focusWidget(), left);
+        EXPECT_EQ(left->text(), QStringLiteral("4"));
+        QTest::mouseClick(d.findChild<QPushButton*>(QStringLiteral("OKBtn")), Qt::LeftButton);
+    });
+    EXPECT_TRUE(dlg.Execute());
+    EXPECT_EQ(dlg.Margin(TPageDlgFrm::Top), 27);
+    EXPECT_EQ(dlg.Margin(TPageDlgFrm::Bottom), 24);
+    EXPECT_EQ(dlg.Margin(TPageDlgFrm::Left), 40);
     EXPECT_EQ(dlg.Margin(TPageDlgFrm::Right), 25);
-    EXPECT_EQ(right->text(), QStringLiteral("2,50 cm"));
+    EXPECT_EQ(dlg.MarginEdit(TPageDlgFrm::Left)->text(), QStringLiteral("4,00 cm"));
 }
