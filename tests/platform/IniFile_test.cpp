@@ -9,6 +9,8 @@
 #include <filesystem>
 #include <unistd.h>
 
+#include "tests/platform/SpecialFiles.h"
+
 namespace {
 
 const char* Sample =
@@ -243,6 +245,23 @@ TEST(IniFile, SaveIsAtomicAndLoadReadsBack)
     EXPECT_FALSE(why.empty());
     EXPECT_TRUE(none.ReadSections().empty());
     EXPECT_EQ(none.ReadInteger("a", "b", 5), 5);
+    std::filesystem::remove_all(dir);
+}
+
+TEST(IniFile, ASpecialFileIsNeitherWaitedOnNorReplaced)
+{
+    const auto dir = TempDir();
+    const std::string fifo = MakeFifo((dir / "kiv.ini").string());
+    const THangGuard guard;
+    TIniFile ini;
+    ini.LoadFromString("[s]\na=1\n");
+    std::string why;
+    EXPECT_FALSE(ini.LoadFromFile(fifo, &why));
+    EXPECT_NE(why.find("Not a regular file"), std::string::npos) << why;
+    EXPECT_TRUE(ini.ReadSections().empty());
+    ini.WriteString("s", "a", "2");
+    EXPECT_FALSE(ini.SaveToFile(fifo, &why));
+    EXPECT_TRUE(std::filesystem::is_fifo(fifo));
     std::filesystem::remove_all(dir);
 }
 
