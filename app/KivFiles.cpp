@@ -1,8 +1,6 @@
 #include "app/KivFiles.h"
 
 #include <algorithm>
-#include <cstdio>
-#include <memory>
 
 #include "platform/Bytes.h"
 #include "platform/Codepage.h"
@@ -75,25 +73,10 @@ bool SaveBufferToFile(const std::string& fileName, std::span<const uint8_t> data
 
 bool ReadFileStart(const std::string& fileName, size_t maxBytes, std::string& data)
 {
-  data.clear();
-  std::unique_ptr<std::FILE, int (*)(std::FILE*)> f(std::fopen(fileName.c_str(), "rb"), std::fclose);
-  if (!f)
-    return false;
-  // Read in blocks, so the buffer grows with what is there rather than with maxBytes.
-  constexpr size_t BLOCK = 64 * 1024;
-  while (data.size() < maxBytes) {
-    const size_t want = std::min(BLOCK, maxBytes - data.size());
-    const size_t at = data.size();
-    data.resize(at + want);
-    const size_t got = std::fread(data.data() + at, 1, want, f.get());
-    data.resize(at + got);
-    if (got < want) {
-      if (std::ferror(f.get())) {
-        data.clear();
-        return false;
-      }
-      break;
-    }
-  }
-  return !data.empty();
+  return ReadFileHead(fileName, data, maxBytes) && !data.empty();
+}
+
+std::string LoadFailedText(const std::string& fileName)
+{
+  return "Nie udało się załadować pliku: "_cp + Utf8ToCp1250(fileName);
 }

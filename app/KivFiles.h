@@ -28,5 +28,10 @@ bool SaveBufferToFile(const std::string& fileName, std::span<const uint8_t> data
 constexpr size_t MAX_KIV_FILE_SIZE = 64u << 20;
 
 // Reads the first maxBytes bytes of a file (all of a shorter one). False when it cannot be
-// opened or read, or holds no byte.
+// opened or read, holds no byte, or is no regular file (a FIFO or a device is refused without
+// waiting on it).
 bool ReadFileStart(const std::string& fileName, size_t maxBytes, std::string& data);
+
+// The message for a file that could not be read: "Nie udało się załadować pliku: " and the
+// path as given (a native path, shown in Windows-1250).
+std::string LoadFailedText(const std::string& fileName);

@@ -9,6 +9,7 @@
 #include "platform/Bytes.h"
 #include "platform/Codepage.h"
 #include "platform/Prompts.h"
+#include "platform/SysUtil.h"
 
 namespace {
 
@@ -403,12 +404,11 @@ bool TKiv::ParsePacked(std::span<const uint8_t> data, std::vector<uint8_t>& imag
 
 bool TKiv::LoadFromFile(const std::string& fileName)
 {
+  // A file that cannot be read is told apart from an empty one, which is of no format; either
+  // way the document stays as it was and no event fires.
   std::string data;
-  if (!ReadFileStart(fileName, MAX_KIV_FILE_SIZE + 1, data)) {
-    // Nothing read, nothing changed; the window still redraws as after a load.
-    SetKivType(GetKivType());
-    LoadDefinitions();
-    FireLoadEvents();
+  if (!ReadFileHead(fileName, data, MAX_KIV_FILE_SIZE + 1)) {
+    Prompts().Error(LoadFailedText(fileName));
     return false;
   }
   if (data.size() > MAX_KIV_FILE_SIZE)
@@ -532,7 +532,7 @@ void TKiv::ParseCommandLine(std::string_view options, bool& ok, std::string& mes
       continue;
     if (!LoadRawBlock(*raw.file, raw.sizeOffset, raw.dataOffset, raw.capacity)) {
       ok = false;
-      message = "Nie udało się załadować pliku: "_cp + Utf8ToCp1250(*raw.file);
+      message = LoadFailedText(*raw.file);
       return;
     }
   }

@@ -153,8 +153,10 @@ public:
   // returns false.
   bool SaveToFile(const std::string& fileName);
   // Loads an image or an older packed-layout file. Returns whether the file was loaded.
-  // A file that cannot be read changes nothing but still fires the three completion events;
-  // a file of unknown format shows "Nieznany format pliku" and fires none.
+  // A file that cannot be read (missing, unreadable, a folder, a FIFO or a device, which is
+  // never waited on) shows "Nie udało się załadować pliku: " and the path; an empty file or
+  // one of unknown format shows "Nieznany format pliku". Either way the document is left as
+  // it was and no event fires.
   bool LoadFromFile(const std::string& fileName);
   // The same for a file's bytes already read (empty data is of unknown format).
   bool LoadFromBytes(std::string_view data);

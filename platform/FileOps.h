@@ -1,22 +1,41 @@
-// File system steps that a save with a backup needs beyond SysUtil's atomic write, and the
-// descriptor calls of the library's file base class. Every function answers false on failure
-// and puts the system's text into *error (when given) and the errno into *code (when given).
+// File system steps below every open and save: opening a file without waiting on it, the
+// replacing save with an optional backup, and the descriptor calls of the library's file base
+// class. Every function answers false (or -1) on failure and puts the reason into *error
+// (when given) and the errno into *code (when given).
 #pragma once
 
 #include <cstdint>
+#include <functional>
 #include <string>
 #include <string_view>
+#include <sys/types.h>
+
+// Opens path with the open flags given (O_RDONLY, O_RDWR, O_CREAT ...; O_TRUNC is applied only
+// once the file is known to be regular) and answers the descriptor, close-on-exec and in
+// blocking mode. The open itself never waits: a FIFO without a writer or a device that waits
+// for its line is opened non-blocking, looked at, and refused like a folder, a socket or any
+// other file that is not a regular one. On failure answers -1 and puts the reason, without
+// the path, into *reason.
+[[nodiscard]] int FileOpsOpenRegular(const std::string& path, int flags, std::string* reason = nullptr,
+                                     mode_t mode = 0666);
 
 // Renames from to to, replacing an existing to.
 [[nodiscard]] bool FileOpsMoveReplacing(const std::string& from, const std::string& to,
                                         std::string* error = nullptr);
-// Writes bytes to a temporary file beside path and syncs it; then, when backupPath is not
-// empty and path exists, makes backupPath a second name of the current file (a copy where
-// the file system has no hard links), so the file is never absent; then renames the
-// temporary file onto path and syncs the folder. On failure path is left as it was.
+
+// Names the backup of a file from the path of the file itself.
+using TBackupName = std::function<std::string(const std::string& target)>;
+
+// Replaces the file at path with bytes so that a failure at any step leaves the previous file
+// as it was. A symbolic link is followed: the file it names is replaced and the link stays.
+// An existing file keeps its permission bits; a new one gets 0666 less the umask; anything
+// that is not a regular file is not replaced. The bytes go to a temporary file beside the
+// target and are synced; then, when backupName is given and the target exists, the backup
+// named from the target (so beside it, not beside a link) becomes a second name of the
+// current file (a copy where the file system has no hard links), so the file is never absent;
+// then the temporary file is renamed onto the target and the folder synced.
 [[nodiscard]] bool FileOpsReplaceWithBackup(const std::string& path, std::string_view bytes,
-                                            const std::string& backupPath,
-                                            std::string* error = nullptr);
+                                            const TBackupName& backupName, std::string* error = nullptr);
 
 [[nodiscard]] bool FileOpsClose(int fd, int* code = nullptr);
 [[nodiscard]] bool FileOpsSeek(int fd, int64_t position, int* code = nullptr);

@@ -9,6 +9,11 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <algorithm>
+#include <cstdint>
+
+#include "platform/FileOps.h"
+
 namespace {
 
 // strerror_r comes in two flavours (XSI returns int, GNU returns char*); both are handled.
@@ -30,53 +35,6 @@ std::string Describe(const std::string& what, const std::string& path, int err)
     return what + " \"" + path + "\": " + SysErrorMessage(err);
 }
 
-// Folder of a path ("." when none).
-std::string FolderOf(const std::string& path)
-{
-    const size_t slash = path.find_last_of('/');
-    if (slash == std::string::npos)
-        return ".";
-    if (slash == 0)
-        return "/";
-    return path.substr(0, slash);
-}
-
-// Follows symbolic links so that the save replaces the file the link names, not the link.
-std::string ResolveTarget(const std::string& path)
-{
-    std::string p = path;
-    for (int hops = 0; hops < 16; ++hops) {
-        struct stat st{};
-        if (lstat(p.c_str(), &st) != 0 || !S_ISLNK(st.st_mode))
-            return p;
-        std::string buf(PATH_MAX, '\0');
-        const ssize_t n = readlink(p.c_str(), buf.data(), buf.size());
-        if (n <= 0)
-            return p;
-        buf.resize(size_t(n));
-        if (buf[0] == '/')
-            p = buf;
-        else
-            p = FolderOf(p) + "/" + buf;
-    }
-    return p;
-}
-
-bool WriteAll(int fd, std::string_view bytes)
-{
-    size_t done = 0;
-    while (done < bytes.size()) {
-        const ssize_t n = write(fd, bytes.data() + done, bytes.size() - done);
-        if (n < 0) {
-            if (errno == EINTR)
-                continue;
-            return false;
-        }
-        done += size_t(n);
-    }
-    return true;
-}
-
 std::function<void(std::string_view)>& Sink()
 {
     static std::function<void(std::string_view)> sink;
@@ -93,69 +51,21 @@ std::string SysErrorMessage(int err)
 
 bool AtomicWriteFile(const std::string& path, std::string_view bytes, std::string* error)
 {
-    auto fail = [&](const std::string& what, const std::string& where, int err) {
-        if (error)
-            *error = Describe(what, where, err);
-        return false;
-    };
-    if (path.empty())
-        return fail("Cannot write", path, ENOENT);
-    const std::string target = ResolveTarget(path);
-    const std::string folder = FolderOf(target);
-
-    mode_t mode = 0;
-    struct stat st{};
-    if (stat(target.c_str(), &st) == 0) {
-        if (!S_ISREG(st.st_mode))
-            return fail("Cannot replace", target, EISDIR);
-        mode = st.st_mode & 07777;
-    } else {
-        const mode_t mask = umask(0);
-        umask(mask);
-        mode = 0666 & ~mask;
-    }
-
-    std::string temp = target + ".tmpXXXXXX";
-    const int fd = mkostemp(temp.data(), O_CLOEXEC);
-    if (fd < 0)
-        return fail("Cannot create a temporary file beside", target, errno);
-    auto abandon = [&](const std::string& what, int err) {
-        close(fd);
-        unlink(temp.c_str());
-        return fail(what, target, err);
-    };
-    if (!WriteAll(fd, bytes))
-        return abandon("Cannot write", errno);
-    if (fchmod(fd, mode) != 0)
-        return abandon("Cannot set the permissions of", errno);
-    if (fsync(fd) != 0)
-        return abandon("Cannot flush", errno);
-    if (close(fd) != 0) {
-        const int err = errno;
-        unlink(temp.c_str());
-        return fail("Cannot close", target, err);
-    }
-    if (rename(temp.c_str(), target.c_str()) != 0) {
-        const int err = errno;
-        unlink(temp.c_str());
-        return fail("Cannot replace", target, err);
-    }
-    // The rename is durable only once the folder's entry is on disk.
-    const int dfd = open(folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
-    if (dfd >= 0) {
-        fsync(dfd);
-        close(dfd);
-    }
-    return true;
+    return FileOpsReplaceWithBackup(path, bytes, {}, error);
 }
 
-bool ReadWholeFile(const std::string& path, std::string& out, size_t maxBytes, std::string* error)
+namespace {
+
+// Reads a regular file from its start: all of it, or up to maxBytes. A longer file is an
+// error when whole is set, else it is read only that far.
+bool ReadRegularFile(const std::string& path, std::string& out, size_t maxBytes, bool whole, std::string* error)
 {
     out.clear();
-    const int fd = open(path.c_str(), O_RDONLY | O_CLOEXEC);
+    std::string reason;
+    const int fd = FileOpsOpenRegular(path, O_RDONLY, &reason);
     if (fd < 0) {
         if (error)
-            *error = Describe("Cannot open", path, errno);
+            *error = "Cannot open \"" + path + "\": " + reason;
         return false;
     }
     // Every failure once the file is open: closed again, nothing kept, the reason told.
@@ -167,15 +77,19 @@ bool ReadWholeFile(const std::string& path, std::string& out, size_t maxBytes, s
         return false;
     };
     struct stat st{};
-    if (fstat(fd, &st) != 0 || S_ISDIR(st.st_mode))
-        return fail("Cannot read", S_ISDIR(st.st_mode) ? EISDIR : errno);
-    if (S_ISREG(st.st_mode) && uint64_t(st.st_size) > maxBytes)
+    if (fstat(fd, &st) != 0)
+        return fail("Cannot read", errno);
+    if (whole && uint64_t(st.st_size) > maxBytes)
         return fail("Too large to read", EFBIG);
-    if (S_ISREG(st.st_mode))
-        out.reserve(size_t(st.st_size));
+    out.reserve(size_t(std::min<uint64_t>(uint64_t(st.st_size), maxBytes)));
     char buf[65536];
     for (;;) {
-        const ssize_t n = read(fd, buf, sizeof buf);
+        // A head read stops at maxBytes; a whole read goes on to the end, so a file that grew
+        // past maxBytes since fstat is still refused.
+        const size_t room = maxBytes - out.size();
+        if (!whole && room == 0)
+            break;
+        const ssize_t n = read(fd, buf, whole ? sizeof buf : std::min(sizeof buf, room));
         if (n < 0) {
             if (errno == EINTR)
                 continue;
@@ -183,12 +97,24 @@ bool ReadWholeFile(const std::string& path, std::string& out, size_t maxBytes, s
         }
         if (n == 0)
             break;
-        if (out.size() + size_t(n) > maxBytes)
+        if (size_t(n) > room)
             return fail("Too large to read", EFBIG);
         out.append(buf, size_t(n));
     }
     close(fd);
     return true;
+}
+
+} // namespace
+
+bool ReadWholeFile(const std::string& path, std::string& out, size_t maxBytes, std::string* error)
+{
+    return ReadRegularFile(path, out, maxBytes, true, error);
+}
+
+bool ReadFileHead(const std::string& path, std::string& out, size_t maxBytes, std::string* error)
+{
+    return ReadRegularFile(path, out, maxBytes, false, error);
 }
 
 bool FileExists(const std::string& path)

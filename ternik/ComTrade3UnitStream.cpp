@@ -7,6 +7,8 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include "platform/Codepage.h"
+#include "platform/FileOps.h"
 #include "platform/NumText.h"
 #include "platform/SysUtil.h"
 
@@ -54,22 +56,28 @@ void TMemoryStream::Truncate() {
 }
 
 TFileStream::TFileStream(const std::string& path, TMode mode) : FPath(path) {
-  int flags = O_CLOEXEC;
+  int flags = 0;
   switch (mode) {
-    case TMode::Read: flags |= O_RDONLY; break;
-    case TMode::ReadWrite: flags |= O_RDWR; break;
-    case TMode::Create: flags |= O_RDWR | O_CREAT | O_TRUNC; break;
+    case TMode::Read: flags = O_RDONLY; break;
+    case TMode::ReadWrite: flags = O_RDWR; break;
+    case TMode::Create: flags = O_RDWR | O_CREAT | O_TRUNC; break;
   }
-  FFd = ::open(path.c_str(), flags, 0666);
-  if (FFd < 0) Fail("Cannot open file", errno);
+  // A stream seeks, so only a regular file can back it; a FIFO or a device is refused
+  // without waiting for its other end.
+  std::string reason;
+  FFd = FileOpsOpenRegular(path, flags, &reason);
+  if (FFd < 0) Fail("Cannot open file", reason);
 }
 
 TFileStream::~TFileStream() {
   if (FFd >= 0) ::close(FFd);
 }
 
-void TFileStream::Fail(const char* what, int err) const {
-  throw EStreamError(std::string(what) + " \"" + FPath + "\". " + SysErrorMessage(err));
+void TFileStream::Fail(const char* what, int err) const { Fail(what, SysErrorMessage(err)); }
+
+void TFileStream::Fail(const char* what, const std::string& reason) const {
+  // The library's texts are Windows-1250; the path and the system's text are native.
+  throw EStreamError(std::string(what) + " \"" + Utf8ToCp1250(FPath) + "\". " + Utf8ToCp1250(reason));
 }
 
 int64_t TFileStream::Size() const {

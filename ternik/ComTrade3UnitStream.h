@@ -11,7 +11,8 @@
 #include <string>
 #include <string_view>
 
-// Raised when a file stream cannot be opened, read or written.
+// Raised when a file stream cannot be opened (a file that is not a regular one included), read
+// or written.
 class EStreamError : public std::runtime_error {
  public:
   explicit EStreamError(const std::string& msg) : std::runtime_error(msg) {}
@@ -87,6 +88,7 @@ class TFileStream final : public TStream {
 
  private:
   [[noreturn]] void Fail(const char* what, int err) const;
+  [[noreturn]] void Fail(const char* what, const std::string& reason) const;
   std::string FPath;
   int FFd = -1;
   int64_t FPosition = 0;

@@ -2,6 +2,7 @@
 #include <cstdio>
 #include <cstdlib>
 
+#include "platform/Codepage.h"
 #include "platform/FileOps.h"
 #include "platform/NumText.h"
 #include "platform/SysUtil.h"
@@ -41,8 +42,9 @@ void TLhXMLNode::SaveToFile(const std::string& fileName, const std::string& sect
     std::string out;
     WriteDocumentBody(out, true, true, SaveMask);
     std::string error;
-    if (!FileOpsReplaceWithBackup(fileName, out, BackupFileName(fileName), &error))
-      throw XLhException(XLH_SYSTEM, error);
+    // The backup is named from the file a link leads to, so it lies beside that file.
+    if (!FileOpsReplaceWithBackup(fileName, out, BackupFileName, &error))
+      throw XLhException(XLH_SYSTEM, Utf8ToCp1250(error));
     return;
   }
   TLhXmlDocument doc(FOnError);
@@ -167,12 +169,13 @@ void TLhXmlDocument::LoadFromFile(const std::string& fileName, bool plain) {
   }
   if (!FileExists(FFileName)) {
     Clear();
-    throw XLhException(XLH_FILE_NOT_EXIST, "File \"" + FFileName + "\" not exist");
+    throw XLhException(XLH_FILE_NOT_EXIST, "File \"" + Utf8ToCp1250(FFileName) + "\" not exist");
   }
+  // The read refuses what stopped being a regular file since the check, without waiting on it.
   std::string data, error;
   if (!ReadWholeFile(FFileName, data, kMaxFileBytes, &error)) {
     Clear();
-    throw XLhException(XLH_SYSTEM, error);
+    throw XLhException(XLH_SYSTEM, Utf8ToCp1250(error));
   }
   ReadFromString(std::move(data), plain);
 }

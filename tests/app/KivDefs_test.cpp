@@ -6,6 +6,7 @@
 
 #include "DocTestSupport.h"
 #include "platform/Codepage.h"
+#include "tests/platform/SpecialFiles.h"
 
 // Readable failure output.
 void PrintTo(const TSettingDef& d, std::ostream* os)
@@ -217,12 +218,17 @@ TEST(KivDefs, UnreadableFileClearsGroupsAndKeepsTheLoadedName)
   ASSERT_EQ(defs.GroupCount(), 1);
   const std::string folder = dir.File("folder.set");
   std::filesystem::create_directory(folder);
-  EXPECT_FALSE(defs.LoadFromFile(folder));
-  EXPECT_EQ(defs.GroupCount(), 0);
-  EXPECT_EQ(defs.LoadedFileName(), good);
-  EXPECT_EQ(defs.DefFileName(), folder);
-  // Asked again, it is tried again (and fails again) rather than taken as loaded.
-  EXPECT_FALSE(defs.LoadFromFile(folder));
+  // A FIFO that no one writes to and an endless device are refused at once, as a folder is.
+  const THangGuard guard;
+  for (const std::string& bad : {folder, MakeFifo(dir.File("fifo.set")), std::string("/dev/zero")}) {
+    ASSERT_TRUE(defs.LoadFromFile(good));
+    EXPECT_FALSE(defs.LoadFromFile(bad)) << bad;
+    EXPECT_EQ(defs.GroupCount(), 0) << bad;
+    EXPECT_EQ(defs.LoadedFileName(), good) << bad;
+    EXPECT_EQ(defs.DefFileName(), bad);
+    // Asked again, it is tried again (and fails again) rather than taken as loaded.
+    EXPECT_FALSE(defs.LoadFromFile(bad)) << bad;
+  }
 }
 
 TEST(KivDefs, SetGroupTitleAndSetItemDef)

@@ -7,6 +7,7 @@
 #include "DocTestSupport.h"
 #include "platform/Codepage.h"
 #include "platform/Prompts.h"
+#include "tests/platform/SpecialFiles.h"
 
 namespace {
 
@@ -121,7 +122,10 @@ TEST_F(KivFilesSave, ReadFileStart)
       {path, 200000, true, 200000},
       {path, 1u << 30, true, 200000},
       {FDir.Path(), 10, false, 0},   // a folder
+      {MakeFifo(FDir.File("fifo")), 10, false, 0}, // no writer: refused, not waited on
+      {"/dev/zero", 10, false, 0},   // a device, endless
   };
+  const THangGuard guard;
   for (const Case& c : cases) {
     std::string data = "stale";
     EXPECT_EQ(ReadFileStart(c.file, c.max, data), c.ok) << c.file << " " << c.max;

@@ -9,6 +9,7 @@
 #include "platform/Bytes.h"
 #include "platform/Codepage.h"
 #include "platform/Prompts.h"
+#include "tests/platform/SpecialFiles.h"
 
 namespace {
 
@@ -264,20 +265,38 @@ TEST_F(KivbaseTest, KivsFileOfAnotherSizeIsAnUnknownFormat)
   }
 }
 
-TEST_F(KivbaseTest, UnreadableFileChangesNothingButFiresTheEvents)
+TEST_F(KivbaseTest, AnUnreadableOrEmptyFileSaysWhyAndChangesNothing)
 {
   FKiv.SetIdent("K2 abc");
   FKiv.SetKivType(1);
   FKiv.SetModified(true);
   const std::string before = ImageBytes(FKiv);
-  for (const std::string& path : {FDir.File("missing.kiv"), FDir.Write("empty.kiv", "")}) {
+  std::filesystem::create_directory(FDir.File("folder.kiv"));
+  const auto cannotLoad = [](const std::string& path) { return Utf8ToCp1250("Nie udało się załadować pliku: " + path); };
+  struct Case {
+    std::string Path;
+    std::string Message;
+  };
+  const Case cases[] = {
+      {FDir.File("missing.kiv"), cannotLoad(FDir.File("missing.kiv"))},
+      {FDir.File("zażółć.kiv"), cannotLoad(FDir.File("zażółć.kiv"))}, // the path is shown as it was given
+      {FDir.File("folder.kiv"), cannotLoad(FDir.File("folder.kiv"))},
+      {MakeFifo(FDir.File("fifo.kiv")), cannotLoad(FDir.File("fifo.kiv"))}, // no writer: never waited on
+      {"/dev/zero", cannotLoad("/dev/zero")},                                // endless
+      {FDir.Write("empty.kiv", ""), "Nieznany format pliku"},                // neither layout
+  };
+  const THangGuard guard;
+  for (const Case& c : cases) {
     FEvents.clear();
-    EXPECT_FALSE(FKiv.LoadFromFile(path));
-    EXPECT_EQ(FEvents, LoadEvents);
-    EXPECT_EQ(ImageBytes(FKiv), before);
-    EXPECT_TRUE(FKiv.Modified());
+    FPrompts.Clear();
+    EXPECT_FALSE(FKiv.LoadFromFile(c.Path)) << c.Path;
+    EXPECT_EQ(FPrompts.Texts(TKind::Error), TLines{c.Message}) << c.Path;
+    EXPECT_EQ(FPrompts.Records.size(), 1u) << c.Path;
+    EXPECT_TRUE(FEvents.empty()) << c.Path;
+    EXPECT_EQ(ImageBytes(FKiv), before) << c.Path;
+    EXPECT_TRUE(FKiv.Modified()) << c.Path;
+    EXPECT_EQ(FKiv.GetKivType(), 1) << c.Path;
   }
-  EXPECT_TRUE(FPrompts.Records.empty());
 }
 
 TEST_F(KivbaseTest, PackedFixturesLoadWithTheirFields)
@@ -432,6 +451,7 @@ TEST_F(KivbaseCommandLine, Cases)
   const std::string big = FDir.Write("my-buf.bin", std::string(20000, '\x0A'));
   const std::string set = FDir.Write("Zns.BIN", std::string(600, '\x0B'));
   const std::string small = FDir.Write("zns2.bin", std::string(10, '\x0C'));
+  const std::string fifo = MakeFifo(FDir.File("ev.fifo"));
   struct Case {
     std::string options;
     bool ok;
@@ -455,7 +475,12 @@ TEST_F(KivbaseCommandLine, Cases)
       {"-buffile " + FDir.File("none.bin"), false, "Nie udało się załadować pliku: "_cp + FDir.File("none.bin"), 0, 0, 0, 0, false},
       {"-kivtype kivs3 -zns1file " + set + " -zns2file " + FDir.File("gone"), false,
        "Nie udało się załadować pliku: "_cp + FDir.File("gone"), 2, 0, 512, 0, false},
+      // A FIFO with no writer or an endless device is refused at once, as a file that cannot be read.
+      {"-kivtype kivs3 -buffile " + fifo, false, "Nie udało się załadować pliku: "_cp + fifo, 2, 0, 0, 0, false},
+      {"-zns1file /dev/zero", false, "Nie udało się załadować pliku: /dev/zero"_cp, 0, 0, 0, 0, false},
+      {"-zns1file " + FDir.Path(), false, "Nie udało się załadować pliku: "_cp + FDir.Path(), 0, 0, 0, 0, false},
   };
+  const THangGuard guard;
   for (const Case& c : cases) {
     SCOPED_TRACE(c.options);
     TKiv kiv;

@@ -7,6 +7,7 @@
 
 #include <unistd.h>
 
+#include "tests/platform/SpecialFiles.h"
 #include "tests/support/TempDir.h"
 
 namespace {
@@ -231,6 +232,22 @@ TEST(IniFile, SaveIsAtomicAndLoadReadsBack)
     EXPECT_FALSE(why.empty());
     EXPECT_TRUE(none.ReadSections().empty());
     EXPECT_EQ(none.ReadInteger("a", "b", 5), 5);
+}
+
+TEST(IniFile, ASpecialFileIsNeitherWaitedOnNorReplaced)
+{
+    const TTempDir dir;
+    const std::string fifo = MakeFifo(dir / "kiv.ini");
+    const THangGuard guard;
+    TIniFile ini;
+    ini.LoadFromString("[s]\na=1\n");
+    std::string why;
+    EXPECT_FALSE(ini.LoadFromFile(fifo, &why));
+    EXPECT_NE(why.find("Not a regular file"), std::string::npos) << why;
+    EXPECT_TRUE(ini.ReadSections().empty());
+    ini.WriteString("s", "a", "2");
+    EXPECT_FALSE(ini.SaveToFile(fifo, &why));
+    EXPECT_TRUE(std::filesystem::is_fifo(fifo));
 }
 
 TEST(IniFile, ProfileStringsLoseTheirQuotes)

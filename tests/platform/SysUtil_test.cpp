@@ -6,6 +6,7 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include "tests/platform/SpecialFiles.h"
 #include "tests/support/TempDir.h"
 
 TEST(SysUtil, ErrorTexts)
@@ -108,6 +109,51 @@ TEST(SysUtil, ReadWholeFileLimits)
     EXPECT_FALSE(FileExists(dir.Path()));
     EXPECT_TRUE(DirectoryExists(dir.Path()));
     EXPECT_FALSE(DirectoryExists(path));
+}
+
+TEST(SysUtil, ReadsRefuseWhatIsNoRegularFileWithoutWaiting)
+{
+    TTempDir dir;
+    const std::string fifo = MakeFifo(dir / "fifo");
+    struct Case {
+        std::string Path;
+        const char* Mentions;
+    };
+    const Case cases[] = {
+        {fifo, "Not a regular file"},
+        {"/dev/zero", "Not a regular file"}, // would never end
+        {dir.Path(), "Is a directory"},
+    };
+    const THangGuard guard;
+    for (const Case& c : cases) {
+        for (const bool whole : {true, false}) {
+            std::string out = "stale", error;
+            EXPECT_FALSE(whole ? ReadWholeFile(c.Path, out, 100, &error) : ReadFileHead(c.Path, out, 100, &error))
+                << c.Path;
+            EXPECT_TRUE(out.empty()) << c.Path;
+            EXPECT_NE(error.find(c.Mentions), std::string::npos) << error;
+            EXPECT_NE(error.find(c.Path), std::string::npos) << error;
+        }
+    }
+}
+
+TEST(SysUtil, ReadFileHeadStopsAtItsLimit)
+{
+    TTempDir dir;
+    const std::string path = dir / "f.bin";
+    std::string bytes(200000, '\0');
+    for (size_t i = 0; i < bytes.size(); ++i)
+        bytes[i] = char(i * 7);
+    ASSERT_TRUE(AtomicWriteFile(path, bytes));
+    struct Case {
+        size_t Max;
+        size_t Size;
+    };
+    for (const Case c : {Case{0, 0}, Case{1, 1}, Case{65537, 65537}, Case{200000, 200000}, Case{1u << 30, 200000}}) {
+        std::string out = "stale";
+        ASSERT_TRUE(ReadFileHead(path, out, c.Max)) << c.Max;
+        EXPECT_EQ(out, bytes.substr(0, c.Size)) << c.Max;
+    }
 }
 
 TEST(SysUtil, DebugSink)

@@ -6,6 +6,7 @@
 #include <vector>
 
 #include "TernikTestSupport.h"
+#include "tests/platform/SpecialFiles.h"
 #include "ternik/ComTrade3Unit.h"
 #include "ternik/DataFileParsersUnit.h"
 #include "ternik/ComTrade3UnitInterface.h"
@@ -201,6 +202,33 @@ TEST(ComTrade3Stream, FileStreamCreatesReadsAndTruncates) {
   EXPECT_EQ(r.ReadAll(), "hello");
   EXPECT_THROW(r.Write("x"), EStreamError);
   EXPECT_THROW(TFileStream(dir.File("missing"), TFileStream::TMode::Read), EStreamError);
+}
+
+TEST(ComTrade3Stream, OnlyARegularFileBacksAFileStream) {
+  TTempDir dir;
+  const std::string fifo = MakeFifo(dir.File("rec.dat"));
+  const THangGuard guard;
+  struct TCase {
+    std::string Path;
+    TFileStream::TMode Mode;
+  };
+  // A system device only for reading: a regression must not write to one.
+  std::vector<TCase> cases{{"/dev/zero", TFileStream::TMode::Read}};
+  for (const std::string& path : {fifo, dir.Path()})
+    for (TFileStream::TMode mode : {TFileStream::TMode::Read, TFileStream::TMode::ReadWrite, TFileStream::TMode::Create})
+      cases.push_back({path, mode});
+  for (const auto& [path, mode] : cases) {
+    try {
+      TFileStream f(path, mode);
+      ADD_FAILURE() << path << " opened";
+    } catch (const EStreamError& e) {
+      EXPECT_NE(std::string(e.what()).find(path), std::string::npos) << e.what();
+    }
+  }
+  EXPECT_TRUE(std::filesystem::is_fifo(fifo));
+  // The configuration reader's own file read refuses it the same way.
+  TSourceList src;
+  EXPECT_FALSE(src.LoadFromFile(fifo));
 }
 
 }  // namespace

@@ -8,6 +8,7 @@
 #include <vector>
 
 #include "TernikTestSupport.h"
+#include "tests/platform/SpecialFiles.h"
 #include "ternik/XmlLight/XmlLight2Unit.h"
 
 namespace {
@@ -156,6 +157,52 @@ TEST(XmlDocument, WholeSaveKeepsPreviousContentAsBackup) {
   EXPECT_EQ(dir.Count(), 2);
 }
 
+TEST(XmlDocument, SaveThroughALinkReplacesItsTargetAndBacksUpBesideIt) {
+  TLibraryScope lib;
+  TTempDir dir;
+  std::filesystem::create_directory(dir.File("real"));
+  const std::string target = dir.File("real/x.xml");
+  WriteBytes(target, "<OLD/>\r\n");
+  std::filesystem::permissions(target, std::filesystem::perms::owner_read | std::filesystem::perms::group_read |
+                                           std::filesystem::perms::others_read);
+  std::filesystem::create_symlink("real/x.xml", dir.File("link.xml"));
+  TLhXmlDocument doc;
+  doc.GetMainNode("NEW");
+  doc.SaveToFile(dir.File("link.xml"));
+  EXPECT_TRUE(std::filesystem::is_symlink(dir.File("link.xml")));
+  EXPECT_EQ(ReadBytes(target), Doc("<NEW/>\r\n"));
+  EXPECT_EQ(std::filesystem::status(target).permissions() & std::filesystem::perms::all,
+            std::filesystem::perms(0444));
+  EXPECT_EQ(ReadBytes(dir.File("real/x.~xml")), "<OLD/>\r\n");
+  EXPECT_FALSE(std::filesystem::exists(dir.File("link.~xml")));
+  size_t n = 0;
+  for (const auto& e : std::filesystem::directory_iterator(dir.File("real"))) (void)e, ++n;
+  EXPECT_EQ(n, 2u);
+}
+
+TEST(XmlDocument, ASpecialFileIsNotWaitedOnAndCountsAsNoFile) {
+  TLibraryScope lib;
+  TTempDir dir;
+  const std::string fifo = MakeFifo(dir.File("fifo.xml"));
+  const THangGuard guard;
+  for (const std::string& path : {fifo, dir.Path(), std::string("/dev/zero")}) {
+    TLhXmlDocument doc;
+    try {
+      doc.LoadFromFile(path);
+      ADD_FAILURE() << path << " loaded";
+    } catch (const XLhException& e) {
+      EXPECT_EQ(e.Code, XLH_FILE_NOT_EXIST) << path;
+    }
+  }
+  // A section saved into one neither reads it first nor replaces it. (Only files of the test's
+  // own folder are written to: a regression must not replace a system device.)
+  for (const std::string& path : {fifo, dir.Path()}) {
+    auto node = NewXmlNode<TLhXMLNode>(nullptr, "S");
+    EXPECT_THROW(node->SaveToFile(path, "ROOT"), XLhException) << path;
+  }
+  EXPECT_TRUE(std::filesystem::is_fifo(fifo));
+}
+
 TEST(XmlDocument, MakeBackupFileMovesTheFile) {
   TTempDir dir;
   const std::string file = dir.File("a.xml");
@@ -202,6 +249,9 @@ TEST(XmlDocument, FileNamesAndMissingFiles) {
       {[&] { doc.SaveToFile(); }, XLH_NO_FILE_NAME, "NO File Name"},
       {[&] { doc.LoadFromFile(dir.File("none.xml")); }, XLH_FILE_NOT_EXIST,
        "File \"" + dir.File("none.xml") + "\" not exist"},
+      // The path, native text, is given in the library's code page like the rest of the message.
+      {[&] { doc.LoadFromFile(dir.File("żółw.xml")); }, XLH_FILE_NOT_EXIST,
+       "File \"" + dir.File("") + "\xBF\xF3\xB3w.xml\" not exist"},
   };
   for (auto& c : cases) {
     try {

@@ -5,11 +5,13 @@
 //   ternikprobe load FILE         recordings (ternikprobe_comtrade.cpp)
 //
 // Failures print "XLhException <code>: <message>" on stderr and exit with 1; a wrong command
-// line prints the usage and exits with 2.
+// line prints the usage and exits with 2. The library's texts are Windows-1250: messages are
+// printed as UTF-8, as the warnings are.
 #include <cstdio>
 #include <exception>
 #include <string>
 
+#include "platform/Codepage.h"
 #include "ternik/TernikInit.h"
 #include "ternik/XmlLight/XmlLight2Unit.h"
 #include "ternikprobe_comtrade.h"
@@ -45,9 +47,9 @@ int main(int argc, char** argv) {
     FinalizeLibrary();
     return rc;
   } catch (const XLhException& e) {
-    std::fprintf(stderr, "XLhException %d: %s\n", static_cast<int>(e.Code), e.what());
+    std::fprintf(stderr, "XLhException %d: %s\n", static_cast<int>(e.Code), Cp1250ToUtf8(e.what()).c_str());
   } catch (const std::exception& e) {
-    std::fprintf(stderr, "error: %s\n", e.what());
+    std::fprintf(stderr, "error: %s\n", Cp1250ToUtf8(e.what()).c_str());
   }
   FinalizeLibrary();
   return 1;

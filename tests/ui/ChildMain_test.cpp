@@ -37,9 +37,11 @@
 #include "app/ui/Pagedlg.h"
 #include "app/ui/Params.h"
 #include "app/ui/QtPump.h"
+#include "app/ui/QtText.h"
 #include "platform/Codepage.h"
 #include "platform/Prompts.h"
 #include "tests/app/DocTestSupport.h"
+#include "tests/platform/SpecialFiles.h"
 #include "tests/sim/KivSimProcess.h"
 
 namespace {
@@ -138,16 +140,20 @@ private:
   TMainForm*& FFrame;
 };
 
+// The message for a .kiv file that could not be read (paths are native text).
+std::string CannotLoad(const std::string& path) { return Utf8ToCp1250("Nie udało się załadować pliku: " + path); }
+
 TEST_F(ChildMain, AFailedLoadNeverLeavesTheWindowWithoutACaption)
 {
   struct Case {
     const char* File;
     std::string Content;
+    std::string Message;
   };
   const std::vector<Case> cases{
-      {"random.kiv", std::string(3000, '\x5a')},
-      {"short.kiv", "KIVS-3 no data"},
-      {"empty.kiv", ""},
+      {"random.kiv", std::string(3000, '\x5a'), "Nieznany format pliku"},
+      {"short.kiv", "KIVS-3 no data", "Nieznany format pliku"},
+      {"empty.kiv", "", "Nieznany format pliku"}, // neither layout
   };
   for (const Case& c : cases) {
     const std::string path = Dir.File(c.File);
@@ -162,9 +168,8 @@ TEST_F(ChildMain, AFailedLoadNeverLeavesTheWindowWithoutACaption)
     frame->ProcessCommandLine();
     QApplication::processEvents();
     SetPrompts(&Script);
-    // While a failure is reported, the window shows which file it is about. (An empty file
-    // is no format error, so nothing is reported for it.)
-    EXPECT_EQ(prompts.Captions.size(), c.Content.empty() ? 0u : 1u) << c.File;
+    // While a failure is reported, the window shows which file it is about.
+    EXPECT_EQ(prompts.Texts(TScriptedPrompts::TKind::Error), std::vector<std::string>{c.Message}) << c.File;
     for (const std::string& caption : prompts.Captions)
       EXPECT_EQ(caption, path) << c.File;
     const auto docs = frame->Documents();
@@ -178,6 +183,61 @@ TEST_F(ChildMain, AFailedLoadNeverLeavesTheWindowWithoutACaption)
     ASSERT_NE(sub, nullptr);
     EXPECT_EQ(sub->windowTitle().toStdString(), "Dokument1") << c.File;
     EXPECT_EQ(std::filesystem::file_size(path), c.Content.size());
+  }
+}
+
+TEST_F(ChildMain, OpeningAnEmptyOrUnreadableFileSaysWhy)
+{
+  const std::string fifo = MakeFifo(Dir.File("fifo.kiv"));
+  const std::string folder = Dir.File("folder.kiv");
+  std::filesystem::create_directory(folder);
+  const std::string empty = Dir.File("empty.kiv");
+  std::ofstream(empty, std::ios::binary).flush();
+  const std::string missing = Dir.File("missing.kiv");
+  struct Case {
+    std::string File;
+    std::string Message;
+  };
+  const Case cases[] = {
+      {empty, "Nieznany format pliku"},
+      {fifo, CannotLoad(fifo)}, // no writer: refused at once, never waited on
+      {folder, CannotLoad(folder)},
+      {missing, CannotLoad(missing)},
+  };
+  const THangGuard guard;
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.File);
+    auto frame = MakeFrame();
+    frame->show();
+    QApplication::processEvents();
+    frame->MF_NewClick();
+    QApplication::processEvents();
+    // "&Otwórz" of the document's own "&Plik" menu, and the file chosen in the open dialog.
+    QAction* open = nullptr;
+    for (QAction* title : frame->menuBar()->actions())
+      if (QMenu* menu = title->menu())
+        for (QAction* a : menu->actions())
+          if (a->text() == ToQ("&Otwórz"_cp))
+            open = a;
+    ASSERT_NE(open, nullptr);
+    Script.Clear();
+    Script.Files.push_back(c.File);
+    open->trigger();
+    QApplication::processEvents();
+    EXPECT_EQ(Script.Texts(TScriptedPrompts::TKind::Error), std::vector<std::string>{c.Message});
+    const auto docs = frame->Documents();
+    ASSERT_EQ(docs.size(), 2u);
+    auto* form = dynamic_cast<TChildForm*>(docs[1]);
+    ASSERT_NE(form, nullptr);
+    EXPECT_FALSE(form->HasName());
+    EXPECT_EQ(form->DocumentName(), "Dokument2.kiv");
+    EXPECT_EQ(form->windowTitle().toStdString(), "Dokument2");
+    EXPECT_FALSE(form->Kiv().Modified());
+    EXPECT_EQ(form->Kiv().GetKivType(), 0);
+    // No load event reached the window: its list of sequences still says nothing was read.
+    ASSERT_EQ(form->EventsListBox->count(), 1);
+    EXPECT_EQ(form->EventsListBox->item(0)->text(), QStringLiteral("Nie odczytany"));
+    EXPECT_TRUE(std::filesystem::is_fifo(fifo));
   }
 }
 
