@@ -145,8 +145,12 @@ void TKiv::Transaction()
       FReplyLength = int32_t(std::min(length, FReply.size()));
       success = ReplyFitsRequest();
     }
-    if (!success && attempts > 0)
+    if (!success && attempts > 0) {
+      // A late reply to this attempt must not be taken for the retry's.
+      if (!FLink || !FLink->SettleBeforeRetry())
+        break;
       AddMessage(error + " " + "ponawianie transmisji");
+    }
   } while (!success && attempts > 0);
 
   if (!success) {
