@@ -38,6 +38,18 @@ void PutCount(std::span<uint8_t> frame, size_t at, int count)
 
 const auto& NO_REPLY = "Brak odpowiedzi"_cp;
 const auto& ABORT_SUFFIX = " , anulowanie odczytu"_cp;
+constexpr std::string_view IDENT_LINE = "Identyfikacja automatu:";
+const auto& BAD_SET_SIZE = "nieprawidłowy rozmiar zestawu"_cp;
+const auto& LINK_BUSY = "łącze zajęte"_cp;
+
+// The line of a step that sent nothing: the step's own line, then why.
+std::string NotSent(std::string_view stepLine, std::string_view why)
+{
+  // A step's line may end in its own ": " (where a count follows); it is not doubled.
+  while (!stepLine.empty() && (stepLine.back() == ' ' || stepLine.back() == ':'))
+    stepLine.remove_suffix(1);
+  return std::string(stepLine) + ": nie wysłano ("_cp + std::string(why) + ")";
+}
 } // namespace
 
 // Marks the object busy for one scope and puts back what was before (a read within a read).
@@ -246,7 +258,7 @@ void TKiv::Identify()
   PutWireRegister(FRequest, 2, IDENT_REGISTER);
   PutCount(FRequest, 4, IDENT_COUNT);
   FRequestLength = 8;
-  AddMessage("Identyfikacja automatu:");
+  AddMessage(IDENT_LINE);
   Transaction();
   if (FAbort || FCancel || FReplyLength == 0)
     return;
@@ -280,8 +292,8 @@ void TKiv::ReadZestawNastaw(int n)
   }
   AddMessage(head);
   if (!SetSizeUsable()) {
-    // Nothing sensible to ask for (an unknown model has no set): as if nobody answered.
-    AddMessage(NO_REPLY + ABORT_SUFFIX);
+    // Nothing sensible to ask for (an unknown model has no set).
+    ReplaceProvisional(NotSent(head, BAD_SET_SIZE));
     FAbort = true;
     return;
   }
@@ -313,13 +325,16 @@ bool TKiv::WriteZestawNastaw(int source, int target)
 {
   if ((source != 1 && source != 2) || (target != 1 && target != 2) || IsBusy())
     return false;
-  TLinkLock lock(FLink, this, TLinkActivity::Writing);
-  if (!lock.Held())
-    return false;
-  TActivityScope busy(*this, TActivity::Writing);
   std::string text = "Zapis zestawu nastaw " + IntToStr(source);
   if (source != target)
     text += " do " + IntToStr(target);
+  TLinkLock lock(FLink, this, TLinkActivity::Writing);
+  if (!lock.Held()) {
+    if (FLink) // another document holds the link: the user must not think it was written
+      AddMessage(NotSent(text, LINK_BUSY));
+    return false;
+  }
+  TActivityScope busy(*this, TActivity::Writing);
   const uint16_t length = GetZnsSize(source);
   if (length == 0) {
     AddMessage(text + ": Zestaw " + IntToStr(source) + " jest pusty - anulowanie zapisu");
@@ -327,7 +342,8 @@ bool TKiv::WriteZestawNastaw(int source, int target)
   }
   AddMessage(text);
   if (!SetSizeUsable()) {
-    AddMessage(NO_REPLY + ABORT_SUFFIX);
+    ReplaceProvisional(NotSent(text, BAD_SET_SIZE));
+    FAbort = true;
     return true;
   }
   // At most the field, whatever length a loaded document claims.
@@ -381,11 +397,14 @@ bool TKiv::DoReadEvReg()
 {
   FAbort = false;
   FCancel = false;
-  TLinkLock lock(FLink, this, TLinkActivity::Reading);
-  if (!lock.Held())
-    return false;
-  TActivityScope busy(*this, TActivity::Reading);
   const auto& head = "Odczyt rejestru zdarzeń: "_cp;
+  TLinkLock lock(FLink, this, TLinkActivity::Reading);
+  if (!lock.Held()) {
+    if (FLink)
+      AddMessage(NotSent(head, LINK_BUSY));
+    return false;
+  }
+  TActivityScope busy(*this, TActivity::Reading);
   std::vector<uint8_t> buffer(EVREG_GATHER, 0);
   size_t gathered = 0;
   // Whether the read ends or throws: keep what came, give the link back, then tell.
@@ -434,8 +453,11 @@ bool TKiv::ReadFromKIV()
   if (IsBusy())
     return false;
   TLinkLock lock(FLink, this, TLinkActivity::Reading);
-  if (!lock.Held())
+  if (!lock.Held()) {
+    if (FLink)
+      AddMessage(NotSent(IDENT_LINE, LINK_BUSY));
     return false;
+  }
   TActivityScope busy(*this, TActivity::Reading);
   // Whether the read ends or throws: say a cancel, give the link back, then tell.
   const auto complete = [&] {

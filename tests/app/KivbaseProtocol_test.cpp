@@ -25,6 +25,7 @@ const std::string SET1_OK = "Odczyt zestawu nastaw 1 :OK";
 const std::string SET2_OK = "Odczyt zestawu nastaw 2 :OK";
 const std::string RETRY = " ponawianie transmisji";
 const std::string NO_REPLY = "Brak odpowiedzi , anulowanie odczytu";
+const std::string BAD_SIZE_READ = "Odczyt zestawu nastaw 1: nie wysłano (nieprawidłowy rozmiar zestawu)"_cp;
 std::string EvLine(int bytes) { return "Odczyt rejestru zdarzeń: "_cp + std::to_string(bytes) + " bajtów"_cp; }
 
 // One controller object on the link, against the simulator inside the test, on a fake clock.
@@ -366,11 +367,15 @@ TEST_P(KivProtocol, SetSizeOutsideTheFieldSendsNothing)
         Device.Requests.clear();
         PrefillSets();
         ASSERT_TRUE(Kiv.ReadFromKIV());
-        EXPECT_EQ(Memo.Lines, (TLines{IDENT_OK, "Odczyt zestawu nastaw 1", NO_REPLY}));
+        // Nothing was sent, so nobody failed to answer; the read ends there.
+        EXPECT_EQ(Memo.Lines, (TLines{IDENT_OK, BAD_SIZE_READ}));
+        EXPECT_TRUE(Kiv.Aborted());
         ExpectSetUntouched(1, 0x11);
+        ExpectSetUntouched(2, 0x22);
         Memo.Lines.clear();
         ASSERT_TRUE(Kiv.WriteZestawNastaw(1, 2));
-        EXPECT_EQ(Memo.Lines, (TLines{"Zapis zestawu nastaw 1 do 2", NO_REPLY}));
+        EXPECT_EQ(Memo.Lines, (TLines{"Zapis zestawu nastaw 1 do 2: nie wysłano (nieprawidłowy rozmiar zestawu)"_cp}));
+        EXPECT_TRUE(Kiv.Aborted());
         EXPECT_EQ(Device.RequestCount(), 1u); // the identification only
     }
 }
@@ -380,10 +385,20 @@ TEST_P(KivProtocol, UnknownModelReadsNoSet)
     Device.Ident = "X9";
     PrefillSets();
     ASSERT_TRUE(Kiv.ReadFromKIV());
-    EXPECT_EQ(Memo.Lines, (TLines{"Identyfikacja automatu:?", "Odczyt zestawu nastaw 1", NO_REPLY}));
+    EXPECT_EQ(Memo.Lines, (TLines{"Identyfikacja automatu:?", BAD_SIZE_READ}));
+    EXPECT_TRUE(Kiv.Aborted());
     EXPECT_EQ(Kiv.GetIdent(), "X9");
     EXPECT_EQ(Kiv.GetKivType(), 0);
     ExpectSetUntouched(1, 0x11);
+    ExpectSetUntouched(2, 0x22);
+    EXPECT_EQ(Device.RequestCount(), 1u);
+    // A write of that document is refused the same way.
+    Memo.Lines.clear();
+    Kiv.SetZnsSize(1, 238);
+    ASSERT_TRUE(Kiv.WriteZestawNastaw(1, 1));
+    EXPECT_EQ(Memo.Lines, (TLines{"Zapis zestawu nastaw 1: nie wysłano (nieprawidłowy rozmiar zestawu)"_cp}));
+    EXPECT_TRUE(Kiv.Aborted());
+    EXPECT_EQ(Device.RequestCount(), 1u);
 }
 
 TEST_P(KivProtocol, EventRegisterStopsAtTheGatheringLimit)
@@ -449,13 +464,18 @@ TEST_P(KivProtocol, OneBusyGuardForEveryDocument)
     int checks = 0;
     TCommSettings changed = Link.Settings();
     changed.TimeSilence = 1;
+    // Each refusal says in the other document's memo that nothing was sent.
     const auto refusedEverywhere = [&] {
         ++checks;
+        otherMemo.Lines.clear();
         EXPECT_TRUE(Link.Busy());
         EXPECT_FALSE(other.ReadFromKIV());
         EXPECT_FALSE(other.ReadEvReg());
-        EXPECT_FALSE(other.WriteZestawNastaw(1, 1));
+        EXPECT_FALSE(other.WriteZestawNastaw(1, 2));
         EXPECT_FALSE(Link.SetSettings(changed));
+        EXPECT_EQ(otherMemo.Lines, (TLines{"Identyfikacja automatu: nie wysłano (łącze zajęte)"_cp,
+                                           "Odczyt rejestru zdarzeń: nie wysłano (łącze zajęte)"_cp,
+                                           "Zapis zestawu nastaw 1 do 2: nie wysłano (łącze zajęte)"_cp}));
     };
     Kiv.OnCompleteZestawNastaw1 = [&](TKiv& k) {
         EXPECT_TRUE(k.IsReading());
@@ -476,7 +496,6 @@ TEST_P(KivProtocol, OneBusyGuardForEveryDocument)
     Pump.OnPump = nullptr;
     EXPECT_TRUE(sawWriting);
     EXPECT_GE(checks, 2);
-    EXPECT_TRUE(otherMemo.Lines.empty());
     EXPECT_FALSE(Link.Busy());
     EXPECT_TRUE(Link.SetSettings(changed));
     EXPECT_TRUE(other.ReadFromKIV());
