@@ -123,9 +123,15 @@ bool TKiv::ReplyFitsRequest() const
     return FReplyLength == 5; // address, function, exception code, check
   if (FRequest[1] != 3)
     return true; // a write takes whatever came back; the caller judges the function
-  // A read must bring exactly the registers it asked for, or it is a failed attempt.
+  // A read must bring exactly the registers it asked for, or it is a failed attempt; an
+  // event page may bring fewer, as long as its byte count agrees with the frame.
   const int32_t asked = (int32_t(FRequest[4]) << 8) | FRequest[5];
-  return function == 3 && FReply[2] == 2 * asked && FReplyLength == 2 * asked + 5;
+  const int32_t bytes = FReply[2];
+  if (function != 3 || FReplyLength != bytes + 5)
+    return false;
+  if (FShortReadAllowed)
+    return bytes % 2 == 0 && bytes <= 2 * asked;
+  return bytes == 2 * asked;
 }
 
 void TKiv::Transaction()
@@ -409,6 +415,7 @@ bool TKiv::DoReadEvReg()
   size_t gathered = 0;
   // Whether the read ends or throws: keep what came, give the link back, then tell.
   const auto complete = [&] {
+    FShortReadAllowed = false; // also when a page's wait threw
     if (FAbort && (FReply[1] & 0x80) && !FCancel && gathered > 0)
       FAbort = false; // the device marks the end of its register with an exception reply
     if (gathered > 0) {
@@ -429,7 +436,9 @@ bool TKiv::DoReadEvReg()
     bool finished = false;
     do {
       const size_t at = std::min(gathered, buffer.size());
+      FShortReadAllowed = true;
       ReadRegisters(uint16_t(page), std::span<uint8_t>(buffer).subspan(at), READ_CHUNK);
+      FShortReadAllowed = false;
       if (!FAbort && !FCancel) {
         if (FReply[1] == 3)
           gathered += FReply[2];

@@ -401,6 +401,22 @@ TEST_P(KivProtocol, UnknownModelReadsNoSet)
     EXPECT_EQ(Device.RequestCount(), 1u);
 }
 
+// A controller may answer its last event page with fewer registers than asked: those bytes
+// are kept and the next page is asked for, without a retry.
+TEST_P(KivProtocol, ShortEventPageIsKept)
+{
+    Device.Events.resize(600);
+    Fault("short@5/5"); // page 3, padded to 250 bytes by the controller, comes 2 bytes short
+    ASSERT_TRUE(Kiv.ReadFromKIV());
+    EXPECT_EQ(Memo.Lines, (TLines{IDENT_OK, SET1_OK, SET2_OK, EvLine(748), "Znacznik końca"_cp}));
+    EXPECT_FALSE(Kiv.Aborted());
+    std::vector<uint8_t> want = Device.Events;
+    want.resize(748);
+    EXPECT_EQ(KivEvents(), want);
+    // Pages 1 to 3 and the exception page after them: the short page was not asked again.
+    EXPECT_EQ(Device.RequestCount(), 3u + 4u);
+}
+
 TEST_P(KivProtocol, EventRegisterStopsAtTheGatheringLimit)
 {
     Start("EV_BUF_LAST_REG=4100");
