@@ -30,6 +30,13 @@ const std::string NO_REPLY = "Brak odpowiedzi , anulowanie odczytu";
 constexpr size_t EVENT_BYTES = 1000; // four pages, then the end of the register
 constexpr size_t PAGE_BYTES = 250;
 
+TSimFault Fault(const std::string& text)
+{
+    const auto f = ParseSimFault(text);
+    EXPECT_TRUE(f) << text;
+    return f.value_or(TSimFault{});
+}
+
 bool Has(const TLines& lines, const std::string& line)
 {
     return std::find(lines.begin(), lines.end(), line) != lines.end();
@@ -111,7 +118,8 @@ TEST_P(KivLateReply, NoSetOrPageHoldsAnotherRequestsReply)
         const int lateMs = int(factor * TIMEOUT);
         for (const TLateCase& c : LateCases) {
             SCOPED_TRACE(std::string(c.name) + ", late " + std::to_string(lateMs) + " ms");
-            Device.Faults = {{TSimFaultKind::Late, c.first, c.count, lateMs}};
+            Device.Faults = {Fault("late@" + std::to_string(c.first) + "/" + std::to_string(c.count) + ":" +
+                                   std::to_string(lateMs))};
             Device.Requests.clear();
             Memo.Lines.clear();
             PrefillDocument();
@@ -172,11 +180,8 @@ TEST(KivLateReplyLine, TheWaitEndsOneTimeOutAfterTheLastByte)
     };
     for (const TCase& c : cases) {
         SCOPED_TRACE(c.name);
-        device.Faults.clear();
-        if (c.lateMs >= 0)
-            device.Faults = {{TSimFaultKind::Late, device.RequestCount(), 1, c.lateMs}};
-        else
-            device.Faults = {{TSimFaultKind::Silence, device.RequestCount(), 1, -1}};
+        const std::string at = "@" + std::to_string(device.RequestCount());
+        device.Faults = {Fault(c.lateMs >= 0 ? "late" + at + ":" + std::to_string(c.lateMs) : "silence" + at)};
         std::vector<uint8_t> request{0x1F, 3, 0x08, 0x80, 0, 8, 0, 0};
         AddCRC(request, 6);
         const long long written = pump.ElapsedMs();
