@@ -21,8 +21,10 @@
 #include <QTreeWidget>
 #include <QVBoxLayout>
 
+#include "app/DocNameLogic.h"
 #include "app/Kivbase.h"
 #include "app/Lister.h"
+#include "app/ReadOptionsLogic.h"
 #include "app/ui/ChildGrid.h"
 #include "app/ui/ChildMemo.h"
 #include "app/ui/ListerSinks.h"

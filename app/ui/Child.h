@@ -2,14 +2,20 @@
 // TChildForm: the document window. One controller object with its image, the event
 // register as a sequence list, listing text and chart, the two setting sets in a grid, the
 // read options with the read and set-write commands, and the file and print commands the
-// main window routes to it. What it decides lives in app/ChildLogic.h; this file shows it.
+// main window routes to it. What it decides lives in the
+// Qt-free app/*Logic.h units (grid, set writes, names, closing, print plan, read options,
+// side buttons); this file shows it.
 
 #include <QWidget>
 
 #include <memory>
 #include <string>
 
-#include "app/ChildLogic.h"
+#include "app/ChildActivity.h"
+#include "app/ChildGridLogic.h"
+#include "app/PageButtonsLogic.h"
+#include "app/PagedlgLogic.h" // PrintFlag
+#include "app/PrintPlanLogic.h"
 #include "app/ui/ChildOps.h"
 
 class QAction;

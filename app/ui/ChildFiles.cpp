@@ -10,9 +10,12 @@
 #include <filesystem>
 #include <utility>
 
+#include "app/CloseLogic.h"
+#include "app/DocNameLogic.h"
 #include "app/KivFiles.h"
 #include "app/Kivbase.h"
 #include "app/Lister.h"
+#include "app/SetWriteLogic.h"
 #include "app/ui/Child.h"
 #include "app/ui/ChildGrid.h"
 #include "app/ui/ListerSinks.h"
