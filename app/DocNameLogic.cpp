@@ -27,3 +27,44 @@ std::string OverwriteQueryText(const std::string& fileName)
 {
   return "Plik :" + Utf8ToCp1250(fileName) + " już istnieje"_cp + "\n" + "Pokryć istniejący plik ?"_cp;
 }
+
+// --- Choosing the file a save writes --------------------------------------------------
+
+namespace {
+TPromptAnswer AskOverwrite(IPrompts& prompts, const std::string& name)
+{
+  return prompts.Confirm(OverwriteQueryText(name), std::string(), TPromptButtons::YesNoCancel, TPromptKind::Warning);
+}
+} // namespace
+
+std::optional<std::string> ChooseSaveAsName(const std::string& current, ISaveNameSource& source, IPrompts& prompts)
+{
+  std::string name = current;
+  for (;;) {
+    if (!source.ChooseName(name))
+      return std::nullopt;
+    name = SaveFileName(name);
+    if (!source.FileExists(name))
+      return name;
+    switch (AskOverwrite(prompts, name)) {
+    case TPromptAnswer::Yes: return name;
+    case TPromptAnswer::No: continue;
+    default: return std::nullopt;
+    }
+  }
+}
+
+std::optional<std::string> ChooseSaveName(const std::string& current, bool hasName, ISaveNameSource& source,
+                                          IPrompts& prompts)
+{
+  if (!hasName)
+    return ChooseSaveAsName(current, source, prompts);
+  const std::string target = SaveFileName(current);
+  if (target == current || !source.FileExists(target))
+    return target;
+  switch (AskOverwrite(prompts, target)) {
+  case TPromptAnswer::Yes: return target;
+  case TPromptAnswer::No: return ChooseSaveAsName(current, source, prompts);
+  default: return std::nullopt;
+  }
+}

@@ -140,6 +140,8 @@ private:
   // Another document's read or write holds the link.
   bool LinkHeldElsewhere() const;
   void ShowLoadDates();
+  // The document takes the name and is written to it.
+  void SaveTo(const std::string& fileName);
   void PrintSteps(const std::vector<TPrintStep>& plan);
   bool PrintChart(int sequence, const std::string& title);
   void PrintGrid(int shownSet, const std::string& title);

@@ -8,6 +8,7 @@
 
 #include <algorithm>
 #include <filesystem>
+#include <optional>
 #include <utility>
 
 #include "app/CloseLogic.h"
@@ -38,11 +39,20 @@ private:
   TChildActivity& FRunning;
 };
 
-bool FileExists(const std::string& path)
-{
-  std::error_code ec;
-  return std::filesystem::exists(path, ec);
-}
+// The frame's save dialog with the document filter, and the file system as it is.
+class TFrameSaveNames : public ISaveNameSource {
+public:
+  explicit TFrameSaveNames(IChildFrame& frame) : FFrame(frame) {}
+  bool ChooseName(std::string& name) override { return FFrame.ExecuteSaveDialog(name, 1); }
+  bool FileExists(const std::string& path) const override
+  {
+    std::error_code ec;
+    return std::filesystem::exists(path, ec);
+  }
+
+private:
+  IChildFrame& FFrame;
+};
 } // namespace
 
 // --- Files ------------------------------------------------------------------------------
@@ -82,25 +92,9 @@ void TChildForm::FileSaveClick()
   if (IsBusy())
     return;
   CommitPendingEdit();
-  if (!FHasName) {
-    SaveAsClick();
-    return;
-  }
-  const std::string target = SaveFileName(FFileName);
-  // A name without an extension is saved with ".kiv" added: that is another file, and it is
-  // not written over without asking.
-  if (target != FFileName && FileExists(target)) {
-    const TPromptAnswer a = Prompts().Confirm(OverwriteQueryText(target), std::string(), TPromptButtons::YesNoCancel,
-                                              TPromptKind::Warning);
-    if (a == TPromptAnswer::No)
-      SaveAsClick();
-    if (a != TPromptAnswer::Yes)
-      return;
-  }
-  FFileName = target;
-  setWindowTitle(PathToQ(FFileName));
-  // A failed save reports itself and leaves the document modified.
-  FKiv->SaveToFile(FFileName);
+  TFrameSaveNames names(FFrame);
+  if (const std::optional<std::string> target = ChooseSaveName(FFileName, FHasName, names, Prompts()))
+    SaveTo(*target);
 }
 
 void TChildForm::SaveAsClick()
@@ -108,24 +102,18 @@ void TChildForm::SaveAsClick()
   if (IsBusy())
     return;
   CommitPendingEdit();
-  std::string name = FFileName;
-  for (;;) {
-    if (!FFrame.ExecuteSaveDialog(name, 1))
-      return;
-    // The name that will be written is the one to check: "test" is saved as test.kiv.
-    name = SaveFileName(name);
-    if (!FileExists(name))
-      break;
-    const TPromptAnswer a = Prompts().Confirm(OverwriteQueryText(name), std::string(), TPromptButtons::YesNoCancel,
-                                              TPromptKind::Warning);
-    if (a == TPromptAnswer::Yes)
-      break;
-    if (a != TPromptAnswer::No)
-      return;
-  }
+  TFrameSaveNames names(FFrame);
+  if (const std::optional<std::string> target = ChooseSaveAsName(FFileName, names, Prompts()))
+    SaveTo(*target);
+}
+
+void TChildForm::SaveTo(const std::string& fileName)
+{
   FHasName = true;
-  FFileName = name;
-  FileSaveClick();
+  FFileName = fileName;
+  setWindowTitle(PathToQ(FFileName));
+  // A failed save reports itself and leaves the document modified.
+  FKiv->SaveToFile(FFileName);
 }
 
 void TChildForm::SaveEvRegToFile()
