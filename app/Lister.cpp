@@ -5,7 +5,6 @@
 #include <bit>
 #include <cmath>
 
-#include "app/ListerChart.h"
 #include "app/ListerInternal.h"
 #include "platform/Codepage.h"
 #include "platform/DateTime.h"
@@ -126,7 +125,7 @@ std::string ListDateTime(int64_t halfMs)
 }  // namespace EvText
 
 TEvLister::TEvLister()
-    : ChartBuilder(&EvChart::BuildEventChart), FChartStates(std::make_unique<TKivMatrix>()),
+    : FChartStates(std::make_unique<TKivMatrix>()),
       FEvents(std::make_unique<TKivMatrix>())
 {
 }

@@ -24,6 +24,7 @@
 #include "app/DocNameLogic.h"
 #include "app/Kivbase.h"
 #include "app/Lister.h"
+#include "app/ListerChart.h"
 #include "app/ReadOptionsLogic.h"
 #include "app/ui/ChildGrid.h"
 #include "app/ui/ChildMemo.h"
@@ -71,7 +72,7 @@ TChildForm::TChildForm(IChildFrame& frame, QWidget* parent) : QWidget(parent), F
   FListSink->OnClick = [this] { EventsListBoxClick(false); };
   FTextSink = std::make_unique<TEvRichEditSink>(FMemo);
   FLister->SetRichEdit(FTextSink.get());
-  FLister->SetGraph(FChart.get());
+  FLister->SetGraph(FChart.get(), &EvChart::BuildEventChart);
   FLister->SetListBox(FListSink.get());
   FLister->SetDevice(FKiv.get());
 
