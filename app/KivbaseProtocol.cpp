@@ -345,22 +345,12 @@ bool TKiv::WriteZestawNastaw(int source, int target)
 bool TKiv::EvRegHasEnd(std::span<const uint8_t> data) const
 {
   const auto table = std::span<const uint8_t, EVENT_KIND_TABLE_SIZE>(*FEventKinds);
-  size_t position = 0;
-  while (position < data.size()) {
-    const uint8_t code = data[position];
-    const size_t length = EvLength(table, code);
-    if (position + length >= data.size())
+  for (TEvRecordWalker walk(data, table); !walk.AtEnd(); walk.Next()) {
+    // A record that reaches the end of what has arrived may go on in the next page.
+    if (walk.Offset() + walk.Length() >= data.size())
       return false;
-    if (length == 0)
+    if (walk.Length() == 0 || walk.IsEndMarker())
       return true;
-    if (EvKind(table, code) == EventDecoderKind::Skip) {
-      const uint8_t k = data[position + 1];
-      if (k == EventCode::SkipEndMarker)
-        return true;
-      position += size_t(k) + 2;
-    } else {
-      position += length;
-    }
   }
   return false;
 }
