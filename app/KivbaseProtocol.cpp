@@ -10,6 +10,7 @@
 #include "platform/Codepage.h"
 #include "platform/DateTime.h"
 #include "platform/NumText.h"
+#include "platform/StateScope.h"
 #include "platform/Wait.h"
 
 namespace {
@@ -41,18 +42,10 @@ const auto& ABORT_SUFFIX = " , anulowanie odczytu"_cp;
 } // namespace
 
 // Marks the object busy for one scope and puts back what was before (a read within a read).
-class TKiv::TActivityScope {
+// End() ends it early: the completion events see the state as it is after the step.
+class TKiv::TActivityScope : public TStateScope<TActivity> {
 public:
-  TActivityScope(TKiv& kiv, TActivity activity) : FKiv(kiv), FPrevious(kiv.FActivity) { kiv.FActivity = activity; }
-  ~TActivityScope() { End(); }
-  // Ends early: the completion events see the state as it is after the step.
-  void End() { FKiv.FActivity = FPrevious; }
-  TActivityScope(const TActivityScope&) = delete;
-  TActivityScope& operator=(const TActivityScope&) = delete;
-
-private:
-  TKiv& FKiv;
-  TActivity FPrevious;
+  TActivityScope(TKiv& kiv, TActivity activity) : TStateScope(kiv.FActivity, activity) {}
 };
 
 // --- Message memo -------------------------------------------------------------------------

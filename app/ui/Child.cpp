@@ -117,11 +117,7 @@ TChildForm::~TChildForm()
 
 TChildActivity TChildForm::Activity() const
 {
-  if (FKiv->IsReading())
-    return TChildActivity::Reading;
-  if (FKiv->IsWriting())
-    return TChildActivity::Writing;
-  return FRunning;
+  return FBusy.Activity(FKiv->IsReading(), FKiv->IsWriting());
 }
 
 void TChildForm::SetDocumentName(const std::string& name)
@@ -207,19 +203,12 @@ void TChildForm::ReadClick()
   if (IsBusy())
     return;
   CommitPendingEdit();
-  FRunning = TChildActivity::Reading;
   try {
+    const TChildBusy::TScope reading = FBusy.Begin(TChildActivity::Reading, [this] { UpdateReadState(); });
     FKiv->ReadFromKIV();
   } catch (const std::exception& e) {
-    FRunning = TChildActivity::Idle;
     Prompts().Error("Exception in ReadFromKIV: " + std::string(e.what()));
-  } catch (...) {
-    FRunning = TChildActivity::Idle;
-    UpdateReadState();
-    throw;
   }
-  FRunning = TChildActivity::Idle;
-  UpdateReadState();
 }
 
 void TChildForm::CancelRead()

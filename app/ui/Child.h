@@ -166,7 +166,7 @@ private:
   int FView = 0;
   // A read or set write this window started (the controller object's own state covers the
   // time inside the transfer).
-  TChildActivity FRunning = TChildActivity::Idle;
+  TChildBusy FBusy;
   // The frame asked every window and all agreed: the next close asks nothing.
   bool FCloseAgreed = false;
 };

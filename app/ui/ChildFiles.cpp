@@ -27,18 +27,6 @@
 #include "platform/Prompts.h"
 
 namespace {
-// Restores the window's own activity when a transfer ends, however it ends.
-class TRunningScope {
-public:
-  TRunningScope(TChildActivity& running, TChildActivity activity) : FRunning(running) { FRunning = activity; }
-  ~TRunningScope() { FRunning = TChildActivity::Idle; }
-  TRunningScope(const TRunningScope&) = delete;
-  TRunningScope& operator=(const TRunningScope&) = delete;
-
-private:
-  TChildActivity& FRunning;
-};
-
 // The frame's save dialog with the document filter, and the file system as it is.
 class TFrameSaveNames : public ISaveNameSource {
 public:
@@ -164,19 +152,15 @@ void TChildForm::FilePrintClick(bool fromToolbar)
   // once, not once per job.
   if (plan.empty() || !FFrame.PrinterReady())
     return;
-  try {
+  {
     // Window messages are processed between the pages: the window must not be closed (and
     // freed) under the print, nor start a read or a write into it.
-    const TRunningScope printing(FRunning, TChildActivity::Printing);
+    const TChildBusy::TScope printing = FBusy.Begin(TChildActivity::Printing, [this] { UpdateReadState(); });
     UpdateReadState();
     // Each step is a job of its own; printed to a file, each goes to a file of its own.
     const TPrintRun run;
     PrintSteps(plan);
-  } catch (...) {
-    UpdateReadState();
-    throw;
   }
-  UpdateReadState();
   // The shown sequence again, as the list selects it.
   EventsListBoxClick(false);
 }
@@ -258,16 +242,11 @@ void TChildForm::ExecuteZnsCommand(const std::string& code)
   CommitPendingEdit();
   if (Prompts().Confirm(command->Caption, ZnsCommandConfirmCaption(), TPromptButtons::YesNo) != TPromptAnswer::Yes)
     return;
-  try {
-    const TRunningScope running(FRunning, TChildActivity::Writing);
-    UpdateReadState();
-    FKiv->WriteZestawNastaw(command->Source, command->Target);
-  } catch (...) {
-    // The application's handler shows it; the controls must not stay disabled.
-    UpdateReadState();
-    throw;
-  }
+  // An exception goes on to the application's handler, which shows it; the controls are
+  // enabled again as the scope ends.
+  const TChildBusy::TScope writing = FBusy.Begin(TChildActivity::Writing, [this] { UpdateReadState(); });
   UpdateReadState();
+  FKiv->WriteZestawNastaw(command->Source, command->Target);
 }
 
 // --- Closing ----------------------------------------------------------------------------
@@ -275,10 +254,7 @@ void TChildForm::ExecuteZnsCommand(const std::string& code)
 bool TChildForm::CloseQuery()
 {
   CommitPendingEdit();
-  const TChildActivity activity = Activity();
-  switch (CloseQueryAction(FKiv->IsReading() || FRunning == TChildActivity::Reading,
-                           activity == TChildActivity::Writing || activity == TChildActivity::Printing,
-                           FKiv->Modified())) {
+  switch (FBusy.CloseAction(FKiv->IsReading(), FKiv->IsWriting(), FKiv->Modified())) {
   case TCloseAction::CancelRead: FKiv->Cancel(); return false;
   case TCloseAction::Refuse: return false;
   case TCloseAction::AskToSave: {
