@@ -10,6 +10,7 @@
 #include "platform/Codepage.h"
 #include "platform/DateTime.h"
 #include "platform/NumText.h"
+#include "platform/StateScope.h"
 #include "platform/Wait.h"
 
 namespace {
@@ -53,18 +54,10 @@ std::string NotSent(std::string_view stepLine, std::string_view why)
 } // namespace
 
 // Marks the object busy for one scope and puts back what was before (a read within a read).
-class TKiv::TActivityScope {
+// End() ends it early: the completion events see the state as it is after the step.
+class TKiv::TActivityScope : public TStateScope<TActivity> {
 public:
-  TActivityScope(TKiv& kiv, TActivity activity) : FKiv(kiv), FPrevious(kiv.FActivity) { kiv.FActivity = activity; }
-  ~TActivityScope() { End(); }
-  // Ends early: the completion events see the state as it is after the step.
-  void End() { FKiv.FActivity = FPrevious; }
-  TActivityScope(const TActivityScope&) = delete;
-  TActivityScope& operator=(const TActivityScope&) = delete;
-
-private:
-  TKiv& FKiv;
-  TActivity FPrevious;
+  TActivityScope(TKiv& kiv, TActivity activity) : TStateScope(kiv.FActivity, activity) {}
 };
 
 // --- Message memo -------------------------------------------------------------------------
@@ -371,22 +364,12 @@ bool TKiv::WriteZestawNastaw(int source, int target)
 bool TKiv::EvRegHasEnd(std::span<const uint8_t> data) const
 {
   const auto table = std::span<const uint8_t, EVENT_KIND_TABLE_SIZE>(*FEventKinds);
-  size_t position = 0;
-  while (position < data.size()) {
-    const uint8_t code = data[position];
-    const size_t length = EvLength(table, code);
-    if (position + length >= data.size())
+  for (TEvRecordWalker walk(data, table); !walk.AtEnd(); walk.Next()) {
+    // A record that reaches the end of what has arrived may go on in the next page.
+    if (walk.Offset() + walk.Length() >= data.size())
       return false;
-    if (length == 0)
+    if (walk.Length() == 0 || walk.IsEndMarker())
       return true;
-    if (EvKind(table, code) == EventDecoderKind::Skip) {
-      const uint8_t k = data[position + 1];
-      if (k == EventCode::SkipEndMarker)
-        return true;
-      position += size_t(k) + 2;
-    } else {
-      position += length;
-    }
   }
   return false;
 }
