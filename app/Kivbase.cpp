@@ -53,43 +53,6 @@ bool IsDocumentImage(std::string_view data)
 
 // Reads an untrusted byte sequence front to back; every read is checked against what is
 // actually there.
-class TCursor {
-public:
-  explicit TCursor(std::span<const uint8_t> data, size_t pos = 0) : FData(data), FPos(pos) {}
-  size_t Pos() const { return FPos; }
-  bool AtEnd() const { return FPos >= FData.size(); }
-  bool Skip(size_t n)
-  {
-    if (!RangeFits(FData.size(), FPos, n))
-      return false;
-    FPos += n;
-    return true;
-  }
-  bool Take(size_t n, std::span<const uint8_t>& out)
-  {
-    if (!RangeFits(FData.size(), FPos, n))
-      return false;
-    out = FData.subspan(FPos, n);
-    FPos += n;
-    return true;
-  }
-  bool U8(uint8_t& v) { return TryGetU8(FData, FPos, v) && Skip(1); }
-  bool U16(uint16_t& v) { return TryGetU16LE(FData, FPos, v) && Skip(2); }
-  bool F64(double& v) { return TryGetF64LE(FData, FPos, v) && Skip(8); }
-  // Bytes up to a NUL (which is consumed) or to the end of the data.
-  std::span<const uint8_t> TextToNul()
-  {
-    const auto rest = FData.subspan(FPos);
-    const auto nul = std::find(rest.begin(), rest.end(), uint8_t(0));
-    const size_t n = size_t(nul - rest.begin());
-    FPos += n == rest.size() ? n : n + 1;
-    return rest.first(n);
-  }
-
-private:
-  std::span<const uint8_t> FData;
-  size_t FPos;
-};
 
 // Offsets of the older packed document layout.
 namespace Packed {
@@ -330,7 +293,7 @@ bool TKiv::SaveToFile(const std::string& fileName)
 bool TKiv::ParsePacked(std::span<const uint8_t> data, std::vector<uint8_t>& image, bool& slaveChanged) const
 {
   slaveChanged = false;
-  TCursor in(data);
+  TByteCursor in(data);
   std::span<const uint8_t> signature;
   if (!in.Skip(Packed::SIGNATURE) || !in.Take(Packed::SIGNATURE_TEXT.size(), signature) ||
       !std::equal(signature.begin(), signature.end(), Packed::SIGNATURE_TEXT.begin()))
@@ -361,7 +324,7 @@ bool TKiv::ParsePacked(std::span<const uint8_t> data, std::vector<uint8_t>& imag
 
   double evRegDate = 0, zns1Date = 0, zns2Date = 0;
   std::span<const uint8_t> options;
-  if (!in.F64(evRegDate) || !in.F64(zns1Date) || !in.F64(zns2Date) || !in.Take(6, options))
+  if (!in.F64LE(evRegDate) || !in.F64LE(zns1Date) || !in.F64LE(zns2Date) || !in.Take(6, options))
     return false;
 
   struct TBlock { size_t sizeOffset, dataOffset, capacity; std::span<const uint8_t> data; };
@@ -370,7 +333,7 @@ bool TKiv::ParsePacked(std::span<const uint8_t> data, std::vector<uint8_t>& imag
                      {KivImage::ZNS2_SIZE, KivImage::ZNS2, KivImage::ZNS_CAPACITY, {}}};
   for (TBlock& b : blocks) {
     uint16_t len = 0;
-    if (!in.U16(len) || !in.Take(len, b.data))
+    if (!in.U16LE(len) || !in.Take(len, b.data))
       return false;
   }
   std::optional<std::span<const uint8_t>> ident;

@@ -1,10 +1,13 @@
 // Little- and big-endian field access over byte buffers.
 //
 // File and device layouts are read through these with offset constants, never through
-// packed structs or casts of the bytes. The plain Get/Put forms expect the caller to have
-// checked the bounds already; the TryGet forms check them and report false instead.
+// packed structs or casts of the bytes. The plain Get forms expect the caller to have
+// checked the bounds already; the TryGet forms check them and report false instead. Put into
+// a span checks too: a field that does not fit is not written, and false says so.
+// TByteCursor walks an untrusted buffer front to back with every read checked.
 #pragma once
 
+#include <algorithm>
 #include <bit>
 #include <cstddef>
 #include <cstdint>
@@ -74,9 +77,12 @@ inline bool Fits(size_t size, size_t offset, size_t n) { return offset <= size &
         out = bytes_detail::Load<TYPE, BIG>(bytes_detail::Ptr(b) + off);                          \
         return true;                                                                              \
     }                                                                                             \
-    inline void Put##NAME(std::span<uint8_t> b, size_t off, TYPE v)                               \
+    inline bool Put##NAME(std::span<uint8_t> b, size_t off, TYPE v)                               \
     {                                                                                             \
+        if (!bytes_detail::Fits(b.size(), off, sizeof(TYPE)))                                     \
+            return false;                                                                         \
         bytes_detail::Store<TYPE, BIG>(b.data() + off, v);                                        \
+        return true;                                                                              \
     }                                                                                             \
     /* A std::string too short for the field grows, filled with zero bytes. */                    \
     inline void Put##NAME(std::string& b, size_t off, TYPE v)                                     \
@@ -119,3 +125,73 @@ inline std::string_view AsChars(std::span<const uint8_t> b)
 }
 // True when [offset, offset + count) lies inside a buffer of `size` bytes (no overflow).
 inline bool RangeFits(size_t size, size_t offset, size_t count) { return bytes_detail::Fits(size, offset, count); }
+
+// A checked cursor over untrusted bytes, read front to back. No read goes past the data: a
+// read that does not fit answers false and leaves the position where it was.
+class TByteCursor {
+public:
+    TByteCursor() = default;
+    explicit TByteCursor(std::span<const uint8_t> data, size_t pos = 0) : FData(data) { Seek(pos); }
+    explicit TByteCursor(std::string_view data, size_t pos = 0) : TByteCursor(AsBytes(data), pos) {}
+
+    size_t Pos() const { return FPos; }
+    size_t Size() const { return FData.size(); }
+    size_t Remaining() const { return FData.size() - FPos; }
+    bool AtEnd() const { return FPos >= FData.size(); }
+    std::span<const uint8_t> Data() const { return FData; }
+    // A position past the end is taken as the end.
+    void Seek(size_t pos) { FPos = std::min(pos, FData.size()); }
+
+    [[nodiscard]] bool Skip(size_t n)
+    {
+        if (!RangeFits(FData.size(), FPos, n))
+            return false;
+        FPos += n;
+        return true;
+    }
+    [[nodiscard]] bool Take(size_t n, std::span<const uint8_t>& out)
+    {
+        if (!RangeFits(FData.size(), FPos, n))
+            return false;
+        out = FData.subspan(FPos, n);
+        FPos += n;
+        return true;
+    }
+    // Up to n bytes, fewer at the end of the data.
+    std::span<const uint8_t> TakeUpTo(size_t n)
+    {
+        const auto out = FData.subspan(FPos, std::min(n, Remaining()));
+        FPos += out.size();
+        return out;
+    }
+    // Bytes up to a NUL (which is consumed) or to the end of the data.
+    std::span<const uint8_t> TextToNul()
+    {
+        const auto rest = FData.subspan(FPos);
+        const auto nul = std::find(rest.begin(), rest.end(), uint8_t(0));
+        const size_t n = size_t(nul - rest.begin());
+        FPos += n == rest.size() ? n : n + 1;
+        return rest.first(n);
+    }
+
+    [[nodiscard]] bool U8(uint8_t& v) { return Read<uint8_t, false>(v); }
+    [[nodiscard]] bool U16LE(uint16_t& v) { return Read<uint16_t, false>(v); }
+    [[nodiscard]] bool U16BE(uint16_t& v) { return Read<uint16_t, true>(v); }
+    [[nodiscard]] bool U32LE(uint32_t& v) { return Read<uint32_t, false>(v); }
+    [[nodiscard]] bool U32BE(uint32_t& v) { return Read<uint32_t, true>(v); }
+    [[nodiscard]] bool F64LE(double& v) { return Read<double, false>(v); }
+
+private:
+    template <typename T, bool BigEndian>
+    bool Read(T& v)
+    {
+        if (!RangeFits(FData.size(), FPos, sizeof(T)))
+            return false;
+        v = bytes_detail::Load<T, BigEndian>(FData.data() + FPos);
+        FPos += sizeof(T);
+        return true;
+    }
+
+    std::span<const uint8_t> FData;
+    size_t FPos = 0;
+};

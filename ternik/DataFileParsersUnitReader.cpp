@@ -54,34 +54,22 @@ TRecBytes TRecBytes::Sub(size_t offset, size_t count) const
 
 bool TRecReader::Read(size_t count, TRecBytes& out)
 {
-  if (count > Remaining()) return false;
-  out = TRecBytes(FData.substr(FPos, count), FBigEndian);
-  FPos += count;
+  std::span<const uint8_t> bytes;
+  if (!FCursor.Take(count, bytes)) return false;
+  out = Block(bytes);
   return true;
 }
 
-TRecBytes TRecReader::ReadUpTo(size_t count)
-{
-  const size_t n = count < Remaining() ? count : Remaining();
-  TRecBytes b(FData.substr(FPos, n), FBigEndian);
-  FPos += n;
-  return b;
-}
+TRecBytes TRecReader::ReadUpTo(size_t count) { return Block(FCursor.TakeUpTo(count)); }
 
 bool TRecReader::ReadU16(uint16_t& v)
 {
-  TRecBytes b;
-  if (!Read(2, b)) return false;
-  v = b.U16(0);
-  return true;
+  return FBigEndian ? FCursor.U16BE(v) : FCursor.U16LE(v);
 }
 
 bool TRecReader::ReadU32(uint32_t& v)
 {
-  TRecBytes b;
-  if (!Read(4, b)) return false;
-  v = b.U32(0);
-  return true;
+  return FBigEndian ? FCursor.U32BE(v) : FCursor.U32LE(v);
 }
 
 std::string ReadWholeStream(TStream& stream)

@@ -9,6 +9,8 @@
 #include <string>
 #include <string_view>
 
+#include "platform/Bytes.h"
+
 class TStream;
 
 // A block of bytes in one byte order. Fields that lie (partly) past the block read as zero,
@@ -44,18 +46,19 @@ class TRecBytes {
   bool FBigEndian = false;
 };
 
-// A cursor over the whole content of a stream.
+// A cursor over the whole content of a stream, in one byte order.
 class TRecReader {
  public:
-  explicit TRecReader(std::string_view data, bool bigEndian = false) : FData(data), FBigEndian(bigEndian) {}
+  explicit TRecReader(std::string_view data, bool bigEndian = false)
+      : FData(data), FCursor(data), FBigEndian(bigEndian) {}
 
-  size_t Size() const { return FData.size(); }
-  size_t Position() const { return FPos; }
-  size_t Remaining() const { return FData.size() - FPos; }
+  size_t Size() const { return FCursor.Size(); }
+  size_t Position() const { return FCursor.Pos(); }
+  size_t Remaining() const { return FCursor.Remaining(); }
   bool BigEndian() const { return FBigEndian; }
   void SetBigEndian(bool bigEndian) { FBigEndian = bigEndian; }
   // A position past the end is taken as the end.
-  void Seek(size_t position) { FPos = position < FData.size() ? position : FData.size(); }
+  void Seek(size_t position) { FCursor.Seek(position); }
   // The next count bytes, advancing past them; false (and the position unchanged) when fewer
   // remain.
   [[nodiscard]] bool Read(size_t count, TRecBytes& out);
@@ -67,8 +70,10 @@ class TRecReader {
   TRecBytes All() const { return TRecBytes(FData, FBigEndian); }
 
  private:
+  TRecBytes Block(std::span<const uint8_t> bytes) const { return TRecBytes(AsChars(bytes), FBigEndian); }
+
   std::string_view FData;
-  size_t FPos = 0;
+  TByteCursor FCursor;
   bool FBigEndian;
 };
 

@@ -96,3 +96,49 @@ TEST(Bytes, TryGetChecksBounds)
     EXPECT_FALSE(RangeFits(10, 11, 0));
     EXPECT_FALSE(RangeFits(10, 2, size_t(-1)));
 }
+
+TEST(Bytes, PutIntoSpanWritesNothingThatDoesNotFit)
+{
+    std::vector<uint8_t> b(6, 0xEE);
+    const std::span<uint8_t> s(b);
+    EXPECT_TRUE(PutU16LE(s, 4, 0x1122));
+    EXPECT_FALSE(PutU16LE(s, 5, 0x3344));
+    EXPECT_FALSE(PutU32BE(s, 3, 0xDEADBEEF));
+    EXPECT_FALSE(PutF64LE(s, SIZE_MAX - 2, 1.0)); // offset + size overflows
+    EXPECT_EQ(b, (std::vector<uint8_t>{0xEE, 0xEE, 0xEE, 0xEE, 0x22, 0x11}));
+}
+
+TEST(ByteCursor, ReadsInOrderAndRefusesWhatIsNotThere)
+{
+    const std::vector<uint8_t> b = {0x01, 0x34, 0x12, 0x12, 0x34, 'a', 'b', 0, 'c', 0xAA};
+    TByteCursor in{std::span<const uint8_t>(b)};
+    uint8_t u8 = 0;
+    uint16_t le = 0, be = 0;
+    ASSERT_TRUE(in.U8(u8) && in.U16LE(le) && in.U16BE(be));
+    EXPECT_EQ(u8, 1);
+    EXPECT_EQ(le, 0x1234);
+    EXPECT_EQ(be, 0x1234);
+    const auto text = in.TextToNul();
+    EXPECT_EQ(std::string(text.begin(), text.end()), "ab");
+    EXPECT_EQ(in.Pos(), 8u); // the NUL is consumed
+
+    // A read that does not fit answers false and leaves the position.
+    uint32_t u32 = 7;
+    EXPECT_FALSE(in.U32LE(u32));
+    EXPECT_EQ(u32, 7u);
+    std::span<const uint8_t> taken;
+    EXPECT_FALSE(in.Take(3, taken));
+    EXPECT_FALSE(in.Skip(SIZE_MAX));
+    EXPECT_EQ(in.Pos(), 8u);
+    EXPECT_EQ(in.TakeUpTo(5).size(), 2u);
+    EXPECT_TRUE(in.AtEnd());
+    EXPECT_TRUE(in.TextToNul().empty());
+
+    // A text without its NUL runs to the end of the data; a seek past the end stops there.
+    TByteCursor tail(std::string_view("xyz"), 1);
+    const auto rest = tail.TextToNul();
+    EXPECT_EQ(std::string(rest.begin(), rest.end()), "yz");
+    tail.Seek(99);
+    EXPECT_EQ(tail.Pos(), 3u);
+    EXPECT_EQ(tail.Remaining(), 0u);
+}
