@@ -96,18 +96,6 @@ std::string TSourceList::NextLine() {
   return std::string(CpTrim(FLines[FCursor++]));
 }
 
-int64_t TComtradeInterface::DataSampleBound(std::string_view fileType, size_t analogs, size_t statuses,
-                                            int64_t dataSize) {
-  if (dataSize <= 0) return 0;
-  if (fileType == DataFileFormatNames[DataFileFormatBinary]) return dataSize / static_cast<int64_t>(BinaryRecordSize(analogs, statuses));
-  return dataSize;
-}
-
-int64_t& CfgMaxEndSample() {
-  static int64_t cap = DefaultCfgMaxEndSample;
-  return cap;
-}
-
 // ---- numbers and fields ----
 
 double TComtradeInterface::ParseFloat(std::string_view text) {
@@ -288,22 +276,9 @@ void TComtradeInterface::ReadCfgLines(TComtrade& rec, TSourceList& src, const TM
     fp.LineFrequency = ParseFloatDef(src.NextLine(), 50);
 
     const int32_t nrates = ParseInt(src.NextLine());
-    auto checkEnd = [](int64_t end) {
-      if (end > CfgMaxEndSample()) throw EComtrade("Incorrect EndSample Value");
-      return end;
-    };
-    // The axis is built for no more samples than the data can hold; the segments keep
-    // what the file declares.
-    struct TAxisLimitScope {
-      TRateList& Rates;
-      int64_t Saved;
-      TAxisLimitScope(TRateList& r, int64_t limit) : Rates(r), Saved(r.AxisLimit()) {
-        if (limit >= 0) Rates.SetAxisLimit(std::min(limit, Saved));
-      }
-      ~TAxisLimitScope() { Rates.SetAxisLimit(Saved); }
-      TAxisLimitScope(const TAxisLimitScope&) = delete;
-      TAxisLimitScope& operator=(const TAxisLimitScope&) = delete;
-    } axisLimit(*rec.Rates, DataStreamSize);
+    // Any end sample that fits 64 bits is read: the configuration only declares samples,
+    // and the segments never size the time axis. The data file's reader sizes every buffer
+    // for what it reads.
     rec.Rates->BeginUpdate();
     try {
       if (nrates < 1) {
@@ -311,13 +286,13 @@ void TComtradeInterface::ReadCfgLines(TComtrade& rec, TSourceList& src, const TM
         TRateDescr& r = rec.Rates->AddRate();
         r.Rate = 0;
         r.SetEndSample(0);
-        if (f.size() >= 2) r.SetEndSample(checkEnd(ParseInt(f[1])));
+        if (f.size() >= 2) r.SetEndSample(ParseInt64(f[1]));
       } else {
         for (int32_t k = 0; k < nrates; ++k) {
           SplitFields(src.NextLine(), f);
           TRateDescr& r = rec.Rates->AddRate();
           r.Rate = ParseFloat(Field(f, 0));
-          r.SetEndSample(checkEnd(ParseInt64(Field(f, 1))));
+          r.SetEndSample(ParseInt64(Field(f, 1)));
         }
       }
     } catch (...) {
@@ -325,7 +300,6 @@ void TComtradeInterface::ReadCfgLines(TComtrade& rec, TSourceList& src, const TM
       throw;
     }
     rec.Rates->EndUpdate();
-    const int64_t end = rec.Rates->TotalSamples64();
 
     SplitFields(src.NextLine(), f);
     fp.StartTime.ParseDate(rev, Field(f, 0));
@@ -336,13 +310,6 @@ void TComtradeInterface::ReadCfgLines(TComtrade& rec, TSourceList& src, const TM
 
     FileType = CpUpperCase(src.NextLine());
     rec.SetDataFileFormat(FileType == DataFileFormatNames[0] ? DataFileFormatAscii : DataFileFormatBinary);
-    // Sized once the data format is known, for what its data file can hold.
-    if (end > 0) {
-      const int64_t n = DataStreamSize < 0 ? end
-                                           : std::min(end, DataSampleBound(FileType, size_t(nA), size_t(nD),
-                                                                           DataStreamSize));
-      rec.SetSampleCount(static_cast<int32_t>(n));
-    }
 
     if (oldForm) {
       fp.TimeMultiplier = FallbackMultiplier(rec);

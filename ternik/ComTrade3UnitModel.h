@@ -67,6 +67,10 @@ class TComtrade {
   int32_t GetSampleCount() const { return Rates->Count(); }
   void SetChannelsSampleCount(int32_t n);
   void SetSampleCount(int32_t n);
+  // The recording holds the n samples a data file gave, however many its segments declare:
+  // the segments are cut to n (TRateList::CutToSamples), then every buffer is sized for n.
+  // A reader calls it before it fills the samples.
+  void KeepSamplesRead(int32_t n);
 
  private:
   uint8_t FDataFileFormat = DataFileFormatAscii;
