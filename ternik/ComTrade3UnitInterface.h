@@ -83,9 +83,6 @@ class TComtradeInterface : public TFileInterface {
 
   // The data-file keyword of the set being read or written (upper case when read).
   std::string FileType;
-  // The bytes of one BINARY data-file record: sample number, time stamp, a 16-bit value
-  // per analog channel and a 16-bit word per 16 status channels.
-  static size_t BinaryRecordSize(size_t analogs, size_t statuses) { return 8 + 2 * analogs + 2 * ((statuses + 15) / 16); }
 
   // ---- configuration (.CFG) ----
   // Reads from the start of the stream into a cleared recording; sets FileType and

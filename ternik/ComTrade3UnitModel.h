@@ -5,6 +5,7 @@
 // its samples.
 #pragma once
 
+#include <cstddef>
 #include <cstdint>
 #include <functional>
 #include <memory>
@@ -38,6 +39,13 @@ TComtradeClasses& ComtradeClasses();
 TComtradeClasses DefaultComtradeClasses();
 
 enum : uint8_t { DataFileFormatAscii = 0, DataFileFormatBinary = 1 };
+
+// The bytes of one BINARY data-file record of a recording with these channels: sample
+// number, time stamp, a 16-bit value per analog channel and a 16-bit word per 16 status
+// channels.
+constexpr size_t BinaryRecordSize(size_t analogs, size_t statuses) {
+  return 8 + 2 * analogs + 2 * ((statuses + 15) / 16);
+}
 
 class TComtrade {
  public:

@@ -8,7 +8,6 @@
 #include "platform/Bytes.h"
 #include "platform/Codepage.h"
 #include "platform/NumText.h"
-#include "ternik/ComTrade3UnitInterface.h"
 #include "ternik/DataFileParsersUnitHioki.h"
 #include "ternik/DataFileParsersUnitLx2.h"
 #include "ternik/DataFileParsersUnitLx3.h"
@@ -240,7 +239,7 @@ void TBinaryDataFileParser::LoadDataFromStream(TComtrade& rec, const TStringArra
     const std::vector<TAnalogDescr*> analogs = AllAnalogs(rec);
     const std::vector<TCyfrDescr*> statuses = AllStatuses(rec);
     const size_t A = analogs.size(), D = statuses.size(), W = (D + 15) / 16;
-    const size_t recSize = TComtradeInterface::BinaryRecordSize(A, D);
+    const size_t recSize = BinaryRecordSize(A, D);
     const size_t available = data.size() / recSize;
 
     TRateList& rates = *rec.Rates;
@@ -287,7 +286,7 @@ void TBinaryDataFileParser::SaveDataToStream(TComtrade& rec, const TStringArray&
   const int32_t first = plan.First, last = plan.Last;
 
   const size_t A = analogs.size(), D = statuses.size(), W = (D + 15) / 16;
-  const size_t recSize = TComtradeInterface::BinaryRecordSize(A, D);
+  const size_t recSize = BinaryRecordSize(A, D);
   std::string out;
   if (last > first) {
     const size_t count = size_t(last - first);

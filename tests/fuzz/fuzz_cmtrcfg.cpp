@@ -61,7 +61,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   // A data file of a few zero records, whatever the keyword: the recording holds those (at
   // most the declared count), and the segments agree with them.
   const size_t records = size % 61;
-  const size_t recSize = TComtradeInterface::BinaryRecordSize(size_t(rec.Analogs->Count()), size_t(rec.Statuses->Count()));
+  const size_t recSize = BinaryRecordSize(size_t(rec.Analogs->Count()), size_t(rec.Statuses->Count()));
   {
     TStreamArray streams;
     streams.push_back(std::make_unique<TMemoryStream>(std::string(records * recSize, '\0')));

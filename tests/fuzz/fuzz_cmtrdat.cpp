@@ -68,7 +68,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   if (!Load(parser, *rec, dat)) return 0;
   // BINARY holds the whole records of the stream, never more, whatever count is declared;
   // ASCII one sample per line. The buffers hold those, and the segments declare no more.
-  const int64_t records = int64_t(dat.size() / TComtradeInterface::BinaryRecordSize(size_t(analogs), size_t(statuses)));
+  const int64_t records = int64_t(dat.size() / BinaryRecordSize(size_t(analogs), size_t(statuses)));
   const int32_t n = rec->GetSampleCount();
   if (!ascii && n != (declared == 0 || declared > records ? records : declared)) std::abort();
   if (size_t(n) > dat.size() + 1 || rec->Rates->Times().size() != size_t(n) ||

@@ -37,7 +37,7 @@ TReadResult Read(TComtrade& rec, const std::string& text) {
 // Loads a BINARY data file of n zero records for the recording's channels, as a set's data
 // file that holds n samples would.
 void LoadZeroRecords(TComtrade& rec, size_t n) {
-  const size_t size = TComtradeInterface::BinaryRecordSize(size_t(rec.Analogs->Count()), size_t(rec.Statuses->Count()));
+  const size_t size = BinaryRecordSize(size_t(rec.Analogs->Count()), size_t(rec.Statuses->Count()));
   TStringArray names{"x.dat"};
   TStreamArray streams;
   streams.push_back(std::make_unique<TMemoryStream>(std::string(n * size, '\0')));
