@@ -96,18 +96,6 @@ std::string TSourceList::NextLine() {
   return std::string(CpTrim(FLines[FCursor++]));
 }
 
-int64_t TComtradeInterface::DataSampleBound(std::string_view fileType, size_t analogs, size_t statuses,
-                                            int64_t dataSize) {
-  if (dataSize <= 0) return 0;
-  if (fileType == DataFileFormatNames[DataFileFormatBinary]) return dataSize / static_cast<int64_t>(BinaryRecordSize(analogs, statuses));
-  return dataSize;
-}
-
-int64_t& CfgMaxEndSample() {
-  static int64_t cap = DefaultCfgMaxEndSample;
-  return cap;
-}
-
 // ---- numbers and fields ----
 
 double TComtradeInterface::ParseFloat(std::string_view text) {
@@ -177,184 +165,203 @@ void TComtradeInterface::ReadCfg(TComtrade& recording, TStream& stream, const TM
   ReadCfgLines(recording, source, hook);
 }
 
-void TComtradeInterface::ReadCfgLines(TComtrade& rec, TSourceList& src, const TMessageHook& hook) {
-  TObFileParam& fp = rec.FileParam;
-  std::vector<std::string> f;
-  try {
-    // Station, device and revision year.
-    SplitFields(src.NextLine(), f);
-    fp.StationName = Field(f, 0).substr(0, 64);
-    fp.RecordingDeviceId = Field(f, 1).substr(0, 64);
-    if (f.size() < 3) {
-      fp.RevisionYear = 0;
-    } else {
-      int32_t year = 0;
-      const std::string_view t = CpTrim(f[2]);
-      fp.RevisionYear = IsDecimalInteger(t) && TryStrToInt(t, year) && year >= 0 && year <= 65535
-                            ? static_cast<uint16_t>(year)
-                            : 1997;
-    }
-    const uint16_t rev = fp.RevisionYear;
-    const bool oldForm = IsOldForm(rev);
+namespace {
 
-    // Channel counts: total, analog "nA", status "nD".
-    SplitFields(src.NextLine(), f);
-    const int32_t total = ParseInt(Field(f, 0));
-    auto count = [&](size_t i, char letter) {
-      const std::string_view t = CpTrim(Field(f, i));
-      if (t.empty() || t.back() != letter) throw EComtrade("");
-      const int32_t n = ParseInt(t.substr(0, t.size() - 1));
-      if (n < 0) throw EComtrade("");
-      return n;
+using TFields = std::vector<std::string>;
+using CI = TComtradeInterface;
+
+// The next line split at its commas.
+void NextFields(TSourceList& src, TFields& f) { CI::SplitFields(src.NextLine(), f); }
+
+// Line 1: station, device and revision year.
+void ReadStationLine(TObFileParam& fp, TSourceList& src) {
+  TFields f;
+  NextFields(src, f);
+  fp.StationName = Field(f, 0).substr(0, 64);
+  fp.RecordingDeviceId = Field(f, 1).substr(0, 64);
+  if (f.size() < 3) {
+    fp.RevisionYear = 0;
+  } else {
+    int32_t year = 0;
+    const std::string_view t = CpTrim(f[2]);
+    fp.RevisionYear = IsDecimalInteger(t) && TryStrToInt(t, year) && year >= 0 && year <= 65535
+                          ? static_cast<uint16_t>(year)
+                          : 1997;
+  }
+}
+
+// Line 2: the channel counts, total, analog "nA" and status "nD".
+void ReadCountsLine(TSourceList& src, int32_t& nA, int32_t& nD) {
+  TFields f;
+  NextFields(src, f);
+  const int32_t total = CI::ParseInt(Field(f, 0));
+  auto count = [&](size_t i, char letter) {
+    const std::string_view t = CpTrim(Field(f, i));
+    if (t.empty() || t.back() != letter) throw EComtrade("");
+    const int32_t n = CI::ParseInt(t.substr(0, t.size() - 1));
+    if (n < 0) throw EComtrade("");
+    return n;
+  };
+  nA = count(1, 'A');
+  nD = count(2, 'D');
+  if (int64_t(nA) + nD != total)
+    throw EComtrade(std::string("Nie zgadza się ilość kanałów analogowych,cyfrowych i ich suma"_cp));
+}
+
+// One line per analog channel.
+void ReadAnalogLines(TComtrade& rec, TSourceList& src, int32_t count, bool oldForm, const TMessageHook& hook) {
+  TFields f;
+  for (int32_t k = 0; k < count; ++k) {
+    NextFields(src, f);
+    TAnalogDescr& d = rec.Analogs->AddChannel(MemoryFormatRaw);
+    d.Number = CI::ParseInt(Field(f, 0));
+    d.SetChannelIdS(Field(f, 1));
+    d.SetPhase(Field(f, 2));
+    d.SetComponentS(Field(f, 3));
+    d.SetUnitS(Field(f, 4));
+    d.A = CI::ParseFloat(Field(f, 5));
+    if (f.size() > 6 && !CpTrim(f[6]).empty()) d.B = CI::ParseFloat(f[6]);
+    if (f.size() > 7) d.Skew = CI::ParseFloatDef(f[7], 0);
+    auto range = [&](size_t i, int32_t def) {
+      if (f.size() <= i) return def;
+      int32_t r = 0;
+      if (!TryRoundToInt32(CI::ParseFloat(f[i]), r)) throw EComtrade("'" + f[i] + "' is not a valid integer value");
+      return r;
     };
-    const int32_t nA = count(1, 'A');
-    const int32_t nD = count(2, 'D');
-    if (int64_t(nA) + nD != total)
-      throw EComtrade(std::string("Nie zgadza się ilość kanałów analogowych,cyfrowych i ich suma"_cp));
+    d.RangeMin = range(8, -32768);
+    d.RangeMax = range(9, 32767);
+    if (!oldForm) {
+      // Missing ratio fields are reported as such rather than as a bare index error.
+      if (f.size() < 13) throw EComtrade("Brak informacji - [Primary/Secoundary]");
+      d.Primary = CI::ParseFloat(f[10]);
+      if (d.Primary == 0) CallHook(hook, "Comtrade warning : PrimaryRange=0 for signal " + d.ChannelId);
+      d.Secondary = CI::ParseFloat(f[11]);
+      if (d.Secondary == 0) CallHook(hook, "Comtrade warning : SecondaryRange=0 for signal " + d.ChannelId);
+      const std::string ps = CpUpperCase(CpTrim(f[12]));
+      if (ps.empty())
+        throw EComtrade(std::string("Błędne informacje [Primary/Secoundary] dozwolone parametry to P lub S"_cp));
+      if (ps[0] == 'P')
+        d.PS = 0;
+      else if (ps[0] == 'S')
+        d.PS = 1;
+      else
+        throw EComtrade("");
+    } else {
+      d.Primary = f.size() > 10 ? CI::ParseFloat(f[10]) : d.RangeMax * d.A;
+      d.Secondary = d.Primary;
+      d.PS = 0;
+    }
+  }
+}
 
-    for (int32_t k = 0; k < nA; ++k) {
-      SplitFields(src.NextLine(), f);
-      TAnalogDescr& d = rec.Analogs->AddChannel(MemoryFormatRaw);
-      d.Number = ParseInt(Field(f, 0));
-      d.SetChannelIdS(Field(f, 1));
+// One line per status channel; where the normal state stands depends on the revision.
+void ReadStatusLines(TComtrade& rec, TSourceList& src, int32_t count, uint16_t rev) {
+  TFields f;
+  for (int32_t k = 0; k < count; ++k) {
+    NextFields(src, f);
+    TCyfrDescr& d = rec.Statuses->AddChannel();
+    d.Number = CI::ParseInt(Field(f, 0));
+    d.SetChannelIdS(Field(f, 1));
+    if (rev == 0) {
+      // The 1991 form has no normal state; a writer that put one there is still read,
+      // anything else in the field keeps 0 so that such files keep loading.
+      if (f.size() > 2) {
+        const std::string_view t = CpTrim(f[2]);
+        if (t == "1") d.NormalState = 1;
+      }
+      continue;
+    }
+    size_t at = 2;
+    if (!IsOldForm(rev)) {
       d.SetPhase(Field(f, 2));
       d.SetComponentS(Field(f, 3));
-      d.SetUnitS(Field(f, 4));
-      d.A = ParseFloat(Field(f, 5));
-      if (f.size() > 6 && !CpTrim(f[6]).empty()) d.B = ParseFloat(f[6]);
-      if (f.size() > 7) d.Skew = ParseFloatDef(f[7], 0);
-      auto range = [&](size_t i, int32_t def) {
-        if (f.size() <= i) return def;
-        int32_t r = 0;
-        if (!TryRoundToInt32(ParseFloat(f[i]), r)) throw EComtrade("'" + f[i] + "' is not a valid integer value");
-        return r;
-      };
-      d.RangeMin = range(8, -32768);
-      d.RangeMax = range(9, 32767);
-      if (!oldForm) {
-        // Missing ratio fields are reported as such rather than as a bare index error.
-        if (f.size() < 13) throw EComtrade("Brak informacji - [Primary/Secoundary]");
-        d.Primary = ParseFloat(f[10]);
-        if (d.Primary == 0) CallHook(hook, "Comtrade warning : PrimaryRange=0 for signal " + d.ChannelId);
-        d.Secondary = ParseFloat(f[11]);
-        if (d.Secondary == 0) CallHook(hook, "Comtrade warning : SecondaryRange=0 for signal " + d.ChannelId);
-        const std::string ps = CpUpperCase(CpTrim(f[12]));
-        if (ps.empty())
-          throw EComtrade(std::string("Błędne informacje [Primary/Secoundary] dozwolone parametry to P lub S"_cp));
-        if (ps[0] == 'P')
-          d.PS = 0;
-        else if (ps[0] == 'S')
-          d.PS = 1;
-        else
-          throw EComtrade("");
-      } else {
-        d.Primary = f.size() > 10 ? ParseFloat(f[10]) : d.RangeMax * d.A;
-        d.Secondary = d.Primary;
-        d.PS = 0;
-      }
+      at = f.size() - 1;
     }
+    if (at >= f.size()) throw EComtrade("Brak pola \"Nominal state\"");
+    std::string_view v = CpTrim(f[at]);
+    if (v.empty()) v = "0";
+    if (v[0] == '0')
+      d.NormalState = 0;
+    else if (v[0] == '1')
+      d.NormalState = 1;
+    else
+      throw EComtrade(std::string("Zła wartość w polu \"Nominal state\""_cp));
+  }
+}
 
-    for (int32_t k = 0; k < nD; ++k) {
-      SplitFields(src.NextLine(), f);
-      TCyfrDescr& d = rec.Statuses->AddChannel();
-      d.Number = ParseInt(Field(f, 0));
-      d.SetChannelIdS(Field(f, 1));
-      if (rev == 0) {
-        // The 1991 form has no normal state; a writer that put one there is still read,
-        // anything else in the field keeps 0 so that such files keep loading.
-        if (f.size() > 2) {
-          const std::string_view t = CpTrim(f[2]);
-          if (t == "1") d.NormalState = 1;
-        }
-        continue;
-      }
-      size_t at = 2;
-      if (!oldForm) {
-        d.SetPhase(Field(f, 2));
-        d.SetComponentS(Field(f, 3));
-        at = f.size() - 1;
-      }
-      if (at >= f.size()) throw EComtrade("Brak pola \"Nominal state\"");
-      std::string_view v = CpTrim(f[at]);
-      if (v.empty()) v = "0";
-      if (v[0] == '0')
-        d.NormalState = 0;
-      else if (v[0] == '1')
-        d.NormalState = 1;
-      else
-        throw EComtrade(std::string("Zła wartość w polu \"Nominal state\""_cp));
-    }
-
-    fp.LineFrequency = ParseFloatDef(src.NextLine(), 50);
-
-    const int32_t nrates = ParseInt(src.NextLine());
-    auto checkEnd = [](int64_t end) {
-      if (end > CfgMaxEndSample()) throw EComtrade("Incorrect EndSample Value");
-      return end;
-    };
-    // The axis is built for no more samples than the data can hold; the segments keep
-    // what the file declares.
-    struct TAxisLimitScope {
-      TRateList& Rates;
-      int64_t Saved;
-      TAxisLimitScope(TRateList& r, int64_t limit) : Rates(r), Saved(r.AxisLimit()) {
-        if (limit >= 0) Rates.SetAxisLimit(std::min(limit, Saved));
-      }
-      ~TAxisLimitScope() { Rates.SetAxisLimit(Saved); }
-      TAxisLimitScope(const TAxisLimitScope&) = delete;
-      TAxisLimitScope& operator=(const TAxisLimitScope&) = delete;
-    } axisLimit(*rec.Rates, DataStreamSize);
-    rec.Rates->BeginUpdate();
-    try {
-      if (nrates < 1) {
-        SplitFields(src.NextLine(), f);
+// The number of rate segments and their lines (one line of a zero rate when there are none).
+void ReadRateLines(TComtrade& rec, TSourceList& src) {
+  const int32_t nrates = CI::ParseInt(src.NextLine());
+  // Any end sample that fits 64 bits is read: the configuration only declares samples,
+  // and the segments never size the time axis. The data file's reader sizes every buffer
+  // for what it reads.
+  TFields f;
+  rec.Rates->BeginUpdate();
+  try {
+    if (nrates < 1) {
+      NextFields(src, f);
+      TRateDescr& r = rec.Rates->AddRate();
+      r.Rate = 0;
+      r.SetEndSample(0);
+      if (f.size() >= 2) r.SetEndSample(CI::ParseInt64(f[1]));
+    } else {
+      for (int32_t k = 0; k < nrates; ++k) {
+        NextFields(src, f);
         TRateDescr& r = rec.Rates->AddRate();
-        r.Rate = 0;
-        r.SetEndSample(0);
-        if (f.size() >= 2) r.SetEndSample(checkEnd(ParseInt(f[1])));
-      } else {
-        for (int32_t k = 0; k < nrates; ++k) {
-          SplitFields(src.NextLine(), f);
-          TRateDescr& r = rec.Rates->AddRate();
-          r.Rate = ParseFloat(Field(f, 0));
-          r.SetEndSample(checkEnd(ParseInt64(Field(f, 1))));
-        }
+        r.Rate = CI::ParseFloat(Field(f, 0));
+        r.SetEndSample(CI::ParseInt64(Field(f, 1)));
       }
-    } catch (...) {
-      rec.Rates->EndUpdate();
-      throw;
     }
+  } catch (...) {
     rec.Rates->EndUpdate();
-    const int64_t end = rec.Rates->TotalSamples64();
+    throw;
+  }
+  rec.Rates->EndUpdate();
+}
 
-    SplitFields(src.NextLine(), f);
-    fp.StartTime.ParseDate(rev, Field(f, 0));
-    fp.StartTime.ParseTime(rev, Field(f, 1));
-    SplitFields(src.NextLine(), f);
-    fp.TriggerTime.ParseDate(rev, Field(f, 0));
-    fp.TriggerTime.ParseTime(rev, Field(f, 1));
+// A date and time line: the first sample's or the trigger's.
+void ReadTimeLine(TUsTime& time, TSourceList& src, uint16_t rev) {
+  TFields f;
+  NextFields(src, f);
+  time.ParseDate(rev, Field(f, 0));
+  time.ParseTime(rev, Field(f, 1));
+}
 
+// The time multiplier: a line of the newer form, else (or when it is missing or no number)
+// from the first rate.
+void ReadMultiplierLine(TComtrade& rec, TSourceList& src, const TMessageHook& hook) {
+  TObFileParam& fp = rec.FileParam;
+  if (IsOldForm(fp.RevisionYear)) {
+    fp.TimeMultiplier = FallbackMultiplier(rec);
+    return;
+  }
+  double m = 0;
+  if (!src.AtEnd() && TryStrToFloat(CpTrim(src.NextLine()), m, ComtradeFormat().DecimalSeparator)) {
+    fp.TimeMultiplier = m;
+  } else {
+    CallHook(hook, std::string("Ostrzeżenie: brak parametru \"TimeMultiplier\" w pliku cfg"_cp));
+    fp.TimeMultiplier = FallbackMultiplier(rec);
+  }
+}
+
+}  // namespace
+
+void TComtradeInterface::ReadCfgLines(TComtrade& rec, TSourceList& src, const TMessageHook& hook) {
+  TObFileParam& fp = rec.FileParam;
+  try {
+    ReadStationLine(fp, src);
+    const uint16_t rev = fp.RevisionYear;
+    int32_t nA = 0, nD = 0;
+    ReadCountsLine(src, nA, nD);
+    ReadAnalogLines(rec, src, nA, IsOldForm(rev), hook);
+    ReadStatusLines(rec, src, nD, rev);
+    fp.LineFrequency = ParseFloatDef(src.NextLine(), 50);
+    ReadRateLines(rec, src);
+    ReadTimeLine(fp.StartTime, src, rev);
+    ReadTimeLine(fp.TriggerTime, src, rev);
     FileType = CpUpperCase(src.NextLine());
     rec.SetDataFileFormat(FileType == DataFileFormatNames[0] ? DataFileFormatAscii : DataFileFormatBinary);
-    // Sized once the data format is known, for what its data file can hold.
-    if (end > 0) {
-      const int64_t n = DataStreamSize < 0 ? end
-                                           : std::min(end, DataSampleBound(FileType, size_t(nA), size_t(nD),
-                                                                           DataStreamSize));
-      rec.SetSampleCount(static_cast<int32_t>(n));
-    }
-
-    if (oldForm) {
-      fp.TimeMultiplier = FallbackMultiplier(rec);
-    } else {
-      double m = 0;
-      if (!src.AtEnd() && TryStrToFloat(CpTrim(src.NextLine()), m, ComtradeFormat().DecimalSeparator)) {
-        fp.TimeMultiplier = m;
-      } else {
-        CallHook(hook, std::string("Ostrzeżenie: brak parametru \"TimeMultiplier\" w pliku cfg"_cp));
-        fp.TimeMultiplier = FallbackMultiplier(rec);
-      }
-    }
+    ReadMultiplierLine(rec, src, hook);
   } catch (const std::exception& e) {
     throw EComtrade(LineError(src.Cursor(), e.what()));
   }

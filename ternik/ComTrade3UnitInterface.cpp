@@ -100,8 +100,6 @@ bool TComtradeInterface::CanLoad(TStream& stream, const TMessageHook& hook) cons
   try {
     TComtrade probe;
     TComtradeInterface ci;
-    // The probe has no data, so it sizes no sample buffers, whatever the count declared.
-    ci.DataStreamSize = 0;
     ci.ReadCfg(probe, stream, hook);
     return true;
   } catch (const std::exception& e) {
@@ -126,10 +124,8 @@ void TComtradeInterface::LoadFromStreams(TComtrade& rec, const TStringArray& nam
   ReadInf(rec, inf);
 
   TStream* cfg = StreamAt(streams, IndexOfFileExt(".CFG", names));
-  // The samples are sized by what the data stream can hold, not by the count the
+  // The samples are sized by the data parser for what it reads, never by the count the
   // configuration declares: a few bytes of configuration never ask for gigabytes.
-  const TStream* dat = StreamAt(streams, IndexOfFileExt(".DAT", names));
-  ci.DataStreamSize = dat ? std::max<int64_t>(dat->Size(), 0) : 0;
   if (cfg && cfg->Size() > 0)
     ci.ReadCfg(rec, *cfg, hook);
   else if (!inf)

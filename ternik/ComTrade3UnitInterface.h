@@ -38,11 +38,6 @@ std::vector<std::string> SplitTextLines(std::string_view text);
 // Each line followed by CR LF.
 std::string JoinTextLines(const std::vector<std::string>& lines);
 
-// The largest end sample a configuration may declare; a larger one is a line error, so no
-// file can ask for a huge allocation. Tests and fuzzing may lower it.
-inline constexpr int64_t DefaultCfgMaxEndSample = 100000000;
-int64_t& CfgMaxEndSample();
-
 // The rate lines of a configuration written for a sample range: each segment's rate and the
 // number of samples it declares. ZeroRate: the one-line form of a recording without rates.
 struct TCfgRateSpec {
@@ -88,22 +83,12 @@ class TComtradeInterface : public TFileInterface {
 
   // The data-file keyword of the set being read or written (upper case when read).
   std::string FileType;
-  // Bytes of the data file a configuration is read for. A read sizes the time axis and the
-  // channels for no more samples than such a file can hold, however many the configuration
-  // declares (a load gives the data stream's size, the probe 0). Below 0: as declared.
-  int64_t DataStreamSize = -1;
-
-  // The bytes of one BINARY data-file record: sample number, time stamp, a 16-bit value
-  // per analog channel and a 16-bit word per 16 status channels.
-  static size_t BinaryRecordSize(size_t analogs, size_t statuses) { return 8 + 2 * analogs + 2 * ((statuses + 15) / 16); }
-  // The most samples a data file of the given size and keyword can hold for these channels:
-  // whole records in BINARY, else one per byte (an ASCII line, even a blank one, takes at
-  // least one, and no other data format packs a sample into less).
-  static int64_t DataSampleBound(std::string_view fileType, size_t analogs, size_t statuses, int64_t dataSize);
 
   // ---- configuration (.CFG) ----
   // Reads from the start of the stream into a cleared recording; sets FileType and
-  // DataFileFormat. Every error is one EComtrade "Błąd w %u linii pliku .cfg : %s".
+  // DataFileFormat. The segments keep the samples declared, but no sample buffer and no
+  // time axis is sized for them: that is the data file's reader's work. Every error is one
+  // EComtrade "Błąd w %u linii pliku .cfg : %s".
   void ReadCfg(TComtrade& recording, TStream& stream, const TMessageHook& hook);
   void ReadCfgLines(TComtrade& recording, TSourceList& source, const TMessageHook& hook);
   // The configuration of the given channels and of the samples first .. last - 1 (first and

@@ -59,3 +59,8 @@ void TComtrade::SetSampleCount(int32_t n) {
   SetChannelsSampleCount(n);
   Rates->SetCount(n);
 }
+
+void TComtrade::KeepSamplesRead(int32_t n) {
+  Rates->CutToSamples(n);
+  SetSampleCount(n);
+}

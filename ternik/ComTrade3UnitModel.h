@@ -5,6 +5,7 @@
 // its samples.
 #pragma once
 
+#include <cstddef>
 #include <cstdint>
 #include <functional>
 #include <memory>
@@ -39,6 +40,13 @@ TComtradeClasses DefaultComtradeClasses();
 
 enum : uint8_t { DataFileFormatAscii = 0, DataFileFormatBinary = 1 };
 
+// The bytes of one BINARY data-file record of a recording with these channels: sample
+// number, time stamp, a 16-bit value per analog channel and a 16-bit word per 16 status
+// channels.
+constexpr size_t BinaryRecordSize(size_t analogs, size_t statuses) {
+  return 8 + 2 * analogs + 2 * ((statuses + 15) / 16);
+}
+
 class TComtrade {
  public:
   TComtrade();
@@ -67,6 +75,10 @@ class TComtrade {
   int32_t GetSampleCount() const { return Rates->Count(); }
   void SetChannelsSampleCount(int32_t n);
   void SetSampleCount(int32_t n);
+  // The recording holds the n samples a data file gave, however many its segments declare:
+  // the segments are cut to n (TRateList::CutToSamples), then every buffer is sized for n.
+  // A reader calls it before it fills the samples.
+  void KeepSamplesRead(int32_t n);
 
  private:
   uint8_t FDataFileFormat = DataFileFormatAscii;

@@ -60,12 +60,29 @@ void TRateList::SetCount(int32_t n) {
   if (n < 0) throw EComtrade(ListIndexError(n));
   const size_t old = FTimes.size();
   FTimes.resize(static_cast<size_t>(n), 0.0);
+  if (static_cast<size_t>(n) > old) FillRateTimes(old, static_cast<size_t>(n));
   if (FOwner) FOwner->SetChannelsSampleCount(n);
   // The sample numbers follow the axis even where a rebuild left them another length (a
   // recording emptied for a new load keeps none of the old numbers).
   const size_t from = std::min(old, FSampleNumbers.size());
   FSampleNumbers.resize(static_cast<size_t>(n));
   for (size_t i = from; i < FSampleNumbers.size(); ++i) FSampleNumbers[i] = static_cast<int64_t>(i) + 1;
+}
+
+void TRateList::CutToSamples(int64_t n) {
+  if (n < 0) throw EComtrade(ListIndexError(n));
+  if (FItems.empty() || TotalSamples64() <= n) return;
+  size_t k = 0;
+  while (FItems[k]->EndSample() < n) ++k;  // the last segment ends beyond n
+  BeginUpdate();
+  try {
+    FItems.erase(FItems.begin() + static_cast<std::ptrdiff_t>(k) + 1, FItems.end());
+    FItems[k]->SetEndSample(n);
+  } catch (...) {
+    EndUpdate();
+    throw;
+  }
+  EndUpdate();
 }
 
 double TRateList::GetTime(int32_t i) const {
@@ -132,7 +149,7 @@ int32_t TRateList::SampleAtTime(double t) const {
     } else {
       int64_t step = 0;
       if (!TryRoundHalfEven((t - acc) * d.Rate, step)) throw EComtrade(ListIndexError(static_cast<int64_t>(k)));
-      pos += step;
+      if (__builtin_add_overflow(pos, step, &pos)) throw EComtrade(ListIndexError(static_cast<int64_t>(k)));
       acc = t;
     }
   }
@@ -150,28 +167,36 @@ void TRateList::EndUpdate() {
   if (FUpdateCount > 0 && --FUpdateCount == 0) Changed();
 }
 
-void TRateList::RebuildTimes() {
-  if (HasExplicitTimes()) return;
-  const int64_t declared = TotalSamples64();
-  if (declared > INT32_MAX) throw EComtrade(kIncorrectEnd);
-  const int64_t total = std::min(declared, FAxisLimit);
-  FTimes.assign(static_cast<size_t>(total), 0.0);
+size_t TRateList::AxisLength(size_t length) const {
+  // A rebuild never lengthens the axis: only the data sizes it, however many samples the
+  // segments declare. It is cut where the segments now declare fewer.
+  return static_cast<size_t>(std::min<int64_t>(static_cast<int64_t>(length), TotalSamples64()));
+}
+
+void TRateList::FillRateTimes(size_t from, size_t to) {
+  if (from >= to || HasExplicitTimes()) return;
   double sum = 0;
-  int64_t j = 0, segStart = 0;
+  int64_t segStart = 0, j = int64_t(from);
   for (const auto& d : FItems) {
     const double step = 1.0 / d->Rate;
-    // An end below an earlier one stays stored after its error; the axis never runs past
-    // the last end.
-    for (; j < d->EndSample() && j < total; ++j) FTimes[static_cast<size_t>(j)] = sum + step * double(j - segStart);
-    sum += step * double(d->EndSample() - segStart);
-    segStart = d->EndSample();
+    // An end below an earlier one stays stored after its error; the times never run past
+    // the last end, and positions beyond it keep 0.
+    const int64_t end = d->EndSample();
+    for (; j < end && j < int64_t(to); ++j) FTimes[static_cast<size_t>(j)] = sum + step * double(j - segStart);
+    sum += step * double(end - segStart);
+    segStart = end;
+    if (segStart >= int64_t(to)) break;
   }
 }
 
+void TRateList::RebuildTimes() {
+  if (HasExplicitTimes()) return;
+  FTimes.resize(AxisLength(FTimes.size()));
+  FillRateTimes(0, FTimes.size());
+}
+
 void TRateList::RebuildSampleNumbers() {
-  const int64_t declared = TotalSamples64();
-  if (declared > INT32_MAX) throw EComtrade(kIncorrectEnd);
-  FSampleNumbers.resize(static_cast<size_t>(std::min(declared, FAxisLimit)));
+  FSampleNumbers.resize(AxisLength(FSampleNumbers.size()));
   for (size_t i = 0; i < FSampleNumbers.size(); ++i) FSampleNumbers[i] = static_cast<int64_t>(i) + 1;
 }
 

@@ -1,6 +1,7 @@
 // Sampling-rate segments and the recording's time axis. Segment k covers the sample positions
 // from the previous segment's end up to (not including) its own end, at Rate samples per
 // second. With a segment of rate 0 (or none) the times come from the data file's time stamps.
+// The segments only declare samples: the axis is as long as the samples the recording holds.
 #pragma once
 
 #include <cstdint>
@@ -58,8 +59,13 @@ class TRateList {
   int32_t Count() const { return static_cast<int32_t>(FTimes.size()); }
   int64_t TotalSamples64() const { return FItems.empty() ? 0 : FItems.back()->EndSample(); }
   int32_t TotalSamples() const;
-  // Sizes the time axis (and, with an owner, every channel); new sample numbers are i + 1.
+  // Sizes the time axis (and, with an owner, every channel); new sample numbers are i + 1,
+  // new positions get their times from the rates where the rates give times.
   void SetCount(int32_t n);
+  // The segments declare no more than n samples: when they declare more, the segment that
+  // holds sample n - 1 (the first one for n = 0, which keeps its rate) ends at n and the
+  // later ones are removed. The time axis is rebuilt once, for the n samples.
+  void CutToSamples(int64_t n);
 
   // Raises "RateList: Index %d, out of Bounds: <0..%d>".
   double GetTime(int32_t i) const;
@@ -78,6 +84,9 @@ class TRateList {
   // The position at time t: by the time axis when the times are explicit, else by the rates.
   // A time past the last segment raises the list's index error.
   int32_t SampleAtTime(double t) const;
+  // The times of the axis's positions from the rates (nothing with explicit times), and the
+  // sample numbers 1, 2, ...; both are cut to the samples the segments declare, never
+  // lengthened: only SetCount sizes them.
   void RebuildTimes();
   void RebuildSampleNumbers();
   void IntervalStats(double& minInterval, double& maxInterval, double& meanInterval) const;
@@ -86,20 +95,16 @@ class TRateList {
   // Segment ends set between these two rebuild the axis once, at EndUpdate.
   void BeginUpdate() { ++FUpdateCount; }
   void EndUpdate();
-  // The most positions a rebuild gives the time axis and the sample numbers. A reader that
-  // knows how much data it has sets it, so that a declared sample count alone never sizes
-  // a buffer; the segments keep their declared ends.
-  int64_t AxisLimit() const { return FAxisLimit; }
-  void SetAxisLimit(int64_t n) { FAxisLimit = n < 0 ? 0 : n; }
-
  private:
   friend class TRateDescr;
   int32_t IndexOf(const TRateDescr* d) const;
+  size_t AxisLength(size_t length) const;
+  // Times from the rates for the positions from .. to - 1 of the axis.
+  void FillRateTimes(size_t from, size_t to);
   void Changed();
   TComtrade* FOwner;
   std::vector<std::unique_ptr<TRateDescr>> FItems;
   std::vector<double> FTimes;
   std::vector<int64_t> FSampleNumbers;
   int32_t FUpdateCount = 0;
-  int64_t FAxisLimit = INT64_MAX;
 };

@@ -8,7 +8,6 @@
 #include "platform/Bytes.h"
 #include "platform/Codepage.h"
 #include "platform/NumText.h"
-#include "ternik/ComTrade3UnitInterface.h"
 #include "ternik/DataFileParsersUnitHioki.h"
 #include "ternik/DataFileParsersUnitLx2.h"
 #include "ternik/DataFileParsersUnitLx3.h"
@@ -156,10 +155,9 @@ struct TSavePlan {
 
 const std::string kTimeStampsOutOfRange = "Comtrade warning : time stamps out of range";
 
-// The largest sample count a data file may make a recording hold.
+// A sample count read from a data file, which the recording's buffers can index.
 int32_t CheckedSampleCount(int64_t n) {
-  if (n < 0 || n > CfgMaxEndSample() || n > INT32_MAX)
-    throw EComtrade("Sample count " + IntToStr(n) + " out of range");
+  if (n < 0 || n > INT32_MAX) throw EComtrade("Sample count " + IntToStr(n) + " out of range");
   return static_cast<int32_t>(n);
 }
 
@@ -241,17 +239,17 @@ void TBinaryDataFileParser::LoadDataFromStream(TComtrade& rec, const TStringArra
     const std::vector<TAnalogDescr*> analogs = AllAnalogs(rec);
     const std::vector<TCyfrDescr*> statuses = AllStatuses(rec);
     const size_t A = analogs.size(), D = statuses.size(), W = (D + 15) / 16;
-    const size_t recSize = TComtradeInterface::BinaryRecordSize(A, D);
+    const size_t recSize = BinaryRecordSize(A, D);
     const size_t available = data.size() / recSize;
 
     TRateList& rates = *rec.Rates;
-    const int64_t declared = rates.SegmentCount() > 0 ? rates.TotalSamples64() : 0;
-    const int32_t wanted = CheckedSampleCount(declared != 0 ? declared : static_cast<int64_t>(available));
+    const int64_t declared = rates.TotalSamples64();
     // Only the whole records the stream holds are samples: the buffers are never sized by
-    // the declared count alone, which a damaged or hostile configuration can set far beyond
-    // the data.
-    const int32_t n = static_cast<int32_t>(std::min<size_t>(size_t(wanted), available));
-    rec.SetSampleCount(n);
+    // the declared count, which a damaged or hostile configuration can set far beyond the
+    // data.
+    const int64_t records = static_cast<int64_t>(available);
+    const int32_t n = CheckedSampleCount(declared != 0 ? std::min(declared, records) : records);
+    rec.KeepSamplesRead(n);
 
     const bool stamps = rates.HasExplicitTimes();
     const double mult = rec.FileParam.TimeMultiplier;
@@ -270,8 +268,8 @@ void TBinaryDataFileParser::LoadDataFromStream(TComtrade& rec, const TStringArra
         for (unsigned bit = 0; bit < 16 && j < D; ++bit, ++j) sinks.SetStatus(j, r, static_cast<uint8_t>((word >> bit) & 1u));
       }
     }
-    if (n < wanted)
-      CallHook(hook, "Comtrade warning : data file holds " + IntToStr(n) + " of " + IntToStr(wanted) + " samples");
+    if (n < declared)
+      CallHook(hook, "Comtrade warning : data file holds " + IntToStr(n) + " of " + IntToStr(declared) + " samples");
   } catch (const std::exception& e) {
     throw EComtrade(ClassName() + ".LoadDataStream(): " + e.what());
   }
@@ -288,7 +286,7 @@ void TBinaryDataFileParser::SaveDataToStream(TComtrade& rec, const TStringArray&
   const int32_t first = plan.First, last = plan.Last;
 
   const size_t A = analogs.size(), D = statuses.size(), W = (D + 15) / 16;
-  const size_t recSize = TComtradeInterface::BinaryRecordSize(A, D);
+  const size_t recSize = BinaryRecordSize(A, D);
   std::string out;
   if (last > first) {
     const size_t count = size_t(last - first);
@@ -371,7 +369,8 @@ void TAsciiDataFileParser::LoadDataFromStream(TComtrade& rec, const TStringArray
     }
   }
   if (!data.empty() && data.back() != '\n' && data.back() != '\r') ++lines;
-  rec.SetSampleCount(CheckedSampleCount(static_cast<int64_t>(lines)));
+  // Every line is a sample, a blank one too.
+  rec.KeepSamplesRead(CheckedSampleCount(static_cast<int64_t>(lines)));
 
   const std::vector<TAnalogDescr*> analogs = AllAnalogs(rec);
   const std::vector<TCyfrDescr*> statuses = AllStatuses(rec);

@@ -22,7 +22,8 @@ class TBinaryDataFileParser : public TComtradeDataFileParser {
   std::string ParserName() const override { return "BINARY"; }
   int32_t Capabilities() const override { return ParserCanRead | ParserCanWrite; }
   // Fills every sample from the ".DAT" stream. A stream shorter than the declared samples
-  // loads the whole records it holds, and the hook is told how many of how many.
+  // loads the whole records it holds, the segments are cut to them, and the hook is told
+  // how many of how many.
   void LoadDataFromStream(TComtrade& recording, const TStringArray& names, const TStreamArray& streams,
                           const TMessageHook& hook) const override;
   // Replaces the ".DAT" stream's content with the records of the chosen channels and range.
@@ -37,7 +38,8 @@ class TAsciiDataFileParser : public TComtradeDataFileParser {
   std::string ClassName() const override { return "TAsciiDataFileParser"; }
   std::string ParserName() const override { return "ASCII"; }
   int32_t Capabilities() const override { return ParserCanRead | ParserCanWrite; }
-  // One sample per line; the first bad line ends the load with its 0-based number.
+  // One sample per line, a blank one too; the segments are cut to the lines where they
+  // declare more. The first bad line ends the load with its 0-based number.
   void LoadDataFromStream(TComtrade& recording, const TStringArray& names, const TStreamArray& streams,
                           const TMessageHook& hook) const override;
   void SaveDataToStream(TComtrade& recording, const TStringArray& names, bool selectedOnly, bool viewOnly,

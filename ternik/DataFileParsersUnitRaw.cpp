@@ -109,7 +109,8 @@ void TMV70OPFaultDataFileParser::LoadDataFromStream(TComtrade& rec, const TStrin
   std::vector<uint16_t> words(data.size() / 2);
   const TRecBytes all(data, true);
   for (size_t i = 0; i < words.size(); ++i) words[i] = all.U16(2 * i);
-  if (words.size() < kSearchWords) return;
+  // Too short to find a packet in: nothing is read, and nothing reported.
+  if (words.size() < kSearchWords) return rec.KeepSamplesRead(0);
 
   std::vector<TDatRec> packets;
   size_t length = 0, pos = 0;
@@ -157,7 +158,7 @@ void TMV70OPFaultDataFileParser::LoadDataFromStream(TComtrade& rec, const TStrin
   }
   // A stream in which no packet could be found loads nothing; packets read before a lost
   // synchronisation load, and the report below says where the data was cut.
-  if (packets.empty()) return;
+  if (packets.empty()) return rec.KeepSamplesRead(0);
 
   const TDeclared e = Declared(rec);
   const int64_t count = int64_t(packets.size());
@@ -166,11 +167,9 @@ void TMV70OPFaultDataFileParser::LoadDataFromStream(TComtrade& rec, const TStrin
     CallHook(hook, DfpFormat(interrupted ? "KEY_CANCELLED_REC" : "KEY_CORRUPTED_REC",
                              {BareFileName(fileName), Seconds(e.End, e.Rate), Seconds(count, e.Rate)}));
   }
-  int64_t end = e.End;
-  if (count < end || rec.Rates->SegmentCount() == 0) end = count;
-  if (end < count) packets.erase(packets.begin() + end, packets.end());
-  if (end != e.End) Truncate(rec, end);
-  rec.SetSampleCount(int32_t(packets.size()));
+  // Packets beyond the first segment's end are no samples of the recording.
+  if (rec.Rates->SegmentCount() > 0 && e.End < count) packets.erase(packets.begin() + e.End, packets.end());
+  rec.KeepSamplesRead(int32_t(packets.size()));
   if (debug >= 1)
     CallHook(hook, Format("Podsumowanie PrbCnt=%u PktLen=%u\\e", {uint64_t(packets.size()), uint64_t(length)},
                           LibraryFormat()));
@@ -195,7 +194,8 @@ void TMV70OPTrendDataFileParser::LoadDataFromStream(TComtrade& rec, const TStrin
   const std::string data = ReadWholeStream(stream);
   const size_t a = size_t(rec.Analogs->Count());
   const size_t frame = 2 * (a + 1);
-  if (data.size() / frame <= 29) return;
+  // Too short to find the start in: nothing is read, and nothing reported.
+  if (data.size() / frame <= 29) return rec.KeepSamplesRead(0);
 
   // Frames begin with '#' and a counter that rises by one (modulo 256) from frame to frame.
   auto frameOk = [&](size_t at) { return at + frame <= data.size() && uint8_t(data[at]) == 0x23; };
@@ -215,13 +215,15 @@ void TMV70OPTrendDataFileParser::LoadDataFromStream(TComtrade& rec, const TStrin
     }
   if (!found) {
     CallHook(hook, DfpTranslate("KEY_INCORRECT_DAT_FILE"));
-    return;
+    return rec.KeepSamplesRead(0);
   }
   const size_t n = goodRun(start, data.size());
   const TDeclared e = Declared(rec);
   if (int64_t(n) + 4 < e.End || e.Rate == 0)
     CallHook(hook, DfpFormat("KEY_CORRUPTED_REC2", {Seconds(e.End, e.Rate), Seconds(int64_t(n), e.Rate)}));
-  Truncate(rec, int64_t(n));
+  // The first segment ends at the frames found, also where that is beyond its declared end.
+  if (int64_t(n) < rec.Rates->TotalSamples64()) rec.Rates->CutToSamples(int64_t(n));
+  else Truncate(rec, int64_t(n));
   rec.SetSampleCount(int32_t(n));
   const TRecBytes all(data, true);
   for (size_t k = 0; k < n; ++k)

@@ -1,6 +1,8 @@
 // COMTRADE configurations from arbitrary bytes: the reader answers with a recording or one
-// line-numbered error, and whatever it accepts is written and read again with the same
-// channels, segments, times and keyword, in whole or in part.
+// line-numbered error and sizes no sample buffer; a data file then sizes them for what it
+// holds; whatever it accepts is written and read again with the same channels, segments,
+// times and keyword, in whole or in part.
+#include <algorithm>
 #include <cstddef>
 #include <cstdint>
 #include <cstdlib>
@@ -8,6 +10,7 @@
 #include <vector>
 
 #include "ternik/ComTrade3UnitInterface.h"
+#include "ternik/DataFileParsersUnit.h"
 
 namespace {
 
@@ -25,43 +28,51 @@ bool Read(TComtrade& rec, const std::string& bytes, std::string& fileType) {
   return true;
 }
 
+// Every sample buffer of the recording, and the time axis, hold exactly n samples and no
+// more room than that; the segments declare n when they declared more.
+void CheckHolds(const TComtrade& rec, int32_t n, int64_t declared) {
+  const size_t count = size_t(n);
+  if (rec.GetSampleCount() != n || rec.Rates->Times().size() != count || rec.Rates->Times().capacity() > count ||
+      rec.Rates->SampleNumbers().size() != count || rec.Rates->SampleNumbers().capacity() > count)
+    std::abort();
+  for (int32_t i = 0; i < rec.Analogs->Count(); ++i)
+    if (rec.Analogs->Items(i).SampleCount() != n) std::abort();
+  for (int32_t j = 0; j < rec.Statuses->Count(); ++j)
+    if (rec.Statuses->Items(j).SampleCount() != n) std::abort();
+  if (n < declared && (rec.Rates->SegmentCount() < 1 || rec.Rates->TotalSamples64() != n)) std::abort();
+}
+
 }  // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
-  // Declared sample counts are kept small so that channel buffers stay within the fuzzer's
-  // memory; the rules are the same at any cap.
-  CfgMaxEndSample() = 10000;
+  // Any end sample that 64 bits hold is read, with no cap: the configuration alone sizes no
+  // buffer, so a huge declaration costs nothing, and a data file sizes them for what it holds.
   const std::string bytes(reinterpret_cast<const char*>(data), size);
   TComtrade rec;
   std::string fileType;
   if (!Read(rec, bytes, fileType)) return 0;
-
-  // Read again for a data file of a few bytes, and for none (as the probe reads): the same
-  // configuration, and no buffer sized beyond what such a data file can hold.
-  for (const int64_t dataSize : {int64_t(size % 61), int64_t(0)}) {
-    TComtrade bounded;
-    TComtradeInterface ci;
-    ci.DataStreamSize = dataSize;
-    TMemoryStream in(bytes);
-    try {
-      ci.ReadCfg(bounded, in, [](const std::string&) {});
-    } catch (const EComtrade&) {
-      std::abort();  // the same bytes read before
-    }
-    const size_t limit = size_t(dataSize);
-    if (ci.FileType != fileType || bounded.Analogs->Count() != rec.Analogs->Count() ||
-        bounded.Statuses->Count() != rec.Statuses->Count() ||
-        bounded.Rates->TotalSamples64() != rec.Rates->TotalSamples64() ||
-        size_t(bounded.GetSampleCount()) > limit || bounded.Rates->Times().capacity() > limit ||
-        bounded.Rates->SampleNumbers().capacity() > limit || bounded.Rates->AxisLimit() != INT64_MAX)
-      std::abort();
-    for (int32_t i = 0; i < bounded.Analogs->Count(); ++i)
-      if (size_t(bounded.Analogs->Items(i).SampleCount()) > limit) std::abort();
-    for (int32_t j = 0; j < bounded.Statuses->Count(); ++j)
-      if (size_t(bounded.Statuses->Items(j).SampleCount()) > limit) std::abort();
+  const int64_t declared = rec.Rates->TotalSamples64();
+  CheckHolds(rec, 0, 0);
+  {
     TMemoryStream probe(bytes);
-    if (dataSize == 0 && !ComtradeInterface().CanLoad(probe, nullptr)) std::abort();
+    if (!ComtradeInterface().CanLoad(probe, nullptr)) std::abort();
   }
+
+  // A data file of a few zero records, whatever the keyword: the recording holds those (at
+  // most the declared count), and the segments agree with them.
+  const size_t records = size % 61;
+  const size_t recSize = BinaryRecordSize(size_t(rec.Analogs->Count()), size_t(rec.Statuses->Count()));
+  {
+    TStreamArray streams;
+    streams.push_back(std::make_unique<TMemoryStream>(std::string(records * recSize, '\0')));
+    try {
+      BinaryDataFileParser().LoadDataFromStream(rec, {"x.dat"}, streams, nullptr);
+    } catch (const EComtrade&) {
+      std::abort();  // whole records of raw channels always load
+    }
+  }
+  const int64_t held = declared != 0 ? std::min<int64_t>(declared, int64_t(records)) : int64_t(records);
+  CheckHolds(rec, int32_t(held), declared);
 
   TAnalogSelection a;
   TCyfrSelection s;
@@ -71,8 +82,11 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   TComtrade back;
   std::string backType;
   if (!Read(back, out.Data(), backType)) std::abort();
+  const bool zeroRate = rec.Rates->SegmentCount() == 1 && rec.Rates->GetItem(0).Rate == 0;
+  const int64_t written = zeroRate ? rec.GetSampleCount() : rec.Rates->TotalSamples64();
   if (back.Analogs->Count() != rec.Analogs->Count() || back.Statuses->Count() != rec.Statuses->Count() ||
-      back.GetSampleCount() != rec.GetSampleCount() || back.Rates->SegmentCount() != rec.Rates->SegmentCount() ||
+      back.GetSampleCount() != 0 || back.Rates->TotalSamples64() != written ||
+      back.Rates->SegmentCount() != rec.Rates->SegmentCount() ||
       back.FileParam.RevisionYear != rec.FileParam.RevisionYear || back.DataFileFormat() != rec.DataFileFormat())
     std::abort();
   if (back.FileParam.StartTime.FormatText() != rec.FileParam.StartTime.FormatText() ||
@@ -85,14 +99,15 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
         back.Analogs->Items(i).ChannelId != rec.Analogs->Items(i).ChannelId)
       std::abort();
 
-  // A part of the recording declares exactly the samples of its window.
+  // A part of the recording declares exactly the samples of its window (where the segments
+  // declare the samples held, as they do unless they declared none).
   const int32_t count = rec.GetSampleCount();
-  if (count > 0) {
+  if (count > 0 && (zeroRate || rec.Rates->TotalSamples64() == count)) {
     const int32_t first = size > 0 ? int32_t(data[0]) % count : 0;
     const int32_t last = count - (size > 1 ? int32_t(data[1]) % (count - first) : 0);
     TComtradeInterface::WriteCfgToStream(rec, out, s, a, last, first, rec.DataFileFormat());
     TComtrade part;
-    if (!Read(part, out.Data(), backType) || part.GetSampleCount() != last - first) std::abort();
+    if (!Read(part, out.Data(), backType) || part.Rates->TotalSamples64() != last - first) std::abort();
     TMemoryStream inf;
     TComtradeInterface::SaveInfToStream(rec, inf, fileType, a, s, last, first);
   }

@@ -52,20 +52,31 @@ bool Load(const TComtradeDataFileParser& p, TComtrade& rec, const std::string& d
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   if (size < 3) return 0;
-  CfgMaxEndSample() = 20000;
   const int analogs = data[0] % 6;
   const int statuses = data[1] % 40;
   const bool stamps = (data[2] & 1) != 0;
   const bool ascii = (data[2] & 2) != 0;
-  const int64_t declared = (data[2] & 4) ? (data[2] >> 3) * 7 : 0;
+  // A small declared count, or one far beyond any buffer (up to 2^46): no allocation may
+  // follow it.
+  const int64_t declared = (data[2] & 4) == 0   ? 0
+                           : (data[2] & 8) == 0 ? (data[2] >> 4) * 7
+                                                : int64_t(1) << (31 + (data[2] >> 4));
   const std::string dat(reinterpret_cast<const char*>(data) + 3, size - 3);
 
   auto rec = MakeRec(analogs, statuses, stamps, declared);
   const TComtradeDataFileParser& parser = ascii ? AsciiDataFileParser() : BinaryDataFileParser();
   if (!Load(parser, *rec, dat)) return 0;
-  // BINARY holds the whole records of the stream, never more, whatever count is declared.
-  const int64_t records = int64_t(dat.size() / TComtradeInterface::BinaryRecordSize(size_t(analogs), size_t(statuses)));
-  if (!ascii && rec->GetSampleCount() != (declared == 0 || declared > records ? records : declared)) std::abort();
+  // BINARY holds the whole records of the stream, never more, whatever count is declared;
+  // ASCII one sample per line. The buffers hold those, and the segments declare no more.
+  const int64_t records = int64_t(dat.size() / BinaryRecordSize(size_t(analogs), size_t(statuses)));
+  const int32_t n = rec->GetSampleCount();
+  if (!ascii && n != (declared == 0 || declared > records ? records : declared)) std::abort();
+  if (size_t(n) > dat.size() + 1 || rec->Rates->Times().size() != size_t(n) ||
+      rec->Rates->Times().capacity() > size_t(n) || rec->Rates->SampleNumbers().size() != size_t(n))
+    std::abort();
+  for (int i = 0; i < analogs; ++i)
+    if (rec->Analogs->Items(i).SampleCount() != n) std::abort();
+  if (n < declared && rec->Rates->TotalSamples64() != n) std::abort();
 
   for (const TComtradeDataFileParser* out : {&AsciiDataFileParser(), &BinaryDataFileParser()}) {
     for (bool viewOnly : {false, true}) {

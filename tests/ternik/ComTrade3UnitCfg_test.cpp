@@ -11,6 +11,7 @@
 #include "TernikTestSupport.h"
 #include "ComTrade3TestSupport.h"
 #include "ternik/ComTrade3UnitInterface.h"
+#include "ternik/DataFileParsersUnit.h"
 
 namespace {
 
@@ -31,6 +32,16 @@ TReadResult Read(TComtrade& rec, const std::string& text) {
   }
   r.FileType = ci.FileType;
   return r;
+}
+
+// Loads a BINARY data file of n zero records for the recording's channels, as a set's data
+// file that holds n samples would.
+void LoadZeroRecords(TComtrade& rec, size_t n) {
+  const size_t size = BinaryRecordSize(size_t(rec.Analogs->Count()), size_t(rec.Statuses->Count()));
+  TStringArray names{"x.dat"};
+  TStreamArray streams;
+  streams.push_back(std::make_unique<TMemoryStream>(std::string(n * size, '\0')));
+  BinaryDataFileParser().LoadDataFromStream(rec, names, streams, nullptr);
 }
 
 std::string Lines(std::initializer_list<const char*> lines) {
@@ -98,7 +109,8 @@ TEST(ComTrade3Cfg, Reads1999Form) {
   EXPECT_EQ(a.Secondary, 0.1);
   EXPECT_EQ(a.PS, 0);
   EXPECT_EQ(a.MemoryFormat(), MemoryFormatRaw);
-  EXPECT_EQ(a.SampleCount(), 10);
+  // The configuration declares the samples; only its data file sizes their buffers.
+  EXPECT_EQ(a.SampleCount(), 0);
   EXPECT_EQ(rec.Analogs->Items(1).PS, 1);
   EXPECT_EQ(rec.Analogs->Items(1).Skew, 0.5);
   ASSERT_EQ(rec.Statuses->Count(), 1);
@@ -107,6 +119,12 @@ TEST(ComTrade3Cfg, Reads1999Form) {
   EXPECT_EQ(c.Phase, "A");
   EXPECT_EQ(c.Component, "Breaker");
   EXPECT_EQ(c.NormalState, 1);
+  EXPECT_EQ(c.SampleCount(), 0);
+  EXPECT_EQ(rec.GetSampleCount(), 0);
+  EXPECT_TRUE(rec.Rates->Times().empty());
+  ASSERT_EQ(rec.Rates->SegmentCount(), 1);
+  EXPECT_EQ(rec.Rates->GetItem(0).EndSample(), 10);
+  LoadZeroRecords(rec, 10);
   EXPECT_EQ(c.SampleCount(), 10);
   EXPECT_EQ(rec.GetSampleCount(), 10);
   EXPECT_DOUBLE_EQ(rec.Rates->GetTime(9), 0.009);
@@ -151,14 +169,22 @@ TEST(ComTrade3Cfg, LineErrorsAndWarnings) {
       {"ends early", Text1999(-1, nullptr, 9), LineError(9, "List index out of bounds (9)"), {}},
       {"empty", "", LineError(0, "List index out of bounds (0)"), {}},
       {"station only", Text1999(0, "STATION"), LineError(1, "List index out of bounds (1)"), {}},
-      {"huge end sample", Text1999(7, "1000,100000001"), LineError(8, "Incorrect EndSample Value"), {}},
-      {"cap itself", Text1999(7, "1000,1000000"), "", {}},
+      // Any end sample that 64 bits hold is a declaration, however large.
+      {"huge end sample", Text1999(7, "1000,100000001"), "", {}},
+      {"beyond 32 bits", Text1999(7, "1000,5000000000"), "", {}},
+      {"largest end sample", Text1999(7, "1000,9223372036854775807"), "", {}},
+      {"beyond 64 bits", Text1999(7, "1000,9223372036854775808"),
+       LineError(8, "'9223372036854775808' is not a valid integer value"), {}},
+      {"zero-rate end beyond 32 bits", Text1999(6, "0").replace(Text1999().find("\r\n1000,10\r\n") + 2, 7, "0,5000000000"), "", {}},
   };
   for (const TCfgCase& c : cases) {
     TComtrade rec;
     const TReadResult r = Read(rec, c.Text);
     EXPECT_EQ(r.Error, c.Error) << c.Name;
     EXPECT_EQ(r.Warnings, c.Warnings) << c.Name;
+    // Whatever the file declares, reading it alone sizes no sample buffer.
+    EXPECT_EQ(rec.GetSampleCount(), 0) << c.Name;
+    EXPECT_EQ(rec.Rates->Times().capacity(), 0u) << c.Name;
   }
 }
 
@@ -208,8 +234,12 @@ TEST(ComTrade3Cfg, ZeroRatesAndStatusForms) {
   ASSERT_EQ(rec.Rates->SegmentCount(), 1);
   EXPECT_EQ(rec.Rates->GetItem(0).Rate, 0.0);
   EXPECT_EQ(rec.Rates->GetItem(0).EndSample(), 1200);
+  // The 1200 samples are there once a data file holds them.
+  EXPECT_EQ(rec.GetSampleCount(), 0);
+  LoadZeroRecords(rec, 1200);
   EXPECT_EQ(rec.Statuses->Items(0).SampleCount(), 1200);
   EXPECT_EQ(rec.GetSampleCount(), 1200);
+  EXPECT_EQ(rec.Rates->GetItem(0).EndSample(), 1200);
   // No multiplier line and no rate: time stamps in microseconds, no division by zero.
   EXPECT_EQ(r.Warnings.size(), 1u);
   EXPECT_EQ(rec.FileParam.TimeMultiplier, 1.0);
@@ -445,7 +475,10 @@ TEST(ComTrade3Cfg, NewerFormRoundTripFieldByField) {
   ASSERT_EQ(back.Rates->SegmentCount(), 2);
   EXPECT_EQ(back.Rates->GetItem(1).Rate, 500);
   EXPECT_EQ(back.Rates->GetItem(1).EndSample(), 400);
+  EXPECT_EQ(back.GetSampleCount(), 0);
+  LoadZeroRecords(back, 400);
   EXPECT_EQ(back.GetSampleCount(), 400);
+  EXPECT_DOUBLE_EQ(back.Rates->GetTime(399), rec.Rates->GetTime(399));
 }
 
 TEST(ComTrade3Cfg, NumberAndFieldHelpers) {
@@ -514,7 +547,8 @@ TEST(ComTrade3Cfg, ReadsFilesOfAnotherTool) {
     EXPECT_EQ(rec.FileParam.RevisionYear, f.Revision);
     ASSERT_EQ(rec.Analogs->Count(), f.Analogs);
     ASSERT_EQ(rec.Statuses->Count(), f.Statuses);
-    EXPECT_EQ(rec.GetSampleCount(), f.Samples);
+    EXPECT_EQ(rec.Rates->TotalSamples64(), f.Samples);
+    EXPECT_EQ(rec.GetSampleCount(), 0);
     EXPECT_EQ(rec.Rates->GetItem(0).Rate, f.Rate);
     EXPECT_EQ(rec.FileParam.LineFrequency, f.LineFrequency);
     EXPECT_DOUBLE_EQ(rec.FileParam.TimeMultiplier, f.Multiplier);
@@ -524,7 +558,7 @@ TEST(ComTrade3Cfg, ReadsFilesOfAnotherTool) {
     // library keeps the field.
     EXPECT_EQ(rec.Analogs->Items(0).ChannelId, f.FirstChannel);
     EXPECT_EQ(rec.Statuses->Items(0).ChannelId, f.FirstStatus);
-    EXPECT_DOUBLE_EQ(rec.Rates->GetTime(f.Samples - 1), (f.Samples - 1) / f.Rate);
+    EXPECT_DOUBLE_EQ(rec.Rates->SampleTime(f.Samples - 1), (f.Samples - 1) / f.Rate);
   }
 }
 

@@ -250,13 +250,16 @@ class TWatchedClasses {
 };
 
 constexpr int kHugeAnalogs = 60, kHugeStatuses = 40;
-// A configuration of 100 channels declaring 100,000,000 samples: at 1000 Hz, or with time
+// Far more samples than any buffer could hold, and more than 32 bits count.
+constexpr int64_t kHugeDeclared = 5000000000;
+// A configuration of 100 channels declaring kHugeDeclared samples: at 1000 Hz, or with time
 // stamps (rate 0).
 std::string HugeCfg(const char* keyword, bool stamps) {
   std::string cfg = "Big,Dev,1999\r\n100,60A,40D\r\n";
   for (int i = 1; i <= kHugeAnalogs; ++i) cfg += std::to_string(i) + ",A" + std::to_string(i) + ",,,V,1,0,0,-32768,32767,1,1,P\r\n";
   for (int j = 1; j <= kHugeStatuses; ++j) cfg += std::to_string(j) + ",S" + std::to_string(j) + ",,,0\r\n";
-  cfg += stamps ? "50\r\n0\r\n0,100000000\r\n" : "50\r\n1\r\n1000,100000000\r\n";
+  const std::string end = std::to_string(kHugeDeclared);
+  cfg += stamps ? "50\r\n0\r\n0," + end + "\r\n" : "50\r\n1\r\n1000," + end + "\r\n";
   cfg += "01/02/2020,10:00:00.000000\r\n01/02/2020,10:00:00.000000\r\n";
   return cfg + keyword + "\r\n1\r\n";
 }
@@ -291,13 +294,13 @@ TEST(ComtradeInterface, DeclaredSamplesBeyondTheDataAllocateOnlyWhatTheDataHolds
     std::vector<std::string> Warnings;
   };
   const std::vector<TCase> cases = {
-      {"BINARY at 1000 Hz", "BINARY", false, binary, 7, {"Comtrade warning : data file holds 7 of 100000000 samples"}},
+      {"BINARY at 1000 Hz", "BINARY", false, binary, 7, {"Comtrade warning : data file holds 7 of 5000000000 samples"}},
       {"BINARY with time stamps", "BINARY", true, binary, 7,
-       {"Comtrade warning : data file holds 7 of 100000000 samples"}},
+       {"Comtrade warning : data file holds 7 of 5000000000 samples"}},
       {"ASCII at 1000 Hz", "ASCII", false, ascii, asciiLines, {}},
       {"ASCII with time stamps", "ASCII", true, ascii, asciiLines, {}},
       {"ASCII of blank lines", "ASCII", false, std::string(1024, '\n'), 1024, {}},
-      {"no data at all", "BINARY", false, "", 0, {"Comtrade warning : data file holds 0 of 100000000 samples"}},
+      {"no data at all", "BINARY", false, "", 0, {"Comtrade warning : data file holds 0 of 5000000000 samples"}},
   };
   for (const TCase& c : cases) {
     SCOPED_TRACE(c.Name);
@@ -322,8 +325,12 @@ TEST(ComtradeInterface, DeclaredSamplesBeyondTheDataAllocateOnlyWhatTheDataHolds
     EXPECT_EQ(rec.Rates->SampleNumbers().size(), size_t(c.Samples));
     for (int32_t i = 0; i < kHugeAnalogs; ++i) EXPECT_EQ(rec.Analogs->Items(i).SampleCount(), c.Samples);
     for (int32_t j = 0; j < kHugeStatuses; ++j) EXPECT_EQ(rec.Statuses->Items(j).SampleCount(), c.Samples);
-    // The configuration's declaration itself is kept.
-    EXPECT_EQ(rec.Rates->TotalSamples64(), 100000000);
+    // The recording agrees with itself: its one segment ends at the samples read, at the
+    // declared rate, and the time axis holds exactly those.
+    ASSERT_EQ(rec.Rates->SegmentCount(), 1);
+    EXPECT_EQ(rec.Rates->TotalSamples64(), c.Samples);
+    EXPECT_EQ(rec.Rates->GetItem(0).Rate, c.Stamps ? 0.0 : 1000.0);
+    EXPECT_EQ(rec.Rates->Times().size(), size_t(c.Samples));
     if (c.Samples > 1 && std::string(c.Keyword) == "BINARY") {
       EXPECT_EQ(rec.Analogs->Items(0).GetRawSample(6), 106);
       EXPECT_EQ(rec.Rates->FGetSamplIdx(6), 7);
@@ -344,20 +351,30 @@ TEST(ComtradeInterface, ProbingAndReadingForNoDataSizeNoSampleBuffers) {
     TMemoryStream cfg(HugeCfg("BINARY", stamps));
     EXPECT_TRUE(ComtradeInterface().CanLoad(cfg, nullptr));
     EXPECT_EQ(TSizeWatch::Largest, 0);
-    // The same read with no data: the configuration is all there, the buffers are empty.
+    // The configuration read alone: it is all there, the buffers are empty.
     TComtrade rec;
     TComtradeInterface ci;
-    ci.DataStreamSize = 0;
     ci.ReadCfg(rec, cfg, nullptr);
     EXPECT_EQ(TSizeWatch::Largest, 0);
     EXPECT_EQ(rec.GetSampleCount(), 0);
     EXPECT_EQ(rec.Rates->Times().capacity(), 0u);
     EXPECT_EQ(rec.Rates->SampleNumbers().capacity(), 0u);
-    EXPECT_EQ(rec.Rates->TotalSamples64(), 100000000);
+    EXPECT_EQ(rec.Rates->TotalSamples64(), kHugeDeclared);
     EXPECT_EQ(rec.Analogs->Count(), kHugeAnalogs);
+    for (int32_t i = 0; i < kHugeAnalogs; ++i) EXPECT_EQ(rec.Analogs->Items(i).SampleCount(), 0);
     EXPECT_EQ(ci.FileType, "BINARY");
-    // The axis is free again for the data: a later segment change sizes it as declared.
-    EXPECT_EQ(rec.Rates->AxisLimit(), INT64_MAX);
+    // Nor does a later change of the segments: only the data sizes the buffers.
+    rec.Rates->GetItem(0).SetEndSample(kHugeDeclared + 1);
+    EXPECT_EQ(rec.Rates->Times().capacity(), 0u);
+    EXPECT_EQ(rec.Rates->SampleNumbers().capacity(), 0u);
+    // The largest end sample 64 bits hold is read as well.
+    const std::string top = std::string(HugeCfg("BINARY", stamps)).replace(cfg.Data().find(std::to_string(kHugeDeclared)),
+                                                                           10, "9223372036854775807");
+    TMemoryStream topCfg(top);
+    TComtrade topRec;
+    ci.ReadCfg(topRec, topCfg, nullptr);
+    EXPECT_EQ(topRec.Rates->TotalSamples64(), INT64_MAX);
+    EXPECT_EQ(topRec.GetSampleCount(), 0);
   }
 }
 

@@ -362,6 +362,9 @@ TEST(ComTrade3Rates, TwoRateTimeAxis) {
   TRateList r(nullptr);
   TwoRates(r);
   EXPECT_EQ(r.GetItem(1).StartSample, 100);
+  // The segments only declare the samples; the axis is sized for those held.
+  EXPECT_EQ(r.Count(), 0);
+  r.SetCount(200);
   EXPECT_EQ(r.Count(), 200);
   EXPECT_DOUBLE_EQ(r.SampleTime(50), 0.05);
   EXPECT_DOUBLE_EQ(r.SampleTime(150), 0.2);
@@ -387,9 +390,46 @@ TEST(ComTrade3Rates, TwoRateTimeAxis) {
   EXPECT_NEAR(mean, (0.1 + 0.2 - 0.002) / 199, 1e-15);
 }
 
+TEST(ComTrade3Rates, SegmentsDeclareAndTheAxisHoldsWhatItIsGiven) {
+  TRateList r(nullptr);
+  TRateDescr& a = r.AddRate();
+  a.Rate = 1000;
+  // A declaration beyond any buffer (and beyond 32 bits) is refused neither by the segment
+  // nor by the axis, and sizes nothing.
+  a.SetEndSample(5000000000);
+  TRateDescr& b = r.AddRate();
+  b.Rate = 500;
+  b.SetEndSample(INT64_MAX);
+  EXPECT_EQ(r.Count(), 0);
+  EXPECT_EQ(r.Times().capacity(), 0u);
+  EXPECT_EQ(r.SampleNumbers().capacity(), 0u);
+  EXPECT_DOUBLE_EQ(r.SampleTime(5000000001), 5000000.002);
+  // Positions given to the axis get their times from the rates.
+  r.SetCount(3);
+  EXPECT_EQ(r.Times(), (std::vector<double>{0, 0.001, 0.002}));
+  EXPECT_EQ(r.SampleNumbers(), (std::vector<int64_t>{1, 2, 3}));
+  // Cut to the samples held: the segment holding the last one ends there, later ones go.
+  r.CutToSamples(2);
+  ASSERT_EQ(r.SegmentCount(), 1);
+  EXPECT_EQ(r.GetItem(0).EndSample(), 2);
+  EXPECT_EQ(r.GetItem(0).Rate, 1000);
+  EXPECT_EQ(r.Count(), 2);
+  // Declaring as many or more cuts nothing; nothing held leaves the first segment at 0.
+  r.CutToSamples(2);
+  r.CutToSamples(7);
+  EXPECT_EQ(r.GetItem(0).EndSample(), 2);
+  r.CutToSamples(0);
+  ASSERT_EQ(r.SegmentCount(), 1);
+  EXPECT_EQ(r.GetItem(0).EndSample(), 0);
+  EXPECT_EQ(r.GetItem(0).Rate, 1000);
+  EXPECT_EQ(r.Count(), 0);
+  EXPECT_FALSE(r.HasExplicitTimes());
+}
+
 TEST(ComTrade3Rates, ErrorsAndBounds) {
   TRateList r(nullptr);
   TwoRates(r);
+  r.SetCount(200);
   TRateDescr& third = r.AddRate();
   third.Rate = 100;
   EXPECT_EQ(Message([&] { third.SetEndSample(150); }), "Incorrect EndSample Value");

@@ -3,6 +3,8 @@
 #include <gtest/gtest.h>
 #include <stdlib.h>
 
+#include <algorithm>
+
 #include "platform/Codepage.h"
 #include "tests/ternik/RecorderFixture.h"
 #include "ternik/ComTrade3UnitModel.h"
@@ -51,6 +53,18 @@ void Load(const TComtradeDataFileParser& p, TComtrade& rec, const std::string& b
   s.push_back(std::make_unique<TMemoryStream>(".cfg"));
   s.push_back(std::make_unique<TMemoryStream>(bytes));
   p.LoadDataFromStream(rec, {"/rec/fault.cfg", name}, s, log.Hook());
+}
+
+// SLOW_RAW frames: '#', a counter, then A big-endian values.
+std::string Frames(size_t count, size_t analogs, uint8_t counter0 = 0)
+{
+  TFixture f(true);
+  for (size_t k = 0; k < count; ++k) {
+    const size_t o = f.End();
+    f.U8(o, '#').U8(o + 1, uint8_t(counter0 + k));
+    for (size_t i = 0; i < analogs; ++i) f.I16(o + 2 + 2 * i, int16_t(100 * i + k - 5));
+  }
+  return f.Bytes;
 }
 
 TEST(MvkRaw, NamesAndCapabilities)
@@ -116,16 +130,38 @@ TEST(MvkRaw, TruncationAndItsReports)
   }
 }
 
-TEST(MvkRaw, ShortStreamsLoadNothing)
+// Nothing read: no sample at all (none at initial values), and the one segment, at its rate,
+// ends at 0. Both parsers, silently, except where the start of SLOW_RAW data is not found.
+TEST(RawParsers, StreamsWithNothingReadLeaveNoSamples)
 {
   TEnv env(nullptr);
-  for (const std::string& bytes : {Packets(19, {1, 0}) + std::string(2, '\0'), std::string(200, '\0')}) {
+  struct TCase {
+    const char* Name;
+    const TComtradeDataFileParser* Parser;
+    std::string Bytes;
+    std::vector<std::string> Texts;
+  } cases[] = {
+      {"MVK_RAW of 39 words", &MV70OPFaultDataFileParser(), Packets(19, {1, 0}) + std::string(2, '\0'), {}},
+      {"MVK_RAW whose first sync word comes too late", &MV70OPFaultDataFileParser(), std::string(200, '\0'), {}},
+      {"MVK_RAW with one sync word only", &MV70OPFaultDataFileParser(), Packets(1, {1}) + std::string(100, '\0'), {}},
+      {"SLOW_RAW of 29 frames", &MV70OPTrendDataFileParser(), Frames(29, 2) + std::string(5, '#'), {}},
+      {"SLOW_RAW without a # frame", &MV70OPTrendDataFileParser(), std::string(300, '\x23'), {"Niepoprawny plik *.DAT ."}},
+  };
+  for (const TCase& c : cases) {
+    SCOPED_TRACE(c.Name);
     TComtrade rec;
-    Declare(rec, {1}, {}, 100, 1000);
+    Declare(rec, {1, 2}, {101}, 200, 1000);
+    ASSERT_EQ(rec.GetSampleCount(), 200);  // sized by an earlier use
     THookLog log;
-    Load(MV70OPFaultDataFileParser(), rec, bytes, log);
-    EXPECT_TRUE(log.Texts.empty());
-    EXPECT_EQ(rec.GetSampleCount(), 100);  // as the configuration left it
+    Load(*c.Parser, rec, c.Bytes, log);
+    EXPECT_EQ(log.Texts, c.Texts);
+    EXPECT_EQ(rec.GetSampleCount(), 0);
+    EXPECT_EQ(rec.Analogs->Items(0).SampleCount(), 0);
+    EXPECT_EQ(rec.Statuses->Items(0).SampleCount(), 0);
+    EXPECT_TRUE(rec.Rates->Times().empty());
+    ASSERT_EQ(rec.Rates->SegmentCount(), 1);
+    EXPECT_EQ(rec.Rates->GetItem(0).EndSample(), 0);
+    EXPECT_EQ(rec.Rates->GetItem(0).Rate, 1000);
   }
 }
 
@@ -195,18 +231,6 @@ TEST(MvkRaw, IncompleteTrailingPacketAndShortPacketsAndZeroRate)
   EXPECT_EQ(log.Texts[0], "fault: uszkodzony plik danych. Obcięcie z 0.000[s] do 0.000[s]\\e"_cp);
 }
 
-// SLOW_RAW frames: '#', a counter, then A big-endian values.
-std::string Frames(size_t count, size_t analogs, uint8_t counter0 = 0)
-{
-  TFixture f(true);
-  for (size_t k = 0; k < count; ++k) {
-    const size_t o = f.End();
-    f.U8(o, '#').U8(o + 1, uint8_t(counter0 + k));
-    for (size_t i = 0; i < analogs; ++i) f.I16(o + 2 + 2 * i, int16_t(100 * i + k - 5));
-  }
-  return f.Bytes;
-}
-
 TEST(SlowRaw, StartSearchCountersAndTruncation)
 {
   struct TCase {
@@ -220,8 +244,8 @@ TEST(SlowRaw, StartSearchCountersAndTruncation)
       {std::string(2, 'x') + Frames(40, 2), 40, 40, -5, {}},               // found at word offset 1
       {Frames(30, 2) + std::string(50, '\x55'), 100, 30, -5,
        {"Uszkodzony plik danych. Obcięcie z 1.000[s] do 0.300[s]\\e"_cp}},
-      {Frames(29, 2) + std::string(5, '#'), 29, 29, 0, {}},                // 29 frames or fewer: nothing
-      {std::string(300, '\x23'), 10, 10, 0, {"Niepoprawny plik *.DAT ."}},
+      {Frames(35, 2) + std::string(5, '#'), 37, 35, -5, {}},               // 2 short: no report
+      {Frames(40, 2), 30, 40, -5, {}},                                     // more than declared
   };
   for (const TCase& c : cases) {
     TComtrade rec;
@@ -229,6 +253,8 @@ TEST(SlowRaw, StartSearchCountersAndTruncation)
     THookLog log;
     Load(MV70OPTrendDataFileParser(), rec, c.Bytes, log);
     EXPECT_EQ(rec.GetSampleCount(), c.Samples);
+    EXPECT_EQ(rec.Rates->GetItem(0).EndSample(), c.Samples);
+    EXPECT_EQ(rec.Rates->Times().size(), size_t(c.Samples));
     EXPECT_EQ(rec.Analogs->Items(0).GetRawSample(0), c.FirstValue);
     EXPECT_EQ(log.Texts, c.Texts);
   }
@@ -266,28 +292,49 @@ TEST(MvkRaw, LoadsThroughTheComtradeInterface)
 {
   TEnv env(nullptr);
   TLibraryScope library;
-  const std::string cfg =
-      "Stacja,MV70,1999\r\n2,1A,1D\r\n1,U1,,,kV,0.01,0,0,-32768,32767,1,1,S\r\n101,CB,,,0\r\n50\r\n1\r\n"
-      "1000,100\r\n01/02/2020,10:00:00.000000\r\n01/02/2020,10:00:00.050000\r\nMVK_RAW\r\n1000\r\n";
-  TStreamArray streams;
-  streams.push_back(std::make_unique<TMemoryStream>(cfg));
-  streams.push_back(std::make_unique<TMemoryStream>(Packets(60, {0x0101, 0x0002})));
-  TComtrade rec;
-  THookLog log;
-  ComtradeInterface().LoadFromStreams(rec, {"/r/z.cfg", "/r/z.dat"}, "", streams, log.Hook());
-  EXPECT_EQ(rec.GetSampleCount(), 60);
-  EXPECT_EQ(rec.Analogs->Items(0).GetRawSample(59), 0x0101);
-  EXPECT_EQ(rec.Statuses->Items(0).GetSample(59), 1);
-  ASSERT_FALSE(log.Texts.empty());
-  EXPECT_EQ(log.Texts[0], "z: uszkodzony plik danych. Obcięcie z 0.100[s] do 0.060[s]\\e"_cp);
-
-  TStreamArray slow;
-  slow.push_back(std::make_unique<TMemoryStream>(std::string(cfg).replace(cfg.find("MVK_RAW"), 7, "SLOW_RAW")));
-  slow.push_back(std::make_unique<TMemoryStream>(Frames(100, 1)));
-  TComtrade trend;
-  ComtradeInterface().LoadFromStreams(trend, {"/r/z.cfg", "/r/z.dat"}, "", slow, {});
-  EXPECT_EQ(trend.GetSampleCount(), 100);
-  EXPECT_EQ(trend.Analogs->Items(0).GetRawSample(99), 94);
+  const auto cfg = [](const char* end, const char* keyword) {
+    return std::string("Stacja,MV70,1999\r\n2,1A,1D\r\n1,U1,,,kV,0.01,0,0,-32768,32767,1,1,S\r\n101,CB,,,0\r\n50\r\n1\r\n") +
+           "1000," + end + "\r\n01/02/2020,10:00:00.000000\r\n01/02/2020,10:00:00.050000\r\n" + keyword + "\r\n1000\r\n";
+  };
+  struct TCase {
+    const char* Name;
+    std::string Cfg;
+    std::string Dat;
+    int32_t Samples;
+    int16_t LastValue;
+    std::vector<std::string> Texts;  // the first reports
+  } cases[] = {
+      {"60 of 100 packets", cfg("100", "MVK_RAW"), Packets(60, {0x0101, 0x0002}), 60, 0x0101,
+       {"rec: uszkodzony plik danych. Obcięcie z 0.100[s] do 0.060[s]\\e"_cp}},
+      // Every declared sample held: the times come from the rate.
+      {"100 of 100 packets", cfg("100", "MVK_RAW"), Packets(100, {0x0101, 0x0002}), 100, 0x0101, {}},
+      // Far more declared than any buffer could hold: the packets held load, the report gives
+      // both durations, and no buffer follows the declaration.
+      {"100 of 2,000,000,000 packets", cfg("2000000000", "MVK_RAW"), Packets(100, {0x0101, 0x0002}), 100, 0x0101,
+       {"rec: uszkodzony plik danych. Obcięcie z 2000000.000[s] do 0.100[s]\\e"_cp}},
+      {"SLOW_RAW, 100 of 100 frames", cfg("100", "SLOW_RAW"), Frames(100, 1), 100, 94, {}},
+  };
+  for (const TCase& c : cases) {
+    SCOPED_TRACE(c.Name);
+    TStreamArray streams;
+    streams.push_back(std::make_unique<TMemoryStream>(c.Cfg));
+    streams.push_back(std::make_unique<TMemoryStream>(c.Dat));
+    TComtrade rec;
+    THookLog log;
+    ComtradeInterface().LoadFromStreams(rec, {"/r/rec.cfg", "/r/rec.dat"}, "", streams, log.Hook());
+    ASSERT_EQ(rec.GetSampleCount(), c.Samples);
+    EXPECT_EQ(rec.Rates->TotalSamples64(), c.Samples);
+    EXPECT_LE(rec.Rates->Times().capacity(), size_t(c.Samples));
+    EXPECT_DOUBLE_EQ(rec.Rates->GetTime(c.Samples - 1), (c.Samples - 1) / 1000.0);
+    EXPECT_EQ(rec.Analogs->Items(0).GetRawSample(c.Samples - 1), c.LastValue);
+    // SLOW_RAW carries no status channels.
+    EXPECT_EQ(rec.Statuses->Items(0).GetSample(c.Samples - 1), c.Cfg.find("MVK_RAW") != std::string::npos ? 1 : 0);
+    const std::vector<std::string> first(log.Texts.begin(), log.Texts.begin() + std::min(log.Texts.size(), c.Texts.size()));
+    EXPECT_EQ(first, c.Texts);
+    if (c.Texts.empty()) {
+      EXPECT_TRUE(log.Texts.empty());
+    }
+  }
 }
 
 }  // namespace

@@ -192,23 +192,91 @@ TEST(BinaryDataFileParser, ShortFileLoadsTheRecordsItHolds) {
     EXPECT_EQ(rec->Statuses->Items(0).GetSample(1), 0);
     EXPECT_EQ(rec->Rates->FGetSamplIdx(1), 2);
     EXPECT_DOUBLE_EQ(rec->Rates->GetTime(1), stampMode ? 20e-6 : 0.001);
-    // The segments keep what the configuration declared.
-    EXPECT_EQ(rec->Rates->TotalSamples64(), 6);
+    // The one segment ends at the samples read.
+    ASSERT_EQ(rec->Rates->SegmentCount(), 1);
+    EXPECT_EQ(rec->Rates->TotalSamples64(), 2);
+    EXPECT_EQ(rec->Rates->Times().size(), 2u);
   }
 }
 
-TEST(BinaryDataFileParser, DeclaredCountAboveTheCapIsRefused) {
-  const int64_t saved = CfgMaxEndSample();
-  CfgMaxEndSample() = 3;
-  auto rec = MakeRec(1, 0, {{1000, 5}});
-  TDatSet set(BinBytes({{1, 0, {1}, {}}}));
-  try {
-    BinaryDataFileParser().LoadDataFromStream(*rec, set.Names, set.Streams, nullptr);
-    ADD_FAILURE() << "no error";
-  } catch (const EComtrade& e) {
-    EXPECT_STREQ(e.what(), "TBinaryDataFileParser.LoadDataStream(): Sample count 5 out of range");
+TEST(BinaryDataFileParser, DeclaredCountFarBeyondTheDataLoadsTheRecordsItHolds) {
+  // Any declared count that 64 bits hold is only a declaration: no error, no buffer for it.
+  for (const int64_t declared : {int64_t(100000001), int64_t(5000000000), INT64_MAX}) {
+    SCOPED_TRACE(declared);
+    auto rec = MakeRec(1, 0);
+    TRateDescr& r = rec->Rates->AddRate();
+    r.Rate = 1000;
+    r.SetEndSample(declared);
+    TDatSet set(BinBytes({{1, 0, {1}, {}}, {2, 0, {2}, {}}}));
+    std::vector<std::string> warnings;
+    BinaryDataFileParser().LoadDataFromStream(*rec, set.Names, set.Streams,
+                                              [&](const std::string& w) { warnings.push_back(w); });
+    EXPECT_EQ(warnings, std::vector<std::string>{"Comtrade warning : data file holds 2 of " + IntToStr(declared) +
+                                                 " samples"});
+    ASSERT_EQ(rec->GetSampleCount(), 2);
+    EXPECT_EQ(rec->Rates->TotalSamples64(), 2);
+    EXPECT_LE(rec->Rates->Times().capacity(), 2u);
+    EXPECT_EQ(rec->Analogs->Items(0).GetRawSample(1), 2);
+    EXPECT_DOUBLE_EQ(rec->Rates->GetTime(1), 0.001);
   }
-  CfgMaxEndSample() = saved;
+}
+
+// Both parsers: a recording holds only the samples its data file gave. The segment that holds
+// the last sample read ends there and later ones go; with none read the first segment stays,
+// at its rate, ending at 0.
+TEST(DataFileParsers, RecordingHoldsOnlyTheSamplesRead) {
+  using TSegs = std::vector<std::pair<double, int64_t>>;
+  struct TCase {
+    int32_t Held;  // samples the data file holds
+    TSegs Segments;
+  };
+  const TCase cases[] = {
+      {0, {{1000, 0}}},
+      {50, {{1000, 50}}},
+      {100, {{1000, 100}}},
+      {150, {{1000, 100}, {500, 150}}},
+      {299, {{1000, 100}, {500, 200}, {250, 299}}},
+      {300, {{1000, 100}, {500, 200}, {250, 300}}},
+  };
+  for (const bool ascii : {false, true}) {
+    for (const TCase& c : cases) {
+      SCOPED_TRACE(std::string(ascii ? "ASCII " : "BINARY ") + std::to_string(c.Held));
+      auto rec = MakeRec(1, 1, {{1000, 100}, {500, 200}, {250, 300}});
+      // An earlier use of the recording sized it for every declared sample.
+      ASSERT_EQ(rec->GetSampleCount(), 300);
+      std::string dat;
+      std::vector<TBinRec> recs;
+      for (int32_t k = 0; k < c.Held; ++k) {
+        dat += std::to_string(k + 1) + ",0," + std::to_string(k) + ",1\r\n";
+        recs.push_back({uint32_t(k + 1), 0, {int16_t(k)}, {1}});
+      }
+      TDatSet set(ascii ? dat : BinBytes(recs));
+      std::vector<std::string> warnings;
+      (ascii ? AsciiDataFileParser() : BinaryDataFileParser())
+          .LoadDataFromStream(*rec, set.Names, set.Streams, [&](const std::string& w) { warnings.push_back(w); });
+      ASSERT_EQ(rec->GetSampleCount(), c.Held);
+      EXPECT_EQ(rec->Analogs->Items(0).SampleCount(), c.Held);
+      EXPECT_EQ(rec->Statuses->Items(0).SampleCount(), c.Held);
+      EXPECT_EQ(rec->Rates->Times().size(), size_t(c.Held));
+      EXPECT_EQ(rec->Rates->SampleNumbers().size(), size_t(c.Held));
+      TSegs segs;
+      for (int32_t k = 0; k < rec->Rates->SegmentCount(); ++k)
+        segs.emplace_back(rec->Rates->GetItem(k).Rate, rec->Rates->GetItem(k).EndSample());
+      EXPECT_EQ(segs, c.Segments);
+      EXPECT_FALSE(rec->Rates->HasExplicitTimes());
+      if (c.Held > 0) {
+        const int32_t last = c.Held - 1;
+        EXPECT_EQ(rec->Analogs->Items(0).GetRawSample(last), last);
+        EXPECT_DOUBLE_EQ(rec->Rates->GetTime(last), rec->Rates->SampleTime(last));
+      }
+      // BINARY says that the file was short; ASCII has no such report.
+      const std::vector<std::string> said =
+          !ascii && c.Held < 300
+              ? std::vector<std::string>{"Comtrade warning : data file holds " + std::to_string(c.Held) + " of 300 samples"}
+              : std::vector<std::string>{};
+      EXPECT_EQ(warnings, said);
+    }
+  }
 }
 
 TEST(BinaryDataFileParser, MissingStreamAndFailingStore) {
