@@ -178,49 +178,51 @@ std::vector<TTick> GenerateTicks(const TTickParams& P, const std::function<bool(
   return Ticks;
 }
 
-void DrawChart(TGraphModel& M, const TDrawRequest& R, IChartCanvas& C,
-               std::vector<TBandRecord>* Recorded)
+namespace {
+
+// What every layer of one drawing measures with.
+struct TChartPens {
+  int Cw = 0;           // character width
+  int Ch = 0;           // character height
+  int MajorW = 0;       // major grid and axis pen
+  int MinorW = 0;       // band separator pen
+  int64_t Mm = 0;       // one millimetre in vertical pixels
+};
+
+// The frame's left and bottom edges.
+void DrawAxisLines(const TGraphRect& P, const TChartPens& Pens, IChartCanvas& C)
+{
+  C.Line(P.Left, P.Top, P.Left, P.Bottom, Pens.MajorW, CLR_BLACK, TPenStyle::Solid);
+  C.Line(P.Left, P.Bottom, P.Right, P.Bottom, Pens.MajorW, CLR_BLACK, TPenStyle::Solid);
+}
+
+// The unit text, the ticks with their labels and the grid lines of the time axis.
+void DrawTimeAxis(TGraphModel& M, const TDrawRequest& R, const TChartPens& Pens, IChartCanvas& C)
 {
   const TGraphRect& P = R.Plot;
-  const TCharMetrics CM = C.SelectChartFont();
-  const int Cw = CM.CharWidth;
-  const int Ch = CM.CharHeight;
-  const int MajorW = PenPixels(R.PpiY, M.MajorGridWidth());
-  const int MinorW = PenPixels(R.PpiY, M.MinorGridWidth());
-  const int64_t Mm = R.PpiY >= 1 ? PixelRound(MmToPixels(R.PpiY, 1)) : 0;
-
-  // The axis: left edge and bottom edge.
-  C.Line(P.Left, P.Top, P.Left, P.Bottom, MajorW, CLR_BLACK, TPenStyle::Solid);
-  C.Line(P.Left, P.Bottom, P.Right, P.Bottom, MajorW, CLR_BLACK, TPenStyle::Solid);
-
   const long double DivMm = M.DivLengthMm();
-  const double PerDiv = M.dXPerDiv();
-  // With a zoom, division or resolution of 0 there is nothing to measure with: the frame and
-  // the axis line are all there is.
-  if (M.ScaleX() == 0 || M.dXLen() == 0 || PerDiv == 0 || !std::isfinite(PerDiv) || R.PpiX < 1 ||
-      R.PpiY < 1)
-    return;
-
   const std::string Unit = M.AxisUnitText();
-  const int64_t LabelY = P.Bottom + (5 * Mm) / 2;
+  const int64_t LabelY = P.Bottom + (5 * Pens.Mm) / 2;
   if (!Unit.empty())
-    C.Text(P.Right - static_cast<int64_t>(Unit.size()) * Cw / 2, LabelY, Unit, CLR_BLACK, false,
+    C.Text(P.Right - static_cast<int64_t>(Unit.size()) * Pens.Cw / 2, LabelY, Unit, CLR_BLACK, false,
            CLR_WHITE);
 
   const bool MinorMarks =
-      !M.Autoscale() || PixelRound(MmToPixels(R.PpiX, DivMm / 3)) >= Cw;
+      !M.Autoscale() || PixelRound(MmToPixels(R.PpiX, DivMm / 3)) >= Pens.Cw;
 
   TTickParams TP;
   TP.DivLengthMm = DivMm;
-  TP.PerDiv = PerDiv;
+  TP.PerDiv = M.dXPerDiv();
   TP.MinorPerDiv = M.MinorGridCnt();
   TP.PpiX = R.PpiX;
   TP.Start = R.Start;
   TP.End = R.End;
   TP.PlotLeft = P.Left;
   TP.PlotRight = P.Right;
-  TP.CharWidth = Cw;
+  TP.CharWidth = Pens.Cw;
   TP.UnitTextLen = Unit.size();
+  const int MajorW = Pens.MajorW;
+  const int64_t Mm = Pens.Mm;
   for (const TTick& T : GenerateTicks(TP, R.Aborted)) {
     const int64_t X = P.Left + T.X;
     if (T.Major) {
@@ -237,15 +239,65 @@ void DrawChart(TGraphModel& M, const TDrawRequest& R, IChartCanvas& C,
         ClippedLine(C, P, X, P.Top, X, P.Bottom, MajorW, M.MinorGridColor(), M.MinorGridStyle());
     }
   }
-  if (R.Aborted && R.Aborted())
-    return;
+}
 
-  // The bands, stacked from the top.
-  const bool Record = R.Target == TDrawTarget::Screen && Recorded != nullptr;
+// One trace's band at BandTop, H pixels high: its caption, its bottom line and its bars.
+// False when the trace has nothing to show in the view yet: then it takes no place either.
+bool DrawBand(TGraphModel& M, const TDrawRequest& R, const TChartPens& Pens, IChartCanvas& C, uint16_t T,
+              int64_t BandTop, int64_t H)
+{
+  const TGraphRect& P = R.Plot;
+  const long double DivMm = M.DivLengthMm();
+  const double PerDiv = M.dXPerDiv();
   const bool Opaque = R.Target != TDrawTarget::Printer;
-  const int64_t BandPx = PixelRound(MmToPixels(R.PpiY, M.BandHeight()));
   // A panel smaller than its margins gives an inverted plot: it holds no bar at all.
   const int64_t PlotWidth = std::max<int64_t>(0, static_cast<int64_t>(P.Right) - P.Left);
+  const uint16_t N = M.SampleCount(T);
+  // The bar starts at the last sample not after the view's start; a trace that begins later
+  // is left out until the view reaches its first sample.
+  int First = 0;
+  for (int I = N; I >= 1; --I)
+    if (M.SampleTime(T, static_cast<uint16_t>(I)) <= R.Start) {
+      First = I;
+      break;
+    }
+  if (First == 0)
+    return false;
+
+  C.Text(P.Left + 2 * static_cast<int64_t>(Pens.Cw), BandTop + Pens.Ch / 3, M.TraceCaptionText(T),
+         CLR_BLACK, Opaque, M.DataBackGround());
+  ClippedLine(C, P, P.Left, BandTop + H, P.Right, BandTop + H, Pens.MinorW, CLR_BLACK,
+              TPenStyle::Solid);
+
+  TChartSample Cur;
+  if (!M.GetSample(T, static_cast<uint16_t>(First), Cur))
+    return false;
+  for (int I = First; I < N && Cur.Time < R.End; ++I) {
+    TChartSample Next;
+    if (!M.GetSample(T, static_cast<uint16_t>(I + 1), Next))
+      break;
+    int64_t X1 = ValueOffset(DivMm, PerDiv, R.PpiX, static_cast<long double>(Cur.Time) - R.Start);
+    int64_t X2 = ValueOffset(DivMm, PerDiv, R.PpiX, static_cast<long double>(Next.Time) - R.Start);
+    if (!((X1 < 0 && X2 < 0) || (X1 > PlotWidth && X2 > PlotWidth))) {
+      X1 = std::clamp<int64_t>(X1, 0, PlotWidth);
+      X2 = std::clamp<int64_t>(X2, 0, PlotWidth);
+      const int64_t Thick = PixelRound(MmToPixels(R.PpiX, Cur.Thickness / 10.0L));
+      if (Thick > 0)
+        C.Bar(P.Left + X1, P.Left + X2, BandTop + H - Thick, Thick,
+              static_cast<TColorRef>(Cur.Color), PenStyleFromByte(Cur.PenStyle));
+    }
+    Cur = Next;
+  }
+  return true;
+}
+
+// The bands, stacked from the top; on screen each band's place is recorded for the mouse.
+void DrawBands(TGraphModel& M, const TDrawRequest& R, const TChartPens& Pens, IChartCanvas& C,
+               std::vector<TBandRecord>* Recorded)
+{
+  const TGraphRect& P = R.Plot;
+  const bool Record = R.Target == TDrawTarget::Screen && Recorded != nullptr;
+  const int64_t BandPx = PixelRound(MmToPixels(R.PpiY, M.BandHeight()));
   const int Last = std::min<int>(R.LastTrace, M.TraceCount());
   int64_t Y = 0;
   for (int Ti = std::max(1, R.FirstTrace); Ti <= Last; ++Ti) {
@@ -264,50 +316,38 @@ void DrawChart(TGraphModel& M, const TDrawRequest& R, IChartCanvas& C,
     }
     if (H == 0)
       continue;
-    if (BandTop + H > P.Bottom) {
+    // A band that does not fit above the bottom keeps its place but is not drawn.
+    if (BandTop + H > P.Bottom || DrawBand(M, R, Pens, C, T, BandTop, H))
       Y += H;
-      continue;
-    }
-    // The bar starts at the last sample not after the view's start; a trace that begins later
-    // is left out until the view reaches its first sample.
-    int First = 0;
-    for (int I = N; I >= 1; --I)
-      if (M.SampleTime(T, static_cast<uint16_t>(I)) <= R.Start) {
-        First = I;
-        break;
-      }
-    if (First == 0)
-      continue;
-
-    C.Text(P.Left + 2 * static_cast<int64_t>(Cw), BandTop + Ch / 3, M.TraceCaptionText(T),
-           CLR_BLACK, Opaque, M.DataBackGround());
-    ClippedLine(C, P, P.Left, BandTop + H, P.Right, BandTop + H, MinorW, CLR_BLACK,
-                TPenStyle::Solid);
-
-    TChartSample Cur;
-    if (!M.GetSample(T, static_cast<uint16_t>(First), Cur))
-      continue;
-    for (int I = First; I < N && Cur.Time < R.End; ++I) {
-      TChartSample Next;
-      if (!M.GetSample(T, static_cast<uint16_t>(I + 1), Next))
-        break;
-      int64_t X1 = ValueOffset(DivMm, PerDiv, R.PpiX, static_cast<long double>(Cur.Time) - R.Start);
-      int64_t X2 = ValueOffset(DivMm, PerDiv, R.PpiX, static_cast<long double>(Next.Time) - R.Start);
-      if (!((X1 < 0 && X2 < 0) || (X1 > PlotWidth && X2 > PlotWidth))) {
-        X1 = std::clamp<int64_t>(X1, 0, PlotWidth);
-        X2 = std::clamp<int64_t>(X2, 0, PlotWidth);
-        const int64_t Thick = PixelRound(MmToPixels(R.PpiX, Cur.Thickness / 10.0L));
-        if (Thick > 0)
-          C.Bar(P.Left + X1, P.Left + X2, BandTop + H - Thick, Thick,
-                static_cast<TColorRef>(Cur.Color), PenStyleFromByte(Cur.PenStyle));
-      }
-      Cur = Next;
-    }
-    Y += H;
   }
+}
 
+}  // namespace
+
+void DrawChart(TGraphModel& M, const TDrawRequest& R, IChartCanvas& C,
+               std::vector<TBandRecord>* Recorded)
+{
+  const TCharMetrics CM = C.SelectChartFont();
+  TChartPens Pens;
+  Pens.Cw = CM.CharWidth;
+  Pens.Ch = CM.CharHeight;
+  Pens.MajorW = PenPixels(R.PpiY, M.MajorGridWidth());
+  Pens.MinorW = PenPixels(R.PpiY, M.MinorGridWidth());
+  Pens.Mm = R.PpiY >= 1 ? PixelRound(MmToPixels(R.PpiY, 1)) : 0;
+
+  DrawAxisLines(R.Plot, Pens, C);
+  const double PerDiv = M.dXPerDiv();
+  // With a zoom, division or resolution of 0 there is nothing to measure with: the frame and
+  // the axis line are all there is.
+  if (M.ScaleX() == 0 || M.dXLen() == 0 || PerDiv == 0 || !std::isfinite(PerDiv) || R.PpiX < 1 ||
+      R.PpiY < 1)
+    return;
+  DrawTimeAxis(M, R, Pens, C);
+  if (R.Aborted && R.Aborted())
+    return;
+  DrawBands(M, R, Pens, C, Recorded);
   if (R.Target == TDrawTarget::Printer && !M.PrintTitle().empty())
-    C.Text(P.Left, 100, M.PrintTitle(), CLR_BLACK, false, CLR_WHITE);
+    C.Text(R.Plot.Left, 100, M.PrintTitle(), CLR_BLACK, false, CLR_WHITE);
 }
 
 std::optional<TCopyPlan> PlanClipboardCopy(TGraphModel& M, double Cursor1, double Cursor2,
