@@ -79,7 +79,7 @@ bool TKivLink::Exchange(std::span<const uint8_t> request, std::span<uint8_t> rep
     return true;
 }
 
-bool TKivLink::SettleBeforeRetry()
+bool TKivLink::SettleAfterFailure()
 {
     if (FSettings.MBTCPComm)
         return true;

@@ -153,7 +153,7 @@ void TKiv::Transaction()
   int attempts = ATTEMPTS;
   bool success = false;
   std::string error;
-  do {
+  for (;;) {
     FReply.fill(0);
     FReplyLength = 0;
     --attempts;
@@ -163,13 +163,14 @@ void TKiv::Transaction()
       FReplyLength = int32_t(std::min(length, FReply.size()));
       success = ReplyFitsRequest();
     }
-    if (!success && attempts > 0) {
-      // A late reply to this attempt must not be taken for the retry's.
-      if (!FLink || !FLink->SettleBeforeRetry())
-        break;
-      AddMessage(error + " " + "ponawianie transmisji");
-    }
-  } while (!success && attempts > 0);
+    if (success)
+      break;
+    // A late reply to this attempt must not be taken for the next request's: the retry's,
+    // or after the last attempt the first one of whatever the user starts next.
+    if (!FLink || !FLink->SettleAfterFailure() || attempts == 0)
+      break;
+    AddMessage(error + " " + "ponawianie transmisji");
+  }
 
   if (!success) {
     FReply.fill(0);
