@@ -13,7 +13,6 @@
 #include "platform/Wait.h"
 
 namespace {
-constexpr int ATTEMPTS = 5;
 constexpr int READ_CHUNK = 125;       // registers a function 3 request may ask for
 constexpr int WRITE_CHUNK = 123;      // registers a function 16 request may carry
 constexpr int MAX_SET_REGISTERS = 256; // a set field holds 512 bytes
@@ -150,7 +149,7 @@ void TKiv::Transaction()
     AddMessage("Send:");
     AddHexDump(Request());
   }
-  int attempts = ATTEMPTS;
+  int attempts = FLink ? FLink->Policy().Attempts : 1;
   bool success = false;
   std::string error;
   for (;;) {
@@ -158,7 +157,7 @@ void TKiv::Transaction()
     FReplyLength = 0;
     --attempts;
     size_t length = 0;
-    success = FLink && FLink->Exchange(Request(), FReply, length, error);
+    success = FLink && FLink->Transport().Attempt(Request(), FReply, length, error);
     if (success) {
       FReplyLength = int32_t(std::min(length, FReply.size()));
       success = ReplyFitsRequest();
@@ -167,7 +166,7 @@ void TKiv::Transaction()
       break;
     // A late reply to this attempt must not be taken for the next request's: the retry's,
     // or after the last attempt the first one of whatever the user starts next.
-    if (!FLink || !FLink->SettleAfterFailure() || attempts == 0)
+    if (!FLink || !FLink->Transport().Settle() || attempts <= 0)
       break;
     AddMessage(error + " " + "ponawianie transmisji");
   }
@@ -245,7 +244,7 @@ void TKiv::WriteRegisters(uint16_t start, std::span<const uint8_t> source, int s
       FMemo->TypeAtEnd(".");
     if (FAbort || FCancel)
       break;
-    WaitMs(FLink ? FLink->Settings().TimeSilence : 0);
+    WaitMs(FLink ? FLink->Policy().SilenceAfterWriteChunk : 0);
   }
 }
 
@@ -447,7 +446,7 @@ bool TKiv::DoReadEvReg()
         ++page;
         finished = (showAll && EvRegHasEnd(std::span<const uint8_t>(buffer).first(std::min(gathered, buffer.size())))) ||
                    gathered > EVREG_GATHER;
-        WaitMs(FLink->Settings().TimeSilence);
+        WaitMs(FLink->Policy().SilenceAfterEventPage);
       }
     } while (!FAbort && !FCancel && !finished && page <= FDefs->EV_BUF_LAST_REG);
   } catch (...) {
