@@ -15,6 +15,7 @@ bool TKivLink::SetSettings(const TCommSettings& settings)
         settings.MBTCPPort != FSettings.MBTCPPort)
         FTcp.Close();
     FSettings = settings;
+    FPolicy = TTransactionPolicy::Of(settings);
     return true;
 }
 
@@ -44,46 +45,62 @@ void TKivLink::Release(const void* holder)
         OnBusyChanged();
 }
 
-bool TKivLink::Exchange(std::span<const uint8_t> request, std::span<uint8_t> reply, size_t& replyLength,
-                        std::string& error)
+ITransport& TKivLink::Transport()
 {
-    replyLength = 0;
-    error.clear();
-    if (request.size() < 4 || reply.size() < 4)
+    if (FTransport)
+        return *FTransport;
+    if (FSettings.MBTCPComm)
+        return FTcpTransport;
+    return FRtuTransport;
+}
+
+TTransactionPolicy TTransactionPolicy::Of(const TCommSettings& settings)
+{
+    TTransactionPolicy policy;
+    policy.SilenceBeforeRequest = settings.TimeSilence;
+    policy.SilenceBeforeReply = settings.TimeSilence;
+    policy.SilenceAfterWriteChunk = settings.TimeSilence;
+    policy.SilenceAfterEventPage = settings.TimeSilence;
+    return policy;
+}
+
+bool TRtuTransport::Send(std::span<const uint8_t> request, std::span<uint8_t> reply, size_t& replyLength,
+                         std::string& error)
+{
+    WaitMs(FPolicy.SilenceBeforeRequest);
+    if (!FRsd.WriteFrame(request, request.size())) {
+        error = FRsd.Error();
         return false;
-    if (!FSettings.MBTCPComm) {
-        WaitMs(FSettings.TimeSilence);
-        if (!FRsd.WriteFrame(request, request.size())) {
-            error = FRsd.Error();
-            return false;
-        }
-        WaitMs(FSettings.TimeSilence);
-        if (!FRsd.ReadFrame(reply, replyLength)) {
-            error = FRsd.Error();
-            return false;
-        }
-        return true;
     }
-    // TCP carries the PDU alone: the address travels as the unit id, and no check.
+    WaitMs(FPolicy.SilenceBeforeReply);
+    if (!FRsd.ReadFrame(reply, replyLength)) {
+        error = FRsd.Error();
+        return false;
+    }
+    return true;
+}
+
+bool TRtuTransport::Settle()
+{
+    const int limit = std::max(1, FPolicy.QuietLimitInTimeouts);
+    const int timeout = std::clamp(FRsd.ReadTotalTimeoutConstant(), 0, std::numeric_limits<int>::max() / limit);
+    return FRsd.WaitLineQuiet(timeout, limit * timeout);
+}
+
+bool TTcpTransport::Send(std::span<const uint8_t> request, std::span<uint8_t> reply, size_t& replyLength,
+                         std::string& /*error*/)
+{
     size_t pduLength = 0;
     const auto pdu = request.subspan(1, request.size() - 3);
-    if (!FTcp.SendAndWait(FSettings.MBTCPIP, FSettings.MBTCPPort, request[0], pdu,
-                          reply.subspan(1, reply.size() - 3), 2 * FSettings.Time_Out, pduLength)) {
+    if (!FClient.SendAndWait(FSettings.MBTCPIP, FSettings.MBTCPPort, request[0], pdu,
+                             reply.subspan(1, reply.size() - 3), FPolicy.TcpWaitFactor * FSettings.Time_Out,
+                             pduLength)) {
         // The protocol line stays as it always was; the reason goes where a terminal sees it.
-        DebugOutput("Modbus TCP " + FSettings.MBTCPIP + ": " + FTcp.LastError());
+        DebugOutput("Modbus TCP " + FSettings.MBTCPIP + ": " + FClient.LastError());
         return false;
     }
     reply[0] = request[0];
     replyLength = pduLength + 3;
     AddCRC(reply, replyLength - 2);
     return true;
-}
-
-bool TKivLink::SettleBeforeRetry()
-{
-    if (FSettings.MBTCPComm)
-        return true;
-    constexpr int LimitInTimeouts = 5;
-    const int timeout = std::clamp(FRsd.ReadTotalTimeoutConstant(), 0, std::numeric_limits<int>::max() / LimitInTimeouts);
-    return FRsd.WaitLineQuiet(timeout, LimitInTimeouts * timeout);
 }

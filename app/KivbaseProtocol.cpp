@@ -14,7 +14,6 @@
 #include "platform/Wait.h"
 
 namespace {
-constexpr int ATTEMPTS = 5;
 constexpr int READ_CHUNK = 125;       // registers a function 3 request may ask for
 constexpr int WRITE_CHUNK = 123;      // registers a function 16 request may carry
 constexpr int MAX_SET_REGISTERS = 256; // a set field holds 512 bytes
@@ -143,26 +142,27 @@ void TKiv::Transaction()
     AddMessage("Send:");
     AddHexDump(Request());
   }
-  int attempts = ATTEMPTS;
+  int attempts = FLink ? FLink->Policy().Attempts : 1;
   bool success = false;
   std::string error;
-  do {
+  for (;;) {
     FReply.fill(0);
     FReplyLength = 0;
     --attempts;
     size_t length = 0;
-    success = FLink && FLink->Exchange(Request(), FReply, length, error);
+    success = FLink && FLink->Transport().Attempt(Request(), FReply, length, error);
     if (success) {
       FReplyLength = int32_t(std::min(length, FReply.size()));
       success = ReplyFitsRequest();
     }
-    if (!success && attempts > 0) {
-      // A late reply to this attempt must not be taken for the retry's.
-      if (!FLink || !FLink->SettleBeforeRetry())
-        break;
-      AddMessage(error + " " + "ponawianie transmisji");
-    }
-  } while (!success && attempts > 0);
+    if (success)
+      break;
+    // A late reply to this attempt must not be taken for the next request's: the retry's,
+    // or after the last attempt the first one of whatever the user starts next.
+    if (!FLink || !FLink->Transport().Settle() || attempts <= 0)
+      break;
+    AddMessage(error + " " + "ponawianie transmisji");
+  }
 
   if (!success) {
     FReply.fill(0);
@@ -237,7 +237,7 @@ void TKiv::WriteRegisters(uint16_t start, std::span<const uint8_t> source, int s
       FMemo->TypeAtEnd(".");
     if (FAbort || FCancel)
       break;
-    WaitMs(FLink ? FLink->Settings().TimeSilence : 0);
+    WaitMs(FLink ? FLink->Policy().SilenceAfterWriteChunk : 0);
   }
 }
 
@@ -429,7 +429,7 @@ bool TKiv::DoReadEvReg()
         ++page;
         finished = (showAll && EvRegHasEnd(std::span<const uint8_t>(buffer).first(std::min(gathered, buffer.size())))) ||
                    gathered > EVREG_GATHER;
-        WaitMs(FLink->Settings().TimeSilence);
+        WaitMs(FLink->Policy().SilenceAfterEventPage);
       }
     } while (!FAbort && !FCancel && !finished && page <= FDefs->EV_BUF_LAST_REG);
   } catch (...) {

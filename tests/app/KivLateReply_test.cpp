@@ -155,6 +155,31 @@ TEST_P(KivLateReply, NoSetOrPageHoldsAnotherRequestsReply)
     }
 }
 
+// A read that gave up leaves no late reply behind for the read the user starts next. The last
+// attempt's reply comes 1.5 time-outs late, and so do the next read's first two replies: a
+// reply the failed read left on the line is taken for the next read's first page, and that
+// page's own reply for the second page.
+TEST_P(KivLateReply, AFailedReadLeavesNothingForTheNextRead)
+{
+    const int lateMs = 3 * TIMEOUT / 2;
+    Device.Faults = {Fault("late@0/7:" + std::to_string(lateMs))};
+    PrefillDocument();
+    Kiv.SetKivType(1);
+    ASSERT_TRUE(Kiv.ReadEvReg());
+    if (Rtu()) {
+        // The fault was played: every attempt of the first page went unanswered in time.
+        EXPECT_EQ(Device.RequestCount(), 5u);
+        EXPECT_EQ(Memo.Lines.back(), NO_REPLY);
+        EXPECT_EQ(Kiv.GetEvRegSize(), 0u);
+    }
+    Memo.Lines.clear();
+    ASSERT_TRUE(Kiv.ReadEvReg());
+    EXPECT_GT(Device.RequestCount(), 7u);
+    ASSERT_EQ(Kiv.GetEvRegSize(), EVENT_BYTES);
+    EXPECT_TRUE(std::equal(Kiv.GetEvRegData(), Kiv.GetEvRegData() + EVENT_BYTES, Device.Events.begin()));
+    EXPECT_EQ(Memo.Lines.back(), "Znacznik końca"_cp);
+}
+
 INSTANTIATE_TEST_SUITE_P(Transports, KivLateReply, ::testing::Values(TTransport::Rtu, TTransport::Tcp),
                          TransportName);
 
