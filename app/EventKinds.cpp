@@ -81,3 +81,25 @@ std::string EvDescription(std::span<const uint8_t, EVENT_KIND_TABLE_SIZE> table,
   const size_t len = std::min<size_t>(e[0], EK_DESCRIPTION_MAX);
   return std::string(e + 1, e + 1 + len);
 }
+
+std::optional<uint8_t> TEvRecordWalker::GapCount() const
+{
+  if (FOffset + 1 >= FData.size())
+    return std::nullopt;
+  return FData[FOffset + 1];
+}
+
+void TEvRecordWalker::Next()
+{
+  if (AtEnd())
+    return;
+  const uint8_t length = Length();
+  if (length == 0) {
+    FOffset = FData.size();
+  } else if (IsGap()) {
+    const std::optional<uint8_t> n = GapCount();
+    FOffset = n ? FOffset + size_t(*n) + 2 : FData.size();
+  } else {
+    FOffset += length;
+  }
+}

@@ -11,6 +11,7 @@
 #include <array>
 #include <cstddef>
 #include <cstdint>
+#include <optional>
 #include <span>
 #include <string>
 #include <string_view>
@@ -119,3 +120,38 @@ inline uint8_t EvTrack(std::span<const uint8_t, EVENT_KIND_TABLE_SIZE> t, uint8_
 inline uint8_t EvState(std::span<const uint8_t, EVENT_KIND_TABLE_SIZE> t, uint8_t code) { return EvKindByte(t, code, EK_STATE); }
 // Description text of a code (Windows-1250), read through its length byte.
 std::string EvDescription(std::span<const uint8_t, EVENT_KIND_TABLE_SIZE> table, uint8_t code);
+
+// Steps through the records of an event register. A record is its code and as many bytes in
+// all as the code's entry gives; a gap (decoder kind Skip) is its code, a count byte and that
+// many filler bytes, or ends the register when the count is the end marker. The walker only
+// knows how a step moves on: where a walk stops (a record cut by the end of the data, an
+// undefined code, the end marker) is each caller's rule, and it tests it before moving on.
+class TEvRecordWalker {
+public:
+  TEvRecordWalker(std::span<const uint8_t> data, std::span<const uint8_t, EVENT_KIND_TABLE_SIZE> table)
+      : FData(data), FTable(table)
+  {
+  }
+  bool AtEnd() const { return FOffset >= FData.size(); }
+  size_t Offset() const { return FOffset; }
+  // The code at the offset and its entry's fields; not to be asked at the end.
+  uint8_t Code() const { return FData[FOffset]; }
+  uint8_t Length() const { return EvLength(FTable, Code()); } // 0: an undefined code
+  bool IsGap() const { return EvKind(FTable, Code()) == EventDecoderKind::Skip; }
+  // A gap's count byte; nullopt when the data ends before it.
+  std::optional<uint8_t> GapCount() const;
+  // A gap whose count is the end marker.
+  bool IsEndMarker() const { return IsGap() && GapCount() == EventCode::SkipEndMarker; }
+  // Whether the record's bytes end within the data.
+  bool RecordFits() const { return FOffset + Length() <= FData.size(); }
+  // The record's bytes; only when RecordFits().
+  std::span<const uint8_t> Record() const { return FData.subspan(FOffset, Length()); }
+  // Past the record, or past the gap and its filler. After an undefined code or a gap without
+  // its count byte the walk is at its end: nothing tells how far such a step reaches.
+  void Next();
+
+private:
+  std::span<const uint8_t> FData;
+  std::span<const uint8_t, EVENT_KIND_TABLE_SIZE> FTable;
+  size_t FOffset = 0;
+};

@@ -1,5 +1,8 @@
 #include "app/KivLink.h"
 
+#include <algorithm>
+#include <limits>
+
 #include "app/Mbusfun.h"
 #include "platform/SysUtil.h"
 #include "platform/Wait.h"
@@ -74,4 +77,13 @@ bool TKivLink::Exchange(std::span<const uint8_t> request, std::span<uint8_t> rep
     replyLength = pduLength + 3;
     AddCRC(reply, replyLength - 2);
     return true;
+}
+
+bool TKivLink::SettleBeforeRetry()
+{
+    if (FSettings.MBTCPComm)
+        return true;
+    constexpr int LimitInTimeouts = 5;
+    const int timeout = std::clamp(FRsd.ReadTotalTimeoutConstant(), 0, std::numeric_limits<int>::max() / LimitInTimeouts);
+    return FRsd.WaitLineQuiet(timeout, LimitInTimeouts * timeout);
 }

@@ -58,6 +58,12 @@ public:
     // `error` holds the link's text (often empty).
     bool Exchange(std::span<const uint8_t> request, std::span<uint8_t> reply, size_t& replyLength,
                   std::string& error);
+    // Before an attempt is retried. A serial reply that comes after its attempt gave up would
+    // otherwise be taken for the retry's (RTU frames carry nothing that tells requests
+    // apart): wait until the line has been quiet for the read time-out, dropping what
+    // arrives. False when it is still busy after five time-outs. TCP needs no wait: its
+    // transaction id keeps the replies apart.
+    [[nodiscard]] bool SettleBeforeRetry();
 
 private:
     TRsdHan FRsd;

@@ -253,6 +253,9 @@ private:
   uint16_t FRequestLength = 0;
   std::array<uint8_t, FRAME_SIZE> FReply{};
   int32_t FReplyLength = 0;
+  // The event register may answer a page with fewer registers than asked; a setting set
+  // must come back whole.
+  bool FShortReadAllowed = false;
 };
 
 // The help text of the command-line options (Windows-1250).

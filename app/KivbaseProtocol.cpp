@@ -10,6 +10,7 @@
 #include "platform/Codepage.h"
 #include "platform/DateTime.h"
 #include "platform/NumText.h"
+#include "platform/StateScope.h"
 #include "platform/Wait.h"
 
 namespace {
@@ -38,21 +39,25 @@ void PutCount(std::span<uint8_t> frame, size_t at, int count)
 
 const auto& NO_REPLY = "Brak odpowiedzi"_cp;
 const auto& ABORT_SUFFIX = " , anulowanie odczytu"_cp;
+constexpr std::string_view IDENT_LINE = "Identyfikacja automatu:";
+const auto& BAD_SET_SIZE = "nieprawidłowy rozmiar zestawu"_cp;
+const auto& LINK_BUSY = "łącze zajęte"_cp;
+
+// The line of a step that sent nothing: the step's own line, then why.
+std::string NotSent(std::string_view stepLine, std::string_view why)
+{
+  // A step's line may end in its own ": " (where a count follows); it is not doubled.
+  while (!stepLine.empty() && (stepLine.back() == ' ' || stepLine.back() == ':'))
+    stepLine.remove_suffix(1);
+  return std::string(stepLine) + ": nie wysłano ("_cp + std::string(why) + ")";
+}
 } // namespace
 
 // Marks the object busy for one scope and puts back what was before (a read within a read).
-class TKiv::TActivityScope {
+// End() ends it early: the completion events see the state as it is after the step.
+class TKiv::TActivityScope : public TStateScope<TActivity> {
 public:
-  TActivityScope(TKiv& kiv, TActivity activity) : FKiv(kiv), FPrevious(kiv.FActivity) { kiv.FActivity = activity; }
-  ~TActivityScope() { End(); }
-  // Ends early: the completion events see the state as it is after the step.
-  void End() { FKiv.FActivity = FPrevious; }
-  TActivityScope(const TActivityScope&) = delete;
-  TActivityScope& operator=(const TActivityScope&) = delete;
-
-private:
-  TKiv& FKiv;
-  TActivity FPrevious;
+  TActivityScope(TKiv& kiv, TActivity activity) : TStateScope(kiv.FActivity, activity) {}
 };
 
 // --- Message memo -------------------------------------------------------------------------
@@ -111,9 +116,15 @@ bool TKiv::ReplyFitsRequest() const
     return FReplyLength == 5; // address, function, exception code, check
   if (FRequest[1] != 3)
     return true; // a write takes whatever came back; the caller judges the function
-  // A read must bring exactly the registers it asked for, or it is a failed attempt.
+  // A read must bring exactly the registers it asked for, or it is a failed attempt; an
+  // event page may bring fewer, as long as its byte count agrees with the frame.
   const int32_t asked = (int32_t(FRequest[4]) << 8) | FRequest[5];
-  return function == 3 && FReply[2] == 2 * asked && FReplyLength == 2 * asked + 5;
+  const int32_t bytes = FReply[2];
+  if (function != 3 || FReplyLength != bytes + 5)
+    return false;
+  if (FShortReadAllowed)
+    return bytes % 2 == 0 && bytes <= 2 * asked;
+  return bytes == 2 * asked;
 }
 
 void TKiv::Transaction()
@@ -145,8 +156,12 @@ void TKiv::Transaction()
       FReplyLength = int32_t(std::min(length, FReply.size()));
       success = ReplyFitsRequest();
     }
-    if (!success && attempts > 0)
+    if (!success && attempts > 0) {
+      // A late reply to this attempt must not be taken for the retry's.
+      if (!FLink || !FLink->SettleBeforeRetry())
+        break;
       AddMessage(error + " " + "ponawianie transmisji");
+    }
   } while (!success && attempts > 0);
 
   if (!success) {
@@ -242,7 +257,7 @@ void TKiv::Identify()
   PutWireRegister(FRequest, 2, IDENT_REGISTER);
   PutCount(FRequest, 4, IDENT_COUNT);
   FRequestLength = 8;
-  AddMessage("Identyfikacja automatu:");
+  AddMessage(IDENT_LINE);
   Transaction();
   if (FAbort || FCancel || FReplyLength == 0)
     return;
@@ -276,8 +291,8 @@ void TKiv::ReadZestawNastaw(int n)
   }
   AddMessage(head);
   if (!SetSizeUsable()) {
-    // Nothing sensible to ask for (an unknown model has no set): as if nobody answered.
-    AddMessage(NO_REPLY + ABORT_SUFFIX);
+    // Nothing sensible to ask for (an unknown model has no set).
+    ReplaceProvisional(NotSent(head, BAD_SET_SIZE));
     FAbort = true;
     return;
   }
@@ -309,13 +324,16 @@ bool TKiv::WriteZestawNastaw(int source, int target)
 {
   if ((source != 1 && source != 2) || (target != 1 && target != 2) || IsBusy())
     return false;
-  TLinkLock lock(FLink, this, TLinkActivity::Writing);
-  if (!lock.Held())
-    return false;
-  TActivityScope busy(*this, TActivity::Writing);
   std::string text = "Zapis zestawu nastaw " + IntToStr(source);
   if (source != target)
     text += " do " + IntToStr(target);
+  TLinkLock lock(FLink, this, TLinkActivity::Writing);
+  if (!lock.Held()) {
+    if (FLink) // another document holds the link: the user must not think it was written
+      AddMessage(NotSent(text, LINK_BUSY));
+    return false;
+  }
+  TActivityScope busy(*this, TActivity::Writing);
   const uint16_t length = GetZnsSize(source);
   if (length == 0) {
     AddMessage(text + ": Zestaw " + IntToStr(source) + " jest pusty - anulowanie zapisu");
@@ -323,7 +341,8 @@ bool TKiv::WriteZestawNastaw(int source, int target)
   }
   AddMessage(text);
   if (!SetSizeUsable()) {
-    AddMessage(NO_REPLY + ABORT_SUFFIX);
+    ReplaceProvisional(NotSent(text, BAD_SET_SIZE));
+    FAbort = true;
     return true;
   }
   // At most the field, whatever length a loaded document claims.
@@ -345,22 +364,12 @@ bool TKiv::WriteZestawNastaw(int source, int target)
 bool TKiv::EvRegHasEnd(std::span<const uint8_t> data) const
 {
   const auto table = std::span<const uint8_t, EVENT_KIND_TABLE_SIZE>(*FEventKinds);
-  size_t position = 0;
-  while (position < data.size()) {
-    const uint8_t code = data[position];
-    const size_t length = EvLength(table, code);
-    if (position + length >= data.size())
+  for (TEvRecordWalker walk(data, table); !walk.AtEnd(); walk.Next()) {
+    // A record that reaches the end of what has arrived may go on in the next page.
+    if (walk.Offset() + walk.Length() >= data.size())
       return false;
-    if (length == 0)
+    if (walk.Length() == 0 || walk.IsEndMarker())
       return true;
-    if (EvKind(table, code) == EventDecoderKind::Skip) {
-      const uint8_t k = data[position + 1];
-      if (k == EventCode::SkipEndMarker)
-        return true;
-      position += size_t(k) + 2;
-    } else {
-      position += length;
-    }
   }
   return false;
 }
@@ -377,15 +386,19 @@ bool TKiv::DoReadEvReg()
 {
   FAbort = false;
   FCancel = false;
-  TLinkLock lock(FLink, this, TLinkActivity::Reading);
-  if (!lock.Held())
-    return false;
-  TActivityScope busy(*this, TActivity::Reading);
   const auto& head = "Odczyt rejestru zdarzeń: "_cp;
+  TLinkLock lock(FLink, this, TLinkActivity::Reading);
+  if (!lock.Held()) {
+    if (FLink)
+      AddMessage(NotSent(head, LINK_BUSY));
+    return false;
+  }
+  TActivityScope busy(*this, TActivity::Reading);
   std::vector<uint8_t> buffer(EVREG_GATHER, 0);
   size_t gathered = 0;
   // Whether the read ends or throws: keep what came, give the link back, then tell.
   const auto complete = [&] {
+    FShortReadAllowed = false; // also when a page's wait threw
     if (FAbort && (FReply[1] & 0x80) && !FCancel && gathered > 0)
       FAbort = false; // the device marks the end of its register with an exception reply
     if (gathered > 0) {
@@ -406,7 +419,9 @@ bool TKiv::DoReadEvReg()
     bool finished = false;
     do {
       const size_t at = std::min(gathered, buffer.size());
+      FShortReadAllowed = true;
       ReadRegisters(uint16_t(page), std::span<uint8_t>(buffer).subspan(at), READ_CHUNK);
+      FShortReadAllowed = false;
       if (!FAbort && !FCancel) {
         if (FReply[1] == 3)
           gathered += FReply[2];
@@ -430,8 +445,11 @@ bool TKiv::ReadFromKIV()
   if (IsBusy())
     return false;
   TLinkLock lock(FLink, this, TLinkActivity::Reading);
-  if (!lock.Held())
+  if (!lock.Held()) {
+    if (FLink)
+      AddMessage(NotSent(IDENT_LINE, LINK_BUSY));
     return false;
+  }
   TActivityScope busy(*this, TActivity::Reading);
   // Whether the read ends or throws: say a cancel, give the link back, then tell.
   const auto complete = [&] {

@@ -5,7 +5,6 @@
 #include <bit>
 #include <cmath>
 
-#include "app/ListerChart.h"
 #include "app/ListerInternal.h"
 #include "platform/Codepage.h"
 #include "platform/DateTime.h"
@@ -126,7 +125,7 @@ std::string ListDateTime(int64_t halfMs)
 }  // namespace EvText
 
 TEvLister::TEvLister()
-    : ChartBuilder(&EvChart::BuildEventChart), FChartStates(std::make_unique<TKivMatrix>()),
+    : FChartStates(std::make_unique<TKivMatrix>()),
       FEvents(std::make_unique<TKivMatrix>())
 {
 }
@@ -151,31 +150,24 @@ void TEvLister::ParseRegister(int row)
     if (row - 1 < FEvents->RowCount())
         FEvents->SetRowCount(uint16_t(row - 1));
     FFirstUndefined = -1;
-    size_t off = 0;
     int col = 1;
-    while (off < reg.size()) {
-        const uint8_t code = reg[off];
-        const uint8_t len = EvLength(table, code);
-        if (len == 0) {
+    for (TEvRecordWalker walk(reg, table); !walk.AtEnd(); walk.Next()) {
+        if (walk.Length() == 0) {
             // Every undefined code that stops the walk is reported, the first byte's too.
-            FFirstUndefined = code;
+            FFirstUndefined = walk.Code();
             break;
         }
-        if (EvKind(table, code) == EventDecoderKind::Skip) {
-            if (off + 1 >= reg.size())
-                break;  // the length byte is not there: nothing to read past the data
-            const uint8_t n = reg[off + 1];
-            if (n == EventCode::SkipEndMarker)
+        if (walk.IsGap()) {
+            // Without its count byte there is nothing to read past the data.
+            if (!walk.GapCount() || walk.IsEndMarker())
                 break;
-            off += size_t(n) + 2;
             continue;
         }
-        if (off + len > reg.size())
+        if (!walk.RecordFits())
             break;  // a record cut by the end of the register is dropped
-        FEvents->SetCell(reg.subspan(off, len), uint16_t(row), uint16_t(col));
+        FEvents->SetCell(walk.Record(), uint16_t(row), uint16_t(col));
         if (!FEvents->LastError().empty())
             break;
-        off += len;
         ++col;
     }
 }

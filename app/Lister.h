@@ -119,6 +119,10 @@ struct TEvSequenceInfo {
     int64_t EndHalfMs = 0;
 };
 
+class TEvLister;
+// Fills a cleared chart from the lister's selected sequence.
+using TEvChartBuilder = std::function<void(TEvLister&, IEvChart&)>;
+
 // A line of listing text as the decoders hand it on.
 using TEvLineFn = std::function<void(std::string_view line, TEvFontStyle style)>;
 
@@ -136,6 +140,13 @@ public:
 
     void SetListBox(IEvListSink* list) { FListBox = list; }
     void SetRichEdit(IEvTextSink* text) { FRichEdit = text; }
+    // The chart and what fills it (the event charts: EvChart::BuildEventChart in
+    // app/ListerChart.h). Without a builder the chart is only cleared.
+    void SetGraph(IEvChart* chart, TEvChartBuilder builder)
+    {
+        FGraph = chart;
+        ChartBuilder = std::move(builder);
+    }
     void SetGraph(IEvChart* chart) { FGraph = chart; }
     void SetPrinter(IEvPrintSink* printer) { FPrinter = printer; }
     // Reads the document through the controller object.
@@ -164,9 +175,8 @@ public:
     void ForEachEvent(const TEvLineFn& sink);
     // Clears `ChartStates` and the chart, then lets the chart builder fill it.
     void BuildChart();
-    // Fills the cleared chart, inside its update bracket; the event charts by default
-    // (app/ListerChart.h).
-    std::function<void(TEvLister&, IEvChart&)> ChartBuilder;
+    // Fills the cleared chart, inside its update bracket; none until the caller gives one.
+    TEvChartBuilder ChartBuilder;
     // The legend of the chart's state styles in place of the sequence's chart.
     void DrawLegend();
 

@@ -186,6 +186,40 @@ bool TRsdHan::ReadFrame(std::span<uint8_t> buffer, size_t& length)
     return got >= 1 && CheckCRC(buffer, got);
 }
 
+bool TRsdHan::WaitLineQuiet(int quietMs, int limitMs)
+{
+    if (!FPort.Valid())
+        return true;
+    const auto quiet = std::chrono::milliseconds(std::max(0, quietMs));
+    const auto start = Pump().NowSteady();
+    const auto limit = start + std::chrono::milliseconds(std::max(0, limitMs));
+    auto quietUntil = start + quiet;
+    uint8_t sink[256];
+    for (;;) {
+        bool talked = false;
+        for (;;) {
+            const ssize_t n = ::read(FPort.Get(), sink, sizeof sink);
+            if (n > 0) {
+                talked = true;
+                continue;
+            }
+            if (n < 0 && errno == EINTR)
+                continue;
+            if (n < 0 && errno == EAGAIN)
+                break;
+            return true; // hang-up or a device error: nothing more will come to be mistaken
+        }
+        const auto now = Pump().NowSteady();
+        if (talked)
+            quietUntil = now + quiet;
+        if (quietUntil > limit)
+            return false;
+        if (now >= quietUntil)
+            return true;
+        Pump().WaitReadable(FPort.Get(), quietUntil);
+    }
+}
+
 void TRsdHan::Delay(int ms)
 {
     WaitMs(std::max(0, ms));

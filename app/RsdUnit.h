@@ -81,6 +81,9 @@ public:
     // Collects the reply until the expected length has arrived or the read time-out has
     // passed, then checks it. `length` receives the bytes read.
     bool ReadFrame(std::span<uint8_t> buffer, size_t& length);
+    // Reads and drops whatever arrives until the line has been quiet for `quietMs`; false
+    // when it cannot become quiet within `limitMs` (the wait never lasts longer).
+    bool WaitLineQuiet(int quietMs, int limitMs);
     // Pumps events for ms milliseconds (at least once).
     void Delay(int ms);
 

@@ -21,8 +21,11 @@
 #include <QTreeWidget>
 #include <QVBoxLayout>
 
+#include "app/DocNameLogic.h"
 #include "app/Kivbase.h"
 #include "app/Lister.h"
+#include "app/ListerChart.h"
+#include "app/ReadOptionsLogic.h"
 #include "app/ui/ChildGrid.h"
 #include "app/ui/ChildMemo.h"
 #include "app/ui/ListerSinks.h"
@@ -69,7 +72,7 @@ TChildForm::TChildForm(IChildFrame& frame, QWidget* parent) : QWidget(parent), F
   FListSink->OnClick = [this] { EventsListBoxClick(false); };
   FTextSink = std::make_unique<TEvRichEditSink>(FMemo);
   FLister->SetRichEdit(FTextSink.get());
-  FLister->SetGraph(FChart.get());
+  FLister->SetGraph(FChart.get(), &EvChart::BuildEventChart);
   FLister->SetListBox(FListSink.get());
   FLister->SetDevice(FKiv.get());
 
@@ -114,11 +117,7 @@ TChildForm::~TChildForm()
 
 TChildActivity TChildForm::Activity() const
 {
-  if (FKiv->IsReading())
-    return TChildActivity::Reading;
-  if (FKiv->IsWriting())
-    return TChildActivity::Writing;
-  return FRunning;
+  return FBusy.Activity(FKiv->IsReading(), FKiv->IsWriting());
 }
 
 void TChildForm::SetDocumentName(const std::string& name)
@@ -204,19 +203,12 @@ void TChildForm::ReadClick()
   if (IsBusy())
     return;
   CommitPendingEdit();
-  FRunning = TChildActivity::Reading;
   try {
+    const TChildBusy::TScope reading = FBusy.Begin(TChildActivity::Reading, [this] { UpdateReadState(); });
     FKiv->ReadFromKIV();
   } catch (const std::exception& e) {
-    FRunning = TChildActivity::Idle;
     Prompts().Error("Exception in ReadFromKIV: " + std::string(e.what()));
-  } catch (...) {
-    FRunning = TChildActivity::Idle;
-    UpdateReadState();
-    throw;
   }
-  FRunning = TChildActivity::Idle;
-  UpdateReadState();
 }
 
 void TChildForm::CancelRead()

@@ -2,14 +2,20 @@
 // TChildForm: the document window. One controller object with its image, the event
 // register as a sequence list, listing text and chart, the two setting sets in a grid, the
 // read options with the read and set-write commands, and the file and print commands the
-// main window routes to it. What it decides lives in app/ChildLogic.h; this file shows it.
+// main window routes to it. What it decides lives in the
+// Qt-free app/*Logic.h units (grid, set writes, names, closing, print plan, read options,
+// side buttons); this file shows it.
 
 #include <QWidget>
 
 #include <memory>
 #include <string>
 
-#include "app/ChildLogic.h"
+#include "app/ChildActivity.h"
+#include "app/ChildGridLogic.h"
+#include "app/PageButtonsLogic.h"
+#include "app/PagedlgLogic.h" // PrintFlag
+#include "app/PrintPlanLogic.h"
 #include "app/ui/ChildOps.h"
 
 class QAction;
@@ -134,6 +140,8 @@ private:
   // Another document's read or write holds the link.
   bool LinkHeldElsewhere() const;
   void ShowLoadDates();
+  // The document takes the name and is written to it.
+  void SaveTo(const std::string& fileName);
   void PrintSteps(const std::vector<TPrintStep>& plan);
   bool PrintChart(int sequence, const std::string& title);
   void PrintGrid(int shownSet, const std::string& title);
@@ -158,7 +166,7 @@ private:
   int FView = 0;
   // A read or set write this window started (the controller object's own state covers the
   // time inside the transfer).
-  TChildActivity FRunning = TChildActivity::Idle;
+  TChildBusy FBusy;
   // The frame asked every window and all agreed: the next close asks nothing.
   bool FCloseAgreed = false;
 };

@@ -8,11 +8,15 @@
 
 #include <algorithm>
 #include <filesystem>
+#include <optional>
 #include <utility>
 
+#include "app/CloseLogic.h"
+#include "app/DocNameLogic.h"
 #include "app/KivFiles.h"
 #include "app/Kivbase.h"
 #include "app/Lister.h"
+#include "app/SetWriteLogic.h"
 #include "app/ui/Child.h"
 #include "app/ui/ChildGrid.h"
 #include "app/ui/ListerSinks.h"
@@ -23,23 +27,20 @@
 #include "platform/Prompts.h"
 
 namespace {
-// Restores the window's own activity when a transfer ends, however it ends.
-class TRunningScope {
+// The frame's save dialog with the document filter, and the file system as it is.
+class TFrameSaveNames : public ISaveNameSource {
 public:
-  TRunningScope(TChildActivity& running, TChildActivity activity) : FRunning(running) { FRunning = activity; }
-  ~TRunningScope() { FRunning = TChildActivity::Idle; }
-  TRunningScope(const TRunningScope&) = delete;
-  TRunningScope& operator=(const TRunningScope&) = delete;
+  explicit TFrameSaveNames(IChildFrame& frame) : FFrame(frame) {}
+  bool ChooseName(std::string& name) override { return FFrame.ExecuteSaveDialog(name, 1); }
+  bool FileExists(const std::string& path) const override
+  {
+    std::error_code ec;
+    return std::filesystem::exists(path, ec);
+  }
 
 private:
-  TChildActivity& FRunning;
+  IChildFrame& FFrame;
 };
-
-bool FileExists(const std::string& path)
-{
-  std::error_code ec;
-  return std::filesystem::exists(path, ec);
-}
 } // namespace
 
 // --- Files ------------------------------------------------------------------------------
@@ -79,25 +80,9 @@ void TChildForm::FileSaveClick()
   if (IsBusy())
     return;
   CommitPendingEdit();
-  if (!FHasName) {
-    SaveAsClick();
-    return;
-  }
-  const std::string target = SaveFileName(FFileName);
-  // A name without an extension is saved with ".kiv" added: that is another file, and it is
-  // not written over without asking.
-  if (target != FFileName && FileExists(target)) {
-    const TPromptAnswer a = Prompts().Confirm(OverwriteQueryText(target), std::string(), TPromptButtons::YesNoCancel,
-                                              TPromptKind::Warning);
-    if (a == TPromptAnswer::No)
-      SaveAsClick();
-    if (a != TPromptAnswer::Yes)
-      return;
-  }
-  FFileName = target;
-  setWindowTitle(PathToQ(FFileName));
-  // A failed save reports itself and leaves the document modified.
-  FKiv->SaveToFile(FFileName);
+  TFrameSaveNames names(FFrame);
+  if (const std::optional<std::string> target = ChooseSaveName(FFileName, FHasName, names, Prompts()))
+    SaveTo(*target);
 }
 
 void TChildForm::SaveAsClick()
@@ -105,24 +90,18 @@ void TChildForm::SaveAsClick()
   if (IsBusy())
     return;
   CommitPendingEdit();
-  std::string name = FFileName;
-  for (;;) {
-    if (!FFrame.ExecuteSaveDialog(name, 1))
-      return;
-    // The name that will be written is the one to check: "test" is saved as test.kiv.
-    name = SaveFileName(name);
-    if (!FileExists(name))
-      break;
-    const TPromptAnswer a = Prompts().Confirm(OverwriteQueryText(name), std::string(), TPromptButtons::YesNoCancel,
-                                              TPromptKind::Warning);
-    if (a == TPromptAnswer::Yes)
-      break;
-    if (a != TPromptAnswer::No)
-      return;
-  }
+  TFrameSaveNames names(FFrame);
+  if (const std::optional<std::string> target = ChooseSaveAsName(FFileName, names, Prompts()))
+    SaveTo(*target);
+}
+
+void TChildForm::SaveTo(const std::string& fileName)
+{
   FHasName = true;
-  FFileName = name;
-  FileSaveClick();
+  FFileName = fileName;
+  setWindowTitle(PathToQ(FFileName));
+  // A failed save reports itself and leaves the document modified.
+  FKiv->SaveToFile(FFileName);
 }
 
 void TChildForm::SaveEvRegToFile()
@@ -173,19 +152,15 @@ void TChildForm::FilePrintClick(bool fromToolbar)
   // once, not once per job.
   if (plan.empty() || !FFrame.PrinterReady())
     return;
-  try {
+  {
     // Window messages are processed between the pages: the window must not be closed (and
     // freed) under the print, nor start a read or a write into it.
-    const TRunningScope printing(FRunning, TChildActivity::Printing);
+    const TChildBusy::TScope printing = FBusy.Begin(TChildActivity::Printing, [this] { UpdateReadState(); });
     UpdateReadState();
     // Each step is a job of its own; printed to a file, each goes to a file of its own.
     const TPrintRun run;
     PrintSteps(plan);
-  } catch (...) {
-    UpdateReadState();
-    throw;
   }
-  UpdateReadState();
   // The shown sequence again, as the list selects it.
   EventsListBoxClick(false);
 }
@@ -267,16 +242,11 @@ void TChildForm::ExecuteZnsCommand(const std::string& code)
   CommitPendingEdit();
   if (Prompts().Confirm(command->Caption, ZnsCommandConfirmCaption(), TPromptButtons::YesNo) != TPromptAnswer::Yes)
     return;
-  try {
-    const TRunningScope running(FRunning, TChildActivity::Writing);
-    UpdateReadState();
-    FKiv->WriteZestawNastaw(command->Source, command->Target);
-  } catch (...) {
-    // The application's handler shows it; the controls must not stay disabled.
-    UpdateReadState();
-    throw;
-  }
+  // An exception goes on to the application's handler, which shows it; the controls are
+  // enabled again as the scope ends.
+  const TChildBusy::TScope writing = FBusy.Begin(TChildActivity::Writing, [this] { UpdateReadState(); });
   UpdateReadState();
+  FKiv->WriteZestawNastaw(command->Source, command->Target);
 }
 
 // --- Closing ----------------------------------------------------------------------------
@@ -284,10 +254,7 @@ void TChildForm::ExecuteZnsCommand(const std::string& code)
 bool TChildForm::CloseQuery()
 {
   CommitPendingEdit();
-  const TChildActivity activity = Activity();
-  switch (CloseQueryAction(FKiv->IsReading() || FRunning == TChildActivity::Reading,
-                           activity == TChildActivity::Writing || activity == TChildActivity::Printing,
-                           FKiv->Modified())) {
+  switch (FBusy.CloseAction(FKiv->IsReading(), FKiv->IsWriting(), FKiv->Modified())) {
   case TCloseAction::CancelRead: FKiv->Cancel(); return false;
   case TCloseAction::Refuse: return false;
   case TCloseAction::AskToSave: {

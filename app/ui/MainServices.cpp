@@ -92,29 +92,16 @@ void TMainForm::CommSetupClick()
     if (AnyDocumentBusy())
         return;
     TRsdHan& rsd = FLink->Rsd();
-    const std::string savedPort = rsd.CommPort();
-    const int savedSpeed = rsd.BaudRate();
-    const int savedReadTimeout = rsd.ReadTotalTimeoutConstant();
-    const TCommSettings savedComm = FConfig.Comm;
-
+    // The dialog applies port, speed and time-out to the link while it is open; its state
+    // keeps what Cancel puts back.
     TCommDlg dialog(rsd, FConfig.Comm, this);
     dialog.SetTimeOut(FConfig.Comm.Time_Out);
     dialog.SetTimeSilence(FConfig.Comm.TimeSilence);
     const int result = FRunCommDialog ? FRunCommDialog(dialog) : dialog.exec();
-    if (result == QDialog::Accepted) {
-        FConfig.Comm.Time_Out = dialog.TimeOut();
-        FConfig.Comm.TimeSilence = dialog.TimeSilence();
-        rsd.SetReadTotalTimeoutConstant(FConfig.Comm.Time_Out);
-        rsd.SetSilenceTime(FConfig.Comm.TimeSilence);
-    } else {
-        rsd.SetCommPort(savedPort);
-        rsd.SetBaudRate(savedSpeed);
-        // The dialog applied its time-out to the link while it was open.
-        rsd.SetReadTotalTimeoutConstant(savedReadTimeout);
-        FConfig.Comm.MBTCPComm = savedComm.MBTCPComm;
-        FConfig.Comm.MBTCPIP = savedComm.MBTCPIP;
-        FConfig.Comm.MBTCPPort = savedComm.MBTCPPort;
-    }
+    if (result == QDialog::Accepted)
+        dialog.State().Commit();
+    else
+        dialog.State().Revert();
     (void)FLink->SetSettings(FConfig.Comm);
     rsd.Close();
     if (!FConfig.Comm.MBTCPComm && (result != QDialog::Accepted || !rsd.CommPort().empty()))

@@ -17,20 +17,10 @@
 
 #include <algorithm>
 
-#include "app/KivLink.h"
 #include "app/MainLogic.h"
-#include "app/RsdUnit.h"
 #include "app/ui/QtText.h"
 #include "platform/Codepage.h"
 #include "platform/NumText.h"
-#include "platform/Prompts.h"
-
-namespace {
-
-constexpr const char* SPEED_ITEMS[] = {"110", "300", "600", "1200", "2400", "4800", "9600", "14400", "19200", "38400"};
-constexpr int SPEED_ITEM_COUNT = int(std::size(SPEED_ITEMS));
-
-} // namespace
 
 void SetSpinValueKept(QSpinBox& spin, int value, int min, int max)
 {
@@ -38,7 +28,7 @@ void SetSpinValueKept(QSpinBox& spin, int value, int min, int max)
     spin.setValue(value);
 }
 
-TCommDlg::TCommDlg(TRsdHan& link, TCommSettings& tcp, QWidget* parent) : QDialog(parent), FLink(link), FTcp(tcp)
+TCommDlg::TCommDlg(TRsdHan& link, TCommSettings& tcp, QWidget* parent) : QDialog(parent), FState(link, tcp)
 {
     setObjectName(QStringLiteral("CommDlg"));
     setWindowTitle(ToQ("Parametry programu"_cp));
@@ -61,8 +51,8 @@ TCommDlg::TCommDlg(TRsdHan& link, TCommSettings& tcp, QWidget* parent) : QDialog
     FSpeed = new QComboBox(portGroup);
     FSpeed->setObjectName(QStringLiteral("SpeedComboBox"));
     FSpeed->setToolTip(ToQ("Prędkość portu"_cp));
-    for (const char* item : SPEED_ITEMS)
-        FSpeed->addItem(QString::fromLatin1(item));
+    for (const std::string& item : TCommSetupState::SpeedItems())
+        FSpeed->addItem(QString::fromStdString(item));
     FStatus = new QLabel(portGroup);
     FStatus->setObjectName(QStringLiteral("lbStatus"));
     auto* portForm = new QGridLayout(portGroup);
@@ -136,21 +126,21 @@ TCommDlg::TCommDlg(TRsdHan& link, TCommSettings& tcp, QWidget* parent) : QDialog
     connect(FPort->lineEdit(), &QLineEdit::editingFinished, this, &TCommDlg::PortEdited);
     connect(FSpeed, &QComboBox::activated, this, [this](int) { ApplyPort(); });
     connect(FTcpComm, &QCheckBox::clicked, this, &TCommDlg::TcpCommClick);
-    connect(FTcpIp, &QLineEdit::textChanged, this, [this](const QString& text) { FTcp.MBTCPIP = FromQ(text); });
+    connect(FTcpIp, &QLineEdit::textChanged, this, [this](const QString& text) { FState.SetTcpIp(FromQ(text)); });
     connect(FTcpPort, &QLineEdit::textChanged, this,
-            [this](const QString& text) { FTcp.MBTCPPort = TcpPortFromText(FromQ(text)); });
+            [this](const QString& text) { FState.SetTcpPortText(FromQ(text)); });
     FOk->setFocus();
 }
 
 void TCommDlg::SetTimeOut(int value)
 {
-    FTimeOut = value;
+    FState.SetTimeOut(value);
     SetSpinValueKept(*FTimeOutEdit, value, 1, 3000);
 }
 
 void TCommDlg::SetTimeSilence(int value)
 {
-    FTimeSilence = value;
+    FState.SetTimeSilence(value);
     SetSpinValueKept(*FTimeSilenceEdit, value, 1, 1000);
 }
 
@@ -168,77 +158,56 @@ void TCommDlg::FormShow()
         // Filling must not apply anything: that would reopen the port for every field.
         const QSignalBlocker b1(FPort), b2(FSpeed), b3(FTcpComm), b4(FTcpIp), b5(FTcpPort);
         FPort->clear();
-        FPort->addItem(QStringLiteral("None"));
-        for (const std::string& name : FLink.CommList())
+        for (const std::string& name : FState.PortItems())
             FPort->addItem(PathToQ(name));
         FPort->setCurrentIndex(-1);
-        FPort->setEditText(PathToQ(FLink.CommPort()));
-        const int speed = FLink.BaudRate();
-        FSpeed->setCurrentIndex(speed >= 0 && speed < SPEED_ITEM_COUNT ? speed : -1);
-        FTcpComm->setChecked(FTcp.MBTCPComm);
-        FTcpIp->setText(ToQ(FTcp.MBTCPIP));
-        FTcpPort->setText(QString::fromStdString(IntToStr(FTcp.MBTCPPort)));
+        FPort->setEditText(PathToQ(FState.LinkPort()));
+        FSpeed->setCurrentIndex(FState.SpeedIndex());
+        const TCommSettings& tcp = FState.Tcp();
+        FTcpComm->setChecked(tcp.MBTCPComm);
+        FTcpIp->setText(ToQ(tcp.MBTCPIP));
+        FTcpPort->setText(QString::fromStdString(IntToStr(tcp.MBTCPPort)));
     }
     EnableFields();
-    FConnected = false;
-    if (!FTcp.MBTCPComm)
-        OpenPort();
+    FState.Show();
     ShowStatus();
 }
+
+std::string TCommDlg::ShownPort() const { return PathFromQ(FPort->currentText()); }
 
 void TCommDlg::PortEdited()
 {
     // Leaving the box without a change applies nothing.
-    const bool none = FPort->currentText() == QStringLiteral("None");
-    const std::string name = none ? std::string() : PathFromQ(FPort->currentText());
-    if (name != FLink.CommPort())
+    if (FState.PortChanged(ShownPort()))
         ApplyPort();
 }
 
 void TCommDlg::ApplyPort()
 {
-    // A stored speed the list does not hold (56000 and up) selects nothing; the link keeps
-    // its own then, never an index of -1.
-    if (FSpeed->currentIndex() >= 0)
-        FLink.SetBaudRate(FSpeed->currentIndex());
-    const bool none = FPort->currentText() == FPort->itemText(0);
-    FLink.SetCommPort(none ? std::string() : PathFromQ(FPort->currentText()));
-    FLink.SetReadTotalTimeoutConstant(FTimeOutEdit->value());
-    OpenPort();
+    FState.ApplyPort(ShownPort(), FSpeed->currentIndex(), FTimeOutEdit->value());
     ShowStatus();
 }
 
-void TCommDlg::OpenPort()
-{
-    FConnected = false;
-    try {
-        FConnected = FLink.Open() == TRsdHan::StatusOpen;
-    } catch (const EComState& e) {
-        Prompts().Error(e.what());
-    }
-}
-
-void TCommDlg::ShowStatus() { FStatus->setText(FConnected ? ToQ("Połączony"_cp) : ToQ("Brak połączenia"_cp)); }
+void TCommDlg::ShowStatus() { FStatus->setText(ToQ(FState.StatusText())); }
 
 void TCommDlg::TcpCommClick()
 {
-    FTcp.MBTCPComm = FTcpComm->isChecked();
+    FState.SetTcpComm(FTcpComm->isChecked());
     EnableFields();
 }
 
 void TCommDlg::EnableFields()
 {
-    const bool tcp = FTcp.MBTCPComm;
-    FPort->setEnabled(!tcp);
-    FSpeed->setEnabled(!tcp);
-    FTcpIp->setEnabled(tcp);
-    FTcpPort->setEnabled(tcp);
+    FPort->setEnabled(FState.PortFieldsEnabled());
+    FSpeed->setEnabled(FState.PortFieldsEnabled());
+    FTcpIp->setEnabled(FState.TcpFieldsEnabled());
+    FTcpPort->setEnabled(FState.TcpFieldsEnabled());
 }
 
 void TCommDlg::OKBtnClick()
 {
     // The edits' own texts count, so a stored value beyond the usual range comes back as it was.
-    FTimeSilence = FTimeSilenceEdit->value();
-    FTimeOut = FTimeOutEdit->value();
+    FState.SetTimeSilence(FTimeSilenceEdit->value());
+    FState.SetTimeOut(FTimeOutEdit->value());
     accept();
 }

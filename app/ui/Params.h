@@ -1,12 +1,14 @@
 #pragma once
 // TCommDlg ("Parametry programu"): the serial port and its speed, or Modbus TCP with its
-// address and port, and the two protocol times. Port and speed are applied to the link while
-// the dialog is open, so its status line tells whether the chosen port opens; the TCP
-// settings are the caller's and are written as they are edited.
+// address and port, and the two protocol times. What it applies, opens and gives back is
+// its state's (app/CommSetupLogic.h); the dialog wires its widgets to it.
 
 #include <QDialog>
 
 #include <cstdint>
+#include <string>
+
+#include "app/CommSetupLogic.h"
 
 class QCheckBox;
 class QComboBox;
@@ -15,8 +17,6 @@ class QLineEdit;
 class QPushButton;
 class QSpinBox;
 class QTabWidget;
-class TRsdHan;
-struct TCommSettings;
 
 class TCommDlg : public QDialog {
     Q_OBJECT
@@ -26,11 +26,12 @@ public:
     void SetTimeOut(int value);
     void SetTimeSilence(int value);
     // Valid after OK.
-    int TimeOut() const { return FTimeOut; }
-    int TimeSilence() const { return FTimeSilence; }
-    bool Connected() const { return FConnected; }
+    int TimeOut() const { return FState.TimeOut(); }
+    int TimeSilence() const { return FState.TimeSilence(); }
+    bool Connected() const { return FState.Connected(); }
+    TCommSetupState& State() { return FState; }
 
-    // Fills the dialog from the link and the settings and opens the port (done on show).
+    // Fills the dialog from the link and the settings; the state opens the port (done on show).
     void FormShow();
     // The chosen port and speed to the link, which is opened again.
     void ApplyPort();
@@ -52,18 +53,14 @@ protected:
 
 private:
     void ShowStatus();
-    // Opens the port as set; a port that cannot be opened is reported and reads as not
-    // connected.
-    void OpenPort();
     void TcpCommClick();
     void EnableFields();
     void PortEdited();
 
-    TRsdHan& FLink;
-    TCommSettings& FTcp;
-    int FTimeOut = 500;
-    int FTimeSilence = 1;
-    bool FConnected = false;
+    // The port shown in the box, "None" included, as file-system bytes.
+    std::string ShownPort() const;
+
+    TCommSetupState FState;
     bool FFilled = false;
 
     QTabWidget* FNotebook = nullptr;

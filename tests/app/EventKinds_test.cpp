@@ -294,3 +294,79 @@ TEST(EventKinds, RestartReasons)
 }
 
 } // namespace
+
+namespace {
+
+// A table of three codes: 1 a 3-byte record, 240 a gap (entry length 2), 9 undefined.
+const TEventKindTable& WalkTable()
+{
+  static const TEventKindTable table = [] {
+    TEventKindTable t{};
+    t[1 * EVENT_KIND_ENTRY_SIZE + EK_LENGTH] = 3;
+    t[240 * EVENT_KIND_ENTRY_SIZE + EK_LENGTH] = 2;
+    t[240 * EVENT_KIND_ENTRY_SIZE + EK_KIND] = EventDecoderKind::Skip;
+    return t;
+  }();
+  return table;
+}
+
+// Where each step of a walk starts, walked to its end with no caller rule stopping it.
+std::vector<size_t> StepOffsets(std::vector<uint8_t> data)
+{
+  std::vector<size_t> offsets;
+  for (TEvRecordWalker walk(data, WalkTable()); !walk.AtEnd(); walk.Next())
+    offsets.push_back(walk.Offset());
+  return offsets;
+}
+
+} // namespace
+
+TEST(EvRecordWalker, StepsOverRecordsAndGaps)
+{
+  struct Case {
+    const char* Name;
+    std::vector<uint8_t> Data;
+    std::vector<size_t> Offsets;
+  };
+  const Case cases[] = {
+      {"records", {1, 0, 0, 1, 0, 0}, {0, 3}},
+      {"a gap covers its count byte and filler", {240, 2, 0xEE, 0xEE, 1, 0, 0}, {0, 4}},
+      {"an empty gap", {240, 0, 1, 0, 0}, {0, 2}},
+      {"a cut record is still a step", {1, 0, 0, 1, 0}, {0, 3}},
+      {"an undefined code ends the walk", {1, 0, 0, 9, 1, 0, 0}, {0, 3}},
+      {"a gap without its count ends the walk", {1, 0, 0, 240}, {0, 3}},
+      {"a gap past the end", {240, 200, 1, 0, 0}, {0}},
+      {"nothing", {}, {}},
+  };
+  for (const Case& c : cases)
+    EXPECT_EQ(StepOffsets(c.Data), c.Offsets) << c.Name;
+}
+
+TEST(EvRecordWalker, WhatAStepTellsItsCaller)
+{
+  const std::vector<uint8_t> data{1, 7, 8, 240, 127, 9};
+  TEvRecordWalker walk(data, WalkTable());
+  EXPECT_EQ(walk.Code(), 1);
+  EXPECT_EQ(walk.Length(), 3);
+  EXPECT_FALSE(walk.IsGap());
+  EXPECT_TRUE(walk.RecordFits());
+  EXPECT_EQ(std::vector<uint8_t>(walk.Record().begin(), walk.Record().end()), (std::vector<uint8_t>{1, 7, 8}));
+  walk.Next();
+  EXPECT_EQ(walk.Offset(), 3u);
+  EXPECT_TRUE(walk.IsGap());
+  EXPECT_EQ(walk.GapCount(), std::optional<uint8_t>(127));
+  EXPECT_TRUE(walk.IsEndMarker());
+  // A caller's rule stops at the marker; the walker itself reads it as a count.
+  walk.Next();
+  EXPECT_TRUE(walk.AtEnd());
+  const std::vector<uint8_t> gap{240, 3, 9, 9, 9, 9};
+  TEvRecordWalker past(gap, WalkTable());
+  EXPECT_FALSE(past.IsEndMarker());
+  past.Next();
+  EXPECT_EQ(past.Offset(), 5u);
+  EXPECT_EQ(past.Length(), 0); // 9: undefined
+  const std::vector<uint8_t> cut{1, 0};
+  EXPECT_FALSE(TEvRecordWalker(cut, WalkTable()).RecordFits());
+  const std::vector<uint8_t> lone{240};
+  EXPECT_EQ(TEvRecordWalker(lone, WalkTable()).GapCount(), std::nullopt);
+}

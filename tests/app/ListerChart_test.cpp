@@ -61,7 +61,7 @@ protected:
     {
         Doc.Correct(false);
         Lister.SetDocument(&Doc);
-        Lister.SetGraph(&Chart);
+        Lister.SetGraph(&Chart, &EvChart::BuildEventChart);
     }
     void Show(int sequence = 1)
     {

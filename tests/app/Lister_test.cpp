@@ -1,5 +1,6 @@
 // The register walk, the cut into sequences, the list lines, the raw listing and the sinks.
 #include "app/Lister.h"
+#include "app/ListerChart.h"
 
 #include <gtest/gtest.h>
 
@@ -424,7 +425,7 @@ TEST_F(TListerTest, RefreshFillsTheListAndClicksTheFirstLine)
     TFakeChart chart;
     Lister.SetListBox(&list);
     Lister.SetRichEdit(&text);
-    Lister.SetGraph(&chart);
+    Lister.SetGraph(&chart, &EvChart::BuildEventChart);
     Doc.Register = TRegisterBuilder().Clock(2024, 6, 1, 12, 0).Event(0, 4).Clock(2024, 6, 1, 13, 0).Event(1, 4).Bytes();
     Lister.RefreshSequences();
     EXPECT_EQ(list.Lines.size(), 2u);

@@ -1,6 +1,6 @@
 #include "app/PagedlgLogic.h"
 // The document window's print plan reads the same flags: both headers go together.
-#include "app/ChildLogic.h"
+#include "app/PrintPlanLogic.h"
 
 #include <gtest/gtest.h>
 

@@ -13,6 +13,7 @@
 
 #include "app/EventKinds.h"
 #include "app/Lister.h"
+#include "app/ListerChart.h"
 #include "charts/GraphModel.h"
 
 namespace {
@@ -76,7 +77,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
     TEvGraphChart chart(chartModel);
     lister.SetDocument(&doc);
     lister.SetRichEdit(&text);
-    lister.SetGraph(&chart);
+    lister.SetGraph(&chart, &EvChart::BuildEventChart);
     lister.RefreshSequences();
     for (int n = 0; n <= lister.SequenceCount() + 1; ++n) {
         lister.SetSequence(n);

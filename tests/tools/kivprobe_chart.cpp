@@ -13,6 +13,7 @@
 
 #include "app/Kivbase.h"
 #include "app/Lister.h"
+#include "app/ListerChart.h"
 #include "charts/GraphModel.h"
 #include "platform/Codepage.h"
 
@@ -69,7 +70,7 @@ int ProbeChart(TProbeContext& ctx, const std::vector<std::string>& args)
   TEvGraphChart chart(model);
   TEvLister lister;
   lister.SetDevice(&kiv);
-  lister.SetGraph(&chart);
+  lister.SetGraph(&chart, &EvChart::BuildEventChart);
   lister.RefreshSequences();
   for (int n = 1; n <= lister.SequenceCount(); ++n) {
     lister.SetSequence(n);

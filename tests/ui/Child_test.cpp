@@ -26,6 +26,7 @@
 #include "ChildTestSupport.h"
 #include "PdfTools.h"
 #include "QtTestApp.h"
+#include "app/DocNameLogic.h"
 #include "app/Kivbase.h"
 #include "app/ui/Child.h"
 #include "app/ui/ChildGrid.h"

@@ -25,7 +25,7 @@ protected:
         Chart = std::make_unique<TEvGraphChart>(G->Model());
         Doc.Correct(false);
         Lister.SetDocument(&Doc);
-        Lister.SetGraph(Chart.get());
+        Lister.SetGraph(Chart.get(), &EvChart::BuildEventChart);
     }
     // The colour at the middle of trace T's bar row just above its band's bottom, at value V.
     QColor BarColor(const QImage& Shot, uint16_t T, double V)

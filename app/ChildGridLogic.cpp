@@ -1,28 +1,11 @@
-#include "app/ChildLogic.h"
+#include "app/ChildGridLogic.h"
 
 #include <algorithm>
 #include <span>
 
+#include "app/DocNameLogic.h"
 #include "app/SettingValues.h"
 #include "platform/Codepage.h"
-#include "platform/NumText.h"
-
-// --- Read options -----------------------------------------------------------------------
-
-TShownReadOptions ShowReadOptions(const TReadOptions& stored, bool serviceMode)
-{
-  TShownReadOptions shown;
-  shown.Options = stored;
-  shown.ServiceBoxesVisible = serviceMode;
-  if (!serviceMode) {
-    shown.Options[ReadOption::CorrectTimes] = 1;
-    shown.Options[ReadOption::ShowAllEvents] = 0;
-  }
-  shown.Forced = shown.Options != stored;
-  return shown;
-}
-
-// --- Setting grid -----------------------------------------------------------------------
 
 TZnsGridCells::TZnsGridCells()
     : FCells(size_t(FColCount) * size_t(FRowCount)), FColWidths(size_t(FColCount), ZnsGrid::DEFAULT_COL_WIDTH)
@@ -173,138 +156,4 @@ TCommitResult CommitGridCell(TKiv& kiv, int shownSet, TZnsGridCells& grid, int c
   if (changed)
     kiv.SetModified(true);
   return TCommitResult::Stored;
-}
-
-// --- Set-write commands -----------------------------------------------------------------
-
-std::string ZnsCommandRoot() { return "Zapis zestawów nastaw"_cp; }
-std::string ZnsCommandConfirmCaption() { return "Potwierdź wykonanie polecenia"_cp; }
-
-const std::vector<TZnsCommand>& ZnsCommands()
-{
-  static const std::vector<TZnsCommand> commands{
-      {"Zapis zestawu 1", "ZNS1_1", 1, 1},
-      {"Zapis zestawu 2", "ZNS2_2", 2, 2},
-      {"Zapis zestawu 1 do 2", "ZNS1_2", 1, 2},
-      {"Zapis zestawu 2 do 1", "ZNS2_1", 2, 1},
-  };
-  return commands;
-}
-
-const TZnsCommand* FindZnsCommand(std::string_view code)
-{
-  for (const auto& c : ZnsCommands())
-    if (c.Code == code)
-      return &c;
-  return nullptr;
-}
-
-// --- File names -------------------------------------------------------------------------
-
-std::string FileNamePart(const std::string& path)
-{
-  const size_t slash = path.rfind('/');
-  return slash == std::string::npos ? path : path.substr(slash + 1);
-}
-
-std::string SaveFileName(const std::string& name)
-{
-  const std::string file = FileNamePart(name);
-  // A leading dot names a hidden file, not an extension.
-  const size_t dot = file.rfind('.');
-  if (dot == std::string::npos || dot == 0)
-    return name + ".kiv";
-  return name;
-}
-
-std::string CaptionOfName(const std::string& name)
-{
-  return name.substr(0, name.find('.'));
-}
-
-// --- Closing ----------------------------------------------------------------------------
-
-TCloseAction CloseQueryAction(bool reading, bool writing, bool modified)
-{
-  if (reading)
-    return TCloseAction::CancelRead;
-  if (writing)
-    return TCloseAction::Refuse;
-  return modified ? TCloseAction::AskToSave : TCloseAction::Close;
-}
-
-std::string CloseQueryText(const std::string& documentName)
-{
-  return "Plik " + Utf8ToCp1250(documentName) + " został zmodyfikowany"_cp + "\n" + "Zachować zmiany ?"_cp;
-}
-
-std::string OverwriteQueryText(const std::string& fileName)
-{
-  return "Plik :" + Utf8ToCp1250(fileName) + " już istnieje"_cp + "\n" + "Pokryć istniejący plik ?"_cp;
-}
-
-// --- Side buttons -----------------------------------------------------------------------
-
-bool LinkHeldElsewhere(const TKivLink* link, const void* self)
-{
-  return link && link->Busy() && link->Holder() != self;
-}
-
-bool LinkCommandsEnabled(TChildActivity activity, bool linkHeldElsewhere)
-{
-  return activity == TChildActivity::Idle && !linkHeldElsewhere;
-}
-
-TPageButtons SetupPageButtons(int page, bool serviceMode, TChildActivity activity, bool linkHeldElsewhere)
-{
-  TPageButtons b;
-  const bool idle = activity == TChildActivity::Idle;
-  const bool linkFree = LinkCommandsEnabled(activity, linkHeldElsewhere);
-  switch (page) {
-  case 0:
-    b.HelpContext = 10;
-    b.PanelVisible = serviceMode;
-    if (serviceMode) {
-      b.Btn[0] = {"HexList", "Wyświetl zawartość bufora zdarzeń (w porządku rosnącym)"_cp, TPageAction::HexList, true, idle};
-      b.Btn[1] = {"Save Buf", "Zapis bufora zdarzeń do pliku"_cp, TPageAction::SaveBuf, true, idle};
-    }
-    break;
-  case 1:
-    b.HelpContext = 134;
-    break;
-  case 2:
-    b.HelpContext = 6;
-    b.PanelVisible = true;
-    b.Btn[0] = {"Odczyt", "Odczyt danych z automatu|Odczytaj wybrane pozycje z automatu", TPageAction::Read, true,
-                linkFree};
-    b.Btn[1] = {"Wykonaj", "Wykonaj wybrane polecenie", TPageAction::Execute, true, linkFree};
-    // A set write is not cut short: stopping between chunks would leave a partly written
-    // set in the controller.
-    b.Btn[2] = {"Anuluj", "Przerwij odczyt", TPageAction::Cancel, true, activity == TChildActivity::Reading};
-    break;
-  default:
-    break;
-  }
-  return b;
-}
-
-// --- Printing ---------------------------------------------------------------------------
-
-std::vector<TPrintStep> PrintPlan(uint8_t flags, const std::vector<int>& selectedSequences,
-                                  const std::string& documentName)
-{
-  std::vector<TPrintStep> plan;
-  const std::string file = Utf8ToCp1250(FileNamePart(documentName));
-  for (const int i : selectedSequences) {
-    const std::string base = file + "-" + "Sekwencja " + IntToStr(i + 1);
-    if (flags & PrintFlag::Listing)
-      plan.push_back({TPrintStep::TKind::Listing, i + 1, base + "-Listing"});
-    if (flags & PrintFlag::Chart)
-      plan.push_back({TPrintStep::TKind::Chart, i + 1, base + "-Przebiegi"});
-  }
-  if (flags & PrintFlag::Zns1)
-    plan.push_back({TPrintStep::TKind::Grid1, 0, "ZESTAW NASTAW 1"});
-  if (flags & PrintFlag::Zns2)
-    plan.push_back({TPrintStep::TKind::Grid2, 0, "ZESTAW NASTAW 2"});
-  return plan;
 }
