@@ -410,8 +410,9 @@ TEST_P(KivProtocol, UnknownModelReadsNoSet)
 TEST_P(KivProtocol, ShortEventPageIsKept)
 {
     Device.Events.resize(600);
-    Fault("short@5/5"); // page 3, padded to 250 bytes by the controller, comes 2 bytes short
+    Fault("short@page4003/5"); // page 3, padded to 250 bytes by the controller, comes 2 bytes short
     ASSERT_TRUE(Kiv.ReadFromKIV());
+    EXPECT_EQ(Device.FaultsPlayed(), 1u);
     EXPECT_EQ(Memo.Lines, (TLines{IDENT_OK, SET1_OK, SET2_OK, EvLine(748), "Znacznik końca"_cp}));
     EXPECT_FALSE(Kiv.Aborted());
     std::vector<uint8_t> want = Device.Events;

@@ -15,6 +15,7 @@
 #include <filesystem>
 #include <fstream>
 #include <functional>
+#include <span>
 #include <string>
 #include <vector>
 
@@ -23,6 +24,45 @@
 #include "tests/sim/KivSimHandOver.h"
 #include "tests/sim/KivSimServer.h"
 #include "tests/support/TempDir.h"
+
+// How long, in real time, bytes under way between a peer in the test and the program may take
+// before the test fails: far beyond what a loaded machine needs.
+inline constexpr std::chrono::seconds HandOverLimit{20};
+
+// Waits in real time until `underWay` says nothing is (it returns what still is, or "");
+// false, with a failure of the test, when that does not happen within HandOverLimit.
+inline bool AwaitAcross(const std::function<std::string()>& underWay)
+{
+    std::string left = underWay();
+    if (left.empty())
+        return true;
+    const auto giveUp = std::chrono::steady_clock::now() + HandOverLimit;
+    while (!(left = underWay()).empty()) {
+        if (std::chrono::steady_clock::now() >= giveUp) {
+            ADD_FAILURE() << "still under way after " << HandOverLimit.count() << " s of real time: " << left;
+            return false;
+        }
+        ::usleep(100);
+    }
+    return true;
+}
+
+// A peer scripted by the test writes `bytes` to the master of a pseudo-terminal and waits
+// until the program's side (`slaveSide`, a descriptor of the slave) holds them; the program
+// does not read meanwhile, as the test runs inside its wait.
+inline bool WriteAcross(int master, int slaveSide, std::span<const uint8_t> bytes)
+{
+    const int before = QueuedBytes(slaveSide);
+    if (::write(master, bytes.data(), bytes.size()) != static_cast<ssize_t>(bytes.size())) {
+        ADD_FAILURE() << "writing " << bytes.size() << " bytes to the pseudo-terminal failed";
+        return false;
+    }
+    const int want = before + static_cast<int>(bytes.size());
+    return AwaitAcross([&]() -> std::string {
+        const int queued = QueuedBytes(slaveSide);
+        return queued >= want ? "" : std::to_string(want - queued) + " bytes to the pseudo-terminal's slave";
+    });
+}
 
 class TSimPump : public IPump {
 public:
@@ -55,10 +95,6 @@ public:
         return std::chrono::duration_cast<std::chrono::milliseconds>(FNow - FStart).count();
     }
 
-    // How long, in real time, bytes under way between the simulator and the program may take
-    // before the test fails: far beyond what a loaded machine needs.
-    static constexpr std::chrono::seconds HandOverLimit{20};
-
 private:
     static bool Ready(int fd, short events)
     {
@@ -66,22 +102,9 @@ private:
         return ::poll(&p, 1, 0) > 0 && (p.revents & (events | POLLHUP | POLLERR)) != 0;
     }
 
-    // Waits in real time until what the simulator and the program wrote to each other is
-    // across (TSimHandOver); false, with a failure of the test, when it never gets there.
     bool HandOver()
     {
-        std::string underWay = FHandOver.UnderWay();
-        if (underWay.empty())
-            return true;
-        const auto giveUp = std::chrono::steady_clock::now() + HandOverLimit;
-        while (!(underWay = FHandOver.UnderWay()).empty()) {
-            if (std::chrono::steady_clock::now() >= giveUp) {
-                ADD_FAILURE() << "still under way after " << HandOverLimit.count() << " s of real time: " << underWay;
-                return false;
-            }
-            ::usleep(100);
-        }
-        return true;
+        return AwaitAcross([this] { return FHandOver.UnderWay(); });
     }
 
     // Serves the simulator at the present fake instant until nothing is left to do, and only

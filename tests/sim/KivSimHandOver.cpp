@@ -12,17 +12,22 @@
 
 #include "tests/sim/KivSimServer.h"
 
-namespace {
-// Bytes waiting to be read on fd; polling first finishes a pseudo-terminal's pending move.
-int Queued(int fd, short& revents)
+int QueuedBytes(int fd, short* revents)
 {
     pollfd p{fd, static_cast<short>(POLLIN | POLLRDHUP), 0};
     ::poll(&p, 1, 0);
-    revents = p.revents;
+    if (revents)
+        *revents = p.revents;
     int n = 0;
     if (::ioctl(fd, FIONREAD, &n) != 0)
         n = 0;
     return n;
+}
+
+namespace {
+int Queued(int fd, short& revents)
+{
+    return QueuedBytes(fd, &revents);
 }
 
 bool Info(int fd, tcp_info& info)

@@ -23,6 +23,10 @@
 
 class TKivSimServer;
 
+// Bytes waiting to be read on fd (0 when it cannot tell). It polls first, which makes the
+// kernel finish a pseudo-terminal's pending move; `revents` receives what the poll saw.
+int QueuedBytes(int fd, short* revents = nullptr);
+
 class TSimHandOver {
 public:
     explicit TSimHandOver(TKivSimServer& server) : FServer(server) {}
