@@ -4,6 +4,7 @@
 #include "app/Kivbase.h"
 
 #include <gtest/gtest.h>
+#include <fcntl.h>
 #include <poll.h>
 
 #include <unistd.h>
@@ -32,7 +33,8 @@ public:
     {
         int err = 0;
         EXPECT_TRUE(OpenPtyPair(FMaster, Slave, err)) << err;
-        Pump.RealGrace = std::chrono::milliseconds(20);
+        FSlaveSide.Reset(::open(Slave.c_str(), O_RDWR | O_NOCTTY | O_NONBLOCK | O_CLOEXEC));
+        EXPECT_TRUE(FSlaveSide.Valid());
         Pump.OnPump = [this](TFakeClockPump&) { Serve(); };
         SetPump(&Pump);
     }
@@ -45,9 +47,8 @@ public:
 private:
     void Serve()
     {
-        // The request takes a moment to cross the pseudo-terminal.
-        pollfd p{FMaster.Get(), POLLIN, 0};
-        ::poll(&p, 1, 20);
+        // A read with nothing queued first finishes the kernel's move of what the program
+        // wrote; the reply is waited for on the program's side before its wait goes on.
         uint8_t buf[64];
         for (ssize_t n; (n = ::read(FMaster.Get(), buf, sizeof buf)) > 0;)
             FIn.insert(FIn.end(), buf, buf + n);
@@ -62,11 +63,12 @@ private:
                 reply = {SLAVE, 0x83, 2, 0, 0};
                 AddCRC(reply, 3);
             }
-            EXPECT_EQ(::write(FMaster.Get(), reply.data(), reply.size()), ssize_t(reply.size()));
+            WriteAcross(FMaster.Get(), FSlaveSide.Get(), reply);
         }
     }
 
     TFdHandle FMaster;
+    TFdHandle FSlaveSide; // the program's side, to see the reply arrive there
     std::vector<uint8_t> FIn;
     std::vector<uint8_t> FFirstPage;
 };

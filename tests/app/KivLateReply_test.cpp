@@ -6,6 +6,7 @@
 
 #include <gtest/gtest.h>
 
+#include <fcntl.h>
 #include <unistd.h>
 
 #include <algorithm>
@@ -125,8 +126,10 @@ TEST_P(KivLateReply, NoSetOrPageHoldsAnotherRequestsReply)
             PrefillDocument();
             ASSERT_TRUE(Kiv.ReadFromKIV());
 
-            // The fault was played: its first late request was sent, and on RTU it cost a retry.
+            // The fault was played on every request of its run that was sent, and on RTU it
+            // cost a retry.
             EXPECT_GT(Device.RequestCount(), c.first);
+            EXPECT_EQ(Device.Faults[0].Played, std::min(c.count, Device.RequestCount() - c.first));
             if (Rtu()) {
                 EXPECT_TRUE(Has(Memo.Lines, RETRY));
             }
@@ -205,8 +208,7 @@ TEST(KivLateReplyLine, TheWaitEndsOneTimeOutAfterTheLastByte)
     };
     for (const TCase& c : cases) {
         SCOPED_TRACE(c.name);
-        const std::string at = "@" + std::to_string(device.RequestCount());
-        device.Faults = {Fault(c.lateMs >= 0 ? "late" + at + ":" + std::to_string(c.lateMs) : "silence" + at)};
+        device.Faults = {Fault(c.lateMs >= 0 ? "late@set1:" + std::to_string(c.lateMs) : "silence@set1")};
         std::vector<uint8_t> request{0x1F, 3, 0x08, 0x80, 0, 8, 0, 0};
         AddCRC(request, 6);
         const long long written = pump.ElapsedMs();
@@ -216,6 +218,7 @@ TEST(KivLateReplyLine, TheWaitEndsOneTimeOutAfterTheLastByte)
         size_t length = 0;
         EXPECT_FALSE(rsd.ReadFrame(reply, length));
         EXPECT_EQ(device.RequestCount(), before + 1); // the fault's request arrived
+        EXPECT_EQ(device.Faults[0].Played, 1u);
         EXPECT_TRUE(rsd.WaitLineQuiet(TIMEOUT, 5 * TIMEOUT));
         EXPECT_GE(pump.ElapsedMs() - written, c.endsAfterWriteMs);
         EXPECT_LT(pump.ElapsedMs() - written, c.endsAfterWriteMs + 100);
@@ -234,12 +237,13 @@ public:
     {
         int err = 0;
         EXPECT_TRUE(OpenPtyPair(Master, Slave, err)) << err;
-        Pump.RealGrace = std::chrono::milliseconds(20);
+        SlaveSide.Reset(::open(Slave.c_str(), O_RDWR | O_NOCTTY | O_NONBLOCK | O_CLOEXEC));
+        EXPECT_TRUE(SlaveSide.Valid());
         Pump.OnPump = [this](TFakeClockPump& p) {
             if (!Babbling)
                 return;
             const uint8_t b = uint8_t(0xA5 + Sent);
-            if (::write(Master.Get(), &b, 1) == 1)
+            if (WriteAcross(Master.Get(), SlaveSide.Get(), std::span<const uint8_t>(&b, 1)))
                 ++Sent;
             p.Advance(std::chrono::milliseconds(50));
         };
@@ -249,6 +253,7 @@ public:
 
     TFdHandle Master;
     std::string Slave;
+    TFdHandle SlaveSide; // the program's side, to see each byte arrive there
     TFakeClockPump Pump;
     bool Babbling = true;
     int Sent = 0;

@@ -176,7 +176,8 @@ TEST_P(KivProtocol, ExceptionReplyEndsTheEventRegister)
 
 struct TFaultCase {
     const char* name;
-    std::vector<const char*> faults;
+    const char* fault;
+    unsigned played; // requests the fault must be played on
     bool rtuOnly, tcpOnly;
     TLines lines;
     bool set1Read; // false: set 1 must stay as it was
@@ -185,30 +186,31 @@ struct TFaultCase {
 std::vector<TFaultCase> FaultCases()
 {
     return {
-        {"wrong address ends the read", {"wrongaddr@0"}, true, false,
+        {"wrong address ends the read", "wrongaddr@ident", 1, true, false,
          {"Identyfikacja automatu:", "Odpowiedź automatu o innym adresie-odczyt anulowany"_cp}, false},
-        {"TCP keeps the request's address", {"wrongaddr@0"}, false, true,
+        {"TCP keeps the request's address", "wrongaddr@ident", 1, false, true,
          {IDENT_OK, SET1_OK, SET2_OK, EvLine(8000)}, true},
-        {"five missed replies", {"silence@0/5"}, false, false,
+        {"five missed replies", simfault::IdentNeverAnswered, 5, false, false,
          {"Identyfikacja automatu:", RETRY, RETRY, RETRY, RETRY, NO_REPLY}, false},
         // The final line takes the place of the last line, which is a retry line here.
-        {"two missed replies then an answer", {"silence@1/2"}, false, false,
+        {"two missed replies then an answer", "silence@set1/2", 2, false, false,
          {IDENT_OK, "Odczyt zestawu nastaw 1", RETRY, SET1_OK, SET2_OK, EvLine(8000)}, true},
-        {"damaged checks", {"badcrc@1/5"}, true, false,
+        {"damaged checks", "badcrc@set1/5", 5, true, false,
          {IDENT_OK, "Odczyt zestawu nastaw 1", RETRY, RETRY, RETRY, RETRY, NO_REPLY}, false},
-        {"exception reply to a set read", {"exception@1"}, false, false,
+        {"exception reply to a set read", "exception@set1", 1, false, false,
          {IDENT_OK, "Odczyt zestawu nastaw 1", "Znacznik końca"_cp}, false},
-        {"replies in pieces", {"split@0/40:30"}, false, false,
+        // Every reply of the read, whatever it asks.
+        {"replies in pieces", "split@0/40:30", 35, false, false,
          {IDENT_OK, SET1_OK, SET2_OK, EvLine(8000)}, true},
-        {"late reply is not taken for the next", {"late@1:1200"}, false, false,
+        {"late reply is not taken for the next", "late@set1:1200", 1, false, false,
          {IDENT_OK, "Odczyt zestawu nastaw 1", SET1_OK, SET2_OK, EvLine(8000)}, true},
-        {"reply with another function", {"wrongfunc@1/5"}, false, false,
+        {"reply with another function", "wrongfunc@set1/5", 5, false, false,
          {IDENT_OK, "Odczyt zestawu nastaw 1", RETRY, RETRY, RETRY, RETRY, NO_REPLY}, false},
-        {"reply a register short", {"short@1"}, false, false,
+        {"reply a register short", "short@set1", 1, false, false,
          {IDENT_OK, "Odczyt zestawu nastaw 1", SET1_OK, SET2_OK, EvLine(8000)}, true},
-        {"foreign transaction id", {"wrongtid@0/40"}, false, true,
+        {"foreign transaction id", "wrongtid@0/40", 35, false, true,
          {IDENT_OK, SET1_OK, SET2_OK, EvLine(8000)}, true},
-        {"closed connection", {"close@1"}, false, true,
+        {"closed connection", "close@set1", 1, false, true,
          {IDENT_OK, "Odczyt zestawu nastaw 1", SET1_OK, SET2_OK, EvLine(8000)}, true},
     };
 }
@@ -221,13 +223,13 @@ TEST_P(KivProtocol, InjectedFaults)
         SCOPED_TRACE(c.name);
         Device.Faults.clear();
         Device.Requests.clear();
-        for (const char* f : c.faults)
-            Fault(f);
+        Fault(c.fault);
         Memo.Lines.clear();
         Events.clear();
         PrefillSets();
         Kiv.SetEvRegSize(0);
         ASSERT_TRUE(Kiv.ReadFromKIV());
+        EXPECT_EQ(Device.Faults[0].Played, c.played) << c.fault;
         EXPECT_EQ(Memo.Lines, c.lines);
         EXPECT_EQ(Events.front(), 'B');
         EXPECT_EQ(Events.back(), 'A');
@@ -283,8 +285,9 @@ TEST_P(KivProtocol, WriteAnsweredWithAnotherFunction)
 {
     ASSERT_TRUE(Kiv.ReadFromKIV());
     Memo.Lines.clear();
-    Fault("wrongfunc@35");
+    Fault(simfault::Set1WriteRefused);
     ASSERT_TRUE(Kiv.WriteZestawNastaw(1, 1));
+    EXPECT_EQ(Device.FaultsPlayed(), 1u);
     EXPECT_EQ(Memo.Lines, TLines{"Zapis zestawu nastaw 1: Automat nie przyjął zestawu nastaw "_cp});
 }
 
@@ -294,8 +297,9 @@ TEST_P(KivProtocol, WriteCutShortByAnotherAddressIsNotAccepted)
 {
     StartWithSet1InThreeChunks();
     Memo.Lines.clear();
-    Fault("wrongaddr@0");
+    Fault(simfault::Set1WriteFromAnotherAddress);
     ASSERT_TRUE(Kiv.WriteZestawNastaw(1, 1));
+    EXPECT_EQ(Device.FaultsPlayed(), 1u);
     if (Rtu()) {
         EXPECT_EQ(Device.RequestCount(), 1u);
         EXPECT_EQ(Memo.Lines.back(), "Zapis zestawu nastaw 1: Automat nie przyjął zestawu nastaw "_cp);
@@ -406,8 +410,9 @@ TEST_P(KivProtocol, UnknownModelReadsNoSet)
 TEST_P(KivProtocol, ShortEventPageIsKept)
 {
     Device.Events.resize(600);
-    Fault("short@5/5"); // page 3, padded to 250 bytes by the controller, comes 2 bytes short
+    Fault("short@page4003/5"); // page 3, padded to 250 bytes by the controller, comes 2 bytes short
     ASSERT_TRUE(Kiv.ReadFromKIV());
+    EXPECT_EQ(Device.FaultsPlayed(), 1u);
     EXPECT_EQ(Memo.Lines, (TLines{IDENT_OK, SET1_OK, SET2_OK, EvLine(748), "Znacznik końca"_cp}));
     EXPECT_FALSE(Kiv.Aborted());
     std::vector<uint8_t> want = Device.Events;

@@ -1,7 +1,9 @@
 #pragma once
 // A pump for link tests: a fake clock that runs the simulated controller inside the test.
-// Time moves only when nothing is left to do at the present instant, so a 500 ms time-out
-// costs a few real milliseconds and delayed replies arrive exactly when they are due.
+// Time moves only when nothing is left to do at the present instant and everything written
+// between the simulator and the program is across (TSimHandOver), so a 500 ms time-out costs
+// no real time, delayed replies arrive exactly when they are due, and a loaded machine gives
+// the same fake times as an idle one.
 
 #include <gtest/gtest.h>
 #include <poll.h>
@@ -13,19 +15,60 @@
 #include <filesystem>
 #include <fstream>
 #include <functional>
+#include <span>
 #include <string>
 #include <vector>
 
 #include "app/KivLink.h"
 #include "platform/Wait.h"
+#include "tests/sim/KivSimHandOver.h"
 #include "tests/sim/KivSimServer.h"
 #include "tests/support/TempDir.h"
+
+// How long, in real time, bytes under way between a peer in the test and the program may take
+// before the test fails: far beyond what a loaded machine needs.
+inline constexpr std::chrono::seconds HandOverLimit{20};
+
+// Waits in real time until `underWay` says nothing is (it returns what still is, or "");
+// false, with a failure of the test, when that does not happen within HandOverLimit.
+inline bool AwaitAcross(const std::function<std::string()>& underWay)
+{
+    std::string left = underWay();
+    if (left.empty())
+        return true;
+    const auto giveUp = std::chrono::steady_clock::now() + HandOverLimit;
+    while (!(left = underWay()).empty()) {
+        if (std::chrono::steady_clock::now() >= giveUp) {
+            ADD_FAILURE() << "still under way after " << HandOverLimit.count() << " s of real time: " << left;
+            return false;
+        }
+        ::usleep(100);
+    }
+    return true;
+}
+
+// A peer scripted by the test writes `bytes` to the master of a pseudo-terminal and waits
+// until the program's side (`slaveSide`, a descriptor of the slave) holds them; the program
+// does not read meanwhile, as the test runs inside its wait.
+inline bool WriteAcross(int master, int slaveSide, std::span<const uint8_t> bytes)
+{
+    const int before = QueuedBytes(slaveSide);
+    if (::write(master, bytes.data(), bytes.size()) != static_cast<ssize_t>(bytes.size())) {
+        ADD_FAILURE() << "writing " << bytes.size() << " bytes to the pseudo-terminal failed";
+        return false;
+    }
+    const int want = before + static_cast<int>(bytes.size());
+    return AwaitAcross([&]() -> std::string {
+        const int queued = QueuedBytes(slaveSide);
+        return queued >= want ? "" : std::to_string(want - queued) + " bytes to the pseudo-terminal's slave";
+    });
+}
 
 class TSimPump : public IPump {
 public:
     using TClock = std::chrono::steady_clock;
 
-    explicit TSimPump(TKivSimServer& server) : FServer(server) {}
+    explicit TSimPump(TKivSimServer& server) : FServer(server), FHandOver(server) {}
     ~TSimPump() override
     {
         if (FInstalled)
@@ -59,22 +102,28 @@ private:
         return ::poll(&p, 1, 0) > 0 && (p.revents & (events | POLLHUP | POLLERR)) != 0;
     }
 
+    bool HandOver()
+    {
+        return AwaitAcross([this] { return FHandOver.UnderWay(); });
+    }
+
+    // Serves the simulator at the present fake instant until nothing is left to do, and only
+    // then lets the time jump: to the simulator's next due piece or to `end`.
     bool Run(TClock::time_point end, int fd, short events)
     {
         if (OnPump)
             OnPump();
-        // Bytes written to a pseudo-terminal reach the other side a moment later (a kernel
-        // worker moves them, later still on a loaded machine): give them that moment in real
-        // time before letting fake time jump ahead. Only a wait that really times out pays it.
-        const int settleMs = fd >= 0 ? 60 : 1;
+        // The program does not read while this runs: what its side holds now is the start.
+        FHandOver.NoteProgramFd(fd);
+        FHandOver.Mark();
         for (int round = 0; round < 100000; ++round) {
             FServer.Service(FNow);
+            if (!HandOver())
+                return false;
             if (fd >= 0 && Ready(fd, events))
                 return true;
             std::vector<pollfd> fds = FServer.PollFds();
-            if (fd >= 0)
-                fds.push_back({fd, events, 0});
-            if (::poll(fds.data(), fds.size(), settleMs) > 0)
+            if (::poll(fds.data(), fds.size(), 0) > 0)
                 continue;
             const auto next = FServer.NextDue();
             if (next && *next <= end && *next > FNow) {
@@ -84,12 +133,13 @@ private:
             if (FNow < end)
                 FNow = end;
             FServer.Service(FNow);
-            return fd >= 0 && Ready(fd, events);
+            return HandOver() && fd >= 0 && Ready(fd, events);
         }
         return false;
     }
 
     TKivSimServer& FServer;
+    TSimHandOver FHandOver;
     TClock::time_point FStart = TClock::time_point{} + std::chrono::hours(1);
     TClock::time_point FNow = FStart;
     bool FInstalled = false;

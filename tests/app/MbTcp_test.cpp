@@ -115,18 +115,20 @@ TEST_F(MbTcpLink, RepliesOnOneConnectionWithCountingIds)
 
 TEST_F(MbTcpLink, ForeignTransactionIdIsSkipped)
 {
-    Device.Faults = {{TSimFaultKind::WrongTid, 0, 1, -1}};
+    Device.Faults = {*ParseSimFault("wrongtid@set1")};
     size_t length = 0;
     ASSERT_TRUE(Read(length)) << Client.LastError();
+    EXPECT_EQ(Device.Faults[0].Played, 1u);
     EXPECT_EQ(Reply[2], 0xB0); // not the spoilt 0xEE of the foreign reply
 }
 
 TEST_F(MbTcpLink, TimeOutClosesTheConnection)
 {
-    Device.Faults = {{TSimFaultKind::Silence, 0, 1, -1}};
+    Device.Faults = {*ParseSimFault("silence@set1")};
     size_t length = 0;
     const long long before = Pump.ElapsedMs();
     EXPECT_FALSE(Read(length, 400));
+    EXPECT_EQ(Device.Faults[0].Played, 1u);
     EXPECT_EQ(Pump.ElapsedMs() - before, 400);
     EXPECT_FALSE(Client.Connected());
     ASSERT_TRUE(Read(length));
@@ -135,9 +137,10 @@ TEST_F(MbTcpLink, TimeOutClosesTheConnection)
 
 TEST_F(MbTcpLink, ClosedConnectionFailsThenReconnects)
 {
-    Device.Faults = {{TSimFaultKind::CloseConnection, 0, 1, -1}};
+    Device.Faults = {*ParseSimFault("close@set1")};
     size_t length = 0;
     EXPECT_FALSE(Read(length));
+    EXPECT_EQ(Device.Faults[0].Played, 1u);
     EXPECT_FALSE(Client.Connected());
     ASSERT_TRUE(Read(length)) << Client.LastError();
     EXPECT_EQ(Server.Accepted(), 2u);
@@ -145,7 +148,8 @@ TEST_F(MbTcpLink, ClosedConnectionFailsThenReconnects)
 
 TEST_F(MbTcpLink, SplitAndExceptionReplies)
 {
-    Device.Faults = {{TSimFaultKind::Split, 0, 1, 30}, {TSimFaultKind::Exception, 1, 1, 2}};
+    // The same read twice: the first reply in pieces, the second an exception.
+    Device.Faults = {*ParseSimFault("split@0:30"), *ParseSimFault("exception@1:2")};
     size_t length = 0;
     ASSERT_TRUE(Read(length));
     EXPECT_EQ(length, 18u);
@@ -153,6 +157,8 @@ TEST_F(MbTcpLink, SplitAndExceptionReplies)
     EXPECT_EQ(length, 2u);
     EXPECT_EQ(Reply[0], 0x83);
     EXPECT_EQ(Reply[1], 2);
+    EXPECT_EQ(Device.Faults[0].Played, 1u);
+    EXPECT_EQ(Device.Faults[1].Played, 1u);
 }
 
 // A loopback port that refuses connections for as long as this object lives: its socket is

@@ -254,20 +254,20 @@ struct TFaultCase {
 TEST_F(RsdLink, FaultsOnTheLine)
 {
     const TFaultCase cases[] = {
-        {"silence", false, 0, 500, 600},
-        {"badcrc", false, 21, 0, 50},
-        {"split:40", true, 21, 80, 130},
-        {"late:700", false, 0, 500, 600},
-        {"exception", true, 5, 500, 600}, // short reply: valid only when the time is up
+        {"silence@set1", false, 0, 500, 600},
+        {"badcrc@set1", false, 21, 0, 50},
+        {"split@set1:40", true, 21, 80, 130},
+        {"late@set1:700", false, 0, 500, 600},
+        {"exception@set1", true, 5, 500, 600}, // short reply: valid only when the time is up
     };
     for (const auto& c : cases) {
         const auto fault = ParseSimFault(c.fault);
         ASSERT_TRUE(fault) << c.fault;
         Device.Faults = {*fault};
-        Device.Faults[0].First = Device.RequestCount();
         bool ok = false;
         size_t length = 0;
         const long long ms = Exchange(Request({0x1F, 3, 0x08, 0x80, 0, 8}), ok, length);
+        EXPECT_EQ(Device.Faults[0].Played, 1u) << c.fault;
         EXPECT_EQ(ok, c.ok) << c.fault;
         EXPECT_EQ(length, c.length) << c.fault;
         EXPECT_GE(ms, c.minMs) << c.fault;
@@ -279,7 +279,7 @@ TEST_F(RsdLink, FaultsOnTheLine)
 
 TEST_F(RsdLink, LateReplyNeverAnswersTheNextRequest)
 {
-    Device.Faults = {{TSimFaultKind::Late, 0, 1, 700}};
+    Device.Faults = {*ParseSimFault("late@set1:700")};
     bool ok = true;
     size_t length = 0;
     Exchange(Request({0x1F, 3, 0x08, 0x80, 0, 8}), ok, length);
@@ -290,6 +290,8 @@ TEST_F(RsdLink, LateReplyNeverAnswersTheNextRequest)
     EXPECT_TRUE(ok);
     EXPECT_EQ(length, 7u);
     EXPECT_EQ(Reply[3], 0x55);
+    EXPECT_EQ(Device.Faults[0].Played, 1u); // the second read was answered in time
+
 }
 
 TEST_F(RsdLink, WriteOnAClosedLinkFails)

@@ -142,7 +142,7 @@ TEST_F(KivprobeLink, ReadOverBothTransportsThenWriteASet)
 
 TEST_F(KivprobeLink, FailedReadSavesNothing)
 {
-    ASSERT_TRUE(StartSim({"--fault", "silence@0/5"}));
+    ASSERT_TRUE(StartSim({"--fault", simfault::IdentNeverAnswered}));
     const std::string out = Dir.File("none.kiv");
     const TRun r = Probe({"read", "--serial", Sim.Pty, "--silence", "0", "--timeout", "50", "--install-dir",
                           DEFS, "-o", out});
@@ -151,6 +151,9 @@ TEST_F(KivprobeLink, FailedReadSavesNothing)
                      " ponawianie transmisji\n ponawianie transmisji\n ponawianie transmisji\n"
                      " ponawianie transmisji\nBrak odpowiedzi , anulowanie odczytu\n");
     EXPECT_FALSE(std::filesystem::exists(out));
+    std::string rest;
+    EXPECT_EQ(Sim.Process.StopKeepingOutput(rest), 0);
+    EXPECT_EQ(rest, "requests 5\nfault silence@ident/5 played 5\n");
 }
 
 TEST_F(KivprobeLink, BadArguments)

@@ -39,7 +39,7 @@ std::vector<uint8_t> TKivSimDevice::ReplyPdu(std::span<const uint8_t> req)
                        Sets.begin() + static_cast<std::ptrdiff_t>(at + 2u * count));
             return out;
         }
-        if (start >= SimEvFirstWire && start < SimEvFirstWire + 1000) {
+        if (start >= SimEvFirstWire && start < SimEvFirstWire + SimEvPages) {
             // Page k holds register bytes from 250 k on, however many registers are asked.
             const size_t at = 2u * SimEvPageRegisters * (start - SimEvFirstWire);
             if (at >= Events.size())
@@ -68,34 +68,54 @@ std::vector<uint8_t> TKivSimDevice::ReplyPdu(std::span<const uint8_t> req)
     return Exception(fc, 1);
 }
 
-const TSimFault* TKivSimDevice::FaultFor(unsigned request) const
+TSimFault* TKivSimDevice::FaultFor(unsigned index)
 {
-    for (const auto& f : Faults)
-        if (f.Covers(request))
-            return &f;
-    return nullptr;
+    // Every fault sees every request, so that each counts the requests of its own target.
+    const TSimAsk ask = SimAskOf(Requests[index]);
+    TSimFault* hit = nullptr;
+    for (auto& f : Faults)
+        if (f.Hits(index, ask) && !hit)
+            hit = &f;
+    return hit;
 }
 
-std::vector<uint8_t> TKivSimDevice::FaultedPdu(std::span<const uint8_t> request, const TSimFault* f)
+unsigned TKivSimDevice::FaultsPlayed() const
+{
+    unsigned n = 0;
+    for (const auto& f : Faults)
+        n += f.Played;
+    return n;
+}
+
+namespace {
+// Counts a fault as played; true so that it reads as the condition it sits in.
+bool Play(TSimFault* f)
+{
+    ++f->Played;
+    return true;
+}
+} // namespace
+
+std::vector<uint8_t> TKivSimDevice::FaultedPdu(std::span<const uint8_t> request, TSimFault* f)
 {
     std::vector<uint8_t> pdu = ReplyPdu(request);
     if (!f || request.empty())
         return pdu;
-    if (f->Kind == TSimFaultKind::Exception)
+    if (f->Kind == TSimFaultKind::Exception && Play(f))
         return Exception(request[0], static_cast<uint8_t>(SimFaultParam(*f)));
-    if (f->Kind == TSimFaultKind::WrongFunction && !pdu.empty())
+    if (f->Kind == TSimFaultKind::WrongFunction && !pdu.empty() && Play(f))
         pdu[0] = request[0] == 16 ? 6 : 4;
-    if (f->Kind == TSimFaultKind::Short && pdu.size() >= 4 && pdu[0] == 3) {
+    if (f->Kind == TSimFaultKind::Short && pdu.size() >= 4 && pdu[0] == 3 && Play(f)) {
         pdu.resize(pdu.size() - 2);
         pdu[1] = static_cast<uint8_t>(pdu[1] - 2);
     }
     return pdu;
 }
 
-std::vector<TSimChunk> TKivSimDevice::Spread(std::vector<uint8_t> bytes, const TSimFault* f)
+std::vector<TSimChunk> TKivSimDevice::Spread(std::vector<uint8_t> bytes, TSimFault* f)
 {
     std::vector<TSimChunk> chunks;
-    if (f && f->Kind == TSimFaultKind::Split && bytes.size() >= 3) {
+    if (f && f->Kind == TSimFaultKind::Split && bytes.size() >= 3 && Play(f)) {
         const auto gap = std::chrono::milliseconds(SimFaultParam(*f));
         const size_t third = bytes.size() / 3;
         chunks.push_back({std::chrono::milliseconds(0), {bytes.begin(), bytes.begin() + static_cast<std::ptrdiff_t>(third)}});
@@ -103,7 +123,7 @@ std::vector<TSimChunk> TKivSimDevice::Spread(std::vector<uint8_t> bytes, const T
         chunks.push_back({gap, {bytes.begin() + static_cast<std::ptrdiff_t>(2 * third), bytes.end()}});
         return chunks;
     }
-    const auto delay = std::chrono::milliseconds(f && f->Kind == TSimFaultKind::Late ? SimFaultParam(*f) : 0);
+    const auto delay = std::chrono::milliseconds(f && f->Kind == TSimFaultKind::Late && Play(f) ? SimFaultParam(*f) : 0);
     chunks.push_back({delay, std::move(bytes)});
     return chunks;
 }
@@ -118,17 +138,17 @@ TSimAnswer TKivSimDevice::AnswerRtu(std::span<const uint8_t> frame)
     Requests.emplace_back(request.begin(), request.end());
     if (OnRequest)
         OnRequest(index);
-    const TSimFault* f = FaultFor(index);
-    if (f && (f->Kind == TSimFaultKind::Silence || f->Kind == TSimFaultKind::CloseConnection))
+    TSimFault* f = FaultFor(index);
+    if (f && (f->Kind == TSimFaultKind::Silence || f->Kind == TSimFaultKind::CloseConnection) && Play(f))
         return a;
     std::vector<uint8_t> bytes{Slave};
-    if (f && f->Kind == TSimFaultKind::WrongAddress)
+    if (f && f->Kind == TSimFaultKind::WrongAddress && Play(f))
         bytes[0] = static_cast<uint8_t>(SimFaultParam(*f));
     const auto pdu = FaultedPdu(request, f);
     bytes.insert(bytes.end(), pdu.begin(), pdu.end());
     bytes.resize(bytes.size() + 2);
     AddCRC(bytes, bytes.size() - 2);
-    if (f && f->Kind == TSimFaultKind::BadCrc)
+    if (f && f->Kind == TSimFaultKind::BadCrc && Play(f))
         bytes.back() ^= 0x5A;
     a.Chunks = Spread(std::move(bytes), f);
     return a;
@@ -152,17 +172,17 @@ TSimAnswer TKivSimDevice::AnswerTcp(uint16_t transactionId, uint8_t unit, std::s
     Requests.emplace_back(pdu.begin(), pdu.end());
     if (OnRequest)
         OnRequest(index);
-    const TSimFault* f = FaultFor(index);
-    if (f && f->Kind == TSimFaultKind::Silence)
+    TSimFault* f = FaultFor(index);
+    if (f && f->Kind == TSimFaultKind::Silence && Play(f))
         return a;
-    if (f && f->Kind == TSimFaultKind::CloseConnection) {
+    if (f && f->Kind == TSimFaultKind::CloseConnection && Play(f)) {
         a.CloseConnection = true;
         return a;
     }
-    const uint8_t replyUnit = f && f->Kind == TSimFaultKind::WrongAddress ? static_cast<uint8_t>(SimFaultParam(*f)) : unit;
+    const uint8_t replyUnit = f && f->Kind == TSimFaultKind::WrongAddress && Play(f) ? static_cast<uint8_t>(SimFaultParam(*f)) : unit;
     const auto reply = FaultedPdu(pdu, f);
     std::vector<uint8_t> bytes;
-    if (f && f->Kind == TSimFaultKind::WrongTid) {
+    if (f && f->Kind == TSimFaultKind::WrongTid && Play(f)) {
         // A reply to some other request, with data that must not reach the document.
         std::vector<uint8_t> spoilt = reply;
         for (size_t i = 2; i < spoilt.size(); ++i)

@@ -12,14 +12,6 @@
 
 #include "tests/sim/KivSimFaults.h"
 
-// Wire addresses (register number - 1) the controller answers at.
-constexpr uint16_t SimIdentWire = 0x0E78;
-constexpr uint16_t SimIdentCount = 8;
-constexpr uint16_t SimSetAreaWire = 2176;   // set 1 (register 2177), set 2 follows at 2432
-constexpr uint16_t SimSetRegisters = 256;   // per set
-constexpr uint16_t SimEvFirstWire = 4000;   // event page k is asked at 4000 + k
-constexpr uint16_t SimEvPageRegisters = 125;
-
 struct TSimChunk {
     std::chrono::milliseconds Delay{0}; // after the request, or after the previous chunk
     std::vector<uint8_t> Bytes;
@@ -37,13 +29,15 @@ public:
     std::string Ident = "K2SIM-01";            // up to 16 bytes, NUL padded
     std::array<uint8_t, 2 * 2 * SimSetRegisters> Sets{}; // set 1 then set 2, as on the wire
     std::vector<uint8_t> Events;               // the event register, served in 250-byte pages
-    std::vector<TSimFault> Faults;
+    std::vector<TSimFault> Faults; // each counts the requests it was played on (Played)
     // Sees the index of every request as it arrives (a test acting while the link waits).
     std::function<void(unsigned)> OnRequest;
 
     // Every request that arrived whole, in order (PDU only: function code first).
     std::vector<std::vector<uint8_t>> Requests;
     unsigned RequestCount() const { return static_cast<unsigned>(Requests.size()); }
+    // Requests that some fault was played on.
+    unsigned FaultsPlayed() const;
 
     std::span<uint8_t> Set(int n) { return std::span<uint8_t>(Sets).subspan(n == 2 ? 512 : 0, 512); }
 
@@ -56,9 +50,10 @@ public:
     TSimAnswer AnswerTcp(uint16_t transactionId, uint8_t unit, std::span<const uint8_t> pdu);
 
 private:
-    const TSimFault* FaultFor(unsigned request) const;
-    static std::vector<TSimChunk> Spread(std::vector<uint8_t> bytes, const TSimFault* f);
-    std::vector<uint8_t> FaultedPdu(std::span<const uint8_t> request, const TSimFault* f);
+    // The fault that hits the request just stored as number `index`, if any.
+    TSimFault* FaultFor(unsigned index);
+    static std::vector<TSimChunk> Spread(std::vector<uint8_t> bytes, TSimFault* f);
+    std::vector<uint8_t> FaultedPdu(std::span<const uint8_t> request, TSimFault* f);
 };
 
 // Reads a whole small file (register contents for the simulator); false when it cannot.

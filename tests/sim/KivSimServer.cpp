@@ -124,13 +124,17 @@ void TKivSimServer::ServiceTcp(TClock::time_point now)
 {
     if (FListen.Valid())
         for (;;) {
-            TFdHandle c(::accept4(FListen.Get(), nullptr, nullptr, SOCK_NONBLOCK | SOCK_CLOEXEC));
+            sockaddr_in program{};
+            socklen_t length = sizeof program;
+            TFdHandle c(::accept4(FListen.Get(), reinterpret_cast<sockaddr*>(&program), &length,
+                                  SOCK_NONBLOCK | SOCK_CLOEXEC));
             if (!c.Valid())
                 break;
             const int one = 1;
             ::setsockopt(c.Get(), IPPROTO_TCP, TCP_NODELAY, &one, sizeof one);
             auto client = std::make_unique<TClient>();
             client->Fd = std::move(c);
+            client->Program = program;
             FClients.push_back(std::move(client));
             ++FAccepted;
         }
@@ -149,6 +153,7 @@ void TKivSimServer::ServiceTcp(TClock::time_point now)
         while (!closed && c->In.size() >= 7) {
             const size_t len = static_cast<size_t>((c->In[4] << 8) | c->In[5]);
             if (c->In[2] != 0 || c->In[3] != 0 || len < 2 || len > 254) {
+                FClosedByServer.push_back(c->Program);
                 closed = true;
                 break;
             }
@@ -161,6 +166,7 @@ void TKivSimServer::ServiceTcp(TClock::time_point now)
             Log("tcp in  ", frame);
             TSimAnswer a = FDevice.AnswerTcp(tid, unit, std::span<const uint8_t>(frame).subspan(7));
             if (a.CloseConnection) {
+                FClosedByServer.push_back(c->Program);
                 closed = true;
                 break;
             }
@@ -190,12 +196,31 @@ void TKivSimServer::Service(TClock::time_point now)
             written = ::write(o.Fd, o.Bytes.data(), o.Bytes.size());
         if (written < 0 && (errno == EAGAIN || errno == EWOULDBLOCK))
             break;
+        if (written > 0)
+            CountWritten(o.Fd, static_cast<size_t>(written));
         if (written > 0 && static_cast<size_t>(written) < o.Bytes.size()) {
             o.Bytes.erase(o.Bytes.begin(), o.Bytes.begin() + written);
             break;
         }
         FOutputs.erase(FOutputs.begin());
     }
+}
+
+void TKivSimServer::CountWritten(int fd, size_t bytes)
+{
+    if (fd == FMaster.Get())
+        FPtyWritten += bytes;
+    for (auto& c : FClients)
+        if (c->Fd.Get() == fd)
+            c->Written += bytes;
+}
+
+std::vector<TKivSimServer::TConnection> TKivSimServer::Connections() const
+{
+    std::vector<TConnection> out;
+    for (const auto& c : FClients)
+        out.push_back({c->Fd.Get(), c->Program, c->Written});
+    return out;
 }
 
 std::optional<TKivSimServer::TClock::time_point> TKivSimServer::NextDue() const

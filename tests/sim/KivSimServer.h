@@ -11,6 +11,7 @@
 #include <string>
 #include <vector>
 
+#include <netinet/in.h>
 #include <poll.h>
 
 #include "platform/SerialPort.h"
@@ -39,6 +40,19 @@ public:
     // TCP connections accepted so far.
     unsigned Accepted() const { return FAccepted; }
 
+    // What went towards the program, for a test that must know it arrived (TSimHandOver).
+    // The program's side of the pseudo-terminal (-1 without one) and the bytes written to it.
+    int PtyProgramSide() const { return FSlaveHold.Get(); }
+    uint64_t PtyWritten() const { return FPtyWritten; }
+    struct TConnection {
+        int Fd = -1;              // the server's end
+        sockaddr_in Program{};    // the address of the program's end
+        uint64_t Written = 0;     // bytes written to it
+    };
+    std::vector<TConnection> Connections() const;
+    // The program's ends of the connections the server closed (they see an end of stream).
+    const std::vector<sockaddr_in>& ClosedByServer() const { return FClosedByServer; }
+
 private:
     struct TOutput {
         TClock::time_point Due;
@@ -48,11 +62,14 @@ private:
     struct TClient {
         TFdHandle Fd;
         std::vector<uint8_t> In;
+        sockaddr_in Program{};
+        uint64_t Written = 0;
     };
 
     void ServiceRtu(TClock::time_point now);
     void ServiceTcp(TClock::time_point now);
     void Queue(int fd, TClock::time_point now, TSimAnswer answer);
+    void CountWritten(int fd, size_t bytes);
     void Log(const char* what, const std::vector<uint8_t>& bytes);
 
     TKivSimDevice& FDevice;
@@ -64,4 +81,6 @@ private:
     std::vector<std::unique_ptr<TClient>> FClients;
     std::vector<TOutput> FOutputs;
     unsigned FAccepted = 0;
+    uint64_t FPtyWritten = 0;
+    std::vector<sockaddr_in> FClosedByServer;
 };

@@ -4,7 +4,8 @@
 //          [--events FILE] [--fault SPEC]... [--dump-sets DIR] [--stop-on-eof] [--log]
 //
 // It prints "rtu <slave path>" and "tcp 127.0.0.1:<port>", then "ready", and serves both
-// until SIGINT/SIGTERM (or the end of its standard input with --stop-on-eof).
+// until SIGINT/SIGTERM (or the end of its standard input with --stop-on-eof). At the end it
+// prints "requests N" and, for each fault, "fault SPEC played N".
 
 #include <csignal>
 #include <cstdio>
@@ -25,8 +26,10 @@ int Usage()
     std::fprintf(stderr,
                  "usage: kivsim [--tcp-port P] [--slave N] [--ident TEXT] [--set1 FILE] [--set2 FILE]\n"
                  "              [--events FILE] [--fault SPEC]... [--dump-sets DIR] [--stop-on-eof] [--log]\n"
-                 "fault SPEC: kind[@first][/count][:param] (requests counted from 0), kind one of\n"
-                 "  silence wrongaddr badcrc exception split late wrongfunc wrongtid close short\n");
+                 "fault SPEC: kind[@WHAT][/count][:param], kind one of\n"
+                 "  silence wrongaddr badcrc exception split late wrongfunc wrongtid close short\n"
+                 "WHAT: ident, set1, set2, pageN (read at register N), fc16.N (write at register N),\n"
+                 "  or a request's position counted from 0\n");
     return 2;
 }
 
@@ -134,5 +137,7 @@ int main(int argc, char** argv)
             std::fprintf(stderr, "kivsim: cannot write the sets into %s\n", dumpDir.c_str());
     }
     std::printf("requests %u\n", device.RequestCount());
+    for (const auto& f : device.Faults)
+        std::printf("fault %s played %u\n", SimFaultText(f).c_str(), f.Played);
     return 0;
 }

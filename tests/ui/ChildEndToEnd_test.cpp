@@ -257,9 +257,10 @@ TEST_P(ChildEndToEnd, SilentControllerLeavesTheDocumentAsItWas)
   ASSERT_EQ(form.EventsListBox->count(), 3);
   const std::vector<uint8_t> before(form.Kiv().Image().begin(), form.Kiv().Image().end());
   const size_t linesBefore = form.MessageMemo().LineCount();
-  // Silent from the second request of the next read on.
-  Device.Faults.push_back(TSimFault{TSimFaultKind::Silence, Device.RequestCount() + 1, 1000});
+  // The next read's identification is answered, set 1 never.
+  Device.Faults.push_back(*ParseSimFault(simfault::Set1ReadNeverAnswered));
   form.ReadClick();
+  EXPECT_EQ(Device.Faults.back().Played, 5u);
   EXPECT_GT(form.MessageMemo().LineCount(), linesBefore);
   EXPECT_FALSE(form.IsBusy());
   const auto image = form.Kiv().Image();
