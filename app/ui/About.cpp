@@ -4,7 +4,7 @@
 #include <QLabel>
 #include <QVBoxLayout>
 
-#include "app/ui/QtText.h"
+#include "platform/qt/QtText.h"
 #include "platform/Codepage.h"
 
 TAboutBox::TAboutBox(QWidget* parent) : QDialog(parent)

@@ -21,15 +21,15 @@
 #include <QTreeWidget>
 #include <QVBoxLayout>
 
-#include "app/DocNameLogic.h"
-#include "app/Kivbase.h"
-#include "app/Lister.h"
-#include "app/ListerChart.h"
-#include "app/ReadOptionsLogic.h"
+#include "app/logic/DocNameLogic.h"
+#include "app/document/Kivbase.h"
+#include "app/events/Lister.h"
+#include "app/events/ListerChart.h"
+#include "app/logic/ReadOptionsLogic.h"
 #include "app/ui/ChildGrid.h"
 #include "app/ui/ChildMemo.h"
 #include "app/ui/ListerSinks.h"
-#include "app/ui/QtText.h"
+#include "platform/qt/QtText.h"
 #include "charts/ui/Graph.h"
 #include "charts/ui/Graphdlg.h"
 #include "platform/Codepage.h"

@@ -11,11 +11,11 @@
 #include <memory>
 #include <string>
 
-#include "app/ChildActivity.h"
-#include "app/ChildGridLogic.h"
-#include "app/PageButtonsLogic.h"
-#include "app/PagedlgLogic.h" // PrintFlag
-#include "app/PrintPlanLogic.h"
+#include "app/logic/ChildActivity.h"
+#include "app/logic/ChildGridLogic.h"
+#include "app/logic/PageButtonsLogic.h"
+#include "app/logic/PagedlgLogic.h" // PrintFlag
+#include "app/logic/PrintPlanLogic.h"
 #include "app/ui/ChildOps.h"
 
 class QAction;

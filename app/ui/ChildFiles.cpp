@@ -11,16 +11,16 @@
 #include <optional>
 #include <utility>
 
-#include "app/CloseLogic.h"
-#include "app/DocNameLogic.h"
-#include "app/KivFiles.h"
-#include "app/Kivbase.h"
-#include "app/Lister.h"
-#include "app/SetWriteLogic.h"
+#include "app/logic/CloseLogic.h"
+#include "app/logic/DocNameLogic.h"
+#include "app/document/KivFiles.h"
+#include "app/document/Kivbase.h"
+#include "app/events/Lister.h"
+#include "app/logic/SetWriteLogic.h"
 #include "app/ui/Child.h"
 #include "app/ui/ChildGrid.h"
 #include "app/ui/ListerSinks.h"
-#include "app/ui/QtText.h"
+#include "platform/qt/QtText.h"
 #include "charts/ui/Graph.h"
 #include "charts/ui/GraphPrinter.h"
 #include "charts/ui/PageSink.h"

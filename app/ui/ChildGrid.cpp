@@ -8,7 +8,7 @@
 
 #include <algorithm>
 
-#include "app/ui/QtText.h"
+#include "platform/qt/QtText.h"
 
 // --- Model ------------------------------------------------------------------------------
 

@@ -11,7 +11,7 @@
 
 #include <functional>
 
-#include "app/ChildGridLogic.h"
+#include "app/logic/ChildGridLogic.h"
 #include "app/ui/ChildOps.h"
 
 class TZnsGridModel : public QAbstractTableModel {

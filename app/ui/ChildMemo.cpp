@@ -6,7 +6,7 @@
 #include <QTextCursor>
 #include <QTextDocument>
 
-#include "app/ui/QtText.h"
+#include "platform/qt/QtText.h"
 
 size_t TMemoMessage::LineCount() const
 {

@@ -3,7 +3,7 @@
 
 #include <string>
 
-#include "app/KivMemo.h"
+#include "app/document/KivMemo.h"
 
 class QPlainTextEdit;
 

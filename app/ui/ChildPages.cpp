@@ -23,12 +23,12 @@
 #include <QTreeWidget>
 #include <QVBoxLayout>
 
-#include "app/Kivbase.h"
-#include "app/Lister.h"
+#include "app/document/Kivbase.h"
+#include "app/events/Lister.h"
 #include "app/ui/ChildGrid.h"
 #include "app/ui/ChildMemo.h"
 #include "app/ui/ListerSinks.h"
-#include "app/ui/QtText.h"
+#include "platform/qt/QtText.h"
 #include "charts/ui/Graph.h"
 #include "charts/ui/Graphdlg.h"
 #include "platform/Codepage.h"

@@ -8,9 +8,9 @@
 #include <QPushButton>
 #include <QVBoxLayout>
 
-#include "app/FilePropLogic.h"
-#include "app/Kivbase.h"
-#include "app/ui/QtText.h"
+#include "app/logic/FilePropLogic.h"
+#include "app/document/Kivbase.h"
+#include "platform/qt/QtText.h"
 #include "platform/Codepage.h"
 
 TFileInfoDlg::TFileInfoDlg(QWidget* parent) : QDialog(parent)

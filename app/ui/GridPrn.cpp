@@ -6,8 +6,8 @@
 
 #include <algorithm>
 
-#include "app/GridPagination.h"
-#include "app/ui/QtText.h"
+#include "app/logic/GridPagination.h"
+#include "platform/qt/QtText.h"
 #include "charts/Extgraph.h"
 #include "charts/ui/PageSink.h"
 #include "platform/Codepage.h"

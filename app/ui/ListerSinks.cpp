@@ -7,7 +7,7 @@
 #include <QTextCursor>
 #include <QTextEdit>
 
-#include "app/ui/QtText.h"
+#include "platform/qt/QtText.h"
 #include "charts/ui/PageSink.h"
 
 // --- list box ------------------------------------------------------------------------------

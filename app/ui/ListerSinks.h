@@ -8,7 +8,7 @@
 
 #include <QFont>
 
-#include "app/Lister.h"
+#include "app/events/Lister.h"
 
 class QListWidget;
 class QTextEdit;

@@ -25,13 +25,13 @@
 #include <exception>
 #include <filesystem>
 
-#include "app/Kivbase.h"
+#include "app/document/Kivbase.h"
 #include "app/ui/About.h"
 #include "app/ui/Fileprop.h"
 #include "app/ui/GridPrn.h"
 #include "app/ui/Pagedlg.h"
 #include "app/ui/Params.h"
-#include "app/ui/QtText.h"
+#include "platform/qt/QtText.h"
 #include "charts/GraphModel.h"
 #include "charts/ui/Graph.h"
 #include "charts/ui/PageSink.h"

@@ -13,8 +13,8 @@
 #include <string>
 #include <vector>
 
-#include "app/KivLink.h"
-#include "app/MainLogic.h"
+#include "app/link/KivLink.h"
+#include "app/logic/MainLogic.h"
 #include "app/ui/ChildOps.h"
 
 class QAction;

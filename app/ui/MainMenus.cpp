@@ -15,7 +15,7 @@
 
 #include <exception>
 
-#include "app/ui/QtText.h"
+#include "platform/qt/QtText.h"
 #include "platform/Codepage.h"
 #include "platform/Prompts.h"
 

@@ -13,8 +13,8 @@
 
 #include <algorithm>
 
-#include "app/PagedlgLogic.h"
-#include "app/ui/QtText.h"
+#include "app/logic/PagedlgLogic.h"
+#include "platform/qt/QtText.h"
 #include "platform/Codepage.h"
 
 TPageDlgFrm::TPageDlgFrm(QWidget* parent) : QDialog(parent)

@@ -17,8 +17,8 @@
 
 #include <algorithm>
 
-#include "app/MainLogic.h"
-#include "app/ui/QtText.h"
+#include "app/logic/MainLogic.h"
+#include "platform/qt/QtText.h"
 #include "platform/Codepage.h"
 #include "platform/NumText.h"
 

@@ -1,14 +1,14 @@
 #pragma once
 // TCommDlg ("Parametry programu"): the serial port and its speed, or Modbus TCP with its
 // address and port, and the two protocol times. What it applies, opens and gives back is
-// its state's (app/CommSetupLogic.h); the dialog wires its widgets to it.
+// its state's (app/logic/CommSetupLogic.h); the dialog wires its widgets to it.
 
 #include <QDialog>
 
 #include <cstdint>
 #include <string>
 
-#include "app/CommSetupLogic.h"
+#include "app/logic/CommSetupLogic.h"
 
 class QCheckBox;
 class QComboBox;

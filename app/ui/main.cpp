@@ -3,9 +3,9 @@
 
 #include "app/ui/Child.h"
 #include "app/ui/Main.h"
-#include "app/ui/QtPrompts.h"
-#include "app/ui/QtPump.h"
-#include "app/ui/QtTranslation.h"
+#include "platform/qt/QtPrompts.h"
+#include "platform/qt/QtPump.h"
+#include "platform/qt/QtTranslation.h"
 #include "ternik/TernikInit.h"
 
 int main(int argc, char** argv)

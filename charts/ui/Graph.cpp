@@ -14,7 +14,7 @@
 
 #include "charts/ui/GraphRender.h"
 #include "charts/ui/Markers.h"
-#include "app/ui/QtText.h"
+#include "platform/qt/QtText.h"
 
 TGraph::TGraph(QWidget* Parent) : QWidget(Parent)
 {

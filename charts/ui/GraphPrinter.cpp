@@ -2,7 +2,7 @@
 
 #include <QCoreApplication>
 
-#include "app/ui/QtText.h"
+#include "platform/qt/QtText.h"
 #include "charts/ui/GraphRender.h"
 
 bool TChartPageSink::ReadPage(int& WidthMm, int& HeightMm, bool& Landscape)

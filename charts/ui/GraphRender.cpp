@@ -8,7 +8,7 @@
 #include <array>
 #include <span>
 
-#include "app/ui/QtText.h"
+#include "platform/qt/QtText.h"
 
 namespace {
 

@@ -14,7 +14,7 @@
 #include <QToolButton>
 #include <QVBoxLayout>
 
-#include "app/ui/QtText.h"
+#include "platform/qt/QtText.h"
 #include "charts/ui/Graph.h"
 #include "charts/ui/GraphRender.h"
 #include "platform/Codepage.h"

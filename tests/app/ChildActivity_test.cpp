@@ -1,4 +1,4 @@
-#include "app/ChildActivity.h"
+#include "app/logic/ChildActivity.h"
 
 #include <gtest/gtest.h>
 

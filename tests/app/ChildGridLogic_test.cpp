@@ -1,4 +1,4 @@
-#include "app/ChildGridLogic.h"
+#include "app/logic/ChildGridLogic.h"
 
 #include <gtest/gtest.h>
 

@@ -1,4 +1,4 @@
-#include "app/CloseLogic.h"
+#include "app/logic/CloseLogic.h"
 
 #include <gtest/gtest.h>
 

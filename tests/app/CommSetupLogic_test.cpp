@@ -1,4 +1,4 @@
-#include "app/CommSetupLogic.h"
+#include "app/logic/CommSetupLogic.h"
 
 #include <gtest/gtest.h>
 

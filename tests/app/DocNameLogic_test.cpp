@@ -1,4 +1,4 @@
-#include "app/DocNameLogic.h"
+#include "app/logic/DocNameLogic.h"
 
 #include <gtest/gtest.h>
 

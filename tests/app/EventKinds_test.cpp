@@ -1,4 +1,4 @@
-#include "app/EventKinds.h"
+#include "app/events/EventKinds.h"
 
 #include <gtest/gtest.h>
 

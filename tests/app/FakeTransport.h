@@ -8,8 +8,8 @@
 #include <string>
 #include <vector>
 
-#include "app/KivLink.h"
-#include "app/Mbusfun.h"
+#include "app/link/KivLink.h"
+#include "app/link/Mbusfun.h"
 #include "platform/Wait.h"
 
 class TFakeTransport : public ITransport {

@@ -1,8 +1,8 @@
-#include "app/FilePropLogic.h"
+#include "app/logic/FilePropLogic.h"
 
 #include <gtest/gtest.h>
 
-#include "app/Kivbase.h"
+#include "app/document/Kivbase.h"
 #include "platform/Codepage.h"
 
 TEST(FileProps, FillsFromTheDocument)

@@ -1,4 +1,4 @@
-#include "app/GridPagination.h"
+#include "app/logic/GridPagination.h"
 
 #include <gtest/gtest.h>
 

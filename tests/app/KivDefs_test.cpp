@@ -1,4 +1,4 @@
-#include "app/KivDefs.h"
+#include "app/values/KivDefs.h"
 
 #include <gtest/gtest.h>
 

@@ -1,7 +1,7 @@
 // Which replies to an event page count. A page may come back with fewer registers than asked
 // (the controller's last page), but a reply whose byte count is odd, above what was asked, or
 // not what the frame holds is a failed attempt, never data.
-#include "app/Kivbase.h"
+#include "app/document/Kivbase.h"
 
 #include <gtest/gtest.h>
 #include <fcntl.h>
@@ -12,9 +12,9 @@
 #include <string>
 #include <vector>
 
-#include "app/KivLink.h"
-#include "app/KivMemo.h"
-#include "app/Mbusfun.h"
+#include "app/link/KivLink.h"
+#include "app/document/KivMemo.h"
+#include "app/link/Mbusfun.h"
 #include "platform/Codepage.h"
 #include "platform/SerialPort.h"
 #include "tests/app/LinkTestSupport.h"

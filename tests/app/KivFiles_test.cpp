@@ -1,4 +1,4 @@
-#include "app/KivFiles.h"
+#include "app/document/KivFiles.h"
 
 #include <gtest/gtest.h>
 

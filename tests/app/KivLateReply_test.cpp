@@ -2,7 +2,7 @@
 // request it answers, so a late reply must be waited out before a retry is sent, or it is
 // taken for the retry's reply, and a later request of the same shape (the next set, the next
 // event page) gets the data of the one before.
-#include "app/Kivbase.h"
+#include "app/document/Kivbase.h"
 
 #include <gtest/gtest.h>
 
@@ -14,9 +14,9 @@
 #include <string>
 #include <vector>
 
-#include "app/KivLink.h"
-#include "app/KivMemo.h"
-#include "app/Mbusfun.h"
+#include "app/link/KivLink.h"
+#include "app/document/KivMemo.h"
+#include "app/link/Mbusfun.h"
 #include "platform/Codepage.h"
 #include "platform/SerialPort.h"
 #include "tests/app/LinkTestSupport.h"

@@ -14,7 +14,7 @@
 #include <chrono>
 #include <thread>
 
-#include "app/Mbusfun.h"
+#include "app/link/Mbusfun.h"
 #include "tests/sim/KivSimServer.h"
 
 namespace {

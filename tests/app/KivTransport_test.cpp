@@ -1,7 +1,7 @@
 // The protocol over the transport seam: how a transaction is tried (attempts, the settle
 // after each failed one, the link's error text) and the pauses between requests, played on a
 // scripted transport and a fake clock, with no controller behind.
-#include "app/Kivbase.h"
+#include "app/document/Kivbase.h"
 
 #include <gtest/gtest.h>
 
@@ -9,8 +9,8 @@
 #include <string>
 #include <vector>
 
-#include "app/KivLink.h"
-#include "app/KivMemo.h"
+#include "app/link/KivLink.h"
+#include "app/document/KivMemo.h"
 #include "platform/Codepage.h"
 #include "platform/Wait.h"
 #include "tests/app/FakeTransport.h"

@@ -17,9 +17,9 @@
 #include <tuple>
 #include <vector>
 
-#include "app/KivLink.h"
-#include "app/KivMemo.h"
-#include "app/Kivbase.h"
+#include "app/link/KivLink.h"
+#include "app/document/KivMemo.h"
+#include "app/document/Kivbase.h"
 #include "platform/Codepage.h"
 #include "tests/app/LinkTestSupport.h"
 

@@ -1,4 +1,4 @@
-#include "app/Kivbase.h"
+#include "app/document/Kivbase.h"
 
 #include <gtest/gtest.h>
 
@@ -7,10 +7,10 @@
 #include <string>
 #include <vector>
 
-#include "app/EventKinds.h"
-#include "app/KivLink.h"
-#include "app/KivMemo.h"
-#include "app/Mbusfun.h"
+#include "app/events/EventKinds.h"
+#include "app/link/KivLink.h"
+#include "app/document/KivMemo.h"
+#include "app/link/Mbusfun.h"
 #include "platform/NumText.h"
 #include "platform/Codepage.h"
 #include "platform/DateTime.h"

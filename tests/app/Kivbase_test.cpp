@@ -1,11 +1,11 @@
-#include "app/Kivbase.h"
+#include "app/document/Kivbase.h"
 
 #include <gtest/gtest.h>
 
 #include <filesystem>
 
 #include "DocTestSupport.h"
-#include "app/KivFiles.h"
+#include "app/document/KivFiles.h"
 #include "platform/Bytes.h"
 #include "platform/Codepage.h"
 #include "platform/Prompts.h"

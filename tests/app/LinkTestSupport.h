@@ -19,7 +19,7 @@
 #include <string>
 #include <vector>
 
-#include "app/KivLink.h"
+#include "app/link/KivLink.h"
 #include "platform/Wait.h"
 #include "tests/sim/KivSimHandOver.h"
 #include "tests/sim/KivSimServer.h"

@@ -1,15 +1,15 @@
 // Event charts as data: the track and style tables, the collected states, the bar rules, the
 // quiet-track rule, the traces handed to the chart model, and the legend.
-#include "app/ListerChart.h"
+#include "app/events/ListerChart.h"
 
 #include <gtest/gtest.h>
 
 #include <set>
 
 #include "ListerFixture.h"
-#include "app/EventKinds.h"
-#include "app/Lister.h"
-#include "app/VoltageCodes.h"
+#include "app/events/EventKinds.h"
+#include "app/events/Lister.h"
+#include "app/values/VoltageCodes.h"
 #include "charts/GraphModel.h"
 #include "platform/Codepage.h"
 #include "platform/NumText.h"

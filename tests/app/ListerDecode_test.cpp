@@ -4,7 +4,7 @@
 #include <algorithm>
 #include <functional>
 
-#include "app/Lister.h"
+#include "app/events/Lister.h"
 #include "platform/Codepage.h"
 #include "platform/NumText.h"
 #include "tests/app/ListerFixture.h"

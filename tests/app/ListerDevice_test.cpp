@@ -3,8 +3,8 @@
 
 #include <cstring>
 
-#include "app/Kivbase.h"
-#include "app/Lister.h"
+#include "app/document/Kivbase.h"
+#include "app/events/Lister.h"
 #include "platform/Codepage.h"
 #include "tests/app/ListerFixture.h"
 

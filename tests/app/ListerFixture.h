@@ -81,8 +81,8 @@ private:
 #include <string>
 #include <utility>
 
-#include "app/EventKinds.h"
-#include "app/Lister.h"
+#include "app/events/EventKinds.h"
+#include "app/events/Lister.h"
 #include "platform/NumText.h"
 
 namespace listerfx {

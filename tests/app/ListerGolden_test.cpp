@@ -8,7 +8,7 @@
 #include <fstream>
 #include <sstream>
 
-#include "app/Lister.h"
+#include "app/events/Lister.h"
 #include "platform/Codepage.h"
 #include "platform/NumText.h"
 #include "tests/app/ListerFixture.h"

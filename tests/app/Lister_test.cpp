@@ -1,6 +1,6 @@
 // The register walk, the cut into sequences, the list lines, the raw listing and the sinks.
-#include "app/Lister.h"
-#include "app/ListerChart.h"
+#include "app/events/Lister.h"
+#include "app/events/ListerChart.h"
 
 #include <gtest/gtest.h>
 

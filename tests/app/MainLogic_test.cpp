@@ -1,4 +1,4 @@
-#include "app/MainLogic.h"
+#include "app/logic/MainLogic.h"
 
 #include <gtest/gtest.h>
 

@@ -1,4 +1,4 @@
-#include "app/MbTcp.h"
+#include "app/link/MbTcp.h"
 
 #include <gtest/gtest.h>
 

@@ -1,4 +1,4 @@
-#include "app/Mbusfun.h"
+#include "app/link/Mbusfun.h"
 
 #include <gtest/gtest.h>
 

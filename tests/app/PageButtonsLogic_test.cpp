@@ -1,4 +1,4 @@
-#include "app/PageButtonsLogic.h"
+#include "app/logic/PageButtonsLogic.h"
 
 #include <gtest/gtest.h>
 

@@ -1,6 +1,6 @@
-#include "app/PagedlgLogic.h"
+#include "app/logic/PagedlgLogic.h"
 // The document window's print plan reads the same flags: both headers go together.
-#include "app/PrintPlanLogic.h"
+#include "app/logic/PrintPlanLogic.h"
 
 #include <gtest/gtest.h>
 

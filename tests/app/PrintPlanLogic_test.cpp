@@ -1,10 +1,10 @@
-#include "app/PrintPlanLogic.h"
+#include "app/logic/PrintPlanLogic.h"
 
 #include <gtest/gtest.h>
 
 #include <tuple>
 
-#include "app/PagedlgLogic.h"
+#include "app/logic/PagedlgLogic.h"
 
 namespace {
 

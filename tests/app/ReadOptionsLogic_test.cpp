@@ -1,4 +1,4 @@
-#include "app/ReadOptionsLogic.h"
+#include "app/logic/ReadOptionsLogic.h"
 
 #include <gtest/gtest.h>
 

@@ -1,4 +1,4 @@
-#include "app/RsdUnit.h"
+#include "app/link/RsdUnit.h"
 
 #include <gtest/gtest.h>
 
@@ -10,7 +10,7 @@
 #include <filesystem>
 #include <fstream>
 
-#include "app/Mbusfun.h"
+#include "app/link/Mbusfun.h"
 #include "platform/Codepage.h"
 #include "platform/SysUtil.h"
 #include "tests/app/LinkTestSupport.h"

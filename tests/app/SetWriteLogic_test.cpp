@@ -1,4 +1,4 @@
-#include "app/SetWriteLogic.h"
+#include "app/logic/SetWriteLogic.h"
 
 #include <gtest/gtest.h>
 

@@ -1,4 +1,4 @@
-#include "app/SettingValues.h"
+#include "app/values/SettingValues.h"
 
 #include <gtest/gtest.h>
 

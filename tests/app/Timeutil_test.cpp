@@ -1,4 +1,4 @@
-#include "app/Timeutil.h"
+#include "app/document/Timeutil.h"
 
 #include <gtest/gtest.h>
 

@@ -1,4 +1,4 @@
-#include "app/VoltageCodes.h"
+#include "app/values/VoltageCodes.h"
 
 #include <gtest/gtest.h>
 

@@ -7,7 +7,7 @@
 #include <string>
 #include <vector>
 
-#include "app/Kivbase.h"
+#include "app/document/Kivbase.h"
 #include "tests/app/LinkTestSupport.h"
 #include "tests/sim/KivSimProcess.h"
 

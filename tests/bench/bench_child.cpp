@@ -13,7 +13,7 @@
 #ifndef KIV_SOURCE_DIR
 #define KIV_SOURCE_DIR ""
 #endif
-#include "app/Kivbase.h"
+#include "app/document/Kivbase.h"
 #include "app/ui/Child.h"
 #include "platform/Prompts.h"
 #include "tests/ui/ChildTestSupport.h"

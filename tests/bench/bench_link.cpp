@@ -15,9 +15,9 @@
 #include <memory>
 #include <string>
 
-#include "app/KivLink.h"
-#include "app/KivMemo.h"
-#include "app/Kivbase.h"
+#include "app/link/KivLink.h"
+#include "app/document/KivMemo.h"
+#include "app/document/Kivbase.h"
 #include "tests/sim/KivSimProcess.h"
 #include "tests/support/TempDir.h"
 

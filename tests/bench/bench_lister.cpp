@@ -5,8 +5,8 @@
 // cut plus all listings, as a refresh followed by a walk through every sequence does.
 #include <benchmark/benchmark.h>
 
-#include "app/EventKinds.h"
-#include "app/Lister.h"
+#include "app/events/EventKinds.h"
+#include "app/events/Lister.h"
 #include "platform/NumText.h"
 
 namespace {

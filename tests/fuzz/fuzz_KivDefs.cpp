@@ -3,7 +3,7 @@
 #include <cstdint>
 #include <string_view>
 
-#include "app/KivDefs.h"
+#include "app/values/KivDefs.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
 {

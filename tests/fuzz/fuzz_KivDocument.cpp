@@ -3,7 +3,7 @@
 #include <cstdint>
 #include <string_view>
 
-#include "app/Kivbase.h"
+#include "app/document/Kivbase.h"
 #include "platform/Prompts.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)

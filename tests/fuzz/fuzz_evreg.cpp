@@ -11,9 +11,9 @@
 #include <cstddef>
 #include <cstdint>
 
-#include "app/EventKinds.h"
-#include "app/Lister.h"
-#include "app/ListerChart.h"
+#include "app/events/EventKinds.h"
+#include "app/events/Lister.h"
+#include "app/events/ListerChart.h"
 #include "charts/GraphModel.h"
 
 namespace {

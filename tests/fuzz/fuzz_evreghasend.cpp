@@ -4,7 +4,7 @@
 #include <array>
 #include <memory>
 
-#include "app/Kivbase.h"
+#include "app/document/Kivbase.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
 {

@@ -5,9 +5,9 @@
 #include <string>
 #include <vector>
 
-#include "app/GridPagination.h"
-#include "app/MainLogic.h"
-#include "app/PagedlgLogic.h"
+#include "app/logic/GridPagination.h"
+#include "app/logic/MainLogic.h"
+#include "app/logic/PagedlgLogic.h"
 #include "platform/IniFile.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)

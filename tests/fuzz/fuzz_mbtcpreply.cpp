@@ -6,7 +6,7 @@
 #include <cstdint>
 #include <vector>
 
-#include "app/MbTcp.h"
+#include "app/link/MbTcp.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
 {

@@ -4,7 +4,7 @@
 #include <cstdint>
 #include <vector>
 
-#include "app/Mbusfun.h"
+#include "app/link/Mbusfun.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
 {

@@ -6,8 +6,8 @@
 #include <string_view>
 #include <vector>
 
-#include "app/SettingValues.h"
-#include "app/VoltageCodes.h"
+#include "app/values/SettingValues.h"
+#include "app/values/VoltageCodes.h"
 #include "platform/NumText.h"
 #include "platform/Prompts.h"
 

@@ -2,7 +2,7 @@
 
 #include <cstdio>
 
-#include "app/Mbusfun.h"
+#include "app/link/Mbusfun.h"
 
 namespace {
 std::vector<uint8_t> Exception(uint8_t function, uint8_t code)

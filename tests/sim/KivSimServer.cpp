@@ -11,7 +11,7 @@
 
 #include <algorithm>
 
-#include "app/Mbusfun.h"
+#include "app/link/Mbusfun.h"
 
 namespace {
 // An RTU frame that stops arriving for this long is dropped, as a line device resynchronises.

@@ -3,7 +3,7 @@
 #include <cstring>
 #include <iostream>
 
-#include "app/Kivbase.h"
+#include "app/document/Kivbase.h"
 #include "platform/Codepage.h"
 #include "platform/Prompts.h"
 

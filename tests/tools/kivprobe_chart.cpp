@@ -11,9 +11,9 @@
 
 #include <cstdio>
 
-#include "app/Kivbase.h"
-#include "app/Lister.h"
-#include "app/ListerChart.h"
+#include "app/document/Kivbase.h"
+#include "app/events/Lister.h"
+#include "app/events/ListerChart.h"
 #include "charts/GraphModel.h"
 #include "platform/Codepage.h"
 

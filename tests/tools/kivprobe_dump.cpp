@@ -3,7 +3,7 @@
 
 #include <filesystem>
 
-#include "app/Kivbase.h"
+#include "app/document/Kivbase.h"
 #include "platform/Codepage.h"
 #include "platform/DateTime.h"
 #include "platform/NumText.h"

@@ -13,9 +13,9 @@
 
 #include <optional>
 
-#include "app/KivLink.h"
-#include "app/KivMemo.h"
-#include "app/Kivbase.h"
+#include "app/link/KivLink.h"
+#include "app/document/KivMemo.h"
+#include "app/document/Kivbase.h"
 #include "platform/Codepage.h"
 #include "platform/NumText.h"
 

@@ -3,8 +3,8 @@
 // one text line per line, bold lines marked by "* " in front.
 #include "kivprobe.h"
 
-#include "app/Kivbase.h"
-#include "app/Lister.h"
+#include "app/document/Kivbase.h"
+#include "app/events/Lister.h"
 #include "platform/Codepage.h"
 #include "platform/NumText.h"
 

@@ -2,7 +2,7 @@
 // program's command line does, and saves it.
 #include "kivprobe.h"
 
-#include "app/Kivbase.h"
+#include "app/document/Kivbase.h"
 #include "platform/Codepage.h"
 
 int ProbeRaw(TProbeContext& ctx, const std::vector<std::string>& args)

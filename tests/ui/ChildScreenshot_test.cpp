@@ -15,11 +15,11 @@
 
 #include "ChildTestSupport.h"
 #include "QtTestApp.h"
-#include "app/Kivbase.h"
+#include "app/document/Kivbase.h"
 #include "app/ui/Child.h"
 #include "app/ui/ChildGrid.h"
 #include "app/ui/ChildMemo.h"
-#include "app/ui/QtText.h"
+#include "platform/qt/QtText.h"
 #include "platform/Prompts.h"
 #include "tests/support/TempDir.h"
 

@@ -12,7 +12,7 @@
 #include <string>
 #include <vector>
 
-#include "app/Kivbase.h"
+#include "app/document/Kivbase.h"
 #include "app/ui/ChildOps.h"
 #include "platform/NumText.h"
 #include "tests/app/ListerFixture.h"

@@ -11,7 +11,7 @@
 #include <string>
 #include <vector>
 
-#include "app/Kivbase.h"
+#include "app/document/Kivbase.h"
 #include "app/ui/ChildOps.h"
 #include "charts/ui/Graph.h"
 

@@ -9,7 +9,7 @@
 
 #include <gtest/gtest.h>
 
-#include "app/Kivbase.h"
+#include "app/document/Kivbase.h"
 #include "platform/Codepage.h"
 #include "tests/ui/DialogTools.h"
 #include "tests/ui/QtTestApp.h"

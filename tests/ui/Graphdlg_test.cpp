@@ -17,7 +17,7 @@
 
 #include "GraphFixture.h"
 #include "tests/ui/DialogTools.h"
-#include "app/ui/QtText.h"
+#include "platform/qt/QtText.h"
 #include "charts/ui/Graph.h"
 #include "platform/NumText.h"
 #include "platform/Prompts.h"

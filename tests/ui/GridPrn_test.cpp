@@ -4,7 +4,7 @@
 
 #include <gtest/gtest.h>
 
-#include "app/GridPagination.h"
+#include "app/logic/GridPagination.h"
 #include "charts/ui/PageSink.h"
 #include "platform/Codepage.h"
 #include "platform/Prompts.h"

@@ -4,8 +4,8 @@
 #include <gtest/gtest.h>
 
 #include "GraphFixture.h"
-#include "app/Lister.h"
-#include "app/ListerChart.h"
+#include "app/events/Lister.h"
+#include "app/events/ListerChart.h"
 #include "charts/ui/Graph.h"
 #include "charts/ui/GraphRender.h"
 #include "tests/app/ListerFixture.h"

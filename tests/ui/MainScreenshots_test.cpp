@@ -11,7 +11,7 @@
 
 #include <gtest/gtest.h>
 
-#include "app/Kivbase.h"
+#include "app/document/Kivbase.h"
 #include "app/ui/Child.h"
 #include "app/ui/Fileprop.h"
 #include "app/ui/Main.h"

@@ -10,8 +10,8 @@
 
 #include <gtest/gtest.h>
 
-#include "app/KivLink.h"
-#include "app/RsdUnit.h"
+#include "app/link/KivLink.h"
+#include "app/link/RsdUnit.h"
 #include "tests/app/DocTestSupport.h"
 #include "tests/ui/QtTestApp.h"
 

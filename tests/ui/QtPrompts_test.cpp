@@ -1,6 +1,6 @@
-#include "app/ui/QtPrompts.h"
+#include "platform/qt/QtPrompts.h"
 
-#include "app/ui/QtText.h"
+#include "platform/qt/QtText.h"
 #include "QtTestApp.h"
 #include "platform/Codepage.h"
 

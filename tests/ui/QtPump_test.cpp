@@ -1,4 +1,4 @@
-#include "app/ui/QtPump.h"
+#include "platform/qt/QtPump.h"
 
 #include "QtTestApp.h"
 

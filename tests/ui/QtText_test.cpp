@@ -1,4 +1,4 @@
-#include "app/ui/QtText.h"
+#include "platform/qt/QtText.h"
 
 #include "platform/Codepage.h"
 

@@ -1,4 +1,4 @@
-#include "app/ui/QtTranslation.h"
+#include "platform/qt/QtTranslation.h"
 
 #include "tests/ui/QtTestApp.h"
 

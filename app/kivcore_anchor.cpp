@@ -1,1 +1,0 @@
-// Keeps the core target non-empty while its units arrive.
