@@ -8,7 +8,8 @@ uint8_t Mask(uint8_t BitNo) { return BitNo < 8 ? static_cast<uint8_t>(1u << BitN
 
 }  // namespace
 
-void SetBit(bool Value, uint8_t BitNo, uint8_t& B) {
+void SetBit(bool Value, uint8_t BitNo, uint8_t& B)
+{
   const uint8_t mask = Mask(BitNo);
   if (Value)
     B = static_cast<uint8_t>(B | mask);
@@ -18,7 +19,8 @@ void SetBit(bool Value, uint8_t BitNo, uint8_t& B) {
 
 bool GetBit(uint8_t BitNo, uint8_t B) { return (B & Mask(BitNo)) != 0; }
 
-uint8_t SwapBits(uint8_t BitA, uint8_t BitB, uint8_t& B) {
+uint8_t SwapBits(uint8_t BitA, uint8_t BitB, uint8_t& B)
+{
   const bool a = GetBit(BitA, B);
   const bool b = GetBit(BitB, B);
   SetBit(a, BitB, B);
@@ -26,14 +28,19 @@ uint8_t SwapBits(uint8_t BitA, uint8_t BitB, uint8_t& B) {
   return B;
 }
 
-uint8_t HexCharToInt(char C) {
-  if (C >= '0' && C <= '9') return static_cast<uint8_t>(C - '0');
-  if (C >= 'A' && C <= 'F') return static_cast<uint8_t>(C - 'A' + 10);
+uint8_t HexCharToInt(char C)
+{
+  if (C >= '0' && C <= '9')
+    return static_cast<uint8_t>(C - '0');
+  if (C >= 'A' && C <= 'F')
+    return static_cast<uint8_t>(C - 'A' + 10);
   throw EHexConvertError(std::string(1, C) + " is not a hex value");
 }
 
-int32_t HexToInt(std::string_view S) {
-  if (S.empty()) throw EHexConvertError("HexToInt - trying convert empty string");
+int32_t HexToInt(std::string_view S)
+{
+  if (S.empty())
+    throw EHexConvertError("HexToInt - trying convert empty string");
   uint32_t result = 0;
   uint32_t multiplier = 1;  // 16 to the power of the distance from the end, wrapping to 0
   for (size_t i = S.size(); i-- > 0;) {

@@ -21,8 +21,8 @@ long double PixelsToMm(int PixelsPerInch, long double Pixels);
 long double ValueToLength(long double DivLength, long double PerDiv, long double Value);
 // The zoom in percent at which Lo..Hi fills WidthPixels; 100 when any of the sizes is 0 or
 // Lo equals Hi.
-long double ScalePercent(int WidthPixels, int PixelsPerInch, long double DivLength,
-                         long double PerDiv, long double Lo, long double Hi);
+long double ScalePercent(int WidthPixels, int PixelsPerInch, long double DivLength, long double PerDiv,
+                         long double Lo, long double Hi);
 // True when V lies within a hundredth of Step of a multiple of Step; false for Step 0.
 bool IsOnStep(long double Step, long double V);
 // The multiple of Step nearest V, or the next one up when that lies below V; V for Step 0.

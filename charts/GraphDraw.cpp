@@ -4,8 +4,7 @@
 #include <cmath>
 #include <limits>
 
-void IChartCanvas::Bar(int64_t X1, int64_t X2, int64_t RowTop, int64_t Rows, TColorRef Color,
-                       TPenStyle Style)
+void IChartCanvas::Bar(int64_t X1, int64_t X2, int64_t RowTop, int64_t Rows, TColorRef Color, TPenStyle Style)
 {
   for (int64_t R = 0; R < Rows; ++R)
     Line(X1, RowTop + R, X2, RowTop + R, 1, Color, Style);
@@ -28,8 +27,8 @@ int64_t ValueOffset(long double DivMm, double PerDiv, int PpiX, long double Delt
 
 // The drawing routine's one line rule: nothing that reaches past the right edge, nothing that
 // lies wholly left of the left edge.
-void ClippedLine(IChartCanvas& C, const TGraphRect& P, int64_t X1, int64_t Y1, int64_t X2,
-                 int64_t Y2, int Width, TColorRef Color, TPenStyle Style)
+void ClippedLine(IChartCanvas& C, const TGraphRect& P, int64_t X1, int64_t Y1, int64_t X2, int64_t Y2,
+                 int Width, TColorRef Color, TPenStyle Style)
 {
   if (X1 > P.Right || X2 > P.Right)
     return;
@@ -48,8 +47,7 @@ namespace {
 // ticks that would share a pixel column without stepping through them.
 class TTickWalk {
 public:
-  TTickWalk(const TTickParams& P, long double Step)
-      : FP(P), FStep(Step), FFirst(RoundToStep(Step, P.Start))
+  TTickWalk(const TTickParams& P, long double Step) : FP(P), FStep(Step), FFirst(RoundToStep(Step, P.Start))
   {
     const long double Cycle = static_cast<long double>(P.MinorPerDiv) + 1;
     const long double Place = std::fmod(RoundExtended(FFirst / Step), Cycle);
@@ -128,8 +126,7 @@ std::vector<TTick> GenerateTicks(const TTickParams& P, const std::function<bool(
     return Ticks;
   const long double MinorStep = static_cast<long double>(P.PerDiv) / (P.MinorPerDiv + 1);
   const TTickWalk Walk(P, MinorStep);
-  const int64_t UnitLeft =
-      P.PlotRight - static_cast<int64_t>(P.UnitTextLen) * P.CharWidth / 2;
+  const int64_t UnitLeft = P.PlotRight - static_cast<int64_t>(P.UnitTextLen) * P.CharWidth / 2;
   const int64_t Width = std::max<int64_t>(0, P.PlotRight - P.PlotLeft);
   int64_t LastRight = -32000;
   auto Add = [&](int64_t N, int64_t X) {
@@ -182,11 +179,11 @@ namespace {
 
 // What every layer of one drawing measures with.
 struct TChartPens {
-  int Cw = 0;           // character width
-  int Ch = 0;           // character height
-  int MajorW = 0;       // major grid and axis pen
-  int MinorW = 0;       // band separator pen
-  int64_t Mm = 0;       // one millimetre in vertical pixels
+  int Cw = 0;      // character width
+  int Ch = 0;      // character height
+  int MajorW = 0;  // major grid and axis pen
+  int MinorW = 0;  // band separator pen
+  int64_t Mm = 0;  // one millimetre in vertical pixels
 };
 
 // The frame's left and bottom edges.
@@ -207,8 +204,7 @@ void DrawTimeAxis(TGraphModel& M, const TDrawRequest& R, const TChartPens& Pens,
     C.Text(P.Right - static_cast<int64_t>(Unit.size()) * Pens.Cw / 2, LabelY, Unit, CLR_BLACK, false,
            CLR_WHITE);
 
-  const bool MinorMarks =
-      !M.Autoscale() || PixelRound(MmToPixels(R.PpiX, DivMm / 3)) >= Pens.Cw;
+  const bool MinorMarks = !M.Autoscale() || PixelRound(MmToPixels(R.PpiX, DivMm / 3)) >= Pens.Cw;
 
   TTickParams TP;
   TP.DivLengthMm = DivMm;
@@ -264,10 +260,9 @@ bool DrawBand(TGraphModel& M, const TDrawRequest& R, const TChartPens& Pens, ICh
   if (First == 0)
     return false;
 
-  C.Text(P.Left + 2 * static_cast<int64_t>(Pens.Cw), BandTop + Pens.Ch / 3, M.TraceCaptionText(T),
-         CLR_BLACK, Opaque, M.DataBackGround());
-  ClippedLine(C, P, P.Left, BandTop + H, P.Right, BandTop + H, Pens.MinorW, CLR_BLACK,
-              TPenStyle::Solid);
+  C.Text(P.Left + 2 * static_cast<int64_t>(Pens.Cw), BandTop + Pens.Ch / 3, M.TraceCaptionText(T), CLR_BLACK,
+         Opaque, M.DataBackGround());
+  ClippedLine(C, P, P.Left, BandTop + H, P.Right, BandTop + H, Pens.MinorW, CLR_BLACK, TPenStyle::Solid);
 
   TChartSample Cur;
   if (!M.GetSample(T, static_cast<uint16_t>(First), Cur))
@@ -283,8 +278,8 @@ bool DrawBand(TGraphModel& M, const TDrawRequest& R, const TChartPens& Pens, ICh
       X2 = std::clamp<int64_t>(X2, 0, PlotWidth);
       const int64_t Thick = PixelRound(MmToPixels(R.PpiX, Cur.Thickness / 10.0L));
       if (Thick > 0)
-        C.Bar(P.Left + X1, P.Left + X2, BandTop + H - Thick, Thick,
-              static_cast<TColorRef>(Cur.Color), PenStyleFromByte(Cur.PenStyle));
+        C.Bar(P.Left + X1, P.Left + X2, BandTop + H - Thick, Thick, static_cast<TColorRef>(Cur.Color),
+              PenStyleFromByte(Cur.PenStyle));
     }
     Cur = Next;
   }
@@ -324,8 +319,7 @@ void DrawBands(TGraphModel& M, const TDrawRequest& R, const TChartPens& Pens, IC
 
 }  // namespace
 
-void DrawChart(TGraphModel& M, const TDrawRequest& R, IChartCanvas& C,
-               std::vector<TBandRecord>* Recorded)
+void DrawChart(TGraphModel& M, const TDrawRequest& R, IChartCanvas& C, std::vector<TBandRecord>* Recorded)
 {
   const TCharMetrics CM = C.SelectChartFont();
   TChartPens Pens;
@@ -339,8 +333,7 @@ void DrawChart(TGraphModel& M, const TDrawRequest& R, IChartCanvas& C,
   const double PerDiv = M.dXPerDiv();
   // With a zoom, division or resolution of 0 there is nothing to measure with: the frame and
   // the axis line are all there is.
-  if (M.ScaleX() == 0 || M.dXLen() == 0 || PerDiv == 0 || !std::isfinite(PerDiv) || R.PpiX < 1 ||
-      R.PpiY < 1)
+  if (M.ScaleX() == 0 || M.dXLen() == 0 || PerDiv == 0 || !std::isfinite(PerDiv) || R.PpiX < 1 || R.PpiY < 1)
     return;
   DrawTimeAxis(M, R, Pens, C);
   if (R.Aborted && R.Aborted())
@@ -350,8 +343,7 @@ void DrawChart(TGraphModel& M, const TDrawRequest& R, IChartCanvas& C,
     C.Text(R.Plot.Left, 100, M.PrintTitle(), CLR_BLACK, false, CLR_WHITE);
 }
 
-std::optional<TCopyPlan> PlanClipboardCopy(TGraphModel& M, double Cursor1, double Cursor2,
-                                           int PpiX, int PpiY)
+std::optional<TCopyPlan> PlanClipboardCopy(TGraphModel& M, double Cursor1, double Cursor2, int PpiX, int PpiY)
 {
   if (M.SelectedCount() == 0)
     return std::nullopt;
@@ -374,8 +366,8 @@ std::optional<TCopyPlan> PlanClipboardCopy(TGraphModel& M, double Cursor1, doubl
   // The axis strip has always been measured with the horizontal resolution.
   Plan.AxisHeight = PixelRound(MmToPixels(PpiX, M.ScaleHeight()));
   if (M.dXPerDiv() != 0 && std::isfinite(M.dXPerDiv()))
-    Plan.SpanWidth = ValueOffset(M.DivLengthMm(), M.dXPerDiv(), PpiX,
-                                 static_cast<long double>(Plan.End) - Plan.Start);
+    Plan.SpanWidth =
+        ValueOffset(M.DivLengthMm(), M.dXPerDiv(), PpiX, static_cast<long double>(Plan.End) - Plan.Start);
   const int64_t Right = 10 + Plan.SpanWidth;
   const int64_t Bottom = 10 + Plan.BandsHeight;
   if (Right <= INT32_MAX && Bottom <= INT32_MAX && Right >= 0)

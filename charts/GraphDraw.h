@@ -27,10 +27,10 @@ struct TDrawRequest {
   int PpiX = 96;
   int PpiY = 96;
   TGraphRect Plot;
-  int FirstTrace = 1;   // 1-based, inclusive
-  int LastTrace = 0;    // inclusive; clamped to the trace count
-  double Start = 0;     // value at the plot's left edge
-  double End = 0;       // value at the plot's right edge
+  int FirstTrace = 1;  // 1-based, inclusive
+  int LastTrace = 0;   // inclusive; clamped to the trace count
+  double Start = 0;    // value at the plot's left edge
+  double End = 0;      // value at the plot's right edge
   // Asked between ticks on the printer; true ends the drawing.
   std::function<bool()> Aborted;
 };
@@ -51,8 +51,7 @@ public:
   virtual void Line(int64_t X1, int64_t Y1, int64_t X2, int64_t Y2, int Width, TColorRef Color,
                     TPenStyle Style) = 0;
   // Rows RowTop .. RowTop + Rows - 1, each a one-pixel line from X1 towards X2.
-  virtual void Bar(int64_t X1, int64_t X2, int64_t RowTop, int64_t Rows, TColorRef Color,
-                   TPenStyle Style);
+  virtual void Bar(int64_t X1, int64_t X2, int64_t RowTop, int64_t Rows, TColorRef Color, TPenStyle Style);
   // Windows-1250 text with its top-left at (X, Y); Opaque fills the text box with Background.
   virtual void Text(int64_t X, int64_t Y, std::string_view Bytes, TColorRef Color, bool Opaque,
                     TColorRef Background) = 0;
@@ -72,11 +71,11 @@ void DrawChart(TGraphModel& Model, const TDrawRequest& Request, IChartCanvas& Ca
 // The tick marks of the time axis, as the drawing routine walks them.
 struct TTick {
   double Value = 0;
-  int64_t X = 0;        // pixels right of the plot's left edge
+  int64_t X = 0;  // pixels right of the plot's left edge
   bool Major = false;
-  std::string Label;    // the label text of a major tick
+  std::string Label;  // the label text of a major tick
   bool LabelDrawn = false;
-  int64_t LabelX = 0;   // left of the label on the target
+  int64_t LabelX = 0;  // left of the label on the target
 };
 struct TTickParams {
   long double DivLengthMm = 0;  // one major division at the current zoom
@@ -103,8 +102,8 @@ struct TCopyPlan {
   int64_t AxisHeight = 0;   // A
   int64_t ImageWidth() const { return 10 + SpanWidth; }
   int64_t ImageHeight() const { return 10 + BandsHeight + AxisHeight; }
-  TGraphRect Plot;          // meaningful only when the sizes fit 32 bits
+  TGraphRect Plot;  // meaningful only when the sizes fit 32 bits
 };
 // Nothing to copy (no trace selected, an empty span or no band height) gives nullopt.
-std::optional<TCopyPlan> PlanClipboardCopy(TGraphModel& Model, double Cursor1, double Cursor2,
-                                           int PpiX, int PpiY);
+std::optional<TCopyPlan> PlanClipboardCopy(TGraphModel& Model, double Cursor1, double Cursor2, int PpiX,
+                                           int PpiY);

@@ -15,8 +15,8 @@ constexpr long double PIXEL_LIMIT = 4611686018427387904.0L;  // 2^62
 
 int32_t ClampToInt32(int64_t V)
 {
-  return static_cast<int32_t>(std::clamp<int64_t>(V, std::numeric_limits<int32_t>::min(),
-                                                  std::numeric_limits<int32_t>::max()));
+  return static_cast<int32_t>(
+      std::clamp<int64_t>(V, std::numeric_limits<int32_t>::min(), std::numeric_limits<int32_t>::max()));
 }
 
 // The setters' range messages: one OK button and the caption the chart has always used.
@@ -53,10 +53,7 @@ bool DecodeSample(std::span<const uint8_t> Cell, TChartSample& S)
   return true;
 }
 
-TPenStyle PenStyleFromByte(uint8_t B)
-{
-  return B <= 5 ? static_cast<TPenStyle>(B) : TPenStyle::Clear;
-}
+TPenStyle PenStyleFromByte(uint8_t B) { return B <= 5 ? static_cast<TPenStyle>(B) : TPenStyle::Clear; }
 
 int64_t PixelRound(long double V)
 {
@@ -205,35 +202,35 @@ void TGraphModel::SetDataMaxRange(double V)
 void TGraphModel::SetDataTimeInterval(uint16_t V)
 {
   switch (FDataTimeType) {
-    case TIntervalTimeType::None:
-      break;
-    case TIntervalTimeType::mSeconds:
-      if (V > 1000) {
-        OverRangeMessage("Maximum value is 1000 when MSeconds selected.", "OverRange.");
-        V = 1000;
-      }
-      if (V < 100)
-        OverRangeMessage("Minimum value of 100 when MSeconds selected is recommended for accuracy.",
-                         "Over Range.");
-      break;
-    case TIntervalTimeType::Seconds:
-      if (V > 60) {
-        OverRangeMessage("Maximum value is 60 when Seconds selected.", "OverRange.");
-        V = 60;
-      }
-      break;
-    case TIntervalTimeType::Minutes:
-      if (V > 60) {
-        OverRangeMessage("Maximum value is 60 when Minutes selected.", "OverRange.");
-        V = 60;
-      }
-      break;
-    case TIntervalTimeType::Hours:
-      if (V > 24) {
-        OverRangeMessage("Maximum value is 24 when Hours selected.", "OverRange.");
-        V = 24;
-      }
-      break;
+  case TIntervalTimeType::None:
+    break;
+  case TIntervalTimeType::mSeconds:
+    if (V > 1000) {
+      OverRangeMessage("Maximum value is 1000 when MSeconds selected.", "OverRange.");
+      V = 1000;
+    }
+    if (V < 100)
+      OverRangeMessage("Minimum value of 100 when MSeconds selected is recommended for accuracy.",
+                       "Over Range.");
+    break;
+  case TIntervalTimeType::Seconds:
+    if (V > 60) {
+      OverRangeMessage("Maximum value is 60 when Seconds selected.", "OverRange.");
+      V = 60;
+    }
+    break;
+  case TIntervalTimeType::Minutes:
+    if (V > 60) {
+      OverRangeMessage("Maximum value is 60 when Minutes selected.", "OverRange.");
+      V = 60;
+    }
+    break;
+  case TIntervalTimeType::Hours:
+    if (V > 24) {
+      OverRangeMessage("Maximum value is 24 when Hours selected.", "OverRange.");
+      V = 24;
+    }
+    break;
   }
   FDataTimeInterval = V;
   NotifyRedraw();
@@ -246,20 +243,20 @@ void TGraphModel::SetDataTimeType(TIntervalTimeType V)
   FDataTimeType = V;
   const uint16_t I = FDataTimeInterval;
   switch (V) {
-    case TIntervalTimeType::mSeconds:
-      SetDataTimeInterval(std::max<uint16_t>(I, 100));
-      break;
-    case TIntervalTimeType::Seconds:
-    case TIntervalTimeType::Minutes:
-      SetDataTimeInterval(I <= 60 ? I : 1);
-      break;
-    case TIntervalTimeType::Hours:
-      SetDataTimeInterval(I <= 24 ? I : 1);
-      break;
-    case TIntervalTimeType::None:
-      // The interval stays; the axis loses its unit text, so the chart is drawn again.
-      NotifyRedraw();
-      break;
+  case TIntervalTimeType::mSeconds:
+    SetDataTimeInterval(std::max<uint16_t>(I, 100));
+    break;
+  case TIntervalTimeType::Seconds:
+  case TIntervalTimeType::Minutes:
+    SetDataTimeInterval(I <= 60 ? I : 1);
+    break;
+  case TIntervalTimeType::Hours:
+    SetDataTimeInterval(I <= 24 ? I : 1);
+    break;
+  case TIntervalTimeType::None:
+    // The interval stays; the axis loses its unit text, so the chart is drawn again.
+    NotifyRedraw();
+    break;
   }
 }
 
@@ -306,16 +303,16 @@ void TGraphModel::SetAutoscale(bool V)
 std::string TGraphModel::AxisUnitText() const
 {
   switch (FDataTimeType) {
-    case TIntervalTimeType::None:
-      return {};
-    case TIntervalTimeType::mSeconds:
-      return "[s]";
-    case TIntervalTimeType::Seconds:
-      return FDataTimeInterval == 1 || FDataTimeInterval == 2 ? "[s]" : "[min]";
-    case TIntervalTimeType::Minutes:
-      return FDataTimeInterval == 1 || FDataTimeInterval == 2 ? "[min]" : "[h]";
-    case TIntervalTimeType::Hours:
-      return "[day]";
+  case TIntervalTimeType::None:
+    return {};
+  case TIntervalTimeType::mSeconds:
+    return "[s]";
+  case TIntervalTimeType::Seconds:
+    return FDataTimeInterval == 1 || FDataTimeInterval == 2 ? "[s]" : "[min]";
+  case TIntervalTimeType::Minutes:
+    return FDataTimeInterval == 1 || FDataTimeInterval == 2 ? "[min]" : "[h]";
+  case TIntervalTimeType::Hours:
+    return "[day]";
   }
   return {};
 }
@@ -328,10 +325,7 @@ void TGraphModel::SetScreenMetrics(int PpiX, int PpiY, int TextHeight, const TGr
   FPlotRect = Plot;
 }
 
-long double TGraphModel::DivLengthMm() const
-{
-  return static_cast<long double>(FdXLen) * FScaleX / 100;
-}
+long double TGraphModel::DivLengthMm() const { return static_cast<long double>(FdXLen) * FScaleX / 100; }
 
 bool TGraphModel::Degenerate() const
 {
@@ -353,8 +347,8 @@ int32_t TGraphModel::FittingScaleX() const
 {
   if (FDataMinRange >= FDataMaxRange)
     return FScaleX != 0 ? FScaleX : 10;
-  const long double P = ScalePercent(FPlotRect.Right - FPlotRect.Left, FPpiX, FdXLen, FdXPerDiv,
-                                     FDataMinRange, FDataMaxRange);
+  const long double P =
+      ScalePercent(FPlotRect.Right - FPlotRect.Left, FPpiX, FdXLen, FdXPerDiv, FDataMinRange, FDataMaxRange);
   // A panel narrower than its margins gives a negative width: the zoom still stays at 1.
   return std::max<int32_t>(1, ClampToInt32(PixelRound(P)));
 }
@@ -412,10 +406,7 @@ void TGraphModel::SelectTrace(uint16_t Trace, uint8_t Mark)
     StoreAttrByte(Trace, ATTR_SELECTED, Mark);
 }
 
-bool TGraphModel::TraceSelected(uint16_t Trace) const
-{
-  return AttrByte(Trace, ATTR_SELECTED) != 0;
-}
+bool TGraphModel::TraceSelected(uint16_t Trace) const { return AttrByte(Trace, ATTR_SELECTED) != 0; }
 
 uint16_t TGraphModel::SelectedCount() const
 {
@@ -502,8 +493,7 @@ std::optional<int64_t> MarkerXForValue(const TMarkerTrack& T, long double Value)
 {
   if (T.Min == T.Max)
     return std::nullopt;
-  const long double X =
-      (Value - T.Min) / (T.Max - T.Min) * (T.Track.Right - T.Track.Left) + T.Track.Left;
+  const long double X = (Value - T.Min) / (T.Max - T.Min) * (T.Track.Right - T.Track.Left) + T.Track.Left;
   return PixelRound(X);
 }
 

@@ -16,12 +16,12 @@
 
 // One sample of a trace: 24 bytes little-endian, the cell type of the trace matrix.
 struct TChartSample {
-  double Time = 0;                       // in the chart's X units
-  std::array<uint8_t, 8> Producer{};     // bytes 8..15, kept for whoever wrote the sample
-  int32_t Color = 0;                     // COLORREF $00BBGGRR of the bar from here to the next
-  uint8_t PenStyle = 0;                  // 0 solid, 1 dash, 2 dot, 3 dash-dot, 4 dash-dot-dot, 5 clear
-  uint8_t Thickness = 0;                 // tenths of a millimetre
-  std::array<uint8_t, 2> Tail{};         // bytes 22..23, not read by the chart
+  double Time = 0;                    // in the chart's X units
+  std::array<uint8_t, 8> Producer{};  // bytes 8..15, kept for whoever wrote the sample
+  int32_t Color = 0;                  // COLORREF $00BBGGRR of the bar from here to the next
+  uint8_t PenStyle = 0;               // 0 solid, 1 dash, 2 dot, 3 dash-dot, 4 dash-dot-dot, 5 clear
+  uint8_t Thickness = 0;              // tenths of a millimetre
+  std::array<uint8_t, 2> Tail{};      // bytes 22..23, not read by the chart
 };
 
 inline constexpr uint16_t CHART_SAMPLE_SIZE = 24;
@@ -70,8 +70,8 @@ inline constexpr TGraphRect EMPTY_BAND_RECT{-1, -1, -1, -1};
 struct TPanelLayout {
   int Width = 0, Height = 0;
   int Bevel = 1;
-  int ReadoutLabelHeight = 0;   // height of the x1 read-out label
-  int TextHeight = 0;           // height of "A" in the chart's font
+  int ReadoutLabelHeight = 0;  // height of the x1 read-out label
+  int TextHeight = 0;          // height of "A" in the chart's font
   int VScrollWidth = 0;
   int HScrollHeight = 0;
 };

@@ -17,37 +17,37 @@
 
 class IChartPageSink {
 public:
-    virtual ~IChartPageSink() = default;
-    // The paper's size in mm and its orientation; false when there is no printer to ask
-    // (the chart's page set-up then stays as it is).
-    virtual bool ReadPage(int& WidthMm, int& HeightMm, bool& Landscape) = 0;
-    // True for the system's printer, which needs a default printer to print at all; a PDF
-    // file or an image list print without one.
-    virtual bool IsSystemPrinter() const = 0;
-    virtual bool HasDefaultPrinter() const = 0;
-    // A job is already under way (it is then continued, not begun).
-    virtual bool Printing() const = 0;
-    // Named before the job begins, so the job carries it.
-    virtual void SetTitle(const std::string& Title) = 0;
-    // False when no job could be begun: nothing is printed then.
-    virtual bool BeginJob() = 0;
-    virtual int PpiX() const = 0;
-    virtual int PpiY() const = 0;
-    // Draws one page's request onto the current page.
-    virtual void DrawPage(TGraphModel& Model, const TDrawRequest& Request) = 0;
-    // False when the next page could not be begun (the job then counts as aborted).
-    virtual bool NewPage() = 0;
-    virtual bool Aborted() const = 0;
-    virtual void EndJob() = 0;
-    // Lets pending window messages run between pages (the abort button among them).
-    virtual void ProcessEvents() {}
+  virtual ~IChartPageSink() = default;
+  // The paper's size in mm and its orientation; false when there is no printer to ask
+  // (the chart's page set-up then stays as it is).
+  virtual bool ReadPage(int& WidthMm, int& HeightMm, bool& Landscape) = 0;
+  // True for the system's printer, which needs a default printer to print at all; a PDF
+  // file or an image list print without one.
+  virtual bool IsSystemPrinter() const = 0;
+  virtual bool HasDefaultPrinter() const = 0;
+  // A job is already under way (it is then continued, not begun).
+  virtual bool Printing() const = 0;
+  // Named before the job begins, so the job carries it.
+  virtual void SetTitle(const std::string& Title) = 0;
+  // False when no job could be begun: nothing is printed then.
+  virtual bool BeginJob() = 0;
+  virtual int PpiX() const = 0;
+  virtual int PpiY() const = 0;
+  // Draws one page's request onto the current page.
+  virtual void DrawPage(TGraphModel& Model, const TDrawRequest& Request) = 0;
+  // False when the next page could not be begun (the job then counts as aborted).
+  virtual bool NewPage() = 0;
+  virtual bool Aborted() const = 0;
+  virtual void EndJob() = 0;
+  // Lets pending window messages run between pages (the abort button among them).
+  virtual void ProcessEvents() {}
 };
 
 // One page row: the traces First..Last and the sum of their band heights in mm.
 struct TPageRow {
-    int First = 1;
-    int Last = 0;
-    int64_t BandsMm = 0;
+  int First = 1;
+  int Last = 0;
+  int64_t BandsMm = 0;
 };
 
 // Band height of a trace on paper in mm: `BandHeight`, or 0 for a trace without samples or

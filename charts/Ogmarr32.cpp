@@ -21,51 +21,59 @@ constexpr auto MsgSortFew = "Ilość danych w wierszu mniejsza od 2"_cp;
 
 }  // namespace
 
-double CellTimeOf(std::span<const uint8_t> Cell) {
+double CellTimeOf(std::span<const uint8_t> Cell)
+{
   // A cell too short to hold a time reads as time 0 rather than reading before its data.
-  if (Cell.size() < 8) return 0.0;
+  if (Cell.size() < 8)
+    return 0.0;
   return GetF64LE(Cell, Cell.size() - 8);
 }
 
 // ---------------------------------------------------------------------------------------------
 // TAbsMatrix
 
-TAbsMatrix::TAbsMatrix()
-    : FScratch1(InitialScratchSize, 0), FScratch2(InitialScratchSize, 0) {}
+TAbsMatrix::TAbsMatrix() : FScratch1(InitialScratchSize, 0), FScratch2(InitialScratchSize, 0) {}
 
 TAbsMatrix::~TAbsMatrix() = default;
 
 void TAbsMatrix::SetRowCapacity(uint16_t) { ClearError(); }
 void TAbsMatrix::SetColCapacity(uint16_t, uint16_t) { ClearError(); }
-uint16_t TAbsMatrix::GetColCapacity(uint16_t) {
+uint16_t TAbsMatrix::GetColCapacity(uint16_t)
+{
   ClearError();
   return 0;
 }
 void TAbsMatrix::SetColCount(uint16_t, uint16_t) { ClearError(); }
-uint16_t TAbsMatrix::GetColCount(uint16_t) {
+uint16_t TAbsMatrix::GetColCount(uint16_t)
+{
   ClearError();
   return 0;
 }
 void TAbsMatrix::SwapRows(uint16_t, uint16_t) { ClearError(); }
-void TAbsMatrix::GetCell(std::vector<uint8_t>& Buf, uint16_t, uint16_t, uint16_t& Len) {
+void TAbsMatrix::GetCell(std::vector<uint8_t>& Buf, uint16_t, uint16_t, uint16_t& Len)
+{
   ClearError();
-  if (!IsScratch(Buf)) Buf.clear();
+  if (!IsScratch(Buf))
+    Buf.clear();
   Len = 0;
 }
 void TAbsMatrix::SetCell(std::span<const uint8_t>, uint16_t, uint16_t) { ClearError(); }
 
-std::vector<uint8_t> TAbsMatrix::GetCell(uint16_t Row, uint16_t Col) {
+std::vector<uint8_t> TAbsMatrix::GetCell(uint16_t Row, uint16_t Col)
+{
   std::vector<uint8_t> buf;
   uint16_t len = 0;
   GetCell(buf, Row, Col, len);
   return buf;
 }
 
-void TAbsMatrix::SetCell(std::string_view Bytes, uint16_t Row, uint16_t Col) {
+void TAbsMatrix::SetCell(std::string_view Bytes, uint16_t Row, uint16_t Col)
+{
   SetCell(AsBytes(Bytes), Row, Col);
 }
 
-void TAbsMatrix::SetRowCount(uint16_t Count) {
+void TAbsMatrix::SetRowCount(uint16_t Count)
+{
   ClearError();
   if (Count > FRowCapacity) {
     Fail(MsgRow);
@@ -77,9 +85,11 @@ void TAbsMatrix::SetRowCount(uint16_t Count) {
   ClearError();
 }
 
-void TAbsMatrix::SwapCells(uint16_t Row1, uint16_t Col1, uint16_t Row2, uint16_t Col2) {
+void TAbsMatrix::SwapCells(uint16_t Row1, uint16_t Col1, uint16_t Row2, uint16_t Col2)
+{
   ClearError();
-  if (Row1 == Row2 && Col1 == Col2) return;
+  if (Row1 == Row2 && Col1 == Col2)
+    return;
   // Row or column 0 is as much out of range as one past the end: without this check a
   // swap with column 0 would read an empty cell and write it over the other one.
   if (Row1 == 0 || Row2 == 0 || Row1 > FRowCount || Row2 > FRowCount) {
@@ -98,7 +108,8 @@ void TAbsMatrix::SwapCells(uint16_t Row1, uint16_t Col1, uint16_t Row2, uint16_t
   SetCell(Scratch2(), Row1, Col1);
 }
 
-void TAbsMatrix::ReverseRows() {
+void TAbsMatrix::ReverseRows()
+{
   ClearError();
   if (FRowCount < 2) {
     Fail(MsgFewRows);
@@ -109,7 +120,8 @@ void TAbsMatrix::ReverseRows() {
     SwapRows(static_cast<uint16_t>(i), static_cast<uint16_t>(n + 1 - i));
 }
 
-void TAbsMatrix::ReverseRow(uint16_t Row) {
+void TAbsMatrix::ReverseRow(uint16_t Row)
+{
   ClearError();
   const uint16_t n = GetColCount(Row);
   if (n < 2) {
@@ -123,7 +135,8 @@ void TAbsMatrix::ReverseRow(uint16_t Row) {
 // One gap's passes. With a consistent comparison each chain of cells Gap apart is bubble-sorted,
 // which settles in at most as many passes as the chain has cells; the bound only stops a
 // comparison that contradicts itself from spinning forever.
-bool TAbsMatrix::SortPasses(uint16_t Row, int N, int Gap) {
+bool TAbsMatrix::SortPasses(uint16_t Row, int N, int Gap)
+{
   const int maxPasses = N + 1;
   for (int pass = 0; pass < maxPasses; ++pass) {
     bool exchanged = false;
@@ -138,12 +151,14 @@ bool TAbsMatrix::SortPasses(uint16_t Row, int N, int Gap) {
         exchanged = true;
       }
     }
-    if (!exchanged) return true;
+    if (!exchanged)
+      return true;
   }
   return false;
 }
 
-void TAbsMatrix::SortRow(uint16_t Row) {
+void TAbsMatrix::SortRow(uint16_t Row)
+{
   ClearError();
   if (Row == 0 || Row > FRowCount) {
     Fail(MsgSortRow);
@@ -154,13 +169,15 @@ void TAbsMatrix::SortRow(uint16_t Row) {
     Fail(MsgSortFew);
     return;
   }
-  if (!OnCompare) return;
+  if (!OnCompare)
+    return;
   // Gaps n div 2, n div 4, ... 1. The round with gap 0 that would follow compares each cell
   // with itself and can move nothing, so it is left out.
   int gap = n;
   while (gap > 1) {
     gap /= 2;
-    if (!SortPasses(Row, n, gap)) break;
+    if (!SortPasses(Row, n, gap))
+      break;
   }
   ClearError();
 }
@@ -168,22 +185,28 @@ void TAbsMatrix::SortRow(uint16_t Row) {
 // ---------------------------------------------------------------------------------------------
 // TOgmMatrix
 
-void TOgmMatrix::SetRowCapacity(uint16_t N) {
+void TOgmMatrix::SetRowCapacity(uint16_t N)
+{
   ClearError();
-  if (N == FRowCapacity) return;
+  if (N == FRowCapacity)
+    return;
   // Shrinking destroys the rows above N with their cells and blocks; growing adds empty rows.
   const bool shrinking = N < FRows.size();
   FRows.resize(N);
-  if (shrinking) FRows.shrink_to_fit();
+  if (shrinking)
+    FRows.shrink_to_fit();
   FRowCount = std::min(FRowCount, N);
   FRowCapacity = N;
 }
 
-void TOgmMatrix::SetColCapacity(uint16_t Row, uint16_t N) {
+void TOgmMatrix::SetColCapacity(uint16_t Row, uint16_t N)
+{
   ClearError();
-  if (Row == 0) return;
+  if (Row == 0)
+    return;
   if (Row > FRowCapacity) {
-    if (N == 0) return;  // a row that does not exist has no cells to drop
+    if (N == 0)
+      return;  // a row that does not exist has no cells to drop
     if (!FAutoGrow) {
       Fail(MsgRowIndex);
       return;
@@ -191,14 +214,17 @@ void TOgmMatrix::SetColCapacity(uint16_t Row, uint16_t N) {
     SetRowCapacity(Row);
   }
   TRow& row = FRows[Row - 1];
-  if (N == row.Cells.size()) return;
+  if (N == row.Cells.size())
+    return;
   const bool shrinking = N < row.Cells.size();
   row.ColCount = std::min(row.ColCount, N);
   row.Cells.resize(N);
-  if (shrinking) row.Cells.shrink_to_fit();
+  if (shrinking)
+    row.Cells.shrink_to_fit();
 }
 
-uint16_t TOgmMatrix::GetColCapacity(uint16_t Row) {
+uint16_t TOgmMatrix::GetColCapacity(uint16_t Row)
+{
   ClearError();
   if (Row == 0 || Row > FRowCapacity) {
     Fail(MsgRow);
@@ -207,7 +233,8 @@ uint16_t TOgmMatrix::GetColCapacity(uint16_t Row) {
   return static_cast<uint16_t>(FRows[Row - 1].Cells.size());
 }
 
-void TOgmMatrix::SetColCount(uint16_t Row, uint16_t Count) {
+void TOgmMatrix::SetColCount(uint16_t Row, uint16_t Count)
+{
   ClearError();
   if (Row == 0 || Row > FRowCount) {
     Fail(MsgRowLower);
@@ -218,19 +245,24 @@ void TOgmMatrix::SetColCount(uint16_t Row, uint16_t Count) {
     Fail(MsgCol);
     return;
   }
-  for (uint32_t c = uint32_t{Count} + 1; c <= row.ColCount; ++c) row.Cells[c - 1].Len = 0;
+  for (uint32_t c = uint32_t{Count} + 1; c <= row.ColCount; ++c)
+    row.Cells[c - 1].Len = 0;
   row.ColCount = Count;
 }
 
-uint16_t TOgmMatrix::GetColCount(uint16_t Row) {
+uint16_t TOgmMatrix::GetColCount(uint16_t Row)
+{
   ClearError();
-  if (Row == 0 || Row > FRowCount || FRows.empty()) return 0;
+  if (Row == 0 || Row > FRowCount || FRows.empty())
+    return 0;
   return FRows[Row - 1].ColCount;
 }
 
-void TOgmMatrix::SwapRows(uint16_t Row1, uint16_t Row2) {
+void TOgmMatrix::SwapRows(uint16_t Row1, uint16_t Row2)
+{
   ClearError();
-  if (Row1 == Row2) return;
+  if (Row1 == Row2)
+    return;
   if (Row1 == 0 || Row2 == 0 || Row1 > FRowCount || Row2 > FRowCount) {
     Fail(MsgRow);
     return;
@@ -238,33 +270,39 @@ void TOgmMatrix::SwapRows(uint16_t Row1, uint16_t Row2) {
   std::swap(FRows[Row1 - 1], FRows[Row2 - 1]);
 }
 
-void TOgmMatrix::GetCell(std::vector<uint8_t>& Buf, uint16_t Row, uint16_t Col, uint16_t& Len) {
+void TOgmMatrix::GetCell(std::vector<uint8_t>& Buf, uint16_t Row, uint16_t Col, uint16_t& Len)
+{
   ClearError();
   const bool scratch = IsScratch(Buf);
   Len = 0;
   if (Row == 0 || Row > FRowCount) {
     Fail(MsgRow);
-    if (!scratch) Buf.clear();
+    if (!scratch)
+      Buf.clear();
     return;
   }
   const TRow& row = FRows[Row - 1];
   if (Col == 0 || Col > row.ColCount) {
     Fail(MsgCol);
-    if (!scratch) Buf.clear();
+    if (!scratch)
+      Buf.clear();
     return;
   }
   const TCell& cell = row.Cells[Col - 1];
   Len = cell.Len;
   if (scratch) {
     // A scratch buffer grows to exactly the cell's length, keeps what it held and never shrinks.
-    if (Buf.size() < cell.Len) Buf.resize(cell.Len, 0);
+    if (Buf.size() < cell.Len)
+      Buf.resize(cell.Len, 0);
   } else {
     Buf.resize(cell.Len);
   }
-  if (cell.Len > 0) std::memcpy(Buf.data(), cell.Data.get(), cell.Len);
+  if (cell.Len > 0)
+    std::memcpy(Buf.data(), cell.Data.get(), cell.Len);
 }
 
-void TOgmMatrix::SetCell(std::span<const uint8_t> Buf, uint16_t Row, uint16_t Col) {
+void TOgmMatrix::SetCell(std::span<const uint8_t> Buf, uint16_t Row, uint16_t Col)
+{
   ClearError();
   if (Row == 0 || Col == 0) {
     Fail(MsgZero);
@@ -297,37 +335,50 @@ void TOgmMatrix::SetCell(std::span<const uint8_t> Buf, uint16_t Row, uint16_t Co
     cell.Size = len;
   }
   cell.Len = len;
-  if (len > 0) std::memmove(cell.Data.get(), Buf.data(), len);
-  if (row.ColCount < Col) row.ColCount = Col;
-  if (FRowCount < Row) FRowCount = Row;
+  if (len > 0)
+    std::memmove(cell.Data.get(), Buf.data(), len);
+  if (row.ColCount < Col)
+    row.ColCount = Col;
+  if (FRowCount < Row)
+    FRowCount = Row;
 }
 
-const TOgmMatrix::TCell* TOgmMatrix::CellAt(uint16_t Row, uint16_t Col) const {
-  if (Row == 0 || Row > FRowCount) return nullptr;
+const TOgmMatrix::TCell* TOgmMatrix::CellAt(uint16_t Row, uint16_t Col) const
+{
+  if (Row == 0 || Row > FRowCount)
+    return nullptr;
   const TRow& row = FRows[Row - 1];
-  if (Col == 0 || Col > row.ColCount) return nullptr;
+  if (Col == 0 || Col > row.ColCount)
+    return nullptr;
   return &row.Cells[Col - 1];
 }
 
-std::span<const uint8_t> TOgmMatrix::GetCellPtr(uint16_t Row, uint16_t Col) const {
+std::span<const uint8_t> TOgmMatrix::GetCellPtr(uint16_t Row, uint16_t Col) const
+{
   const TCell* cell = CellAt(Row, Col);
-  if (cell == nullptr || cell->Len == 0) return {};
+  if (cell == nullptr || cell->Len == 0)
+    return {};
   return {cell->Data.get(), cell->Len};
 }
 
-uint16_t TOgmMatrix::GetCellSize(uint16_t Row, uint16_t Col) const {
-  if (Row == 0 || Row > FRowCapacity) return 0;
+uint16_t TOgmMatrix::GetCellSize(uint16_t Row, uint16_t Col) const
+{
+  if (Row == 0 || Row > FRowCapacity)
+    return 0;
   const TRow& row = FRows[Row - 1];
-  if (Col == 0 || Col > row.Cells.size()) return 0;
+  if (Col == 0 || Col > row.Cells.size())
+    return 0;
   return row.Cells[Col - 1].Size;
 }
 
-uint8_t TOgmMatrix::GetCellByte(uint16_t Row, uint16_t Col) {
+uint8_t TOgmMatrix::GetCellByte(uint16_t Row, uint16_t Col)
+{
   GetCell(FScratch2, Row, Col, FScratchLen2);
   return FScratchLen2 > 0 ? FScratch2[0] : 0;
 }
 
-double TOgmMatrix::GetCellTime(uint16_t Row, uint16_t Col) {
+double TOgmMatrix::GetCellTime(uint16_t Row, uint16_t Col)
+{
   GetCell(FScratch1, Row, Col, FScratchLen1);
   return CellTimeOf(Scratch1());
 }
@@ -337,10 +388,12 @@ double TOgmMatrix::GetCellTime(uint16_t Row, uint16_t Col) {
 
 TKivMatrix::TKivMatrix() { OnCompare = &TKivMatrix::CompareCellTimes; }
 
-int32_t TKivMatrix::CompareCellTimes(const uint8_t* BufA, uint16_t LenA, const uint8_t* BufB,
-                                     uint16_t LenB) {
+int32_t TKivMatrix::CompareCellTimes(const uint8_t* BufA, uint16_t LenA, const uint8_t* BufB, uint16_t LenB)
+{
   const double d = CellTimeOf({BufA, LenA}) - CellTimeOf({BufB, LenB});
-  if (d > 0) return 1;
-  if (d < 0) return -1;
+  if (d > 0)
+    return 1;
+  if (d < 0)
+    return -1;
   return 0;
 }

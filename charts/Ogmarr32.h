@@ -19,8 +19,8 @@
 #include <vector>
 
 // Result > 0 means A sorts after B.
-using TCellCompare = std::function<int32_t(const uint8_t* BufA, uint16_t LenA,
-                                           const uint8_t* BufB, uint16_t LenB)>;
+using TCellCompare =
+    std::function<int32_t(const uint8_t* BufA, uint16_t LenA, const uint8_t* BufB, uint16_t LenB)>;
 
 // The interface, the row counters, the error text, the two scratch buffers and the operations
 // written only in terms of the virtual ones. Its own virtual operations do nothing.
@@ -71,9 +71,7 @@ public:
 protected:
   void ClearError() { FLastError.clear(); }
   void Fail(std::string Message) { FLastError = std::move(Message); }
-  bool IsScratch(const std::vector<uint8_t>& Buf) const {
-    return &Buf == &FScratch1 || &Buf == &FScratch2;
-  }
+  bool IsScratch(const std::vector<uint8_t>& Buf) const { return &Buf == &FScratch1 || &Buf == &FScratch2; }
   std::span<const uint8_t> Scratch1() const { return {FScratch1.data(), FScratchLen1}; }
   std::span<const uint8_t> Scratch2() const { return {FScratch2.data(), FScratchLen2}; }
 
@@ -141,8 +139,7 @@ public:
   TKivMatrix();
   // 1, -1 or 0 by the difference of the times in the last 8 bytes of A and B; a cell shorter
   // than 8 bytes counts as time 0.
-  static int32_t CompareCellTimes(const uint8_t* BufA, uint16_t LenA, const uint8_t* BufB,
-                                  uint16_t LenB);
+  static int32_t CompareCellTimes(const uint8_t* BufA, uint16_t LenA, const uint8_t* BufB, uint16_t LenB);
 };
 
 // The time value of a cell's bytes as GetCellTime reads it.

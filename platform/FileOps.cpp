@@ -39,7 +39,7 @@ std::string ResolveTarget(const std::string& path)
 {
   std::string p = path;
   for (int hops = 0; hops < 16; ++hops) {
-    struct stat st{};
+    struct stat st {};
     if (::lstat(p.c_str(), &st) != 0 || !S_ISLNK(st.st_mode))
       return p;
     std::string buf(PATH_MAX, '\0');
@@ -110,7 +110,7 @@ bool CopyFile(const std::string& from, const std::string& to, mode_t mode, std::
   return true;
 }
 
-} // namespace
+}  // namespace
 
 int FileOpsOpenRegular(const std::string& path, int flags, std::string* reason, mode_t mode)
 {
@@ -128,7 +128,7 @@ int FileOpsOpenRegular(const std::string& path, int flags, std::string* reason, 
     ::close(fd);
     return refuse(why);
   };
-  struct stat st{};
+  struct stat st {};
   if (::fstat(fd, &st) != 0)
     return drop(SysErrorMessage(errno));
   if (!S_ISREG(st.st_mode))
@@ -164,7 +164,7 @@ bool FileOpsReplaceWithBackup(const std::string& path, std::string_view bytes, c
   const std::string target = ResolveTarget(path);
 
   mode_t mode = 0;
-  struct stat st{};
+  struct stat st {};
   const bool exists = ::stat(target.c_str(), &st) == 0;
   if (exists) {
     if (!S_ISREG(st.st_mode))

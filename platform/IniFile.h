@@ -11,63 +11,63 @@
 
 class TIniFile {
 public:
-    TIniFile() = default;
-    explicit TIniFile(std::string fileName) : FFileName(std::move(fileName)) {}
+  TIniFile() = default;
+  explicit TIniFile(std::string fileName) : FFileName(std::move(fileName)) {}
 
-    // Replaces the contents with the file's; false (contents emptied) when it cannot be read.
-    bool LoadFromFile(const std::string& path, std::string* error = nullptr);
-    void LoadFromString(std::string_view text);
-    // Atomic save: the previous file stays as it was when the save fails.
-    [[nodiscard]] bool SaveToFile(const std::string& path, std::string* error = nullptr) const;
-    std::string ToString() const;
-    const std::string& FileName() const { return FFileName; }
-    void SetFileName(std::string name) { FFileName = std::move(name); }
-    // The line break written by ToString; a loaded file keeps its own ("\r\n" or "\n").
-    void SetLineBreak(std::string lb) { FLineBreak = std::move(lb); }
-    const std::string& LineBreak() const { return FLineBreak; }
+  // Replaces the contents with the file's; false (contents emptied) when it cannot be read.
+  bool LoadFromFile(const std::string& path, std::string* error = nullptr);
+  void LoadFromString(std::string_view text);
+  // Atomic save: the previous file stays as it was when the save fails.
+  [[nodiscard]] bool SaveToFile(const std::string& path, std::string* error = nullptr) const;
+  std::string ToString() const;
+  const std::string& FileName() const { return FFileName; }
+  void SetFileName(std::string name) { FFileName = std::move(name); }
+  // The line break written by ToString; a loaded file keeps its own ("\r\n" or "\n").
+  void SetLineBreak(std::string lb) { FLineBreak = std::move(lb); }
+  const std::string& LineBreak() const { return FLineBreak; }
 
-    std::string ReadString(std::string_view section, std::string_view key, std::string_view def) const;
-    // A value that is not an integer (StrToInt rules, "0x" too) reads the default.
-    int32_t ReadInteger(std::string_view section, std::string_view key, int32_t def) const;
-    // An integer value: 0 is false, anything else true; other text reads the default.
-    bool ReadBool(std::string_view section, std::string_view key, bool def) const;
-    double ReadFloat(std::string_view section, std::string_view key, double def, char decimalSeparator) const;
+  std::string ReadString(std::string_view section, std::string_view key, std::string_view def) const;
+  // A value that is not an integer (StrToInt rules, "0x" too) reads the default.
+  int32_t ReadInteger(std::string_view section, std::string_view key, int32_t def) const;
+  // An integer value: 0 is false, anything else true; other text reads the default.
+  bool ReadBool(std::string_view section, std::string_view key, bool def) const;
+  double ReadFloat(std::string_view section, std::string_view key, double def, char decimalSeparator) const;
 
-    void WriteString(std::string_view section, std::string_view key, std::string_view value);
-    void WriteInteger(std::string_view section, std::string_view key, int32_t value);
-    void WriteBool(std::string_view section, std::string_view key, bool value);
-    // General float text (15 digits) with the given separator.
-    void WriteFloat(std::string_view section, std::string_view key, double value, char decimalSeparator);
+  void WriteString(std::string_view section, std::string_view key, std::string_view value);
+  void WriteInteger(std::string_view section, std::string_view key, int32_t value);
+  void WriteBool(std::string_view section, std::string_view key, bool value);
+  // General float text (15 digits) with the given separator.
+  void WriteFloat(std::string_view section, std::string_view key, double value, char decimalSeparator);
 
-    bool SectionExists(std::string_view section) const;
-    bool ValueExists(std::string_view section, std::string_view key) const;
-    std::vector<std::string> ReadSection(std::string_view section) const;  // keys, in order
-    std::vector<std::string> ReadSections() const;
-    std::vector<std::pair<std::string, std::string>> ReadSectionValues(std::string_view section) const;
-    void EraseSection(std::string_view section);
-    void DeleteKey(std::string_view section, std::string_view key);
-    void Clear();
+  bool SectionExists(std::string_view section) const;
+  bool ValueExists(std::string_view section, std::string_view key) const;
+  std::vector<std::string> ReadSection(std::string_view section) const;  // keys, in order
+  std::vector<std::string> ReadSections() const;
+  std::vector<std::pair<std::string, std::string>> ReadSectionValues(std::string_view section) const;
+  void EraseSection(std::string_view section);
+  void DeleteKey(std::string_view section, std::string_view key);
+  void Clear();
 
 private:
-    struct TLine {
-        bool IsKey = false;
-        std::string Key;    // trimmed
-        std::string Value;  // trimmed
-        std::string Raw;    // comment or other line, kept as written
-    };
-    struct TSection {
-        std::string Name;
-        std::vector<TLine> Lines;
-    };
+  struct TLine {
+    bool IsKey = false;
+    std::string Key;    // trimmed
+    std::string Value;  // trimmed
+    std::string Raw;    // comment or other line, kept as written
+  };
+  struct TSection {
+    std::string Name;
+    std::vector<TLine> Lines;
+  };
 
-    TSection* Find(std::string_view section);
-    const TSection* Find(std::string_view section) const;
-    static const TLine* FindKey(const TSection& s, std::string_view key);
+  TSection* Find(std::string_view section);
+  const TSection* Find(std::string_view section) const;
+  static const TLine* FindKey(const TSection& s, std::string_view key);
 
-    std::string FFileName;
-    std::string FLineBreak = "\n";
-    std::vector<std::string> FPreamble;  // lines before the first section
-    std::vector<TSection> FSections;
+  std::string FFileName;
+  std::string FLineBreak = "\n";
+  std::vector<std::string> FPreamble;  // lines before the first section
+  std::vector<TSection> FSections;
 };
 
 // The profile-file rule of the link settings: a missing key (or an empty value) reads the
@@ -76,4 +76,5 @@ private:
 int32_t ReadProfileInt(const TIniFile& ini, std::string_view section, std::string_view key, int32_t def);
 // The same rule's text read: a value enclosed in a pair of double or single quotes loses
 // them ("\"COM1\"" reads COM1); a missing key reads the default.
-std::string ReadProfileString(const TIniFile& ini, std::string_view section, std::string_view key, std::string_view def);
+std::string ReadProfileString(const TIniFile& ini, std::string_view section, std::string_view key,
+                              std::string_view def);

@@ -14,23 +14,23 @@
 #include "platform/Codepage.h"
 
 struct TFormatSettings {
-    char DecimalSeparator = ',';
-    char ThousandSeparator = '\xA0';  // the no-break space of Polish number text
-    char DateSeparator = '-';
-    char TimeSeparator = ':';
-    std::string ShortDateFormat = "yyyy-mm-dd";
-    std::string LongTimeFormat = "hh:nn:ss";
-    std::string ShortTimeFormat = "hh:nn";
-    // Names for the format letters mmm, mmmm, ddd and dddd (Polish, as the users' desktops
-    // had them); days start with Sunday.
-    std::array<std::string, 12> ShortMonthNames = {"sty", "lut", "mar", "kwi", "maj", "cze",
-                                                   "lip", "sie", "wrz", "paź"_cp, "lis", "gru"};
-    std::array<std::string, 12> LongMonthNames = {"styczeń"_cp, "luty", "marzec", "kwiecień"_cp, "maj",
-                                                  "czerwiec", "lipiec", "sierpień"_cp, "wrzesień"_cp,
-                                                  "październik"_cp, "listopad", "grudzień"_cp};
-    std::array<std::string, 7> ShortDayNames = {"N", "Pn", "Wt", "Śr"_cp, "Cz", "Pt", "So"};
-    std::array<std::string, 7> LongDayNames = {"niedziela", "poniedziałek"_cp, "wtorek", "środa"_cp,
-                                               "czwartek", "piątek"_cp, "sobota"};
+  char DecimalSeparator = ',';
+  char ThousandSeparator = '\xA0';  // the no-break space of Polish number text
+  char DateSeparator = '-';
+  char TimeSeparator = ':';
+  std::string ShortDateFormat = "yyyy-mm-dd";
+  std::string LongTimeFormat = "hh:nn:ss";
+  std::string ShortTimeFormat = "hh:nn";
+  // Names for the format letters mmm, mmmm, ddd and dddd (Polish, as the users' desktops
+  // had them); days start with Sunday.
+  std::array<std::string, 12> ShortMonthNames = {"sty", "lut", "mar", "kwi",    "maj", "cze",
+                                                 "lip", "sie", "wrz", "paź"_cp, "lis", "gru"};
+  std::array<std::string, 12> LongMonthNames = {"styczeń"_cp,  "luty",           "marzec",   "kwiecień"_cp,
+                                                "maj",         "czerwiec",       "lipiec",   "sierpień"_cp,
+                                                "wrzesień"_cp, "październik"_cp, "listopad", "grudzień"_cp};
+  std::array<std::string, 7> ShortDayNames = {"N", "Pn", "Wt", "Śr"_cp, "Cz", "Pt", "So"};
+  std::array<std::string, 7> LongDayNames = {"niedziela", "poniedziałek"_cp, "wtorek", "środa"_cp,
+                                             "czwartek",  "piątek"_cp,       "sobota"};
 };
 
 // The utility's process-wide settings (',' "yyyy-mm-dd" "hh:nn:ss" until the main window
@@ -42,7 +42,7 @@ const TFormatSettings& LibraryFormat();
 // Raised by the throwing conversions (StrToInt, StrToFloat, EncodeDate, ...).
 class EConvertError : public std::runtime_error {
 public:
-    using std::runtime_error::runtime_error;
+  using std::runtime_error::runtime_error;
 };
 
 enum class TFloatFormat { General, Exponent, Fixed, Number };

@@ -12,33 +12,43 @@
 // (a pseudo-terminal whose other side stays open could then not be opened again).
 class TFdHandle {
 public:
-    TFdHandle() = default;
-    explicit TFdHandle(int fd) : FFd(fd) {}
-    ~TFdHandle() { Reset(); }
-    TFdHandle(const TFdHandle&) = delete;
-    TFdHandle& operator=(const TFdHandle&) = delete;
-    TFdHandle(TFdHandle&& o) noexcept : FFd(o.FFd), FExclusiveLine(o.FExclusiveLine) { o.FFd = -1; o.FExclusiveLine = false; }
-    TFdHandle& operator=(TFdHandle&& o) noexcept
-    {
-        if (this != &o) {
-            Reset();
-            FFd = o.FFd;
-            FExclusiveLine = o.FExclusiveLine;
-            o.FFd = -1;
-            o.FExclusiveLine = false;
-        }
-        return *this;
+  TFdHandle() = default;
+  explicit TFdHandle(int fd) : FFd(fd) {}
+  ~TFdHandle() { Reset(); }
+  TFdHandle(const TFdHandle&) = delete;
+  TFdHandle& operator=(const TFdHandle&) = delete;
+  TFdHandle(TFdHandle&& o) noexcept : FFd(o.FFd), FExclusiveLine(o.FExclusiveLine)
+  {
+    o.FFd = -1;
+    o.FExclusiveLine = false;
+  }
+  TFdHandle& operator=(TFdHandle&& o) noexcept
+  {
+    if (this != &o) {
+      Reset();
+      FFd = o.FFd;
+      FExclusiveLine = o.FExclusiveLine;
+      o.FFd = -1;
+      o.FExclusiveLine = false;
     }
+    return *this;
+  }
 
-    int Get() const { return FFd; }
-    bool Valid() const { return FFd >= 0; }
-    int Release() { const int fd = FFd; FFd = -1; FExclusiveLine = false; return fd; }
-    void Reset(int fd = -1);
+  int Get() const { return FFd; }
+  bool Valid() const { return FFd >= 0; }
+  int Release()
+  {
+    const int fd = FFd;
+    FFd = -1;
+    FExclusiveLine = false;
+    return fd;
+  }
+  void Reset(int fd = -1);
 
 private:
-    friend TFdHandle SerialOpenExclusive(const std::string& path, int& err);
-    int FFd = -1;
-    bool FExclusiveLine = false;
+  friend TFdHandle SerialOpenExclusive(const std::string& path, int& err);
+  int FFd = -1;
+  bool FExclusiveLine = false;
 };
 
 // Opens a terminal device for reading and writing, non-blocking, without making it the

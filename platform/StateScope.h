@@ -10,26 +10,26 @@
 template <typename T>
 class TStateScope {
 public:
-    TStateScope(T& state, T value, std::function<void()> ended = {})
-        : FState(state), FPrevious(state), FEnded(std::move(ended))
-    {
-        FState = value;
-    }
-    ~TStateScope() { End(); }
-    TStateScope(const TStateScope&) = delete;
-    TStateScope& operator=(const TStateScope&) = delete;
+  TStateScope(T& state, T value, std::function<void()> ended = {})
+      : FState(state), FPrevious(state), FEnded(std::move(ended))
+  {
+    FState = value;
+  }
+  ~TStateScope() { End(); }
+  TStateScope(const TStateScope&) = delete;
+  TStateScope& operator=(const TStateScope&) = delete;
 
-    // Ends early: what follows sees the state as it was before. The state is put back again
-    // when the scope ends; `ended` is called once.
-    void End()
-    {
-        FState = FPrevious;
-        if (FEnded)
-            std::exchange(FEnded, nullptr)();
-    }
+  // Ends early: what follows sees the state as it was before. The state is put back again
+  // when the scope ends; `ended` is called once.
+  void End()
+  {
+    FState = FPrevious;
+    if (FEnded)
+      std::exchange(FEnded, nullptr)();
+  }
 
 private:
-    T& FState;
-    T FPrevious;
-    std::function<void()> FEnded;
+  T& FState;
+  T FPrevious;
+  std::function<void()> FEnded;
 };

@@ -13,23 +13,23 @@
 
 class TFormatArg {
 public:
-    TFormatArg(int v) : FValue(int64_t(v)) {}
-    TFormatArg(long v) : FValue(int64_t(v)) {}
-    TFormatArg(long long v) : FValue(int64_t(v)) {}
-    TFormatArg(unsigned v) : FValue(uint64_t(v)) {}
-    TFormatArg(unsigned long v) : FValue(uint64_t(v)) {}
-    TFormatArg(unsigned long long v) : FValue(uint64_t(v)) {}
-    TFormatArg(double v) : FValue(v) {}
-    TFormatArg(const char* v) : FValue(std::string_view(v ? v : "")) {}
-    TFormatArg(std::string_view v) : FValue(v) {}
-    TFormatArg(const std::string& v) : FValue(std::string_view(v)) {}
-    TFormatArg(char c) : FValue(std::string(1, c)) {}
+  TFormatArg(int v) : FValue(int64_t(v)) {}
+  TFormatArg(long v) : FValue(int64_t(v)) {}
+  TFormatArg(long long v) : FValue(int64_t(v)) {}
+  TFormatArg(unsigned v) : FValue(uint64_t(v)) {}
+  TFormatArg(unsigned long v) : FValue(uint64_t(v)) {}
+  TFormatArg(unsigned long long v) : FValue(uint64_t(v)) {}
+  TFormatArg(double v) : FValue(v) {}
+  TFormatArg(const char* v) : FValue(std::string_view(v ? v : "")) {}
+  TFormatArg(std::string_view v) : FValue(v) {}
+  TFormatArg(const std::string& v) : FValue(std::string_view(v)) {}
+  TFormatArg(char c) : FValue(std::string(1, c)) {}
 
-    using TValue = std::variant<int64_t, uint64_t, double, std::string_view, std::string>;
-    const TValue& Value() const { return FValue; }
+  using TValue = std::variant<int64_t, uint64_t, double, std::string_view, std::string>;
+  const TValue& Value() const { return FValue; }
 
 private:
-    TValue FValue;
+  TValue FValue;
 };
 
 // %d %u %x (integers; precision = minimum digits), %s (precision = maximum characters),

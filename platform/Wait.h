@@ -11,24 +11,24 @@
 
 class IPump {
 public:
-    using TClock = std::chrono::steady_clock;
-    virtual ~IPump() = default;
-    // Lets time pass (0: handle what is pending once, then return).
-    virtual void PumpFor(std::chrono::milliseconds duration) = 0;
-    // True as soon as fd is readable (or has hung up or failed, so that the caller's read
-    // sees it); false once the deadline has passed.
-    virtual bool WaitReadable(int fd, TClock::time_point deadline) = 0;
-    virtual bool WaitWritable(int fd, TClock::time_point deadline) = 0;
-    virtual TClock::time_point NowSteady() = 0;
+  using TClock = std::chrono::steady_clock;
+  virtual ~IPump() = default;
+  // Lets time pass (0: handle what is pending once, then return).
+  virtual void PumpFor(std::chrono::milliseconds duration) = 0;
+  // True as soon as fd is readable (or has hung up or failed, so that the caller's read
+  // sees it); false once the deadline has passed.
+  virtual bool WaitReadable(int fd, TClock::time_point deadline) = 0;
+  virtual bool WaitWritable(int fd, TClock::time_point deadline) = 0;
+  virtual TClock::time_point NowSteady() = 0;
 };
 
 // Sleeps and polls with real time.
 class TDefaultPump : public IPump {
 public:
-    void PumpFor(std::chrono::milliseconds duration) override;
-    bool WaitReadable(int fd, TClock::time_point deadline) override;
-    bool WaitWritable(int fd, TClock::time_point deadline) override;
-    TClock::time_point NowSteady() override;
+  void PumpFor(std::chrono::milliseconds duration) override;
+  bool WaitReadable(int fd, TClock::time_point deadline) override;
+  bool WaitWritable(int fd, TClock::time_point deadline) override;
+  TClock::time_point NowSteady() override;
 };
 
 // A clock that moves only when waited on. PumpFor advances it by the duration; a wait for a
@@ -38,27 +38,27 @@ public:
 // a peer answer at a chosen moment.
 class TFakeClockPump : public IPump {
 public:
-    void PumpFor(std::chrono::milliseconds duration) override;
-    bool WaitReadable(int fd, TClock::time_point deadline) override;
-    bool WaitWritable(int fd, TClock::time_point deadline) override;
-    TClock::time_point NowSteady() override { return FNow; }
+  void PumpFor(std::chrono::milliseconds duration) override;
+  bool WaitReadable(int fd, TClock::time_point deadline) override;
+  bool WaitWritable(int fd, TClock::time_point deadline) override;
+  TClock::time_point NowSteady() override { return FNow; }
 
-    void Advance(std::chrono::milliseconds d) { FNow += d; }
-    std::chrono::milliseconds Elapsed() const
-    {
-        return std::chrono::duration_cast<std::chrono::milliseconds>(FNow - TClock::time_point{});
-    }
-    int PumpCount() const { return FPumpCount; }
-    int WaitCount() const { return FWaitCount; }
+  void Advance(std::chrono::milliseconds d) { FNow += d; }
+  std::chrono::milliseconds Elapsed() const
+  {
+    return std::chrono::duration_cast<std::chrono::milliseconds>(FNow - TClock::time_point{});
+  }
+  int PumpCount() const { return FPumpCount; }
+  int WaitCount() const { return FWaitCount; }
 
-    std::chrono::milliseconds RealGrace{0};
-    std::function<void(TFakeClockPump&)> OnPump;
+  std::chrono::milliseconds RealGrace{0};
+  std::function<void(TFakeClockPump&)> OnPump;
 
 private:
-    bool WaitFd(int fd, short events, TClock::time_point deadline);
-    TClock::time_point FNow{};
-    int FPumpCount = 0;
-    int FWaitCount = 0;
+  bool WaitFd(int fd, short events, TClock::time_point deadline);
+  TClock::time_point FNow{};
+  int FPumpCount = 0;
+  int FWaitCount = 0;
 };
 
 // Installs a pump (nullptr: the default pump again). The caller keeps ownership and must

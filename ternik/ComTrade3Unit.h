@@ -26,13 +26,13 @@ class TComtrade;
 // The library's error for recordings: every message of the model and of the COMTRADE files
 // is raised as one of these, with exactly the text the user gets to see.
 class EComtrade : public std::runtime_error {
- public:
+public:
   explicit EComtrade(const std::string& msg) : std::runtime_error(msg) {}
 };
 
 // An operation a format does not provide. The message is the one the library always gave.
 class EAbstractError : public EComtrade {
- public:
+public:
   EAbstractError() : EComtrade("Abstract Error") {}
 };
 
@@ -43,15 +43,17 @@ using TStreamArray = std::vector<std::unique_ptr<TStream>>;
 
 // Receives warnings and error texts while loading and saving. An empty hook does nothing.
 using TMessageHook = std::function<void(const std::string&)>;
-inline void CallHook(const TMessageHook& hook, const std::string& text) {
-  if (hook) hook(text);
+inline void CallHook(const TMessageHook& hook, const std::string& text)
+{
+  if (hook)
+    hook(text);
 }
 
 // The message of a list index outside the list, as the library's lists give it.
 std::string ListIndexError(int64_t index);
 
 class TFileInterface {
- public:
+public:
   virtual ~TFileInterface() = default;
   // The class name that messages put before the operation.
   virtual std::string ClassName() const { return "TFileInterface"; }
@@ -69,12 +71,11 @@ class TFileInterface {
   virtual void SaveViewToStream(TComtrade& recording, TStream& stream) const;
   // Makes the names and streams of the set and writes the recording into them; the two
   // options go to the data-file parser unchanged.
-  virtual void SaveToStreams(TComtrade& recording, TStringArray& names, bool selectedOnly,
-                             bool viewOnly, const std::string& fileType, TStreamArray& streams,
-                             int32_t option1, int32_t option2) const;
-  virtual void LoadFromStreams(TComtrade& recording, const TStringArray& names,
-                               const std::string& option, const TStreamArray& streams,
-                               const TMessageHook& hook) const;
+  virtual void SaveToStreams(TComtrade& recording, TStringArray& names, bool selectedOnly, bool viewOnly,
+                             const std::string& fileType, TStreamArray& streams, int32_t option1,
+                             int32_t option2) const;
+  virtual void LoadFromStreams(TComtrade& recording, const TStringArray& names, const std::string& option,
+                               const TStreamArray& streams, const TMessageHook& hook) const;
   // The files of the set that fileName belongs to. The base answers fileName alone.
   virtual void GetFileList(const std::string& fileName, TStringArray& names, bool existingOnly) const;
 };
@@ -84,7 +85,7 @@ inline constexpr int32_t ParserCanRead = 1;
 inline constexpr int32_t ParserCanWrite = 2;
 
 class TComtradeDataFileParser {
- public:
+public:
   virtual ~TComtradeDataFileParser() = default;
   virtual std::string ClassName() const { return "TComtradeDataFileParser"; }
 
@@ -94,8 +95,8 @@ class TComtradeDataFileParser {
   virtual void LoadDataFromStream(TComtrade& recording, const TStringArray& names,
                                   const TStreamArray& streams, const TMessageHook& hook) const;
   virtual void SaveDataToStream(TComtrade& recording, const TStringArray& names, bool selectedOnly,
-                                bool viewOnly, const TStreamArray& streams, int32_t option1,
-                                int32_t option2, const TMessageHook& hook) const;
+                                bool viewOnly, const TStreamArray& streams, int32_t option1, int32_t option2,
+                                const TMessageHook& hook) const;
 };
 
 // index -1 appends; any other index inserts there (0 .. count; beyond raises the list's

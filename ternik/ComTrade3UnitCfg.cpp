@@ -13,35 +13,45 @@ namespace {
 bool IsOldForm(uint16_t revision) { return revision <= 1; }
 
 // A field of a split line; a missing one is the list's index error.
-const std::string& Field(const std::vector<std::string>& fields, size_t i) {
-  if (i >= fields.size()) throw EComtrade(ListIndexError(static_cast<int64_t>(i)));
+const std::string& Field(const std::vector<std::string>& fields, size_t i)
+{
+  if (i >= fields.size())
+    throw EComtrade(ListIndexError(static_cast<int64_t>(i)));
   return fields[i];
 }
 
-bool IsDecimalInteger(std::string_view s) {
-  if (s.empty()) return false;
+bool IsDecimalInteger(std::string_view s)
+{
+  if (s.empty())
+    return false;
   size_t i = (s[0] == '+' || s[0] == '-') ? 1 : 0;
-  if (i == s.size()) return false;
+  if (i == s.size())
+    return false;
   for (; i < s.size(); ++i)
-    if (s[i] < '0' || s[i] > '9') return false;
+    if (s[i] < '0' || s[i] > '9')
+      return false;
   return true;
 }
 
 // The time multiplier when the file gives none: microseconds per sample at the first rate,
 // or 1 (time stamps in microseconds) when the rate is unknown.
-double FallbackMultiplier(const TComtrade& rec) {
+double FallbackMultiplier(const TComtrade& rec)
+{
   const double rate = rec.Rates->SegmentCount() > 0 ? rec.Rates->GetItem(0).Rate : 0;
   return rate > 0 ? 1000000.0 / rate : 1.0;
 }
 
-std::string ZeroPad(int64_t v, int width) {
+std::string ZeroPad(int64_t v, int width)
+{
   std::string s = IntToStr(v);
-  if (static_cast<int>(s.size()) < width) s.insert(0, size_t(width) - s.size(), '0');
+  if (static_cast<int>(s.size()) < width)
+    s.insert(0, size_t(width) - s.size(), '0');
   return s;
 }
 
 // "Błąd w %u linii pliku .cfg : %s"
-std::string LineError(uint32_t line, const char* message) {
+std::string LineError(uint32_t line, const char* message)
+{
   return std::string("Błąd w "_cp) + IntToStr(line) + std::string(" linii pliku .cfg : ") + message;
 }
 
@@ -49,7 +59,8 @@ std::string LineError(uint32_t line, const char* message) {
 
 // ---- lines ----
 
-std::vector<std::string> SplitTextLines(std::string_view text) {
+std::vector<std::string> SplitTextLines(std::string_view text)
+{
   std::vector<std::string> lines;
   size_t start = 0, i = 0;
   while (i < text.size()) {
@@ -62,11 +73,13 @@ std::vector<std::string> SplitTextLines(std::string_view text) {
       ++i;
     }
   }
-  if (start < text.size()) lines.emplace_back(text.substr(start));
+  if (start < text.size())
+    lines.emplace_back(text.substr(start));
   return lines;
 }
 
-std::string JoinTextLines(const std::vector<std::string>& lines) {
+std::string JoinTextLines(const std::vector<std::string>& lines)
+{
   std::string out;
   for (const std::string& l : lines) {
     out += l;
@@ -75,39 +88,47 @@ std::string JoinTextLines(const std::vector<std::string>& lines) {
   return out;
 }
 
-void TSourceList::LoadFromText(std::string_view text) {
+void TSourceList::LoadFromText(std::string_view text)
+{
   FLines = SplitTextLines(text);
   FCursor = 0;
 }
 
 void TSourceList::LoadFromStream(TStream& stream) { LoadFromText(stream.ReadAll()); }
 
-bool TSourceList::LoadFromFile(const std::string& path) {
+bool TSourceList::LoadFromFile(const std::string& path)
+{
   std::string bytes;
   FLines.clear();
   FCursor = 0;
-  if (!ReadWholeFile(path, bytes, TStream::kMaxReadAll)) return false;
+  if (!ReadWholeFile(path, bytes, TStream::kMaxReadAll))
+    return false;
   LoadFromText(bytes);
   return true;
 }
 
-std::string TSourceList::NextLine() {
-  if (FCursor >= FLines.size()) throw EComtrade(ListIndexError(static_cast<int64_t>(FCursor)));
+std::string TSourceList::NextLine()
+{
+  if (FCursor >= FLines.size())
+    throw EComtrade(ListIndexError(static_cast<int64_t>(FCursor)));
   return std::string(CpTrim(FLines[FCursor++]));
 }
 
 // ---- numbers and fields ----
 
-double TComtradeInterface::ParseFloat(std::string_view text) {
+double TComtradeInterface::ParseFloat(std::string_view text)
+{
   return StrToFloat(CpTrim(text), ComtradeFormat().DecimalSeparator);
 }
 
-double TComtradeInterface::ParseFloatDef(std::string_view text, double def) {
+double TComtradeInterface::ParseFloatDef(std::string_view text, double def)
+{
   double v = 0;
   return TryStrToFloat(CpTrim(text), v, ComtradeFormat().DecimalSeparator) ? v : def;
 }
 
-int32_t TComtradeInterface::ParseInt(std::string_view text) {
+int32_t TComtradeInterface::ParseInt(std::string_view text)
+{
   const std::string_view s = CpTrim(text);
   int32_t v = 0;
   if (!IsDecimalInteger(s) || !TryStrToInt(s, v))
@@ -115,7 +136,8 @@ int32_t TComtradeInterface::ParseInt(std::string_view text) {
   return v;
 }
 
-int64_t TComtradeInterface::ParseInt64(std::string_view text) {
+int64_t TComtradeInterface::ParseInt64(std::string_view text)
+{
   const std::string_view s = CpTrim(text);
   int64_t v = 0;
   if (!IsDecimalInteger(s) || !TryStrToInt64(s, v))
@@ -123,11 +145,13 @@ int64_t TComtradeInterface::ParseInt64(std::string_view text) {
   return v;
 }
 
-std::string TComtradeInterface::FormatFloat(int32_t digits, double value) {
+std::string TComtradeInterface::FormatFloat(int32_t digits, double value)
+{
   return FormatFixed(value, digits, ComtradeFormat());
 }
 
-void TComtradeInterface::SplitFields(std::string_view text, std::vector<std::string>& list, char separator) {
+void TComtradeInterface::SplitFields(std::string_view text, std::vector<std::string>& list, char separator)
+{
   list.clear();
   size_t start = 0;
   for (size_t i = 0; i <= text.size(); ++i)
@@ -137,16 +161,19 @@ void TComtradeInterface::SplitFields(std::string_view text, std::vector<std::str
     }
 }
 
-std::string TComtradeInterface::CommaToDot(std::string_view text) {
+std::string TComtradeInterface::CommaToDot(std::string_view text)
+{
   std::string s(text);
   std::replace(s.begin(), s.end(), ',', '.');
   return s;
 }
 
-std::string TComtradeInterface::JoinFields(const std::vector<std::string>& list) {
+std::string TComtradeInterface::JoinFields(const std::vector<std::string>& list)
+{
   std::string out;
   for (const std::string& f : list) {
-    if (!out.empty()) out += ',';
+    if (!out.empty())
+      out += ',';
     out += CommaToDot(f);
   }
   return out;
@@ -154,7 +181,8 @@ std::string TComtradeInterface::JoinFields(const std::vector<std::string>& list)
 
 // ---- reading ----
 
-void TComtradeInterface::ReadCfg(TComtrade& recording, TStream& stream, const TMessageHook& hook) {
+void TComtradeInterface::ReadCfg(TComtrade& recording, TStream& stream, const TMessageHook& hook)
+{
   TSourceList source;
   try {
     stream.Seek(0);
@@ -174,7 +202,8 @@ using CI = TComtradeInterface;
 void NextFields(TSourceList& src, TFields& f) { CI::SplitFields(src.NextLine(), f); }
 
 // Line 1: station, device and revision year.
-void ReadStationLine(TObFileParam& fp, TSourceList& src) {
+void ReadStationLine(TObFileParam& fp, TSourceList& src)
+{
   TFields f;
   NextFields(src, f);
   fp.StationName = Field(f, 0).substr(0, 64);
@@ -191,15 +220,18 @@ void ReadStationLine(TObFileParam& fp, TSourceList& src) {
 }
 
 // Line 2: the channel counts, total, analog "nA" and status "nD".
-void ReadCountsLine(TSourceList& src, int32_t& nA, int32_t& nD) {
+void ReadCountsLine(TSourceList& src, int32_t& nA, int32_t& nD)
+{
   TFields f;
   NextFields(src, f);
   const int32_t total = CI::ParseInt(Field(f, 0));
   auto count = [&](size_t i, char letter) {
     const std::string_view t = CpTrim(Field(f, i));
-    if (t.empty() || t.back() != letter) throw EComtrade("");
+    if (t.empty() || t.back() != letter)
+      throw EComtrade("");
     const int32_t n = CI::ParseInt(t.substr(0, t.size() - 1));
-    if (n < 0) throw EComtrade("");
+    if (n < 0)
+      throw EComtrade("");
     return n;
   };
   nA = count(1, 'A');
@@ -209,7 +241,8 @@ void ReadCountsLine(TSourceList& src, int32_t& nA, int32_t& nD) {
 }
 
 // One line per analog channel.
-void ReadAnalogLines(TComtrade& rec, TSourceList& src, int32_t count, bool oldForm, const TMessageHook& hook) {
+void ReadAnalogLines(TComtrade& rec, TSourceList& src, int32_t count, bool oldForm, const TMessageHook& hook)
+{
   TFields f;
   for (int32_t k = 0; k < count; ++k) {
     NextFields(src, f);
@@ -220,26 +253,34 @@ void ReadAnalogLines(TComtrade& rec, TSourceList& src, int32_t count, bool oldFo
     d.SetComponentS(Field(f, 3));
     d.SetUnitS(Field(f, 4));
     d.A = CI::ParseFloat(Field(f, 5));
-    if (f.size() > 6 && !CpTrim(f[6]).empty()) d.B = CI::ParseFloat(f[6]);
-    if (f.size() > 7) d.Skew = CI::ParseFloatDef(f[7], 0);
+    if (f.size() > 6 && !CpTrim(f[6]).empty())
+      d.B = CI::ParseFloat(f[6]);
+    if (f.size() > 7)
+      d.Skew = CI::ParseFloatDef(f[7], 0);
     auto range = [&](size_t i, int32_t def) {
-      if (f.size() <= i) return def;
+      if (f.size() <= i)
+        return def;
       int32_t r = 0;
-      if (!TryRoundToInt32(CI::ParseFloat(f[i]), r)) throw EComtrade("'" + f[i] + "' is not a valid integer value");
+      if (!TryRoundToInt32(CI::ParseFloat(f[i]), r))
+        throw EComtrade("'" + f[i] + "' is not a valid integer value");
       return r;
     };
     d.RangeMin = range(8, -32768);
     d.RangeMax = range(9, 32767);
     if (!oldForm) {
       // Missing ratio fields are reported as such rather than as a bare index error.
-      if (f.size() < 13) throw EComtrade("Brak informacji - [Primary/Secoundary]");
+      if (f.size() < 13)
+        throw EComtrade("Brak informacji - [Primary/Secoundary]");
       d.Primary = CI::ParseFloat(f[10]);
-      if (d.Primary == 0) CallHook(hook, "Comtrade warning : PrimaryRange=0 for signal " + d.ChannelId);
+      if (d.Primary == 0)
+        CallHook(hook, "Comtrade warning : PrimaryRange=0 for signal " + d.ChannelId);
       d.Secondary = CI::ParseFloat(f[11]);
-      if (d.Secondary == 0) CallHook(hook, "Comtrade warning : SecondaryRange=0 for signal " + d.ChannelId);
+      if (d.Secondary == 0)
+        CallHook(hook, "Comtrade warning : SecondaryRange=0 for signal " + d.ChannelId);
       const std::string ps = CpUpperCase(CpTrim(f[12]));
       if (ps.empty())
-        throw EComtrade(std::string("Błędne informacje [Primary/Secoundary] dozwolone parametry to P lub S"_cp));
+        throw EComtrade(
+            std::string("Błędne informacje [Primary/Secoundary] dozwolone parametry to P lub S"_cp));
       if (ps[0] == 'P')
         d.PS = 0;
       else if (ps[0] == 'S')
@@ -255,7 +296,8 @@ void ReadAnalogLines(TComtrade& rec, TSourceList& src, int32_t count, bool oldFo
 }
 
 // One line per status channel; where the normal state stands depends on the revision.
-void ReadStatusLines(TComtrade& rec, TSourceList& src, int32_t count, uint16_t rev) {
+void ReadStatusLines(TComtrade& rec, TSourceList& src, int32_t count, uint16_t rev)
+{
   TFields f;
   for (int32_t k = 0; k < count; ++k) {
     NextFields(src, f);
@@ -267,7 +309,8 @@ void ReadStatusLines(TComtrade& rec, TSourceList& src, int32_t count, uint16_t r
       // anything else in the field keeps 0 so that such files keep loading.
       if (f.size() > 2) {
         const std::string_view t = CpTrim(f[2]);
-        if (t == "1") d.NormalState = 1;
+        if (t == "1")
+          d.NormalState = 1;
       }
       continue;
     }
@@ -277,9 +320,11 @@ void ReadStatusLines(TComtrade& rec, TSourceList& src, int32_t count, uint16_t r
       d.SetComponentS(Field(f, 3));
       at = f.size() - 1;
     }
-    if (at >= f.size()) throw EComtrade("Brak pola \"Nominal state\"");
+    if (at >= f.size())
+      throw EComtrade("Brak pola \"Nominal state\"");
     std::string_view v = CpTrim(f[at]);
-    if (v.empty()) v = "0";
+    if (v.empty())
+      v = "0";
     if (v[0] == '0')
       d.NormalState = 0;
     else if (v[0] == '1')
@@ -290,7 +335,8 @@ void ReadStatusLines(TComtrade& rec, TSourceList& src, int32_t count, uint16_t r
 }
 
 // The number of rate segments and their lines (one line of a zero rate when there are none).
-void ReadRateLines(TComtrade& rec, TSourceList& src) {
+void ReadRateLines(TComtrade& rec, TSourceList& src)
+{
   const int32_t nrates = CI::ParseInt(src.NextLine());
   // Any end sample that fits 64 bits is read: the configuration only declares samples,
   // and the segments never size the time axis. The data file's reader sizes every buffer
@@ -303,7 +349,8 @@ void ReadRateLines(TComtrade& rec, TSourceList& src) {
       TRateDescr& r = rec.Rates->AddRate();
       r.Rate = 0;
       r.SetEndSample(0);
-      if (f.size() >= 2) r.SetEndSample(CI::ParseInt64(f[1]));
+      if (f.size() >= 2)
+        r.SetEndSample(CI::ParseInt64(f[1]));
     } else {
       for (int32_t k = 0; k < nrates; ++k) {
         NextFields(src, f);
@@ -320,7 +367,8 @@ void ReadRateLines(TComtrade& rec, TSourceList& src) {
 }
 
 // A date and time line: the first sample's or the trigger's.
-void ReadTimeLine(TUsTime& time, TSourceList& src, uint16_t rev) {
+void ReadTimeLine(TUsTime& time, TSourceList& src, uint16_t rev)
+{
   TFields f;
   NextFields(src, f);
   time.ParseDate(rev, Field(f, 0));
@@ -329,7 +377,8 @@ void ReadTimeLine(TUsTime& time, TSourceList& src, uint16_t rev) {
 
 // The time multiplier: a line of the newer form, else (or when it is missing or no number)
 // from the first rate.
-void ReadMultiplierLine(TComtrade& rec, TSourceList& src, const TMessageHook& hook) {
+void ReadMultiplierLine(TComtrade& rec, TSourceList& src, const TMessageHook& hook)
+{
   TObFileParam& fp = rec.FileParam;
   if (IsOldForm(fp.RevisionYear)) {
     fp.TimeMultiplier = FallbackMultiplier(rec);
@@ -346,7 +395,8 @@ void ReadMultiplierLine(TComtrade& rec, TSourceList& src, const TMessageHook& ho
 
 }  // namespace
 
-void TComtradeInterface::ReadCfgLines(TComtrade& rec, TSourceList& src, const TMessageHook& hook) {
+void TComtradeInterface::ReadCfgLines(TComtrade& rec, TSourceList& src, const TMessageHook& hook)
+{
   TObFileParam& fp = rec.FileParam;
   try {
     ReadStationLine(fp, src);
@@ -369,14 +419,16 @@ void TComtradeInterface::ReadCfgLines(TComtrade& rec, TSourceList& src, const TM
 
 // ---- writing ----
 
-TCfgRateSpec TComtradeInterface::CfgRates(const TComtrade& rec, int64_t last, int64_t first) {
+TCfgRateSpec TComtradeInterface::CfgRates(const TComtrade& rec, int64_t last, int64_t first)
+{
   TCfgRateSpec spec;
   const TRateList& rates = *rec.Rates;
   spec.SourceSegments = rates.SegmentCount();
   const bool all = first == -1 && last == -1;
   const int64_t from = std::max<int64_t>(first, 0);
   // A window that ends before it starts holds no sample, as its data file then does.
-  if (!all && last < from) last = from;
+  if (!all && last < from)
+    last = from;
   if (rates.SegmentCount() == 0 || (rates.SegmentCount() == 1 && rates.GetItem(0).Rate == 0)) {
     spec.ZeroRate = true;
     // Only a save of everything stands for the whole recording; a view declares exactly
@@ -398,16 +450,19 @@ TCfgRateSpec TComtradeInterface::CfgRates(const TComtrade& rec, int64_t last, in
     // An empty window on a segment boundary counts no segment; it still declares one, with
     // no samples, so that the rate lines stay readable.
     int32_t k = 0;
-    while (k + 1 < rates.SegmentCount() && rates.GetItem(k).EndSample() <= from) ++k;
+    while (k + 1 < rates.SegmentCount() && rates.GetItem(k).EndSample() <= from)
+      ++k;
     spec.Segments.emplace_back(rates.GetItem(k).Rate, 0);
   }
   return spec;
 }
 
-TUsTime TComtradeInterface::CfgStartTime(const TComtrade& rec, int64_t first) {
+TUsTime TComtradeInterface::CfgStartTime(const TComtrade& rec, int64_t first)
+{
   TUsTime t = rec.FileParam.StartTime;
   if (first > 0) {
-    if (first > INT32_MAX) throw EComtrade(ListIndexError(first));
+    if (first > INT32_MAX)
+      throw EComtrade(ListIndexError(first));
     int64_t us = 0;
     if (!TryRoundHalfEven(rec.Rates->GetTime(static_cast<int32_t>(first)) * 1000000.0, us))
       throw EComtrade("Invalid date-time value");
@@ -418,8 +473,10 @@ TUsTime TComtradeInterface::CfgStartTime(const TComtrade& rec, int64_t first) {
 
 void TComtradeInterface::WriteCfgLines(const TComtrade& rec, std::vector<std::string>& lines,
                                        const TCyfrSelection& statuses, const TAnalogSelection& analogs,
-                                       int64_t last, int64_t first, uint8_t dataFileFormat) {
-  if (dataFileFormat > DataFileFormatBinary) throw EComtrade("Unknown DataFileFormat");
+                                       int64_t last, int64_t first, uint8_t dataFileFormat)
+{
+  if (dataFileFormat > DataFileFormatBinary)
+    throw EComtrade("Unknown DataFileFormat");
   const TObFileParam& fp = rec.FileParam;
   const bool oldForm = IsOldForm(fp.RevisionYear);
   lines.clear();
@@ -429,9 +486,16 @@ void TComtradeInterface::WriteCfgLines(const TComtrade& rec, std::vector<std::st
                   ZeroPad(int64_t(analogs.size()), 2) + "A," + ZeroPad(int64_t(statuses.size()), 2) + "D");
   std::vector<std::string> f;
   for (const TAnalogDescr* d : analogs) {
-    f = {IntToStr(d->Number), d->ChannelId, d->Phase, d->Component, d->Units,
-         FormatFloat(16, d->A), FormatFloat(16, d->B), FormatFloat(16, d->Skew),
-         IntToStr(d->RangeMin), IntToStr(d->RangeMax)};
+    f = {IntToStr(d->Number),
+         d->ChannelId,
+         d->Phase,
+         d->Component,
+         d->Units,
+         FormatFloat(16, d->A),
+         FormatFloat(16, d->B),
+         FormatFloat(16, d->Skew),
+         IntToStr(d->RangeMin),
+         IntToStr(d->RangeMax)};
     if (!oldForm) {
       f.push_back(FormatFloat(16, d->Primary));
       f.push_back(FormatFloat(16, d->Secondary));
@@ -440,7 +504,8 @@ void TComtradeInterface::WriteCfgLines(const TComtrade& rec, std::vector<std::st
       // The old form carries the ratio as one whole number.
       int64_t ratio = 0;
       const double r = d->Secondary != 0 ? d->Primary / d->Secondary : d->Primary;
-      if (!TryRoundHalfEven(r, ratio)) ratio = 0;
+      if (!TryRoundHalfEven(r, ratio))
+        ratio = 0;
       f.push_back(IntToStr(ratio));
     }
     lines.push_back(JoinFields(f));
@@ -462,22 +527,27 @@ void TComtradeInterface::WriteCfgLines(const TComtrade& rec, std::vector<std::st
     lines.push_back("0," + IntToStr(spec.Segments.front().second));
   } else {
     lines.push_back(IntToStr(int64_t(spec.Segments.size())));
-    for (const auto& [rate, end] : spec.Segments) lines.push_back(FormatFloat(3, rate) + "," + IntToStr(end));
+    for (const auto& [rate, end] : spec.Segments)
+      lines.push_back(FormatFloat(3, rate) + "," + IntToStr(end));
   }
 
   // Old-form dates are read month first, so they are written that way.
-  const auto text = [oldForm](const TUsTime& t) { return oldForm ? t.FormatTextMonthFirst() : t.FormatText(); };
+  const auto text = [oldForm](const TUsTime& t) {
+    return oldForm ? t.FormatTextMonthFirst() : t.FormatText();
+  };
   lines.push_back(text(CfgStartTime(rec, first)));
   // The trigger happened when it happened: a save from a later sample on moves the first
   // sample's time, not the trigger's.
   lines.push_back(text(fp.TriggerTime));
   lines.emplace_back(DataFileFormatNames[dataFileFormat]);
-  if (!oldForm) lines.push_back(FormatFloat(12, fp.TimeMultiplier));
+  if (!oldForm)
+    lines.push_back(FormatFloat(12, fp.TimeMultiplier));
 }
 
-void TComtradeInterface::WriteCfgToStream(const TComtrade& rec, TStream& stream, const TCyfrSelection& statuses,
-                                          const TAnalogSelection& analogs, int64_t last, int64_t first,
-                                          uint8_t dataFileFormat) {
+void TComtradeInterface::WriteCfgToStream(const TComtrade& rec, TStream& stream,
+                                          const TCyfrSelection& statuses, const TAnalogSelection& analogs,
+                                          int64_t last, int64_t first, uint8_t dataFileFormat)
+{
   std::vector<std::string> lines;
   WriteCfgLines(rec, lines, statuses, analogs, last, first, dataFileFormat);
   stream.Clear();

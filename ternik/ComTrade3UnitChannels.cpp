@@ -11,14 +11,17 @@ namespace {
 const char kIndexError[] = "Index out of buffer range.";
 const char kZeroDivide[] = "Floating point division by zero";
 
-std::string CutAndDot(std::string_view text, size_t length) {
+std::string CutAndDot(std::string_view text, size_t length)
+{
   std::string s(text.substr(0, length));
   for (char& c : s)
-    if (c == ',') c = '.';
+    if (c == ',')
+      c = '.';
   return s;
 }
 
-std::string Formatted(const char* pattern, int32_t number) {
+std::string Formatted(const char* pattern, int32_t number)
+{
   // The patterns carry one "%d".
   std::string s(pattern);
   const size_t p = s.find("%d");
@@ -35,9 +38,11 @@ void TSygDescr::SetChannelIdS(std::string_view text) { ChannelId = CutAndDot(tex
 
 void TSygDescr::SetComponentS(std::string_view text) { Component = CutAndDot(text, 64); }
 
-void TSygDescr::CheckIndex(int32_t i) const {
+void TSygDescr::CheckIndex(int32_t i) const
+{
   // Negative indexes are refused as well as those past the end.
-  if (i < 0 || i >= FSampleCount) throw EComtrade(kIndexError);
+  if (i < 0 || i >= FSampleCount)
+    throw EComtrade(kIndexError);
 }
 
 // ---- TAnalogDescr ----
@@ -48,13 +53,14 @@ std::string TAnalogDescr::GetIdent() const { return "AN" + IntToStr(Number); }
 
 void TAnalogDescr::SetUnitS(std::string_view text) { Units = CutAndDot(text, 32); }
 
-void TAnalogDescr::UnknownFormat() const {
-  throw EComtrade("Unknown format of memory for analog buffer.");
-}
+void TAnalogDescr::UnknownFormat() const { throw EComtrade("Unknown format of memory for analog buffer."); }
 
-void TAnalogDescr::SetSampleCount(int32_t n) {
-  if (n == FSampleCount) return;
-  if (n < 0) throw EComtrade(kIndexError);
+void TAnalogDescr::SetSampleCount(int32_t n)
+{
+  if (n == FSampleCount)
+    return;
+  if (n < 0)
+    throw EComtrade(kIndexError);
   if (FMemoryFormat == MemoryFormatRaw)
     FRaw.resize(static_cast<size_t>(n), 0);
   else if (FMemoryFormat == MemoryFormatScaled)
@@ -64,17 +70,23 @@ void TAnalogDescr::SetSampleCount(int32_t n) {
   FSampleCount = n;
 }
 
-int32_t TAnalogDescr::ClampRaw(double x) const {
+int32_t TAnalogDescr::ClampRaw(double x) const
+{
   // NaN has no raw value: it reads as the "no value" marker of 16-bit files.
-  if (std::isnan(x)) return -32768;
-  if (x > RangeMax) return RangeMax;
-  if (x < RangeMin) return RangeMin;
+  if (std::isnan(x))
+    return -32768;
+  if (x > RangeMax)
+    return RangeMax;
+  if (x < RangeMin)
+    return RangeMin;
   int32_t r = 0;
-  if (!TryRoundToInt32(x, r)) return x > 0 ? RangeMax : RangeMin;
+  if (!TryRoundToInt32(x, r))
+    return x > 0 ? RangeMax : RangeMin;
   return r;
 }
 
-void TAnalogDescr::SetRawSample(int32_t i, int32_t raw) {
+void TAnalogDescr::SetRawSample(int32_t i, int32_t raw)
+{
   CheckIndex(i);
   if (FMemoryFormat == MemoryFormatRaw)
     FRaw[static_cast<size_t>(i)] = raw;
@@ -84,10 +96,12 @@ void TAnalogDescr::SetRawSample(int32_t i, int32_t raw) {
     UnknownFormat();
 }
 
-void TAnalogDescr::SetScaledSample(int32_t i, double v) {
+void TAnalogDescr::SetScaledSample(int32_t i, double v)
+{
   CheckIndex(i);
   if (FMemoryFormat == MemoryFormatRaw) {
-    if (A == 0) throw EComtrade(Formatted("Channel An%d invalid Multiplier=0", Number));
+    if (A == 0)
+      throw EComtrade(Formatted("Channel An%d invalid Multiplier=0", Number));
     FRaw[static_cast<size_t>(i)] = ClampRaw((v - B) / A);
   } else if (FMemoryFormat == MemoryFormatScaled) {
     FScaled[static_cast<size_t>(i)] = v;
@@ -96,22 +110,32 @@ void TAnalogDescr::SetScaledSample(int32_t i, double v) {
   }
 }
 
-int32_t TAnalogDescr::GetRawSample(int32_t i) const {
+int32_t TAnalogDescr::GetRawSample(int32_t i) const
+{
   CheckIndex(i);
-  if (FMemoryFormat == MemoryFormatRaw) return FRaw[static_cast<size_t>(i)];
-  if (FMemoryFormat != MemoryFormatScaled) UnknownFormat();
-  if (!std::isfinite(A)) throw EComtrade(Formatted("Channel An%d has NAN Multiplier", Number));
-  if (A == 0) throw EComtrade(Formatted("Channel An%d invalid Multiplier=0", Number));
-  if (!std::isfinite(B)) throw EComtrade(Formatted("Channel An%d has NAN offset", Number));
+  if (FMemoryFormat == MemoryFormatRaw)
+    return FRaw[static_cast<size_t>(i)];
+  if (FMemoryFormat != MemoryFormatScaled)
+    UnknownFormat();
+  if (!std::isfinite(A))
+    throw EComtrade(Formatted("Channel An%d has NAN Multiplier", Number));
+  if (A == 0)
+    throw EComtrade(Formatted("Channel An%d invalid Multiplier=0", Number));
+  if (!std::isfinite(B))
+    throw EComtrade(Formatted("Channel An%d has NAN offset", Number));
   const double v = FScaled[static_cast<size_t>(i)];
-  if (!std::isfinite(v)) return -32768;
+  if (!std::isfinite(v))
+    return -32768;
   return ClampRaw((v - B) / A);
 }
 
-double TAnalogDescr::GetValueEx(uint8_t mode, int32_t i, bool& ok) const {
+double TAnalogDescr::GetValueEx(uint8_t mode, int32_t i, bool& ok) const
+{
   ok = false;
-  if (i >= FSampleCount) return 0;
-  if (i < 0) throw EComtrade(kIndexError);
+  if (i >= FSampleCount)
+    return 0;
+  if (i < 0)
+    throw EComtrade(kIndexError);
   double v = 0;
   if (FMemoryFormat == MemoryFormatRaw)
     v = FRaw[static_cast<size_t>(i)] * A + B;
@@ -120,39 +144,47 @@ double TAnalogDescr::GetValueEx(uint8_t mode, int32_t i, bool& ok) const {
   else
     UnknownFormat();
   switch (mode) {
-    case DataModePrimary:
-      if (PS == 1 && Primary != 0 && Secondary != 0) v = v * Primary / Secondary;
-      break;
-    case DataModeSecondary:
-      if (PS == 0 && Primary != 0 && Secondary != 0) v = v * Secondary / Primary;
-      break;
-    case DataModeRaw:
-      if (A == 0) throw EComtrade(kZeroDivide);
-      v = (v - B) / A;
-      break;
-    case DataModePercent: {
-      if (A == 0 || RangeMax == RangeMin) throw EComtrade(kZeroDivide);
-      const double r = (v - B) / A;
-      const double span = double(RangeMax) - double(RangeMin);
-      v = Unipolar ? (r - RangeMin) * 100 / span : (r - RangeMin) * 200 / span - 100;
-      break;
-    }
-    default:
-      throw EComtrade("Unknown data mode");
+  case DataModePrimary:
+    if (PS == 1 && Primary != 0 && Secondary != 0)
+      v = v * Primary / Secondary;
+    break;
+  case DataModeSecondary:
+    if (PS == 0 && Primary != 0 && Secondary != 0)
+      v = v * Secondary / Primary;
+    break;
+  case DataModeRaw:
+    if (A == 0)
+      throw EComtrade(kZeroDivide);
+    v = (v - B) / A;
+    break;
+  case DataModePercent: {
+    if (A == 0 || RangeMax == RangeMin)
+      throw EComtrade(kZeroDivide);
+    const double r = (v - B) / A;
+    const double span = double(RangeMax) - double(RangeMin);
+    v = Unipolar ? (r - RangeMin) * 100 / span : (r - RangeMin) * 200 / span - 100;
+    break;
+  }
+  default:
+    throw EComtrade("Unknown data mode");
   }
   ok = true;
   return v;
 }
 
-double TAnalogDescr::GetValue(int32_t i) const {
+double TAnalogDescr::GetValue(int32_t i) const
+{
   bool ok = false;
   const double v = GetValueEx(DataMode, i, ok);
-  if (!ok) throw EComtrade("Data no Exist");
+  if (!ok)
+    throw EComtrade("Data no Exist");
   return v;
 }
 
-void TAnalogDescr::CheckRange(const TMessageHook& hook) {
-  if (FSampleCount == 0) return;  // no samples, nothing to widen the range to
+void TAnalogDescr::CheckRange(const TMessageHook& hook)
+{
+  if (FSampleCount == 0)
+    return;  // no samples, nothing to widen the range to
   int32_t dataMax = 0, dataMin = 0;
   for (int32_t i = 0; i < FSampleCount; ++i) {
     const int32_t raw = GetRawSample(i);
@@ -161,9 +193,11 @@ void TAnalogDescr::CheckRange(const TMessageHook& hook) {
       dataMin = raw;
       continue;
     }
-    if (raw > dataMax) dataMax = raw;
+    if (raw > dataMax)
+      dataMax = raw;
     // 0x8000 in the low half is the 16-bit "no value" marker, not a low reading.
-    if (raw < dataMin && (static_cast<uint32_t>(raw) & 0xFFFFu) != 0x8000u) dataMin = raw;
+    if (raw < dataMin && (static_cast<uint32_t>(raw) & 0xFFFFu) != 0x8000u)
+      dataMin = raw;
   }
   if (RangeMax < dataMax) {
     CallHook(hook, "Comtrade warning : Data > Max for : " + ChannelId);
@@ -175,8 +209,10 @@ void TAnalogDescr::CheckRange(const TMessageHook& hook) {
   }
 }
 
-void TAnalogDescr::ScaleAnalog() {
-  if (!Rescale && A != 0) return;
+void TAnalogDescr::ScaleAnalog()
+{
+  if (!Rescale && A != 0)
+    return;
   A = 1.0;
   B = 0;
   bool any = false;
@@ -188,17 +224,21 @@ void TAnalogDescr::ScaleAnalog() {
     } catch (const EComtrade&) {
       continue;
     }
-    if (!std::isfinite(v)) continue;
+    if (!std::isfinite(v))
+      continue;
     if (!any) {
       lo = hi = v;
       any = true;
     } else {
-      if (v < lo) lo = v;
-      if (v > hi) hi = v;
+      if (v < lo)
+        lo = v;
+      if (v > hi)
+        hi = v;
     }
   }
   double peak = std::max(std::fabs(hi), std::fabs(lo));
-  if (peak == 0) peak = 1.0;
+  if (peak == 0)
+    peak = 1.0;
   peak *= 1.2;
   Primary = peak;
   Secondary = peak;
@@ -212,19 +252,24 @@ void TAnalogDescr::ScaleAnalog() {
 
 std::string TCyfrDescr::GetIdent() const { return "DG" + IntToStr(Number); }
 
-void TCyfrDescr::SetSampleCount(int32_t n) {
-  if (n == FSampleCount) return;
-  if (n < 0) throw EComtrade(kIndexError);
+void TCyfrDescr::SetSampleCount(int32_t n)
+{
+  if (n == FSampleCount)
+    return;
+  if (n < 0)
+    throw EComtrade(kIndexError);
   FSamples.resize(static_cast<size_t>(n), 0);
   FSampleCount = n;
 }
 
-uint8_t TCyfrDescr::GetSample(int32_t i) const {
+uint8_t TCyfrDescr::GetSample(int32_t i) const
+{
   CheckIndex(i);
   return FSamples[static_cast<size_t>(i)];
 }
 
-void TCyfrDescr::SetSample(int32_t i, uint8_t state) {
+void TCyfrDescr::SetSample(int32_t i, uint8_t state)
+{
   CheckIndex(i);
   FSamples[static_cast<size_t>(i)] = state;
 }
@@ -232,10 +277,12 @@ void TCyfrDescr::SetSample(int32_t i, uint8_t state) {
 // ---- lists ----
 
 template <class T>
-T& TDescrList<T>::AddNew(std::unique_ptr<T> item) {
+T& TDescrList<T>::AddNew(std::unique_ptr<T> item)
+{
   T& d = *item;
   d.Number = MaxNumber() + 1;
-  if (FOwner) d.SetSampleCount(FOwner->GetSampleCount());
+  if (FOwner)
+    d.SetSampleCount(FOwner->GetSampleCount());
   FItems.push_back(std::move(item));
   return d;
 }
@@ -243,16 +290,20 @@ T& TDescrList<T>::AddNew(std::unique_ptr<T> item) {
 template class TDescrList<TAnalogDescr>;
 template class TDescrList<TCyfrDescr>;
 
-TAnalogDescr& TAnalogList::AddChannel(uint8_t memoryFormat) {
+TAnalogDescr& TAnalogList::AddChannel(uint8_t memoryFormat)
+{
   const auto& make = ComtradeClasses().AnalogDescr;
   return AddNew(make ? make(memoryFormat) : std::make_unique<TAnalogDescr>(memoryFormat));
 }
 
-void TAnalogList::CheckRanges(const TMessageHook& hook) {
-  for (const auto& d : *this) d->CheckRange(hook);
+void TAnalogList::CheckRanges(const TMessageHook& hook)
+{
+  for (const auto& d : *this)
+    d->CheckRange(hook);
 }
 
-void TAnalogList::ScaleAnalog() {
+void TAnalogList::ScaleAnalog()
+{
   for (int32_t k = 0; k < Count(); ++k) {
     try {
       Items(k).ScaleAnalog();
@@ -262,7 +313,8 @@ void TAnalogList::ScaleAnalog() {
   }
 }
 
-TCyfrDescr& TCyfrList::AddChannel() {
+TCyfrDescr& TCyfrList::AddChannel()
+{
   const auto& make = ComtradeClasses().CyfrDescr;
   return AddNew(make ? make() : std::make_unique<TCyfrDescr>());
 }

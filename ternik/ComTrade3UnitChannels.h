@@ -14,7 +14,7 @@
 class TComtrade;
 
 class TSygDescr {
- public:
+public:
   virtual ~TSygDescr() = default;
   TSygDescr() = default;
   TSygDescr(const TSygDescr&) = delete;
@@ -41,7 +41,7 @@ class TSygDescr {
   void SetComponentS(std::string_view text);
   void SetPhase(std::string_view text) { Phase = std::string(text.substr(0, 2)); }
 
- protected:
+protected:
   void CheckIndex(int32_t i) const;
   int32_t FSampleCount = 0;
 };
@@ -52,7 +52,7 @@ enum : uint8_t { DataModePrimary = 0, DataModeSecondary = 1, DataModeRaw = 2, Da
 enum : uint8_t { MemoryFormatRaw = 0, MemoryFormatScaled = 1 };
 
 class TAnalogDescr : public TSygDescr {
- public:
+public:
   explicit TAnalogDescr(uint8_t memoryFormat);
 
   std::string Units;  // at most 32 characters
@@ -75,7 +75,10 @@ class TAnalogDescr : public TSygDescr {
   void SetRawSample(int32_t i, int32_t raw);
   // The whole raw store (SampleCount values) for decoders that fill every sample; empty
   // for a store of scaled values, which such decoders fill through SetRawSample.
-  std::span<int32_t> RawSamples() { return FMemoryFormat == MemoryFormatRaw ? std::span<int32_t>(FRaw) : std::span<int32_t>(); }
+  std::span<int32_t> RawSamples()
+  {
+    return FMemoryFormat == MemoryFormatRaw ? std::span<int32_t>(FRaw) : std::span<int32_t>();
+  }
   void SetScaledSample(int32_t i, double v);
   int32_t GetRawSample(int32_t i) const;
   // The value of sample i in the given mode; ok = false (and 0) for i at or beyond the count.
@@ -87,7 +90,7 @@ class TAnalogDescr : public TSygDescr {
   // Prepares a channel of scaled values for a 16-bit raw file (only when Rescale or A = 0).
   void ScaleAnalog();
 
- private:
+private:
   [[noreturn]] void UnknownFormat() const;
   int32_t ClampRaw(double x) const;
   uint8_t FMemoryFormat;
@@ -96,7 +99,7 @@ class TAnalogDescr : public TSygDescr {
 };
 
 class TCyfrDescr : public TSygDescr {
- public:
+public:
   TCyfrDescr() = default;
   uint8_t NormalState = 0;
 
@@ -107,7 +110,7 @@ class TCyfrDescr : public TSygDescr {
   // The whole store (SampleCount states, each 0 or 1) for decoders that fill every sample.
   std::span<uint8_t> Samples() { return FSamples; }
 
- private:
+private:
   std::vector<uint8_t> FSamples;
 };
 
@@ -115,7 +118,7 @@ class TCyfrDescr : public TSygDescr {
 // owner's sample count.
 template <class T>
 class TDescrList {
- public:
+public:
   explicit TDescrList(TComtrade* owner) : FOwner(owner) {}
   virtual ~TDescrList() = default;
   TDescrList(const TDescrList&) = delete;
@@ -124,20 +127,25 @@ class TDescrList {
   TComtrade* Owner() const { return FOwner; }
   int32_t Count() const { return static_cast<int32_t>(FItems.size()); }
   // Raises the list's index error outside 0 .. Count - 1.
-  T& Items(int32_t i) const {
-    if (i < 0 || i >= Count()) throw EComtrade(ListIndexError(i));
+  T& Items(int32_t i) const
+  {
+    if (i < 0 || i >= Count())
+      throw EComtrade(ListIndexError(i));
     return *FItems[static_cast<size_t>(i)];
   }
   T& operator[](int32_t i) const { return Items(i); }
   // Largest Number, 0 when empty.
-  int32_t MaxNumber() const {
+  int32_t MaxNumber() const
+  {
     int32_t m = 0;
     for (const auto& d : FItems)
-      if (d->Number > m) m = d->Number;
+      if (d->Number > m)
+        m = d->Number;
     return m;
   }
   void Add(std::unique_ptr<T> item) { FItems.push_back(std::move(item)); }
-  void Delete(int32_t i) {
+  void Delete(int32_t i)
+  {
     Items(i);
     FItems.erase(FItems.begin() + i);
   }
@@ -145,17 +153,17 @@ class TDescrList {
   auto begin() const { return FItems.begin(); }
   auto end() const { return FItems.end(); }
 
- protected:
+protected:
   // Appends a new channel with Number = MaxNumber + 1, sized to the owner's sample count.
   T& AddNew(std::unique_ptr<T> item);
 
- private:
+private:
   TComtrade* FOwner;
   std::vector<std::unique_ptr<T>> FItems;
 };
 
 class TAnalogList : public TDescrList<TAnalogDescr> {
- public:
+public:
   using TDescrList::TDescrList;
   virtual TAnalogDescr& AddChannel(uint8_t memoryFormat);
   void CheckRanges(const TMessageHook& hook);
@@ -164,7 +172,7 @@ class TAnalogList : public TDescrList<TAnalogDescr> {
 };
 
 class TCyfrList : public TDescrList<TCyfrDescr> {
- public:
+public:
   using TDescrList::TDescrList;
   virtual TCyfrDescr& AddChannel();
 };

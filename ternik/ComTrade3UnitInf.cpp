@@ -14,18 +14,21 @@ const char kAttribSection[] = "Velmarsk RecAttribs";
 std::string AnalogSection(size_t n) { return "Public Analog_Channel_#" + IntToStr(int64_t(n)); }
 std::string StatusSection(size_t n) { return "Public Status_Channel_#" + IntToStr(int64_t(n)); }
 
-void WriteReal(TIniFile& ini, const std::string& sec, const char* key, double v) {
+void WriteReal(TIniFile& ini, const std::string& sec, const char* key, double v)
+{
   ini.WriteString(sec, key, FloatToStr(v, ComtradeFormat()));
 }
 
-void WriteFlag(TIniFile& ini, const std::string& sec, const char* key, bool v) {
+void WriteFlag(TIniFile& ini, const std::string& sec, const char* key, bool v)
+{
   ini.WriteString(sec, key, v ? "1" : "0");
 }
 
 int32_t Clamp32(int64_t v) { return static_cast<int32_t>(std::clamp<int64_t>(v, INT32_MIN, INT32_MAX)); }
 
 // The eight keys every channel section starts with.
-void WriteCommon(TIniFile& ini, const std::string& sec, const TSygDescr& d) {
+void WriteCommon(TIniFile& ini, const std::string& sec, const TSygDescr& d)
+{
   ini.WriteString(sec, "Channel_ID", d.ChannelId);
   ini.WriteString(sec, "Phase_ID", d.Phase);
   ini.WriteString(sec, "Monitored_Component", d.Component);
@@ -36,50 +39,64 @@ void WriteCommon(TIniFile& ini, const std::string& sec, const TSygDescr& d) {
   ini.WriteString(sec, "UserWaveComment", d.Comment);
 }
 
-void WriteDisplay(TIniFile& ini, const std::string& sec, const TSygDescr& d) {
+void WriteDisplay(TIniFile& ini, const std::string& sec, const TSygDescr& d)
+{
   ini.WriteInteger(sec, "Pen_Color", d.PenColor);
   ini.WriteInteger(sec, "Background_Color", d.BackgroundColor);
   WriteFlag(ini, sec, "Channel_Visible", d.Visible);
   ini.WriteString(sec, "UserWaveComment", d.Comment);
 }
 
-void ReadDisplay(const TIniFile& ini, const std::string& sec, TSygDescr& d) {
+void ReadDisplay(const TIniFile& ini, const std::string& sec, TSygDescr& d)
+{
   d.PenColor = ini.ReadInteger(sec, "Pen_Color", d.PenColor);
   d.BackgroundColor = ini.ReadInteger(sec, "Background_Color", d.BackgroundColor);
   d.Visible = ini.ReadInteger(sec, "Channel_Visible", d.Visible ? 1 : 0) != 0;
   d.Comment = ini.ReadString(sec, "UserWaveComment", "");
 }
 
-void ReadDisplayAll(const TIniFile& ini, TComtrade& rec) {
-  for (int32_t n = 0; n < rec.Analogs->Count(); ++n) ReadDisplay(ini, AnalogSection(size_t(n) + 1), rec.Analogs->Items(n));
-  for (int32_t n = 0; n < rec.Statuses->Count(); ++n) ReadDisplay(ini, StatusSection(size_t(n) + 1), rec.Statuses->Items(n));
+void ReadDisplayAll(const TIniFile& ini, TComtrade& rec)
+{
+  for (int32_t n = 0; n < rec.Analogs->Count(); ++n)
+    ReadDisplay(ini, AnalogSection(size_t(n) + 1), rec.Analogs->Items(n));
+  for (int32_t n = 0; n < rec.Statuses->Count(); ++n)
+    ReadDisplay(ini, StatusSection(size_t(n) + 1), rec.Statuses->Items(n));
 }
 
-void PutIni(const TIniFile& ini, TStream& stream) {
+void PutIni(const TIniFile& ini, TStream& stream)
+{
   stream.Clear();
   stream.Write(ini.ToString());
 }
 
 }  // namespace
 
-void TComtradeInterface::ReadHdr(TComtrade& rec, TStream* stream) {
+void TComtradeInterface::ReadHdr(TComtrade& rec, TStream* stream)
+{
   rec.HdrText.clear();
-  if (stream) rec.HdrText = SplitTextLines(stream->ReadAll());
+  if (stream)
+    rec.HdrText = SplitTextLines(stream->ReadAll());
 }
 
-void TComtradeInterface::WriteHdrToStream(const TComtrade& rec, TStream& stream) {
-  if (rec.HdrText.empty()) return;
+void TComtradeInterface::WriteHdrToStream(const TComtrade& rec, TStream& stream)
+{
+  if (rec.HdrText.empty())
+    return;
   stream.Write(JoinTextLines(rec.HdrText));
 }
 
-void TComtradeInterface::ReadInf(TComtrade& rec, TStream* stream) {
+void TComtradeInterface::ReadInf(TComtrade& rec, TStream* stream)
+{
   rec.Inf.Clear();
-  if (stream) rec.Inf.LoadFromString(stream->ReadAll());
+  if (stream)
+    rec.Inf.LoadFromString(stream->ReadAll());
   rec.Inf.SetLineBreak("\r\n");
 }
 
-void TComtradeInterface::WriteInf(TComtrade& rec, const std::string& fileType, const TAnalogSelection& analogs,
-                                  const TCyfrSelection& statuses, int64_t last, int64_t first) {
+void TComtradeInterface::WriteInf(TComtrade& rec, const std::string& fileType,
+                                  const TAnalogSelection& analogs, const TCyfrSelection& statuses,
+                                  int64_t last, int64_t first)
+{
   TIniFile& ini = rec.Inf;
   const TObFileParam& fp = rec.FileParam;
   const std::string sec = kFileSection;
@@ -130,7 +147,8 @@ void TComtradeInterface::WriteInf(TComtrade& rec, const std::string& fileType, c
   WriteFlag(ini, a, "Interrupted", rec.RecAttribs.Interrupted);
 }
 
-void TComtradeInterface::WriteInf(TComtrade& rec, const std::string& fileType) {
+void TComtradeInterface::WriteInf(TComtrade& rec, const std::string& fileType)
+{
   TAnalogSelection analogs;
   TCyfrSelection statuses;
   rec.SelectChannels(false, analogs, statuses);
@@ -139,14 +157,16 @@ void TComtradeInterface::WriteInf(TComtrade& rec, const std::string& fileType) {
 
 void TComtradeInterface::SaveInfToStream(TComtrade& rec, TStream& stream, const std::string& fileType,
                                          const TAnalogSelection& analogs, const TCyfrSelection& statuses,
-                                         int64_t last, int64_t first) {
+                                         int64_t last, int64_t first)
+{
   rec.Inf.Clear();
   rec.Inf.SetLineBreak("\r\n");
   WriteInf(rec, fileType, analogs, statuses, last, first);
   PutIni(rec.Inf, stream);
 }
 
-void TComtradeInterface::SaveInfToStream(TComtrade& rec, TStream& stream) const {
+void TComtradeInterface::SaveInfToStream(TComtrade& rec, TStream& stream) const
+{
   TAnalogSelection analogs;
   TCyfrSelection statuses;
   rec.SelectChannels(false, analogs, statuses);
@@ -154,7 +174,8 @@ void TComtradeInterface::SaveInfToStream(TComtrade& rec, TStream& stream) const 
                   statuses, -1, -1);
 }
 
-void TComtradeInterface::ReadInfView(TComtrade& rec) {
+void TComtradeInterface::ReadInfView(TComtrade& rec)
+{
   ReadDisplayAll(rec.Inf, rec);
   const std::string a = kAttribSection;
   rec.RecAttribs.TrigSrcDescr = rec.Inf.ReadString(a, "TrigSrcDescr", "");
@@ -163,22 +184,28 @@ void TComtradeInterface::ReadInfView(TComtrade& rec) {
   rec.RecAttribs.Interrupted = rec.Inf.ReadInteger(a, "Interrupted", 0) != 0;
 }
 
-void TComtradeInterface::ReadDefaultInf(TComtrade& rec, TStream& stream) {
-  if (stream.Size() <= 0) return;
+void TComtradeInterface::ReadDefaultInf(TComtrade& rec, TStream& stream)
+{
+  if (stream.Size() <= 0)
+    return;
   TIniFile ini;
   ini.LoadFromString(stream.ReadAll());
   ReadDisplayAll(ini, rec);
 }
 
-void TComtradeInterface::SaveViewToStream(TComtrade& rec, TStream& stream) const {
+void TComtradeInterface::SaveViewToStream(TComtrade& rec, TStream& stream) const
+{
   TIniFile ini;
   ini.SetLineBreak("\r\n");
-  for (int32_t n = 0; n < rec.Analogs->Count(); ++n) WriteDisplay(ini, AnalogSection(size_t(n) + 1), rec.Analogs->Items(n));
-  for (int32_t n = 0; n < rec.Statuses->Count(); ++n) WriteDisplay(ini, StatusSection(size_t(n) + 1), rec.Statuses->Items(n));
+  for (int32_t n = 0; n < rec.Analogs->Count(); ++n)
+    WriteDisplay(ini, AnalogSection(size_t(n) + 1), rec.Analogs->Items(n));
+  for (int32_t n = 0; n < rec.Statuses->Count(); ++n)
+    WriteDisplay(ini, StatusSection(size_t(n) + 1), rec.Statuses->Items(n));
   PutIni(ini, stream);
 }
 
-const TComtradeInterface& ComtradeInterface() {
+const TComtradeInterface& ComtradeInterface()
+{
   static const TComtradeInterface instance;
   return instance;
 }

@@ -11,7 +11,8 @@
 
 namespace {
 
-size_t FilePartStart(std::string_view name) {
+size_t FilePartStart(std::string_view name)
+{
   const size_t p = name.find_last_of("/\\");
   return p == std::string_view::npos ? 0 : p + 1;
 }
@@ -20,58 +21,73 @@ char AsciiLower(char c) { return c >= 'A' && c <= 'Z' ? static_cast<char>(c - 'A
 
 // Letter case folded for ASCII letters only: names on disk are UTF-8, whose other bytes must
 // not be folded as single characters.
-bool SameNameNoCase(std::string_view a, std::string_view b) {
-  if (a.size() != b.size()) return false;
+bool SameNameNoCase(std::string_view a, std::string_view b)
+{
+  if (a.size() != b.size())
+    return false;
   for (size_t i = 0; i < a.size(); ++i)
-    if (AsciiLower(a[i]) != AsciiLower(b[i])) return false;
+    if (AsciiLower(a[i]) != AsciiLower(b[i]))
+      return false;
   return true;
 }
 
-TStream* StreamAt(const TStreamArray& streams, int32_t i) {
-  if (i < 0 || static_cast<size_t>(i) >= streams.size()) return nullptr;
+TStream* StreamAt(const TStreamArray& streams, int32_t i)
+{
+  if (i < 0 || static_cast<size_t>(i) >= streams.size())
+    return nullptr;
   return streams[static_cast<size_t>(i)].get();
 }
 
 }  // namespace
 
-std::string ChangeFileExt(std::string_view fileName, std::string_view ext) {
+std::string ChangeFileExt(std::string_view fileName, std::string_view ext)
+{
   const size_t start = FilePartStart(fileName);
   const size_t dot = fileName.rfind('.');
   const size_t cut = dot != std::string_view::npos && dot >= start ? dot : fileName.size();
   return std::string(fileName.substr(0, cut)) + std::string(ext);
 }
 
-std::string FindFileNoCase(std::string_view wanted) {
+std::string FindFileNoCase(std::string_view wanted)
+{
   namespace fs = std::filesystem;
   const size_t start = FilePartStart(wanted);
   const std::string folder(wanted.substr(0, start));
   const std::string_view file = wanted.substr(start);
-  if (file.empty()) return {};
+  if (file.empty())
+    return {};
   std::error_code ec;
-  if (fs::is_regular_file(fs::path(std::string(wanted)), ec)) return std::string(wanted);
+  if (fs::is_regular_file(fs::path(std::string(wanted)), ec))
+    return std::string(wanted);
   std::vector<std::string> matches;
-  for (fs::directory_iterator it(folder.empty() ? fs::path(".") : fs::path(folder), ec), end; !ec && it != end;
-       it.increment(ec)) {
+  for (fs::directory_iterator it(folder.empty() ? fs::path(".") : fs::path(folder), ec), end;
+       !ec && it != end; it.increment(ec)) {
     const std::string name = it->path().filename().string();
     std::error_code fec;
-    if (SameNameNoCase(name, file) && it->is_regular_file(fec)) matches.push_back(name);
+    if (SameNameNoCase(name, file) && it->is_regular_file(fec))
+      matches.push_back(name);
   }
-  if (matches.empty()) return {};
+  if (matches.empty())
+    return {};
   // Several spellings of one name: the byte order decides, so the answer never depends on
   // the order in which the folder lists its entries.
   std::sort(matches.begin(), matches.end());
   return folder + matches.front();
 }
 
-void TComtradeInterface::GetFileList(const std::string& fileName, TStringArray& names, bool existingOnly) const {
+void TComtradeInterface::GetFileList(const std::string& fileName, TStringArray& names,
+                                     bool existingOnly) const
+{
   names.clear();
   // The name found on disk, else the name with the upper-case extension.
   auto resolve = [&](std::string_view ext, bool& found) {
     const std::string want = ChangeFileExt(fileName, ext);
     found = false;
-    if (fileName.empty()) return want;
+    if (fileName.empty())
+      return want;
     // The configuration the caller named is the one it means, whatever its letter case.
-    if (ext == ".CFG" && SameNameNoCase(fileName.substr(std::min(fileName.size(), fileName.rfind('.'))), ext)) {
+    if (ext == ".CFG" &&
+        SameNameNoCase(fileName.substr(std::min(fileName.size(), fileName.rfind('.'))), ext)) {
       std::error_code ec;
       if (std::filesystem::is_regular_file(fileName, ec)) {
         found = true;
@@ -79,7 +95,8 @@ void TComtradeInterface::GetFileList(const std::string& fileName, TStringArray& 
       }
     }
     std::string disk = FindFileNoCase(want);
-    if (disk.empty()) return want;
+    if (disk.empty())
+      return want;
     found = true;
     return disk;
   };
@@ -88,15 +105,18 @@ void TComtradeInterface::GetFileList(const std::string& fileName, TStringArray& 
   names.push_back(resolve(".DAT", found));
   for (std::string_view ext : {".HDR", ".INF"}) {
     std::string name = resolve(ext, found);
-    if (!existingOnly || found) names.push_back(std::move(name));
+    if (!existingOnly || found)
+      names.push_back(std::move(name));
   }
   if (existingOnly && !fileName.empty()) {
     const std::string dflt = FindFileNoCase(fileName.substr(0, FilePartStart(fileName)) + "Default.inf");
-    if (!dflt.empty()) names.push_back(dflt);
+    if (!dflt.empty())
+      names.push_back(dflt);
   }
 }
 
-bool TComtradeInterface::CanLoad(TStream& stream, const TMessageHook& hook) const {
+bool TComtradeInterface::CanLoad(TStream& stream, const TMessageHook& hook) const
+{
   try {
     TComtrade probe;
     TComtradeInterface ci;
@@ -109,7 +129,8 @@ bool TComtradeInterface::CanLoad(TStream& stream, const TMessageHook& hook) cons
 }
 
 void TComtradeInterface::LoadFromStreams(TComtrade& rec, const TStringArray& names, const std::string&,
-                                         const TStreamArray& streams, const TMessageHook& hook) const {
+                                         const TStreamArray& streams, const TMessageHook& hook) const
+{
   TComtradeInterface ci;
   // A recording loaded twice keeps nothing of the first set: neither its time axis and
   // sample numbers nor its view window, attributes or configuration fields.
@@ -132,34 +153,41 @@ void TComtradeInterface::LoadFromStreams(TComtrade& rec, const TStringArray& nam
     throw EComtrade(ClassName() + ".prvLoadFromStream: *.CFG stream not found");
 
   const TComtradeDataFileParser* parser = FindDataFileParser(ci.FileType);
-  if (!parser) throw EComtrade("Unknown data file format: " + ci.FileType);
-  if ((parser->Capabilities() & ParserCanRead) == 0) throw EComtrade("Read not supported for format :" + ci.FileType);
+  if (!parser)
+    throw EComtrade("Unknown data file format: " + ci.FileType);
+  if ((parser->Capabilities() & ParserCanRead) == 0)
+    throw EComtrade("Read not supported for format :" + ci.FileType);
   parser->LoadDataFromStream(rec, names, streams, hook);
   rec.Analogs->CheckRanges(hook);
 
   const int32_t dflt = IndexOfFileName("DEFAULT.INF", names);
   if (dflt > 0)
-    if (TStream* s = StreamAt(streams, dflt)) ReadDefaultInf(rec, *s);
+    if (TStream* s = StreamAt(streams, dflt))
+      ReadDefaultInf(rec, *s);
   ReadInfView(rec);
 }
 
 void TComtradeInterface::SaveToStreams(TComtrade& rec, TStringArray& names, bool selectedOnly, bool viewOnly,
                                        const std::string& fileType, TStreamArray& streams, int32_t option1,
-                                       int32_t option2) const {
+                                       int32_t option2) const
+{
   SaveToStreams(rec, names, selectedOnly, viewOnly, fileType, streams, option1, option2, nullptr);
 }
 
 void TComtradeInterface::SaveToStreams(TComtrade& rec, TStringArray& names, bool selectedOnly, bool viewOnly,
                                        const std::string& fileType, TStreamArray& streams, int32_t option1,
-                                       int32_t option2, const TMessageHook& hook) const {
+                                       int32_t option2, const TMessageHook& hook) const
+{
   TComtradeInterface ci;
   ci.FileType = fileType.empty() ? "BINARY" : fileType;
   const uint8_t format = ci.FileType == "ASCII" ? DataFileFormatAscii : DataFileFormatBinary;
-  if (rec.DataFileFormat() != format) rec.SetDataFileFormat(format);
+  if (rec.DataFileFormat() != format)
+    rec.SetDataFileFormat(format);
 
   GetFileList("", names, false);
   streams.clear();
-  for (size_t i = 0; i < names.size(); ++i) streams.push_back(std::make_unique<TMemoryStream>());
+  for (size_t i = 0; i < names.size(); ++i)
+    streams.push_back(std::make_unique<TMemoryStream>());
 
   int32_t first = 0, last = 0;
   SaveRange(rec, viewOnly, first, last);
@@ -172,12 +200,14 @@ void TComtradeInterface::SaveToStreams(TComtrade& rec, TStringArray& names, bool
   WriteCfgToStream(rec, *streams[0], statuses, analogs, last, first, format);
 
   const TComtradeDataFileParser* parser = FindDataFileParser(ci.FileType);
-  if (!parser) throw EComtrade("Unknown data file format: " + ci.FileType);
+  if (!parser)
+    throw EComtrade("Unknown data file format: " + ci.FileType);
   if ((parser->Capabilities() & ParserCanWrite) == 0)
     throw EComtrade("Write not supported for format :" + ci.FileType);
   parser->SaveDataToStream(rec, names, selectedOnly, viewOnly, streams, option1, option2, hook);
 
-  if (TStream* hdr = StreamAt(streams, IndexOfFileExt(".HDR", names))) WriteHdrToStream(rec, *hdr);
+  if (TStream* hdr = StreamAt(streams, IndexOfFileExt(".HDR", names)))
+    WriteHdrToStream(rec, *hdr);
   // The information file describes the channels and samples just written, so its display
   // keys land on the same channels when the set is read again.
   if (TStream* inf = StreamAt(streams, IndexOfFileExt(".INF", names)))

@@ -15,7 +15,7 @@
 
 // The lines of a text and a cursor through them.
 class TSourceList {
- public:
+public:
   void LoadFromText(std::string_view text);
   void LoadFromStream(TStream& stream);
   bool LoadFromFile(const std::string& path);
@@ -27,7 +27,7 @@ class TSourceList {
   uint32_t Cursor() const { return static_cast<uint32_t>(FCursor); }
   const std::vector<std::string>& Lines() const { return FLines; }
 
- private:
+private:
   std::vector<std::string> FLines;
   size_t FCursor = 0;
 };
@@ -50,7 +50,7 @@ struct TCfgRateSpec {
 // SaveToStreams, GetFileList) belong to the file-interface unit, which adds their overrides
 // here; until then they refuse as the base does. A load clears the recording before it reads.
 class TComtradeInterface : public TFileInterface {
- public:
+public:
   std::string ClassName() const override { return "TComtradeInterface"; }
   std::string InterfaceName() const override { return "COMTRADE"; }
   std::string Description() const override { return "Plik commtrade"; }
@@ -69,8 +69,8 @@ class TComtradeInterface : public TFileInterface {
                      int32_t option2) const override;
   // The same, with a hook for the warnings of the save.
   void SaveToStreams(TComtrade& recording, TStringArray& names, bool selectedOnly, bool viewOnly,
-                     const std::string& fileType, TStreamArray& streams, int32_t option1,
-                     int32_t option2, const TMessageHook& hook) const;
+                     const std::string& fileType, TStreamArray& streams, int32_t option1, int32_t option2,
+                     const TMessageHook& hook) const;
   // Clears the recording, then reads header text, information file, configuration, data
   // and display settings. The option text is not used.
   void LoadFromStreams(TComtrade& recording, const TStringArray& names, const std::string& option,
@@ -94,12 +94,12 @@ class TComtradeInterface : public TFileInterface {
   // The configuration of the given channels and of the samples first .. last - 1 (first and
   // last both -1: every sample). The list's content is replaced.
   static void WriteCfgLines(const TComtrade& recording, std::vector<std::string>& lines,
-                            const TCyfrSelection& statuses, const TAnalogSelection& analogs,
-                            int64_t last, int64_t first, uint8_t dataFileFormat);
+                            const TCyfrSelection& statuses, const TAnalogSelection& analogs, int64_t last,
+                            int64_t first, uint8_t dataFileFormat);
   // The same lines into the emptied stream, each followed by CR LF.
-  static void WriteCfgToStream(const TComtrade& recording, TStream& stream,
-                               const TCyfrSelection& statuses, const TAnalogSelection& analogs,
-                               int64_t last, int64_t first, uint8_t dataFileFormat);
+  static void WriteCfgToStream(const TComtrade& recording, TStream& stream, const TCyfrSelection& statuses,
+                               const TAnalogSelection& analogs, int64_t last, int64_t first,
+                               uint8_t dataFileFormat);
   static TCfgRateSpec CfgRates(const TComtrade& recording, int64_t last, int64_t first);
   // The first sample's time of a configuration written from sample first on.
   static TUsTime CfgStartTime(const TComtrade& recording, int64_t first);
@@ -122,15 +122,14 @@ class TComtradeInterface : public TFileInterface {
   static void ReadInf(TComtrade& recording, TStream* stream);
   // Writes every key of the given channels into Inf (the caller empties it first); counts,
   // rate keys and File_Start_Time follow the configuration written for first .. last.
-  static void WriteInf(TComtrade& recording, const std::string& fileType,
-                       const TAnalogSelection& analogs, const TCyfrSelection& statuses,
-                       int64_t last, int64_t first);
+  static void WriteInf(TComtrade& recording, const std::string& fileType, const TAnalogSelection& analogs,
+                       const TCyfrSelection& statuses, int64_t last, int64_t first);
   // Every channel and every sample.
   static void WriteInf(TComtrade& recording, const std::string& fileType);
   // Empties Inf, writes it as WriteInf does and puts its lines into the emptied stream.
   static void SaveInfToStream(TComtrade& recording, TStream& stream, const std::string& fileType,
-                              const TAnalogSelection& analogs, const TCyfrSelection& statuses,
-                              int64_t last, int64_t first);
+                              const TAnalogSelection& analogs, const TCyfrSelection& statuses, int64_t last,
+                              int64_t first);
   // Display keys and attributes from the recording's own Inf.
   static void ReadInfView(TComtrade& recording);
   // Display keys from a "Default.inf" stream (nothing when it is empty).
@@ -146,4 +145,3 @@ std::string ChangeFileExt(std::string_view fileName, std::string_view ext);
 // The name of the file in fileName's folder whose name equals wanted's file part without
 // regard to ASCII letter case; empty when there is none. An exact match wins.
 std::string FindFileNoCase(std::string_view wanted);
-

@@ -1,6 +1,7 @@
 #include "ternik/ComTrade3UnitModel.h"
 
-TComtradeClasses DefaultComtradeClasses() {
+TComtradeClasses DefaultComtradeClasses()
+{
   TComtradeClasses c;
   c.AnalogDescr = [](uint8_t f) { return std::make_unique<TAnalogDescr>(f); };
   c.AnalogList = [](TComtrade* o) { return std::make_unique<TAnalogList>(o); };
@@ -11,13 +12,15 @@ TComtradeClasses DefaultComtradeClasses() {
   return c;
 }
 
-TComtradeClasses& ComtradeClasses() {
+TComtradeClasses& ComtradeClasses()
+{
   // Usable before the library starts: the library's own classes until start-up sets them.
   static TComtradeClasses classes = DefaultComtradeClasses();
   return classes;
 }
 
-TComtrade::TComtrade() {
+TComtrade::TComtrade()
+{
   const TComtradeClasses& c = ComtradeClasses();
   Rates = c.RateList ? c.RateList(this) : std::make_unique<TRateList>(this);
   Analogs = c.AnalogList ? c.AnalogList(this) : std::make_unique<TAnalogList>(this);
@@ -28,14 +31,17 @@ TComtrade::TComtrade() {
 
 TComtrade::~TComtrade() = default;
 
-void TComtrade::SetDataFileFormat(uint8_t value) {
-  if (value == FDataFileFormat) return;
+void TComtrade::SetDataFileFormat(uint8_t value)
+{
+  if (value == FDataFileFormat)
+    return;
   if (value != DataFileFormatAscii && value != DataFileFormatBinary)
     throw EComtrade("Unknown DataFileFormat");
   FDataFileFormat = value;
 }
 
-void TComtrade::Clear() {
+void TComtrade::Clear()
+{
   Analogs->Clear();
   Statuses->Clear();
   Rates->ClearSegments();
@@ -43,24 +49,32 @@ void TComtrade::Clear() {
   FileParam.LineFrequency = 50.0;
 }
 
-void TComtrade::SelectChannels(bool selectedOnly, TAnalogSelection& analogs, TCyfrSelection& statuses) const {
+void TComtrade::SelectChannels(bool selectedOnly, TAnalogSelection& analogs, TCyfrSelection& statuses) const
+{
   for (const auto& d : *Analogs)
-    if (!selectedOnly || d->Visible) analogs.push_back(d.get());
+    if (!selectedOnly || d->Visible)
+      analogs.push_back(d.get());
   for (const auto& d : *Statuses)
-    if (!selectedOnly || d->Visible) statuses.push_back(d.get());
+    if (!selectedOnly || d->Visible)
+      statuses.push_back(d.get());
 }
 
-void TComtrade::SetChannelsSampleCount(int32_t n) {
-  for (const auto& d : *Analogs) d->SetSampleCount(n);
-  for (const auto& d : *Statuses) d->SetSampleCount(n);
+void TComtrade::SetChannelsSampleCount(int32_t n)
+{
+  for (const auto& d : *Analogs)
+    d->SetSampleCount(n);
+  for (const auto& d : *Statuses)
+    d->SetSampleCount(n);
 }
 
-void TComtrade::SetSampleCount(int32_t n) {
+void TComtrade::SetSampleCount(int32_t n)
+{
   SetChannelsSampleCount(n);
   Rates->SetCount(n);
 }
 
-void TComtrade::KeepSamplesRead(int32_t n) {
+void TComtrade::KeepSamplesRead(int32_t n)
+{
   Rates->CutToSamples(n);
   SetSampleCount(n);
 }

@@ -43,12 +43,13 @@ enum : uint8_t { DataFileFormatAscii = 0, DataFileFormatBinary = 1 };
 // The bytes of one BINARY data-file record of a recording with these channels: sample
 // number, time stamp, a 16-bit value per analog channel and a 16-bit word per 16 status
 // channels.
-constexpr size_t BinaryRecordSize(size_t analogs, size_t statuses) {
+constexpr size_t BinaryRecordSize(size_t analogs, size_t statuses)
+{
   return 8 + 2 * analogs + 2 * ((statuses + 15) / 16);
 }
 
 class TComtrade {
- public:
+public:
   TComtrade();
   virtual ~TComtrade();
   TComtrade(const TComtrade&) = delete;
@@ -80,6 +81,6 @@ class TComtrade {
   // A reader calls it before it fills the samples.
   void KeepSamplesRead(int32_t n);
 
- private:
+private:
   uint8_t FDataFileFormat = DataFileFormatAscii;
 };

@@ -16,7 +16,7 @@ class TComtrade;
 class TRateList;
 
 class TRateDescr {
- public:
+public:
   explicit TRateDescr(TRateList* owner) : FOwner(owner) {}
   virtual ~TRateDescr() = default;
   TRateDescr(const TRateDescr&) = delete;
@@ -34,13 +34,13 @@ class TRateDescr {
   // Seconds; raises for a zero rate.
   double Duration() const;
 
- private:
+private:
   TRateList* FOwner;
   int64_t FEndSample = 0;
 };
 
 class TRateList {
- public:
+public:
   explicit TRateList(TComtrade* owner) : FOwner(owner) {}
   virtual ~TRateList() = default;
   TRateList(const TRateList&) = delete;
@@ -95,7 +95,8 @@ class TRateList {
   // Segment ends set between these two rebuild the axis once, at EndUpdate.
   void BeginUpdate() { ++FUpdateCount; }
   void EndUpdate();
- private:
+
+private:
   friend class TRateDescr;
   int32_t IndexOf(const TRateDescr* d) const;
   size_t AxisLength(size_t length) const;

@@ -14,12 +14,12 @@
 // Raised when a file stream cannot be opened (a file that is not a regular one included), read
 // or written.
 class EStreamError : public std::runtime_error {
- public:
+public:
   explicit EStreamError(const std::string& msg) : std::runtime_error(msg) {}
 };
 
 class TStream {
- public:
+public:
   virtual ~TStream() = default;
   TStream() = default;
   TStream(const TStream&) = delete;
@@ -42,7 +42,8 @@ class TStream {
   // raises instead of allocating.
   std::string ReadAll(size_t maxBytes = kMaxReadAll);
   // Empties the stream: position 0, size 0.
-  void Clear() {
+  void Clear()
+  {
     Seek(0);
     Truncate();
   }
@@ -51,7 +52,7 @@ class TStream {
 };
 
 class TMemoryStream final : public TStream {
- public:
+public:
   TMemoryStream() = default;
   explicit TMemoryStream(std::string bytes) : FData(std::move(bytes)) {}
 
@@ -65,13 +66,13 @@ class TMemoryStream final : public TStream {
 
   const std::string& Data() const { return FData; }
 
- private:
+private:
   std::string FData;
   int64_t FPosition = 0;
 };
 
 class TFileStream final : public TStream {
- public:
+public:
   enum class TMode { Read, ReadWrite, Create };  // Create truncates or makes the file
   TFileStream(const std::string& path, TMode mode);
   ~TFileStream() override;
@@ -86,7 +87,7 @@ class TFileStream final : public TStream {
 
   const std::string& Path() const { return FPath; }
 
- private:
+private:
   [[noreturn]] void Fail(const char* what, int err) const;
   [[noreturn]] void Fail(const char* what, const std::string& reason) const;
   std::string FPath;

@@ -9,7 +9,7 @@
 #include "platform/DateTime.h"
 
 class TUsTime {
- public:
+public:
   uint16_t Year = 0, Month = 0, Day = 0, Hour = 0, Minute = 0, Second = 0;
   int32_t Microsecond = 0;  // 0 .. 999,999 after every operation of this class
   bool DateValid = false, TimeValid = false;

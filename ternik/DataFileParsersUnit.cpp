@@ -21,26 +21,34 @@ namespace {
 int gInitCount = 0;
 
 // The ".DAT" stream among the names, or null.
-TStream* DataStream(const TStringArray& names, const TStreamArray& streams) {
+TStream* DataStream(const TStringArray& names, const TStreamArray& streams)
+{
   const int32_t i = IndexOfFileExt(".DAT", names);
-  if (i < 0 || static_cast<size_t>(i) >= streams.size()) return nullptr;
+  if (i < 0 || static_cast<size_t>(i) >= streams.size())
+    return nullptr;
   return streams[static_cast<size_t>(i)].get();
 }
 
 // The whole stream in memory: a memory stream's own bytes without a copy, else read once.
-std::string_view StreamBytes(TStream& stream, std::string& holder) {
-  if (const auto* m = dynamic_cast<const TMemoryStream*>(&stream)) return m->Data();
+std::string_view StreamBytes(TStream& stream, std::string& holder)
+{
+  if (const auto* m = dynamic_cast<const TMemoryStream*>(&stream))
+    return m->Data();
   holder = stream.ReadAll();
   return holder;
 }
 
-std::string InvalidInteger(std::string_view s) { return "'" + std::string(s) + "' is not a valid integer value"; }
+std::string InvalidInteger(std::string_view s)
+{
+  return "'" + std::string(s) + "' is not a valid integer value";
+}
 
 // Decimal digits with an optional sign are read here directly (the usual case, and the hot
 // path of large files); anything else goes through the runtime's integer text rules, which
 // also decide what does not fit.
 template <class T, size_t kFastDigits>
-bool ParseIntField(std::string_view s, T& out, bool (*slow)(std::string_view, T&)) {
+bool ParseIntField(std::string_view s, T& out, bool (*slow)(std::string_view, T&))
+{
   size_t i = 0;
   bool neg = false;
   if (!s.empty() && (s[0] == '-' || s[0] == '+')) {
@@ -52,7 +60,8 @@ bool ParseIntField(std::string_view s, T& out, bool (*slow)(std::string_view, T&
     T v = 0;
     for (; i < s.size(); ++i) {
       const unsigned d = static_cast<unsigned char>(s[i]) - unsigned('0');
-      if (d > 9) break;
+      if (d > 9)
+        break;
       v = static_cast<T>(v * 10 + static_cast<T>(d));
     }
     if (i == s.size()) {
@@ -63,17 +72,26 @@ bool ParseIntField(std::string_view s, T& out, bool (*slow)(std::string_view, T&
   return slow(s, out);
 }
 
-bool ParseInt64Field(std::string_view s, int64_t& out) { return ParseIntField<int64_t, 18>(s, out, &TryStrToInt64); }
-bool ParseInt32Field(std::string_view s, int32_t& out) { return ParseIntField<int32_t, 9>(s, out, &TryStrToInt); }
+bool ParseInt64Field(std::string_view s, int64_t& out)
+{
+  return ParseIntField<int64_t, 18>(s, out, &TryStrToInt64);
+}
+bool ParseInt32Field(std::string_view s, int32_t& out)
+{
+  return ParseIntField<int32_t, 9>(s, out, &TryStrToInt);
+}
 
-int32_t FieldInt32(std::string_view s) {
+int32_t FieldInt32(std::string_view s)
+{
   int32_t v = 0;
-  if (!ParseInt32Field(s, v)) throw EComtrade(InvalidInteger(s));
+  if (!ParseInt32Field(s, v))
+    throw EComtrade(InvalidInteger(s));
   return v;
 }
 
 // Decimal text of an integer appended to a buffer (the writers' hot path).
-void AppendInt(std::string& out, int64_t v) {
+void AppendInt(std::string& out, int64_t v)
+{
   char buf[24];
   size_t n = 0;
   uint64_t u = v < 0 ? uint64_t(0) - static_cast<uint64_t>(v) : static_cast<uint64_t>(v);
@@ -81,55 +99,77 @@ void AppendInt(std::string& out, int64_t v) {
     buf[n++] = static_cast<char>('0' + u % 10);
     u /= 10;
   } while (u != 0);
-  if (v < 0) out.push_back('-');
-  while (n > 0) out.push_back(buf[--n]);
+  if (v < 0)
+    out.push_back('-');
+  while (n > 0)
+    out.push_back(buf[--n]);
 }
 
-std::vector<TAnalogDescr*> AllAnalogs(const TComtrade& rec) {
+std::vector<TAnalogDescr*> AllAnalogs(const TComtrade& rec)
+{
   std::vector<TAnalogDescr*> v;
-  for (const auto& d : *rec.Analogs) v.push_back(d.get());
+  for (const auto& d : *rec.Analogs)
+    v.push_back(d.get());
   return v;
 }
 
-std::vector<TCyfrDescr*> AllStatuses(const TComtrade& rec) {
+std::vector<TCyfrDescr*> AllStatuses(const TComtrade& rec)
+{
   std::vector<TCyfrDescr*> v;
-  for (const auto& d : *rec.Statuses) v.push_back(d.get());
+  for (const auto& d : *rec.Statuses)
+    v.push_back(d.get());
   return v;
 }
 
 // Where a decoder puts samples: straight into the recording's buffers when they hold the
 // expected count, else through the checked setters.
 class TSampleSinks {
- public:
-  TSampleSinks(TComtrade& rec, const std::vector<TAnalogDescr*>& analogs, const std::vector<TCyfrDescr*>& statuses,
-               int32_t n)
-      : FRates(*rec.Rates), FAnalogs(analogs), FStatuses(statuses) {
+public:
+  TSampleSinks(TComtrade& rec, const std::vector<TAnalogDescr*>& analogs,
+               const std::vector<TCyfrDescr*>& statuses, int32_t n)
+      : FRates(*rec.Rates), FAnalogs(analogs), FStatuses(statuses)
+  {
     const size_t count = static_cast<size_t>(n);
     FTimes = Fit(FRates.TimesBuffer(), count);
     FNumbers = Fit(FRates.SampleNumbersBuffer(), count);
-    for (TAnalogDescr* d : analogs) FRaw.push_back(Fit(d->RawSamples(), count));
-    for (TCyfrDescr* d : statuses) FStates.push_back(Fit(d->Samples(), count));
+    for (TAnalogDescr* d : analogs)
+      FRaw.push_back(Fit(d->RawSamples(), count));
+    for (TCyfrDescr* d : statuses)
+      FStates.push_back(Fit(d->Samples(), count));
   }
-  void SetNumber(int32_t r, int64_t v) {
-    if (!FNumbers.empty()) FNumbers[size_t(r)] = v;
-    else FRates.FSetSamplIdx(r, v);
+  void SetNumber(int32_t r, int64_t v)
+  {
+    if (!FNumbers.empty())
+      FNumbers[size_t(r)] = v;
+    else
+      FRates.FSetSamplIdx(r, v);
   }
-  void SetTime(int32_t r, double t) {
-    if (!FTimes.empty()) FTimes[size_t(r)] = t;
-    else FRates.FSetTime(r, t);
+  void SetTime(int32_t r, double t)
+  {
+    if (!FTimes.empty())
+      FTimes[size_t(r)] = t;
+    else
+      FRates.FSetTime(r, t);
   }
-  void SetAnalog(size_t i, int32_t r, int32_t v) {
-    if (!FRaw[i].empty()) FRaw[i][size_t(r)] = v;
-    else FAnalogs[i]->SetRawSample(r, v);
+  void SetAnalog(size_t i, int32_t r, int32_t v)
+  {
+    if (!FRaw[i].empty())
+      FRaw[i][size_t(r)] = v;
+    else
+      FAnalogs[i]->SetRawSample(r, v);
   }
-  void SetStatus(size_t j, int32_t r, uint8_t v) {
-    if (!FStates[j].empty()) FStates[j][size_t(r)] = v;
-    else FStatuses[j]->SetSample(r, v);
+  void SetStatus(size_t j, int32_t r, uint8_t v)
+  {
+    if (!FStates[j].empty())
+      FStates[j][size_t(r)] = v;
+    else
+      FStatuses[j]->SetSample(r, v);
   }
 
- private:
+private:
   template <class T>
-  static std::span<T> Fit(std::span<T> s, size_t count) {
+  static std::span<T> Fit(std::span<T> s, size_t count)
+  {
     return s.size() == count ? s : std::span<T>();
   }
   TRateList& FRates;
@@ -146,7 +186,8 @@ struct TSavePlan {
   TAnalogSelection Analogs;
   TCyfrSelection Statuses;
   int32_t First = 0, Last = 0;
-  TSavePlan(TComtrade& rec, bool selectedOnly, bool viewOnly, const TMessageHook& hook) {
+  TSavePlan(TComtrade& rec, bool selectedOnly, bool viewOnly, const TMessageHook& hook)
+  {
     rec.SelectChannels(selectedOnly, Analogs, Statuses);
     EnsureTimeMultiplier(rec, hook);
     SaveRange(rec, viewOnly, First, Last);
@@ -156,8 +197,10 @@ struct TSavePlan {
 const std::string kTimeStampsOutOfRange = "Comtrade warning : time stamps out of range";
 
 // A sample count read from a data file, which the recording's buffers can index.
-int32_t CheckedSampleCount(int64_t n) {
-  if (n < 0 || n > INT32_MAX) throw EComtrade("Sample count " + IntToStr(n) + " out of range");
+int32_t CheckedSampleCount(int64_t n)
+{
+  if (n < 0 || n > INT32_MAX)
+    throw EComtrade("Sample count " + IntToStr(n) + " out of range");
   return static_cast<int32_t>(n);
 }
 
@@ -165,9 +208,11 @@ int32_t CheckedSampleCount(int64_t n) {
 
 // ---- shared ----
 
-void EnsureTimeMultiplier(TComtrade& rec, const TMessageHook& hook) {
+void EnsureTimeMultiplier(TComtrade& rec, const TMessageHook& hook)
+{
   double& m = rec.FileParam.TimeMultiplier;
-  if (m != 0) return;
+  if (m != 0)
+    return;
   CallHook(hook, "Ostrzeżenie: brak parametru \"TimeMultiplier\" w pliku cfg"_cp);
   const TRateList& rates = *rec.Rates;
   const int32_t n = rec.GetSampleCount();
@@ -176,10 +221,12 @@ void EnsureTimeMultiplier(TComtrade& rec, const TMessageHook& hook) {
   else if (n > 0)
     m = (rates.GetTime(n - 1) - rates.GetTime(0)) / n * 1000000.0;
   // Equal times (or none) give no interval: plain microseconds then, never a zero divisor.
-  if (m == 0 || !std::isfinite(m)) m = 1.0;
+  if (m == 0 || !std::isfinite(m))
+    m = 1.0;
 }
 
-void SaveRange(const TComtrade& rec, bool viewOnly, int32_t& first, int32_t& last) {
+void SaveRange(const TComtrade& rec, bool viewOnly, int32_t& first, int32_t& last)
+{
   const int32_t count = rec.GetSampleCount();
   if (viewOnly) {
     first = rec.Rates->SampleAtTime(rec.View.ViewStart);
@@ -188,11 +235,14 @@ void SaveRange(const TComtrade& rec, bool viewOnly, int32_t& first, int32_t& las
     first = 0;
     last = count;
   }
-  if (first < 0) first = 0;
-  if (last > count) last = count;
+  if (first < 0)
+    first = 0;
+  if (last > count)
+    last = count;
 }
 
-uint32_t TimeStampOf(double t, double t0, double multiplier, bool& clamped) {
+uint32_t TimeStampOf(double t, double t0, double multiplier, bool& clamped)
+{
   constexpr int64_t kMaxStamp = 4294967294;  // 4294967295 marks a missing time stamp
   const double x = (t - t0) / multiplier * 1000000.0;
   int64_t v = 0;
@@ -211,7 +261,8 @@ uint32_t TimeStampOf(double t, double t0, double multiplier, bool& clamped) {
   return static_cast<uint32_t>(v);
 }
 
-std::string DfpFormat(std::string_view key, std::initializer_list<TFormatArg> args) {
+std::string DfpFormat(std::string_view key, std::initializer_list<TFormatArg> args)
+{
   const std::string pattern = DfpTranslate(key);
   try {
     return Format(pattern, args, LibraryFormat());
@@ -230,9 +281,11 @@ std::string DfpFormat(std::string_view key, std::initializer_list<TFormatArg> ar
 // ---- BINARY ----
 
 void TBinaryDataFileParser::LoadDataFromStream(TComtrade& rec, const TStringArray& names,
-                                               const TStreamArray& streams, const TMessageHook& hook) const {
+                                               const TStreamArray& streams, const TMessageHook& hook) const
+{
   TStream* stream = DataStream(names, streams);
-  if (!stream) throw EComtrade(ClassName() + ".LoadDataFromStream: " + DfpTranslate("KEY_DAT_NOT_FOUND"));
+  if (!stream)
+    throw EComtrade(ClassName() + ".LoadDataFromStream: " + DfpTranslate("KEY_DAT_NOT_FOUND"));
   try {
     std::string holder;
     const std::string_view data = StreamBytes(*stream, holder);
@@ -262,14 +315,17 @@ void TBinaryDataFileParser::LoadDataFromStream(TComtrade& rec, const TStringArra
       sinks.SetNumber(r, number != 0 ? int64_t(number) : int64_t(r) + 1);
       sinks.SetTime(r, stamps ? double(GetU32LE(data, off + 4)) * mult / 1000000.0 : rates.SampleTime(r));
       off += 8;
-      for (size_t i = 0; i < A; ++i, off += 2) sinks.SetAnalog(i, r, GetI16LE(data, off));
+      for (size_t i = 0; i < A; ++i, off += 2)
+        sinks.SetAnalog(i, r, GetI16LE(data, off));
       for (size_t w = 0, j = 0; w < W; ++w, off += 2) {
         const uint16_t word = GetU16LE(data, off);
-        for (unsigned bit = 0; bit < 16 && j < D; ++bit, ++j) sinks.SetStatus(j, r, static_cast<uint8_t>((word >> bit) & 1u));
+        for (unsigned bit = 0; bit < 16 && j < D; ++bit, ++j)
+          sinks.SetStatus(j, r, static_cast<uint8_t>((word >> bit) & 1u));
       }
     }
     if (n < declared)
-      CallHook(hook, "Comtrade warning : data file holds " + IntToStr(n) + " of " + IntToStr(declared) + " samples");
+      CallHook(hook, "Comtrade warning : data file holds " + IntToStr(n) + " of " + IntToStr(declared) +
+                         " samples");
   } catch (const std::exception& e) {
     throw EComtrade(ClassName() + ".LoadDataStream(): " + e.what());
   }
@@ -277,9 +333,11 @@ void TBinaryDataFileParser::LoadDataFromStream(TComtrade& rec, const TStringArra
 
 void TBinaryDataFileParser::SaveDataToStream(TComtrade& rec, const TStringArray& names, bool selectedOnly,
                                              bool viewOnly, const TStreamArray& streams, int32_t, int32_t,
-                                             const TMessageHook& hook) const {
+                                             const TMessageHook& hook) const
+{
   TStream* stream = DataStream(names, streams);
-  if (!stream) throw EComtrade(ClassName() + ".SaveDataToStream: " + DfpTranslate("KEY_DAT_STREAM_NOT_FOUND"));
+  if (!stream)
+    throw EComtrade(ClassName() + ".SaveDataToStream: " + DfpTranslate("KEY_DAT_STREAM_NOT_FOUND"));
   const TSavePlan plan(rec, selectedOnly, viewOnly, hook);
   const TAnalogSelection& analogs = plan.Analogs;
   const TCyfrSelection& statuses = plan.Statuses;
@@ -290,7 +348,8 @@ void TBinaryDataFileParser::SaveDataToStream(TComtrade& rec, const TStringArray&
   std::string out;
   if (last > first) {
     const size_t count = size_t(last - first);
-    if (recSize > out.max_size() / count) throw EComtrade(ClassName() + ".SaveDataToStream: data too large");
+    if (recSize > out.max_size() / count)
+      throw EComtrade(ClassName() + ".SaveDataToStream: data too large");
     out.resize(count * recSize);
     const TRateList& rates = *rec.Rates;
     const double t0 = rates.GetTime(first);
@@ -302,9 +361,11 @@ void TBinaryDataFileParser::SaveDataToStream(TComtrade& rec, const TStringArray&
     // Raw stores and states are read in place; a store of scaled values through its
     // reader, which turns the value back into a raw one or fails.
     std::vector<std::span<int32_t>> raw;
-    for (TAnalogDescr* d : analogs) raw.push_back(d->RawSamples());
+    for (TAnalogDescr* d : analogs)
+      raw.push_back(d->RawSamples());
     std::vector<std::span<uint8_t>> states;
-    for (TCyfrDescr* d : statuses) states.push_back(d->Samples());
+    for (TCyfrDescr* d : statuses)
+      states.push_back(d->Samples());
     const std::vector<double>& times = rates.Times();
     for (int32_t r = first; r < last; ++r) {
       PutU32LE(buf, off, static_cast<uint32_t>(r - first + 1));
@@ -336,13 +397,16 @@ void TBinaryDataFileParser::SaveDataToStream(TComtrade& rec, const TStringArray&
       for (size_t w = 0; w < W; ++w, off += 2) {
         uint16_t word = 0;
         for (size_t j = w * 16; j < D && j < w * 16 + 16; ++j) {
-          const uint8_t state = size_t(r) < states[j].size() ? states[j][size_t(r)] : statuses[j]->GetSample(r);
-          if (state != 0) word = static_cast<uint16_t>(word | (1u << (j % 16)));
+          const uint8_t state =
+              size_t(r) < states[j].size() ? states[j][size_t(r)] : statuses[j]->GetSample(r);
+          if (state != 0)
+            word = static_cast<uint16_t>(word | (1u << (j % 16)));
         }
         PutU16LE(buf, off, word);
       }
     }
-    if (stampsClamped) CallHook(hook, kTimeStampsOutOfRange);
+    if (stampsClamped)
+      CallHook(hook, kTimeStampsOutOfRange);
   }
   // The stream is replaced whole: a shorter save leaves no stale tail of an older one.
   stream->Clear();
@@ -352,7 +416,8 @@ void TBinaryDataFileParser::SaveDataToStream(TComtrade& rec, const TStringArray&
 // ---- ASCII ----
 
 void TAsciiDataFileParser::LoadDataFromStream(TComtrade& rec, const TStringArray& names,
-                                              const TStreamArray& streams, const TMessageHook&) const {
+                                              const TStreamArray& streams, const TMessageHook&) const
+{
   TStream* stream = DataStream(names, streams);
   if (!stream)
     throw EComtrade(ClassName() + ".LoadDataFromStream: " + DfpTranslate("KEY_DAT_STREAM_NOT_FOUND"));
@@ -362,13 +427,16 @@ void TAsciiDataFileParser::LoadDataFromStream(TComtrade& rec, const TStringArray
   // CR LF, LF or CR end a line; a final line break adds no line.
   size_t lines = 0;
   for (size_t i = 0; i < data.size(); ++i) {
-    if (data[i] == '\n') ++lines;
+    if (data[i] == '\n')
+      ++lines;
     else if (data[i] == '\r') {
       ++lines;
-      if (i + 1 < data.size() && data[i + 1] == '\n') ++i;
+      if (i + 1 < data.size() && data[i + 1] == '\n')
+        ++i;
     }
   }
-  if (!data.empty() && data.back() != '\n' && data.back() != '\r') ++lines;
+  if (!data.empty() && data.back() != '\n' && data.back() != '\r')
+    ++lines;
   // Every line is a sample, a blank one too.
   rec.KeepSamplesRead(CheckedSampleCount(static_cast<int64_t>(lines)));
 
@@ -382,7 +450,8 @@ void TAsciiDataFileParser::LoadDataFromStream(TComtrade& rec, const TStringArray
   TSampleSinks sinks(rec, analogs, statuses, rec.GetSampleCount());
   std::vector<std::string_view> fields;
   auto field = [&](size_t k) -> std::string_view {
-    if (k >= fields.size()) throw EComtrade(ListIndexError(static_cast<int64_t>(k)));
+    if (k >= fields.size())
+      throw EComtrade(ListIndexError(static_cast<int64_t>(k)));
     return fields[k];
   };
   int32_t q = 0;
@@ -390,23 +459,29 @@ void TAsciiDataFileParser::LoadDataFromStream(TComtrade& rec, const TStringArray
   try {
     for (; pos < data.size(); ++q) {
       size_t end = pos;
-      while (end < data.size() && data[end] != '\n' && data[end] != '\r') ++end;
+      while (end < data.size() && data[end] != '\n' && data[end] != '\r')
+        ++end;
       const std::string_view line = data.substr(pos, end - pos);
       pos = end;
-      if (pos < data.size()) pos += (data[pos] == '\r' && pos + 1 < data.size() && data[pos + 1] == '\n') ? 2 : 1;
-      if (CpTrim(line).empty()) continue;  // a blank line leaves its sample as it is
+      if (pos < data.size())
+        pos += (data[pos] == '\r' && pos + 1 < data.size() && data[pos + 1] == '\n') ? 2 : 1;
+      if (CpTrim(line).empty())
+        continue;  // a blank line leaves its sample as it is
 
       fields.clear();
       for (size_t b = 0;;) {
         const size_t c = line.find(',', b);
-        fields.push_back(CpTrim(line.substr(b, c == std::string_view::npos ? std::string_view::npos : c - b)));
-        if (c == std::string_view::npos) break;
+        fields.push_back(
+            CpTrim(line.substr(b, c == std::string_view::npos ? std::string_view::npos : c - b)));
+        if (c == std::string_view::npos)
+          break;
         b = c + 1;
       }
 
       const std::string_view number = fields[0];
       int64_t index = int64_t(q) + 1;
-      if (!number.empty() && !ParseInt64Field(number, index)) throw EComtrade(InvalidInteger(number));
+      if (!number.empty() && !ParseInt64Field(number, index))
+        throw EComtrade(InvalidInteger(number));
       sinks.SetNumber(q, index);
 
       if (stamps) {
@@ -415,18 +490,21 @@ void TAsciiDataFileParser::LoadDataFromStream(TComtrade& rec, const TStringArray
           const std::string_view ts = field(1);
           int64_t v = 0;
           // A time stamp is an unsigned 32-bit count.
-          if (!ParseInt64Field(ts, v) || v < 0 || v > int64_t(UINT32_MAX)) throw EComtrade(InvalidInteger(ts));
+          if (!ParseInt64Field(ts, v) || v < 0 || v > int64_t(UINT32_MAX))
+            throw EComtrade(InvalidInteger(ts));
           t = double(v) * mult / 1000000.0;
         } catch (const std::exception& e) {
-          throw EComtrade(DfpTranslate("KEY_READ_SAMP_TIME") + " " + IntToStr(q) + " " + DfpTranslate("KEY_ERROR") +
-                          e.what());
+          throw EComtrade(DfpTranslate("KEY_READ_SAMP_TIME") + " " + IntToStr(q) + " " +
+                          DfpTranslate("KEY_ERROR") + e.what());
         }
         sinks.SetTime(q, t);
       } else {
         sinks.SetTime(q, rates.SampleTime(q));
       }
-      for (size_t i = 0; i < A; ++i) sinks.SetAnalog(i, q, FieldInt32(field(i + 2)));
-      for (size_t j = 0; j < statuses.size(); ++j) sinks.SetStatus(j, q, FieldInt32(field(A + j + 2)) != 0 ? 1 : 0);
+      for (size_t i = 0; i < A; ++i)
+        sinks.SetAnalog(i, q, FieldInt32(field(i + 2)));
+      for (size_t j = 0; j < statuses.size(); ++j)
+        sinks.SetStatus(j, q, FieldInt32(field(A + j + 2)) != 0 ? 1 : 0);
     }
   } catch (const std::exception& e) {
     throw EComtrade(DfpFormat("KEY_ERROR_IN_DAT_LINE_us", {static_cast<unsigned>(q), e.what()}));
@@ -435,7 +513,8 @@ void TAsciiDataFileParser::LoadDataFromStream(TComtrade& rec, const TStringArray
 
 void TAsciiDataFileParser::SaveDataToStream(TComtrade& rec, const TStringArray& names, bool selectedOnly,
                                             bool viewOnly, const TStreamArray& streams, int32_t, int32_t,
-                                            const TMessageHook& hook) const {
+                                            const TMessageHook& hook) const
+{
   const TSavePlan plan(rec, selectedOnly, viewOnly, hook);
   const TAnalogSelection& analogs = plan.Analogs;
   const TCyfrSelection& statuses = plan.Statuses;
@@ -458,31 +537,38 @@ void TAsciiDataFileParser::SaveDataToStream(TComtrade& rec, const TStringArray& 
         out.push_back(',');
         AppendInt(out, d->GetRawSample(r));
       }
-      for (const TCyfrDescr* d : statuses) out.append(d->GetSample(r) != 0 ? ",1" : ",0");
+      for (const TCyfrDescr* d : statuses)
+        out.append(d->GetSample(r) != 0 ? ",1" : ",0");
       out.append("\r\n");
     }
-    if (stampsClamped) CallHook(hook, kTimeStampsOutOfRange);
+    if (stampsClamped)
+      CallHook(hook, kTimeStampsOutOfRange);
   }
   TStream* stream = DataStream(names, streams);
-  if (!stream) throw EComtrade(ClassName() + ".SaveDataToStream: " + DfpTranslate("KEY_DAT_STREAM_NOT_FOUND"));
+  if (!stream)
+    throw EComtrade(ClassName() + ".SaveDataToStream: " + DfpTranslate("KEY_DAT_STREAM_NOT_FOUND"));
   stream->Clear();
   stream->Write(out);
 }
 
-const TComtradeDataFileParser& BinaryDataFileParser() {
+const TComtradeDataFileParser& BinaryDataFileParser()
+{
   static const TBinaryDataFileParser instance;
   return instance;
 }
 
-const TComtradeDataFileParser& AsciiDataFileParser() {
+const TComtradeDataFileParser& AsciiDataFileParser()
+{
   static const TAsciiDataFileParser instance;
   return instance;
 }
 
 // ---- start-up ----
 
-void DataFileParsersUnitInitialize() {
-  if (gInitCount++ > 0) return;
+void DataFileParsersUnitInitialize()
+{
+  if (gInitCount++ > 0)
+    return;
   AddDataFileParserMessages();
   // Appended: the COMTRADE set, whose unit starts later, goes in front of them.
   RegisterFileInterface(MV70Interface());
@@ -496,6 +582,8 @@ void DataFileParsersUnitInitialize() {
   RegisterDataFileParser(MV70OPTrendDataFileParser());
 }
 
-void DataFileParsersUnitFinalize() {
-  if (gInitCount == 0 || --gInitCount > 0) return;
+void DataFileParsersUnitFinalize()
+{
+  if (gInitCount == 0 || --gInitCount > 0)
+    return;
 }

@@ -17,7 +17,7 @@
 #include "ternik/ComTrade3UnitModel.h"
 
 class TBinaryDataFileParser : public TComtradeDataFileParser {
- public:
+public:
   std::string ClassName() const override { return "TBinaryDataFileParser"; }
   std::string ParserName() const override { return "BINARY"; }
   int32_t Capabilities() const override { return ParserCanRead | ParserCanWrite; }
@@ -34,7 +34,7 @@ class TBinaryDataFileParser : public TComtradeDataFileParser {
 };
 
 class TAsciiDataFileParser : public TComtradeDataFileParser {
- public:
+public:
   std::string ClassName() const override { return "TAsciiDataFileParser"; }
   std::string ParserName() const override { return "ASCII"; }
   int32_t Capabilities() const override { return ParserCanRead | ParserCanWrite; }

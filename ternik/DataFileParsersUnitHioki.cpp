@@ -17,7 +17,7 @@ namespace {
 
 constexpr size_t kChunk = 65536;
 const std::array<std::string_view, 4> kShotKeys = {"Shot", "(Data Num)", "Trig Date", "Trig Time"};
-const std::array<std::string_view, 9> kChannelKeys = {"CH", "Unit", "Mode", "Range", "Comment",
+const std::array<std::string_view, 9> kChannelKeys = {"CH",      "Unit",  "Mode",   "Range", "Comment",
                                                       "Scaling", "Ratio", "Offset", "EU"};
 
 [[noreturn]] void LineError(const TLineStream& lines)
@@ -28,9 +28,11 @@ const std::array<std::string_view, 9> kChannelKeys = {"CH", "Unit", "Mode", "Ran
 template <size_t N>
 bool HasKeys(const std::vector<std::string>& f, const std::array<std::string_view, N>& keys)
 {
-  if (f.size() != N) return false;
+  if (f.size() != N)
+    return false;
   for (size_t i = 0; i < N; ++i)
-    if (f[i] != keys[i]) return false;
+    if (f[i] != keys[i])
+      return false;
   return true;
 }
 
@@ -42,13 +44,16 @@ std::vector<int32_t> Numbers(std::string_view text, char separator, bool& ok)
   while (true) {
     const size_t end = text.find(separator, start);
     int32_t v = 0;
-    const std::string_view piece = text.substr(start, end == std::string_view::npos ? std::string_view::npos : end - start);
-    if (piece.empty() || piece.find_first_not_of(" 0123456789") != std::string_view::npos || !TryStrToInt(piece, v)) {
+    const std::string_view piece =
+        text.substr(start, end == std::string_view::npos ? std::string_view::npos : end - start);
+    if (piece.empty() || piece.find_first_not_of(" 0123456789") != std::string_view::npos ||
+        !TryStrToInt(piece, v)) {
       ok = false;
       return out;
     }
     out.push_back(v);
-    if (end == std::string_view::npos) return out;
+    if (end == std::string_view::npos)
+      return out;
     start = end + 1;
   }
 }
@@ -65,8 +70,10 @@ TDateTime ProgramStrToDate(std::string_view text, const TFormatSettings& fs)
     if (yi != std::string::npos && mi != std::string::npos && di != std::string::npos) {
       auto rank = [&](size_t x) { return int(x > yi) + int(x > mi) + int(x > di); };
       int y = p[size_t(rank(yi))], m = p[size_t(rank(mi))], day = p[size_t(rank(di))];
-      if (y < 100) y += y <= 50 ? 2000 : 1900;
-      if (TryEncodeDate(y, m, day, d)) return d;
+      if (y < 100)
+        y += y <= 50 ? 2000 : 1900;
+      if (TryEncodeDate(y, m, day, d))
+        return d;
     }
   }
   throw EConvertError("'" + std::string(text) + "' is not a valid date");
@@ -84,13 +91,15 @@ TDateTime ProgramStrToTime(std::string_view text, const TFormatSettings& fs)
     std::string frac(text.substr(dec + 1));
     ok = !frac.empty() && frac.size() <= 3 && frac.find_first_not_of("0123456789") == std::string::npos;
     if (ok) {
-      while (frac.size() < 3) frac += '0';
+      while (frac.size() < 3)
+        frac += '0';
       ok = TryStrToInt(frac, ms);
     }
   }
   const std::vector<int32_t> p = ok ? Numbers(main, fs.TimeSeparator, ok) : std::vector<int32_t>();
   TDateTime t = 0;
-  if (ok && (p.size() == 2 || p.size() == 3) && TryEncodeTime(p[0], p[1], p.size() == 3 ? p[2] : 0, ms, t)) return t;
+  if (ok && (p.size() == 2 || p.size() == 3) && TryEncodeTime(p[0], p[1], p.size() == 3 ? p[2] : 0, ms, t))
+    return t;
   throw EConvertError("'" + std::string(text) + "' is not a valid time");
 }
 
@@ -112,7 +121,8 @@ bool TLineStream::PeekByte(char& c)
     const size_t got = FStream.Read(FBuffer.data(), kChunk);
     FBuffer.resize(got);
     FPos = 0;
-    if (got == 0) return false;
+    if (got == 0)
+      return false;
   }
   c = FBuffer[FPos];
   return true;
@@ -120,7 +130,8 @@ bool TLineStream::PeekByte(char& c)
 
 bool TLineStream::NextByte(char& c)
 {
-  if (!PeekByte(c)) return false;
+  if (!PeekByte(c))
+    return false;
   ++FPos;
   return true;
 }
@@ -137,13 +148,17 @@ std::string TLineStream::ReadLine()
   std::string line;
   char c = 0;
   while (NextByte(c)) {
-    if (c == '\n') return line;
-    if (c == '\r') continue;
+    if (c == '\n')
+      return line;
+    if (c == '\r')
+      continue;
     line += c;
     if (line.size() == MaxLineLength) {
       // A line break right after a full line belongs to it.
-      while (PeekByte(c) && c == '\r') ++FPos;
-      if (PeekByte(c) && c == '\n') ++FPos;
+      while (PeekByte(c) && c == '\r')
+        ++FPos;
+      if (PeekByte(c) && c == '\n')
+        ++FPos;
       return line;
     }
   }
@@ -153,7 +168,8 @@ std::string TLineStream::ReadLine()
 void SplitHiokiFields(const std::string& line, std::vector<std::string>& fields)
 {
   fields.clear();
-  if (line.empty()) return;
+  if (line.empty())
+    return;
   size_t i = 0;
   while (true) {
     std::string field;
@@ -172,9 +188,11 @@ void SplitHiokiFields(const std::string& line, std::vector<std::string>& fields)
         field += line[i++];
       }
     }
-    while (i < line.size() && line[i] != '\t') field += line[i++];
+    while (i < line.size() && line[i] != '\t')
+      field += line[i++];
     fields.push_back(std::move(field));
-    if (i >= line.size()) return;
+    if (i >= line.size())
+      return;
     ++i;  // the tab; a tab at the end leaves one empty field after it
   }
 }
@@ -191,41 +209,52 @@ int32_t THiokiInterface::ParseHeader(TComtrade& rec, TLineStream& lines)
   std::vector<std::string> f;
   lines.Rewind();
   lines.ReadFields(f);
-  if (f.size() != 2) LineError(lines);
+  if (f.size() != 2)
+    LineError(lines);
   SetRecorderHeader(rec, f[0] + ", " + f[1], "HIOKI");
   lines.ReadFields(f);
-  if (!HasKeys(f, kShotKeys)) LineError(lines);
+  if (!HasKeys(f, kShotKeys))
+    LineError(lines);
   lines.ReadFields(f);
-  if (f.size() != 4) LineError(lines);
+  if (f.size() != 4)
+    LineError(lines);
   const int32_t n = StrToInt(f[1]);
-  if (n < 0) LineError(lines);
+  if (n < 0)
+    LineError(lines);
   const TDateTime trigger = ProgramStrToDate(f[2], fs) + ProgramStrToTime(f[3], fs);
   rec.FileParam.TriggerTime.SetDateTime(trigger);
   rec.FileParam.StartTime = rec.FileParam.TriggerTime;
   lines.ReadFields(f);
-  if (!f.empty()) LineError(lines);
+  if (!f.empty())
+    LineError(lines);
   lines.ReadFields(f);
-  if (!HasKeys(f, kChannelKeys)) LineError(lines);
+  if (!HasKeys(f, kChannelKeys))
+    LineError(lines);
   while (true) {
     lines.ReadFields(f);
-    if (f.empty()) break;
-    if (f.size() != 9) LineError(lines);
+    if (f.empty())
+      break;
+    if (f.size() != 9)
+      LineError(lines);
     TAnalogDescr& d = rec.Analogs->AddChannel(MemoryFormatScaled);
     d.SetChannelIdS(f[4]);
     d.SetComponentS(f[0] + ", " + f[1] + ", " + f[2] + ", " + f[3] + ", " + f[5]);
     d.SetUnitS(f[8]);
     d.Primary = 1.0;
     d.Secondary = 1.0;
-    if (f[6] != "-") d.Primary = StrToFloat(f[6], fs.DecimalSeparator) * d.Secondary;
+    if (f[6] != "-")
+      d.Primary = StrToFloat(f[6], fs.DecimalSeparator) * d.Secondary;
     if (f[8] == "V")
       d.PenColor = 0xFF0000;
     else if (f[8] == "A")
       d.PenColor = 0xFF;
   }
   lines.ReadFields(f);
-  if (!f.empty()) LineError(lines);
+  if (!f.empty())
+    LineError(lines);
   lines.ReadFields(f);
-  if (f.size() != size_t(rec.Analogs->Count()) + 1 || f[0] != "Time[s]") LineError(lines);
+  if (f.size() != size_t(rec.Analogs->Count()) + 1 || f[0] != "Time[s]")
+    LineError(lines);
   return n;
 }
 
@@ -277,12 +306,14 @@ void THiokiInterface::LoadFromStreams(TComtrade& rec, const TStringArray&, const
     for (int32_t i = 0; i < n; ++i) {
       bool ok = false;
       const double v = d->GetValueEx(DataModePrimary, i, ok);
-      if (!ok || !std::isfinite(v)) continue;
+      if (!ok || !std::isfinite(v))
+        continue;
       lo = std::min(lo, v);
       hi = std::max(hi, v);
     }
     double peak = std::max(std::fabs(lo), std::fabs(hi));
-    if (peak == 0) peak = 1.0;
+    if (peak == 0)
+      peak = 1.0;
     peak *= 1.2;
     d->RangeMin = -32768;
     d->RangeMax = 32767;
@@ -296,7 +327,8 @@ void THiokiInterface::LoadFromStreams(TComtrade& rec, const TStringArray&, const
     // The first sample is at the start time; the axis counts from it, as every recording's
     // does, so the time of sample 0 is not counted twice.
     const double t0 = rec.Rates->GetTime(0);
-    for (int32_t k = 0; k < n; ++k) rec.Rates->FSetTime(k, rec.Rates->GetTime(k) - t0);
+    for (int32_t k = 0; k < n; ++k)
+      rec.Rates->FSetTime(k, rec.Rates->GetTime(k) - t0);
     int64_t us = 0;
     if (TryDoubleToInt64(double(RoundHalfEven(t0 * 1e6)), us)) {
       try {

@@ -14,7 +14,7 @@
 // returns are dropped; the end of the data ends the last line; a line holds at most
 // MaxLineLength characters and the rest is read as the next line. Every read counts a line.
 class TLineStream {
- public:
+public:
   static constexpr size_t MaxLineLength = 4999;
   explicit TLineStream(TStream& stream) : FStream(stream) {}
 
@@ -29,7 +29,7 @@ class TLineStream {
   int64_t Position() const { return FStream.Position() - int64_t(FBuffer.size() - FPos); }
   bool AtEnd();
 
- private:
+private:
   bool NextByte(char& c);
   bool PeekByte(char& c);
   TStream& FStream;
@@ -42,7 +42,7 @@ class TLineStream {
 void SplitHiokiFields(const std::string& line, std::vector<std::string>& fields);
 
 class THiokiInterface : public TFileInterface {
- public:
+public:
   std::string ClassName() const override { return "THiokiInterface"; }
   std::string InterfaceName() const override { return "HIOKI"; }
   std::string Description() const override;

@@ -15,7 +15,10 @@ constexpr size_t kFlags[] = {12, 14, 100, 102};
 // 1970-01-01 as a day number.
 constexpr double kUnixEpochDays = 25569.0;
 
-TRecBytes ChannelRecord(const TRecBytes& h, size_t c) { return h.Sub(Lx2ChannelRecords + Lx2ChannelRecordSize * c, Lx2ChannelRecordSize); }
+TRecBytes ChannelRecord(const TRecBytes& h, size_t c)
+{
+  return h.Sub(Lx2ChannelRecords + Lx2ChannelRecordSize * c, Lx2ChannelRecordSize);
+}
 
 }  // namespace
 
@@ -26,14 +29,17 @@ bool TLx2Interface::CanLoad(TStream& stream, const TMessageHook&) const
   try {
     stream.Seek(0);
     std::string bytes(Lx2HeaderSize, '\0');
-    if (stream.Read(bytes.data(), bytes.size()) != bytes.size()) return false;
+    if (stream.Read(bytes.data(), bytes.size()) != bytes.size())
+      return false;
     const TRecBytes h(bytes, false);
     const uint16_t f = h.U16(kFirst), l = h.U16(kLast);
     // The 0-or-1 field at 24 is read as the word it is: the word at 26 follows it directly.
-    if (f > 15 || l > 15 || l < f || h.U16(kWord26) > 16 || h.U16(kKind) > 1) return false;
+    if (f > 15 || l > 15 || l < f || h.U16(kWord26) > 16 || h.U16(kKind) > 1)
+      return false;
     for (size_t c = 0; c < 16; ++c)
       for (size_t flag : kFlags)
-        if (ChannelRecord(h, c).U16(flag) > 1) return false;
+        if (ChannelRecord(h, c).U16(flag) > 1)
+          return false;
     return true;
   } catch (const std::exception&) {
     return false;
@@ -46,13 +52,16 @@ void TLx2Interface::LoadFromStreams(TComtrade& rec, const TStringArray&, const s
   const std::string data = ReadWholeStream(FirstStream(streams, ClassName() + ".LoadFromStreams"));
   TRecReader rd(data);
   TRecBytes h;
-  if (!rd.Read(Lx2HeaderSize, h)) throw EComtrade("Error reading header");
+  if (!rd.Read(Lx2HeaderSize, h))
+    throw EComtrade("Error reading header");
   const uint16_t f = h.U16(kFirst), l = h.U16(kLast);
   // Channel 16 would be a record past the channel table: the last channel is 15.
-  if (f > 15 || l > 15 || l < f || h.U16(kWord26) > 16) throw EComtrade("Incorrect header.");
+  if (f > 15 || l > 15 || l < f || h.U16(kWord26) > 16)
+    throw EComtrade("Incorrect header.");
   const size_t n = size_t(l - f) + 1;
   const uint32_t totalRate = h.U32(kRate);
-  if (totalRate == 0) throw EComtrade("Incorrect header.");
+  if (totalRate == 0)
+    throw EComtrade("Incorrect header.");
   const double rate = double(totalRate) / double(n);
   const int64_t declared = h.U32(kSamples);
 
@@ -60,7 +69,8 @@ void TLx2Interface::LoadFromStreams(TComtrade& rec, const TStringArray&, const s
   // anything is sized from the header.
   const int64_t complete = int64_t(rd.Remaining() / (2 * n));
   const int64_t attempted = complete < declared ? complete + 1 : declared;
-  if (attempted < declared - 10) throw EComtrade(DfpTranslate("KEY_INCOMPLETE_DATA"));
+  if (attempted < declared - 10)
+    throw EComtrade(DfpTranslate("KEY_INCOMPLETE_DATA"));
 
   rec.Clear();
   SetRecorderHeader(rec, h.Text(Lx2Station, 100), "LX2");
@@ -97,8 +107,10 @@ void TLx2Interface::LoadFromStreams(TComtrade& rec, const TStringArray&, const s
   const int64_t frames = complete < declared ? complete : declared;
   for (int64_t i = 0; i < frames; ++i) {
     TRecBytes frame;
-    if (!rd.Read(2 * n, frame)) break;
-    for (size_t k = 0; k < n; ++k) channels[k]->SetRawSample(int32_t(i), int32_t(frame.U16(2 * k)) - 32768);
+    if (!rd.Read(2 * n, frame))
+      break;
+    for (size_t k = 0; k < n; ++k)
+      channels[k]->SetRawSample(int32_t(i), int32_t(frame.U16(2 * k)) - 32768);
   }
 }
 

@@ -11,7 +11,7 @@ inline constexpr size_t Lx2HeaderSize = 1828;
 inline constexpr size_t Lx2ChannelRecords = 28, Lx2ChannelRecordSize = 106, Lx2Station = 1728;
 
 class TLx2Interface : public TFileInterface {
- public:
+public:
   std::string ClassName() const override { return "TLx2Interface"; }
   std::string InterfaceName() const override { return "LX2"; }
   std::string Description() const override;

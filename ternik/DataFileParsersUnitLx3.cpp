@@ -11,9 +11,9 @@
 #include "ternik/DataFileParsersUnitReader.h"
 #include "ternik/DataFileParsersUnitRecorder.h"
 
-const std::array<std::string_view, 20> Lx3KindTexts = {"NC",  "U",   "I",   "UL1", "UL2", "UL3", "IL1",
-                                                       "IL2", "IL3", "U0",  "I0",  "UAB", "UBC", "UCA",
-                                                       "UDC", "IDC", "T",   "P",   "Q",   "AUX"};
+const std::array<std::string_view, 20> Lx3KindTexts = {"NC",  "U",   "I",  "UL1", "UL2", "UL3", "IL1",
+                                                       "IL2", "IL3", "U0", "I0",  "UAB", "UBC", "UCA",
+                                                       "UDC", "IDC", "T",  "P",   "Q",   "AUX"};
 const std::array<int32_t, 16> Lx3FrameOrder = {1, 7, 13, 2, 8, 14, 3, 9, 15, 4, 10, 16, 5, 11, 6, 12};
 
 namespace {
@@ -40,7 +40,8 @@ struct TLx3Record {
 bool FrameInSync(const std::vector<uint16_t>& f)
 {
   for (size_t i = 0; i < f.size(); ++i)
-    if (((f[i] & 1) != 0) != (i == 0)) return false;
+    if (((f[i] & 1) != 0) != (i == 0))
+      return false;
   return true;
 }
 
@@ -53,7 +54,8 @@ bool TLx3Interface::CanLoad(TStream& stream, const TMessageHook&) const
   try {
     stream.Seek(0);
     std::string sig(Lx3SignatureSize, '\0');
-    if (stream.Read(sig.data(), sig.size()) != sig.size()) return false;
+    if (stream.Read(sig.data(), sig.size()) != sig.size())
+      return false;
     return sig == Lx3Signature31 || sig == Lx3Signature32;
   } catch (const std::exception&) {
     return false;
@@ -66,21 +68,24 @@ void TLx3Interface::LoadFromStreams(TComtrade& rec, const TStringArray&, const s
   const std::string data = ReadWholeStream(FirstStream(streams, ClassName() + ".LoadFromStreams"));
   TRecReader rd(data);
   TRecBytes sig, header;
-  if (!rd.Read(Lx3SignatureSize, sig)) ReadError();
+  if (!rd.Read(Lx3SignatureSize, sig))
+    ReadError();
   bool v32 = false;
   if (sig.Data() == Lx3Signature32)
     v32 = true;
   else if (sig.Data() != Lx3Signature31)
     Fail("KEY_UNKNOWN_FILE_HEADER");
   // A 3.1 header is the first part of the 3.2 layout; the fields it lacks read as zero.
-  if (!rd.Read(v32 ? Lx3HeaderSize32 : Lx3HeaderSize31, header)) ReadError();
+  if (!rd.Read(v32 ? Lx3HeaderSize32 : Lx3HeaderSize31, header))
+    ReadError();
 
   std::array<TLx3Record, Lx3Slots> slots;
   bool badSlot = false;
   const uint32_t records = uint32_t(header.U16(kCount1)) + header.U16(kCount2);
   for (uint32_t i = 0; i < records; ++i) {
     TRecBytes r;
-    if (!rd.Read(v32 ? Lx3RecordSize32 : Lx3RecordSize31, r)) ReadError();
+    if (!rd.Read(v32 ? Lx3RecordSize32 : Lx3RecordSize31, r))
+      ReadError();
     const uint8_t slot = r.U8(kSlot);
     if (slot >= Lx3Slots) {
       badSlot = true;
@@ -99,12 +104,14 @@ void TLx3Interface::LoadFromStreams(TComtrade& rec, const TStringArray&, const s
     s.Colour2 = r.I32(kColour2);
     s.Gain = v32 ? r.F64(kGain) : 1.0;
   }
-  if (badSlot) Fail("KEY_UNKNOWN_FILE_HEADER");
+  if (badSlot)
+    Fail("KEY_UNKNOWN_FILE_HEADER");
 
   // Frame places: the analog slots in frame order, then one status word after them.
   int32_t analogCount = 0;
   for (int32_t slot1 : Lx3FrameOrder)
-    if (slots[size_t(slot1 - 1)].Present) slots[size_t(slot1 - 1)].Place = analogCount++;
+    if (slots[size_t(slot1 - 1)].Present)
+      slots[size_t(slot1 - 1)].Place = analogCount++;
   bool anyStatus = false;
   for (size_t s = 16; s < Lx3Slots; ++s)
     if (slots[s].Present) {
@@ -114,11 +121,13 @@ void TLx3Interface::LoadFromStreams(TComtrade& rec, const TStringArray&, const s
   const size_t w = size_t(analogCount) + (anyStatus ? 1 : 0);
 
   const double period = header.F32(kPeriod);
-  if (!std::isfinite(period) || period <= 0) Fail("KEY_UNKNOWN_FILE_HEADER");
+  if (!std::isfinite(period) || period <= 0)
+    Fail("KEY_UNKNOWN_FILE_HEADER");
   const uint32_t declared = header.U32(kSamples);
   // The frames the rest of the file can hold bound the recording before anything is sized.
   const int64_t available = w == 0 ? 0 : int64_t(rd.Remaining() / (2 * w));
-  if (w > 0 && available < int64_t(declared) - 2) Fail("KEY_UNEXPECTED_EOD");
+  if (w > 0 && available < int64_t(declared) - 2)
+    Fail("KEY_UNEXPECTED_EOD");
   // Without a channel the frames hold nothing: no samples.
   const int64_t count = w == 0 ? 0 : int64_t(declared);
 
@@ -141,7 +150,8 @@ void TLx3Interface::LoadFromStreams(TComtrade& rec, const TStringArray&, const s
   std::vector<TAnalogDescr*> analogByPlace(size_t(analogCount), nullptr);
   for (size_t s = 0; s < 16; ++s) {
     const TLx3Record& r = slots[s];
-    if (!r.Present) continue;
+    if (!r.Present)
+      continue;
     TAnalogDescr& d = rec.Analogs->AddChannel(MemoryFormatRaw);
     const std::string_view kind = r.Kind < Lx3KindTexts.size() ? Lx3KindTexts[r.Kind] : std::string_view();
     d.SetChannelIdS(std::string(kind) + "_" + IntToStr(int64_t(s) + 1));
@@ -162,7 +172,8 @@ void TLx3Interface::LoadFromStreams(TComtrade& rec, const TStringArray&, const s
   std::vector<TCyfrDescr*> statuses;
   for (size_t s = 16; s < Lx3Slots; ++s) {
     const TLx3Record& r = slots[s];
-    if (!r.Present) continue;
+    if (!r.Present)
+      continue;
     TCyfrDescr& d = rec.Statuses->AddChannel();
     d.SetChannelIdS("D_" + IntToStr(int64_t(s) + 1));
     d.SetComponentS(r.Component);
@@ -180,8 +191,10 @@ void TLx3Interface::LoadFromStreams(TComtrade& rec, const TStringArray&, const s
   auto readWord = [&](uint16_t& v) { return rd.ReadU16(v); };
   while (stored < count && rd.Remaining() > 0) {
     bool complete = true;
-    for (size_t i = 0; i < w && complete; ++i) complete = readWord(frame[i]);
-    if (!complete) break;  // a partial frame at the end is no sample
+    for (size_t i = 0; i < w && complete; ++i)
+      complete = readWord(frame[i]);
+    if (!complete)
+      break;  // a partial frame at the end is no sample
     bool ended = false;
     while (!FrameInSync(frame)) {
       ++repairs;
@@ -193,14 +206,18 @@ void TLx3Interface::LoadFromStreams(TComtrade& rec, const TStringArray&, const s
       frame.erase(frame.begin());
       frame.push_back(next);
     }
-    if (ended) break;
+    if (ended)
+      break;
     for (size_t p = 0; p < size_t(analogCount); ++p)
       analogByPlace[p]->SetRawSample(int32_t(stored), static_cast<int16_t>(frame[p]));
-    for (TCyfrDescr* d : statuses) d->SetSample(int32_t(stored), (frame[w - 1] & uint32_t(d->Tag)) ? 1 : 0);
+    for (TCyfrDescr* d : statuses)
+      d->SetSample(int32_t(stored), (frame[w - 1] & uint32_t(d->Tag)) ? 1 : 0);
     ++stored;
   }
-  if (stored < count - 2) Fail("KEY_UNEXPECTED_EOD");
-  if (repairs > 1) throw EComtrade(DfpFormat("KEY_DMG_FIX_CNT", {repairs}));
+  if (stored < count - 2)
+    Fail("KEY_UNEXPECTED_EOD");
+  if (repairs > 1)
+    throw EComtrade(DfpFormat("KEY_DMG_FIX_CNT", {repairs}));
 }
 
 const TFileInterface& Lx3Interface()

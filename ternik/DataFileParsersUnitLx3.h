@@ -23,7 +23,7 @@ extern const std::array<std::string_view, 20> Lx3KindTexts;
 extern const std::array<int32_t, 16> Lx3FrameOrder;
 
 class TLx3Interface : public TFileInterface {
- public:
+public:
   std::string ClassName() const override { return "TLx3Interface"; }
   std::string InterfaceName() const override { return "LX3"; }
   std::string Description() const override;

@@ -10,7 +10,7 @@
 
 const std::array<int32_t, 14> MV70SpeedRates = {64000, 32000, 21333, 16000, 12800, 10666, 8000,
                                                 6400,  5333,  4000,  3200,  2666,  2000,  1600};
-const std::array<std::string_view, 7> MV70DeviceTexts = {"MV70V1", "MV70V1BK", "MV70V11BK", "MV70V2",
+const std::array<std::string_view, 7> MV70DeviceTexts = {"MV70V1",   "MV70V1BK", "MV70V11BK",  "MV70V2",
                                                          "MV70V2BK", "MV70V3BK", "MV70UNKNOWN"};
 
 namespace {
@@ -46,11 +46,13 @@ bool CanHoldChannels(TRecReader rd, uint8_t version, uint64_t n, size_t channelH
   const bool old = version == MV70Version0 || version == MV70Version1;
   // Even without a channel block the time axis is sized from N: the rest must hold at least
   // the smallest block N samples need.
-  if (n > 0 && SampleBytes(false, n) > rd.Remaining()) return false;
+  if (n > 0 && SampleBytes(false, n) > rd.Remaining())
+    return false;
   while (rd.Remaining() > 8) {
     TRecBytes head;
     // A block cut short in its first bytes ends the load there; what came before loads.
-    if (!rd.Read(v5 ? MV70V5BlockSize : 4, head)) return true;
+    if (!rd.Read(v5 ? MV70V5BlockSize : 4, head))
+      return true;
     const uint32_t m = head.U32(0);
     bool analog = false;
     if (v5 ? m == MV70MarkerAnalogV5 : m == (old ? MV70MarkerAnalogOld : MV70MarkerAnalog))
@@ -58,7 +60,8 @@ bool CanHoldChannels(TRecReader rd, uint8_t version, uint64_t n, size_t channelH
     else if (!(v5 ? m == MV70MarkerStatusV5 : m == (old ? MV70MarkerStatusOld : MV70MarkerStatus)))
       return true;  // what follows is not read
     const uint64_t need = (v5 ? 0 : channelHeader) + SampleBytes(analog, n);
-    if (need > rd.Remaining()) return false;
+    if (need > rd.Remaining())
+      return false;
     rd.Seek(rd.Position() + static_cast<size_t>(need));
   }
   return true;
@@ -86,15 +89,18 @@ void ReadStatusSamples(const TRecBytes& b, TCyfrDescr& d, int32_t n)
 void SetTriggerAndStart(TComtrade& rec, const TMV70Header& h, double startOffsetMs)
 {
   TObFileParam& fp = rec.FileParam;
-  const int year = int(h.TrigDate & 0xFFFF), month = int((h.TrigDate >> 16) & 0xFF), day = int(h.TrigDate >> 24);
-  if (!SetRecorderTime(fp.TriggerTime, year, month, day, h.Hour, h.Minute, h.Second, int64_t(h.Millisecond) * 1000)) {
+  const int year = int(h.TrigDate & 0xFFFF), month = int((h.TrigDate >> 16) & 0xFF),
+            day = int(h.TrigDate >> 24);
+  if (!SetRecorderTime(fp.TriggerTime, year, month, day, h.Hour, h.Minute, h.Second,
+                       int64_t(h.Millisecond) * 1000)) {
     SetZeroTime(fp.TriggerTime);
     SetZeroTime(fp.StartTime);
     return;
   }
   fp.StartTime = fp.TriggerTime;
   int64_t ms = 0;
-  if (TryDoubleToInt64(double(RoundHalfEven(startOffsetMs)), ms)) AddRecorderMilliseconds(fp.StartTime, ms);
+  if (TryDoubleToInt64(double(RoundHalfEven(startOffsetMs)), ms))
+    AddRecorderMilliseconds(fp.StartTime, ms);
 }
 
 void FillChannelTexts(TSygDescr& d, std::string_view ident, std::string_view component)
@@ -108,10 +114,12 @@ void LoadVersion5(TComtrade& rec, TRecReader& rd)
   rd.SetBigEndian(true);
   rd.Seek(MV70SignatureSize);
   TRecBytes h;
-  if (!rd.Read(MV70ShortHeaderSize, h)) return;
+  if (!rd.Read(MV70ShortHeaderSize, h))
+    return;
   TMV70Header hdr = DecodeMV70Header(h);
   rec.Clear();
-  SetRecorderHeader(rec, Format("ID=%u %s", {h.U32(kV5Recorder), h.Text(kV5Text, MV70ShortHeaderSize - kV5Text)}),
+  SetRecorderHeader(rec,
+                    Format("ID=%u %s", {h.U32(kV5Recorder), h.Text(kV5Text, MV70ShortHeaderSize - kV5Text)}),
                     Format("MV-70EV NS=%u", {h.U32(kV5Serial)}));
   const uint64_t n = uint64_t(hdr.Pre) + hdr.Post;
   if (hdr.Rate == 0) {
@@ -119,18 +127,22 @@ void LoadVersion5(TComtrade& rec, TRecReader& rd)
     return;
   }
   SetTriggerAndStart(rec, hdr, -(1000.0 / hdr.Rate) * hdr.Pre);
-  if (n > uint64_t(MaxRecorderSamples) || !CanHoldChannels(rd, MV70Version5, n, 0)) return;
+  if (n > uint64_t(MaxRecorderSamples) || !CanHoldChannels(rd, MV70Version5, n, 0))
+    return;
   rec.FileParam.TimeMultiplier = 1000000.0 / hdr.Rate;
   SetSingleRate(rec, hdr.Rate, int64_t(n));
   rec.SetSampleCount(int32_t(n));
   while (rd.Remaining() > 8) {
     TRecBytes b;
-    if (!rd.Read(MV70V5BlockSize, b)) return;
+    if (!rd.Read(MV70V5BlockSize, b))
+      return;
     const uint32_t m = b.U32(0);
-    if (m != MV70MarkerAnalogV5 && m != MV70MarkerStatusV5) return;
+    if (m != MV70MarkerAnalogV5 && m != MV70MarkerStatusV5)
+      return;
     const bool analog = m == MV70MarkerAnalogV5;
     TRecBytes s;
-    if (!rd.Read(static_cast<size_t>(SampleBytes(analog, n)), s)) return;
+    if (!rd.Read(static_cast<size_t>(SampleBytes(analog, n)), s))
+      return;
     const std::string ident = b.Text(48, 6), component = b.Text(54, 64);
     if (!analog) {
       TCyfrDescr& d = rec.Statuses->AddChannel();
@@ -177,20 +189,27 @@ void LoadVersion5(TComtrade& rec, TRecReader& rd)
 double MV70CardRange(uint8_t type)
 {
   switch (type) {
-    case 4: return 200;
-    case 5: return 50;
-    case 6: return 100;
-    default: return 0;
+  case 4:
+    return 200;
+  case 5:
+    return 50;
+  case 6:
+    return 100;
+  default:
+    return 0;
   }
 }
 
 int32_t MV70CardColour(uint8_t type)
 {
   switch (type) {
-    case 4: return 0xFF0000;
-    case 5:
-    case 6: return 0xFF;
-    default: return 0;
+  case 4:
+    return 0xFF0000;
+  case 5:
+  case 6:
+    return 0xFF;
+  default:
+    return 0;
   }
 }
 
@@ -244,15 +263,22 @@ uint8_t DetectMV70Version(std::string_view data)
 {
   TRecReader rd(data);
   TRecBytes sig;
-  if (!rd.Read(MV70SignatureSize, sig)) return MV70VersionUnknown;
-  if (sig.Data() == MV70Signature10) return MV70Version1;
-  if (sig.Data() == MV70Signature11) return MV70Version2;
-  if (sig.Data() == MV70Signature20) return MV70Version4;
-  if (sig.Data() == MV70Signature13S) return MV70Version5;
+  if (!rd.Read(MV70SignatureSize, sig))
+    return MV70VersionUnknown;
+  if (sig.Data() == MV70Signature10)
+    return MV70Version1;
+  if (sig.Data() == MV70Signature11)
+    return MV70Version2;
+  if (sig.Data() == MV70Signature20)
+    return MV70Version4;
+  if (sig.Data() == MV70Signature13S)
+    return MV70Version5;
   rd.Seek(0);
   TRecBytes cfg, hdr;
-  if (!rd.Read(MV70CfgSize, cfg) || cfg.U32(MV70CfgCheck) == MV70CfgRefused) return MV70VersionUnknown;
-  if (!rd.Read(MV70OldHeaderSize, hdr)) return MV70VersionUnknown;
+  if (!rd.Read(MV70CfgSize, cfg) || cfg.U32(MV70CfgCheck) == MV70CfgRefused)
+    return MV70VersionUnknown;
+  if (!rd.Read(MV70OldHeaderSize, hdr))
+    return MV70VersionUnknown;
   return hdr.U32(kHdrMarker) == MV70MarkerOldHeader ? MV70Version0 : MV70VersionUnknown;
 }
 
@@ -283,43 +309,55 @@ void TMV70Interface::LoadFromStreams(TComtrade& rec, const TStringArray& names, 
     return;
   }
   TRecBytes sig;
-  if (!rd.Read(MV70SignatureSize, sig)) throw EComtrade("Error reading header");
-  if (version == MV70VersionUnknown) Fail("KEY_ERROR_READING_HDR");
+  if (!rd.Read(MV70SignatureSize, sig))
+    throw EComtrade("Error reading header");
+  if (version == MV70VersionUnknown)
+    Fail("KEY_ERROR_READING_HDR");
 
   TMV70Config cfg;
   TMV70Header hdr;
   const bool old = version == MV70Version0 || version == MV70Version1;
   if (old) {
-    if (version == MV70Version0) rd.Seek(0);
+    if (version == MV70Version0)
+      rd.Seek(0);
     TRecBytes block, h92;
-    if (!rd.Read(MV70CfgSize, block)) Fail("KEY_CFG_READ_ERROR");
+    if (!rd.Read(MV70CfgSize, block))
+      Fail("KEY_CFG_READ_ERROR");
     // The check dword is compared as stored, before the fields are taken in file order.
     if (TRecBytes(block.Data(), false).U32(MV70CfgCheck) == MV70CfgRefused) {
-      if (version == MV70Version1) throw EComtrade("This is not CFG in first version. Error.");
+      if (version == MV70Version1)
+        throw EComtrade("This is not CFG in first version. Error.");
       Fail("KEY_CFG_CHKSUM_ERROR");
     }
     cfg = DecodeMV70Config(block);
-    if (!rd.Read(MV70OldHeaderSize, h92)) Fail("KEY_HDR_READ_ERROR");
+    if (!rd.Read(MV70OldHeaderSize, h92))
+      Fail("KEY_HDR_READ_ERROR");
     hdr = DecodeMV70Header(h92);
     if (hdr.Marker != MV70MarkerOldHeader)
       Fail(version == MV70Version1 ? "KEY_UNRECOG_SIGNATURE_IS" : "KEY_UNRECOG_SIGNATURE_I");
     // The 92-byte header holds a speed index where the newer one holds the rate, and takes
     // the recorder's name from the configuration.
-    if (hdr.Rate >= MV70SpeedRates.size()) Fail("KEY_INVALID_HDRSPEED");
+    if (hdr.Rate >= MV70SpeedRates.size())
+      Fail("KEY_INVALID_HDRSPEED");
     hdr.Rate = static_cast<uint32_t>(MV70SpeedRates[hdr.Rate]);
     hdr.Name = cfg.Name;
   } else {
     TRecBytes h;
-    if (!rd.Read(MV70HeaderSize, h)) Fail("KEY_HDR_READ_ERROR");
+    if (!rd.Read(MV70HeaderSize, h))
+      Fail("KEY_HDR_READ_ERROR");
     hdr = DecodeMV70Header(h);
-    if (hdr.Marker != MV70MarkerHeader) Fail("KEY_UNRECOG_SIGNATURE_II");
-    if (hdr.Rate == 0) Fail("KEY_INVALID_HDRSPEED");
+    if (hdr.Marker != MV70MarkerHeader)
+      Fail("KEY_UNRECOG_SIGNATURE_II");
+    if (hdr.Rate == 0)
+      Fail("KEY_INVALID_HDRSPEED");
   }
-  if (hdr.Stored != MV70MarkerStored) Fail("KEY_DAT_STORED_INCORRECTLY");
+  if (hdr.Stored != MV70MarkerStored)
+    Fail("KEY_DAT_STORED_INCORRECTLY");
 
   // Every channel block must fit in what follows before anything is sized from the header.
   const uint64_t n64 = uint64_t(hdr.Pre) + hdr.Post;
-  if (n64 > uint64_t(MaxRecorderSamples) || !CanHoldChannels(rd, version, n64, old ? 4 : MV70ChannelHeaderSize))
+  if (n64 > uint64_t(MaxRecorderSamples) ||
+      !CanHoldChannels(rd, version, n64, old ? 4 : MV70ChannelHeaderSize))
     Fail("KEY_INCOMPLETE_DATA");
   const int32_t n = static_cast<int32_t>(n64);
 
@@ -332,19 +370,22 @@ void TMV70Interface::LoadFromStreams(TComtrade& rec, const TStringArray& names, 
 
   const std::string fileName = names.empty() ? std::string() : names[0];
   auto corrupted = [&] {
-    if (!hook) Fail("KEY_DATA_CORRUPTED");
+    if (!hook)
+      Fail("KEY_DATA_CORRUPTED");
     hook(Msg("KEY_DATA_CORRUPTED_IN") + " " + fileName + "\\e");
   };
   while (rd.Remaining() > 8) {
     uint32_t marker = 0;
-    if (!rd.ReadU32(marker)) break;
+    if (!rd.ReadU32(marker))
+      break;
     const bool analog = marker == (old ? MV70MarkerAnalogOld : MV70MarkerAnalog);
     if (!analog && marker != (old ? MV70MarkerStatusOld : MV70MarkerStatus)) {
       corrupted();
       return;
     }
     TRecBytes ch, samples;
-    if (!rd.Read(old ? 4 : MV70ChannelHeaderSize, ch)) Fail("KEY_INCOMPLETE_DATA");
+    if (!rd.Read(old ? 4 : MV70ChannelHeaderSize, ch))
+      Fail("KEY_INCOMPLETE_DATA");
     int32_t number = 0;
     uint8_t type = 0;
     std::string ident, component, units;
@@ -381,7 +422,8 @@ void TMV70Interface::LoadFromStreams(TComtrade& rec, const TStringArray& names, 
       zero = ch.I16(kChZero);
       gain = ch.U16(kChGain);
     }
-    if (!rd.Read(static_cast<size_t>(SampleBytes(analog, n64)), samples)) Fail("KEY_INCOMPLETE_DATA");
+    if (!rd.Read(static_cast<size_t>(SampleBytes(analog, n64)), samples))
+      Fail("KEY_INCOMPLETE_DATA");
     TSygDescr* d = nullptr;
     if (analog) {
       TAnalogDescr& a = rec.Analogs->AddChannel(MemoryFormatRaw);

@@ -13,8 +13,14 @@
 
 // Format versions as detected: 0 (configuration block first, as stored), 1 ("1.0"), 2
 // ("1.1"), 4 ("2.0"), 5 ("1.3S"); 6 is not loadable. 3 is never produced.
-enum : uint8_t { MV70Version0 = 0, MV70Version1 = 1, MV70Version2 = 2, MV70Version4 = 4, MV70Version5 = 5,
-                 MV70VersionUnknown = 6 };
+enum : uint8_t {
+  MV70Version0 = 0,
+  MV70Version1 = 1,
+  MV70Version2 = 2,
+  MV70Version4 = 4,
+  MV70Version5 = 5,
+  MV70VersionUnknown = 6
+};
 
 inline constexpr size_t MV70SignatureSize = 20;
 inline constexpr size_t MV70CfgSize = 16384;
@@ -92,7 +98,7 @@ int32_t MV70CardColour(uint8_t type);
 uint8_t DetectMV70Version(std::string_view data);
 
 class TMV70Interface : public TFileInterface {
- public:
+public:
   std::string ClassName() const override { return "TMV70Interface"; }
   std::string InterfaceName() const override { return "MV70"; }
   std::string Description() const override;

@@ -43,15 +43,18 @@ const std::array<TDfpMessage, 34> DataFileParserMessages = {{
 void AddDataFileParserMessages()
 {
   TXLangGroup& g = LangDictionary().FindOrAddGroup(std::string(DataFileParserGroupName));
-  for (const TDfpMessage& m : DataFileParserMessages) g.AddItem(std::string(m.Key), std::string(m.DefaultText));
+  for (const TDfpMessage& m : DataFileParserMessages)
+    g.AddItem(std::string(m.Key), std::string(m.DefaultText));
 }
 
 std::string DfpTranslate(std::string_view key)
 {
   // Looked up each time: the dictionary and its groups live only while the library runs.
   if (LangDictionaryExists())
-    if (const TXLangGroup* g = LangDictionary().FindGroup(DataFileParserGroupName)) return g->Translate(key);
+    if (const TXLangGroup* g = LangDictionary().FindGroup(DataFileParserGroupName))
+      return g->Translate(key);
   for (const TDfpMessage& m : DataFileParserMessages)
-    if (m.Key == key) return std::string(m.DefaultText);
+    if (m.Key == key)
+      return std::string(m.DefaultText);
   return "!!Not found in dictionary:" + std::string(DataFileParserGroupName) + "\\" + std::string(key);
 }

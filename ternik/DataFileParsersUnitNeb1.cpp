@@ -28,7 +28,8 @@ struct TNebStatus {
 uint16_t Neb1Checksum(std::string_view record)
 {
   uint32_t sum = 0;
-  for (size_t i = 0; i < Neb1ChecksumOffset && i < record.size(); ++i) sum += uint8_t(record[i]);
+  for (size_t i = 0; i < Neb1ChecksumOffset && i < record.size(); ++i)
+    sum += uint8_t(record[i]);
   return static_cast<uint16_t>(sum);
 }
 
@@ -44,7 +45,8 @@ bool TNeb1Interface::CanLoad(TStream& stream, const TMessageHook&) const
     TRecReader rd(data);
     TRecBytes r;
     while (rd.Read(Neb1RecordSize, r))
-      if (!Neb1RecordValid(r)) return false;
+      if (!Neb1RecordValid(r))
+        return false;
     return true;
   } catch (const std::exception&) {
     return false;
@@ -58,27 +60,33 @@ void TNeb1Interface::LoadFromStreams(TComtrade& rec, const TStringArray&, const 
   const int64_t count = int64_t(data.size() / Neb1RecordSize);
   int32_t number = 0;
   if (!TryStrToInt(option, number)) {
-    if (count == 0) return;
+    if (count == 0)
+      return;
     if (count == 1) {
       number = 1;
     } else {
       std::string answer;
       if (!Prompts().InputQuery("Neb1", DfpFormat("KEY_SELECT_RECNUM", {uint64_t(count)}), answer))
         return;
-      if (!TryStrToInt(answer, number)) return;
+      if (!TryStrToInt(answer, number))
+        return;
     }
   }
-  if (number < 1 || number > count) return;
+  if (number < 1 || number > count)
+    return;
   TRecReader rd(data);
   rd.Seek(size_t(int64_t(number - 1) * int64_t(Neb1RecordSize)));
   TRecBytes r;
-  if (!rd.Read(Neb1RecordSize, r) || !Neb1RecordValid(r)) return;
+  if (!rd.Read(Neb1RecordSize, r) || !Neb1RecordValid(r))
+    return;
 
   rec.Clear();
   std::string name = std::string(r.Data().substr(kName, 16));
   for (char& c : name)
-    if (uint8_t(c) < 33 || uint8_t(c) > 126) c = '.';
-  SetRecorderHeader(rec, DfpTranslate("KEY_NAME") + Format("= %s, Ns=%u", {name, unsigned(r.U16(kNs))}), "Neb1");
+    if (uint8_t(c) < 33 || uint8_t(c) > 126)
+      c = '.';
+  SetRecorderHeader(rec, DfpTranslate("KEY_NAME") + Format("= %s, Ns=%u", {name, unsigned(r.U16(kNs))}),
+                    "Neb1");
   TObFileParam& fp = rec.FileParam;
   const uint16_t w0 = r.U16(kMoment), w1 = r.U16(kMoment + 2), w2 = r.U16(kMoment + 4);
   // A moment that is no date gives the date-time 0 rather than an error.
@@ -137,7 +145,9 @@ void TNeb1Interface::LoadFromStreams(TComtrade& rec, const TStringArray&, const 
     d.PenColor = statuses[i].Colour;
     s[i] = &d;
   }
-  auto value12 = [&](int32_t k, bool wordB) { return int32_t(r.U16(kSamples + 4 * size_t(k) + (wordB ? 2 : 0)) & 0xFFF) - 2048; };
+  auto value12 = [&](int32_t k, bool wordB) {
+    return int32_t(r.U16(kSamples + 4 * size_t(k) + (wordB ? 2 : 0)) & 0xFFF) - 2048;
+  };
   for (int32_t k = 0; k < kSampleCount; ++k) {
     const uint16_t wa = r.U16(kSamples + 4 * size_t(k)), wb = r.U16(kSamples + 4 * size_t(k) + 2);
     a[0]->SetRawSample(k, value12(k, false));

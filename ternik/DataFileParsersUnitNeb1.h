@@ -18,7 +18,7 @@ uint16_t Neb1Checksum(std::string_view record);
 bool Neb1RecordValid(const TRecBytes& record);
 
 class TNeb1Interface : public TFileInterface {
- public:
+public:
   std::string ClassName() const override { return "TNeb1Interface"; }
   std::string InterfaceName() const override { return "NEB1"; }
   std::string Description() const override { return "Plik NEB-1"; }

@@ -10,7 +10,8 @@
 #include "ternik/DataFileParsersUnitMessages.h"
 #include "ternik/DataFileParsersUnitReader.h"
 
-const std::array<int32_t, 18> MvkRawAnalogOrder = {1, 7, 13, 2, 8, 14, 3, 9, 15, 4, 10, 16, 5, 11, 17, 6, 12, 18};
+const std::array<int32_t, 18> MvkRawAnalogOrder = {1, 7,  13, 2, 8,  14, 3, 9,  15,
+                                                   4, 10, 16, 5, 11, 17, 6, 12, 18};
 
 namespace {
 
@@ -32,7 +33,8 @@ struct TDeclared {
 };
 TDeclared Declared(const TComtrade& rec)
 {
-  if (rec.Rates->SegmentCount() == 0) return {};
+  if (rec.Rates->SegmentCount() == 0)
+    return {};
   return {rec.Rates->GetItem(0).EndSample(), rec.Rates->GetItem(0).Rate};
 }
 
@@ -41,16 +43,19 @@ double Seconds(int64_t samples, double rate) { return rate != 0 ? double(samples
 
 void Truncate(TComtrade& rec, int64_t end)
 {
-  if (rec.Rates->SegmentCount() > 0) rec.Rates->GetItem(0).SetEndSample(end);
+  if (rec.Rates->SegmentCount() > 0)
+    rec.Rates->GetItem(0).SetEndSample(end);
 }
 
 std::string BareFileName(const std::string& name)
 {
   std::string s = name;
   const size_t slash = s.find_last_of("/\\");
-  if (slash != std::string::npos) s.erase(0, slash + 1);
+  if (slash != std::string::npos)
+    s.erase(0, slash + 1);
   const size_t dot = s.rfind('.');
-  if (dot != std::string::npos) s.erase(dot);
+  if (dot != std::string::npos)
+    s.erase(dot);
   return s;
 }
 
@@ -58,7 +63,8 @@ std::string BareFileName(const std::string& name)
 int64_t FindSync(const std::vector<uint16_t>& w, size_t from)
 {
   for (size_t j = from; j < w.size() && j < from + kSearchWords; ++j)
-    if (w[j] & 1) return int64_t(j);
+    if (w[j] & 1)
+      return int64_t(j);
   return -1;
 }
 
@@ -67,7 +73,8 @@ int64_t FindSync(const std::vector<uint16_t>& w, size_t from)
 bool TDatRec::Valid() const
 {
   for (size_t i = 0; i < Words.size(); ++i)
-    if (((Words[i] & 1) != 0) != (i == 0)) return false;
+    if (((Words[i] & 1) != 0) != (i == 0))
+      return false;
   return true;
 }
 
@@ -84,7 +91,8 @@ int32_t CmtrDebugLevel()
 }
 
 void TMV70OPFaultDataFileParser::LoadDataFromStream(TComtrade& rec, const TStringArray& names,
-                                                    const TStreamArray& streams, const TMessageHook& hook) const
+                                                    const TStreamArray& streams,
+                                                    const TMessageHook& hook) const
 {
   TStream& stream = DataStream(*this, names, streams);
   const std::string fileName = names[size_t(IndexOfFileExt(".DAT", names))];
@@ -108,19 +116,23 @@ void TMV70OPFaultDataFileParser::LoadDataFromStream(TComtrade& rec, const TStrin
   const std::string data = ReadWholeStream(stream);
   std::vector<uint16_t> words(data.size() / 2);
   const TRecBytes all(data, true);
-  for (size_t i = 0; i < words.size(); ++i) words[i] = all.U16(2 * i);
+  for (size_t i = 0; i < words.size(); ++i)
+    words[i] = all.U16(2 * i);
   // Too short to find a packet in: nothing is read, and nothing reported.
-  if (words.size() < kSearchWords) return rec.KeepSamplesRead(0);
+  if (words.size() < kSearchWords)
+    return rec.KeepSamplesRead(0);
 
   std::vector<TDatRec> packets;
   size_t length = 0, pos = 0;
   bool first = true;
   while (pos < words.size()) {
     const int64_t sync = FindSync(words, pos);
-    if (sync < 0) break;
+    if (sync < 0)
+      break;
     if (first) {
       const int64_t next = FindSync(words, size_t(sync) + 1);
-      if (next < 0) break;
+      if (next < 0)
+        break;
       length = size_t(next - sync);
       first = false;
     }
@@ -133,12 +145,14 @@ void TMV70OPFaultDataFileParser::LoadDataFromStream(TComtrade& rec, const TStrin
         break;
       }
       TDatRec p(length);
-      for (size_t i = 0; i < length; ++i) p.Words[i] = words[pos + i];
+      for (size_t i = 0; i < length; ++i)
+        p.Words[i] = words[pos + i];
       const size_t start = pos;
       pos += length;
       const bool valid = p.Valid();
       packets.push_back(std::move(p));
-      if (valid) continue;
+      if (valid)
+        continue;
       resync = true;
       if (debug >= 1) {
         TDatRec marker(length);
@@ -158,7 +172,8 @@ void TMV70OPFaultDataFileParser::LoadDataFromStream(TComtrade& rec, const TStrin
   }
   // A stream in which no packet could be found loads nothing; packets read before a lost
   // synchronisation load, and the report below says where the data was cut.
-  if (packets.empty()) return rec.KeepSamplesRead(0);
+  if (packets.empty())
+    return rec.KeepSamplesRead(0);
 
   const TDeclared e = Declared(rec);
   const int64_t count = int64_t(packets.size());
@@ -168,7 +183,8 @@ void TMV70OPFaultDataFileParser::LoadDataFromStream(TComtrade& rec, const TStrin
                              {BareFileName(fileName), Seconds(e.End, e.Rate), Seconds(count, e.Rate)}));
   }
   // Packets beyond the first segment's end are no samples of the recording.
-  if (rec.Rates->SegmentCount() > 0 && e.End < count) packets.erase(packets.begin() + e.End, packets.end());
+  if (rec.Rates->SegmentCount() > 0 && e.End < count)
+    packets.erase(packets.begin() + e.End, packets.end());
   rec.KeepSamplesRead(int32_t(packets.size()));
   if (debug >= 1)
     CallHook(hook, Format("Podsumowanie PrbCnt=%u PktLen=%u\\e", {uint64_t(packets.size()), uint64_t(length)},
@@ -182,27 +198,31 @@ void TMV70OPFaultDataFileParser::LoadDataFromStream(TComtrade& rec, const TStrin
     size_t k = analogs.size();
     for (const auto& card : cards) {
       const uint16_t sw = word(k++);
-      for (const auto& [mask, d] : card.second) d->SetSample(int32_t(p), (sw & mask) ? 1 : 0);
+      for (const auto& [mask, d] : card.second)
+        d->SetSample(int32_t(p), (sw & mask) ? 1 : 0);
     }
   }
 }
 
 void TMV70OPTrendDataFileParser::LoadDataFromStream(TComtrade& rec, const TStringArray& names,
-                                                    const TStreamArray& streams, const TMessageHook& hook) const
+                                                    const TStreamArray& streams,
+                                                    const TMessageHook& hook) const
 {
   TStream& stream = DataStream(*this, names, streams);
   const std::string data = ReadWholeStream(stream);
   const size_t a = size_t(rec.Analogs->Count());
   const size_t frame = 2 * (a + 1);
   // Too short to find the start in: nothing is read, and nothing reported.
-  if (data.size() / frame <= 29) return rec.KeepSamplesRead(0);
+  if (data.size() / frame <= 29)
+    return rec.KeepSamplesRead(0);
 
   // Frames begin with '#' and a counter that rises by one (modulo 256) from frame to frame.
   auto frameOk = [&](size_t at) { return at + frame <= data.size() && uint8_t(data[at]) == 0x23; };
   auto counter = [&](size_t at) { return uint8_t(data[at + 1]); };
   auto goodRun = [&](size_t at, size_t limit) {
     size_t n = 0;
-    while (n < limit && frameOk(at + n * frame) && (n == 0 || counter(at + n * frame) == uint8_t(counter(at + (n - 1) * frame) + 1)))
+    while (n < limit && frameOk(at + n * frame) &&
+           (n == 0 || counter(at + n * frame) == uint8_t(counter(at + (n - 1) * frame) + 1)))
       ++n;
     return n;
   };
@@ -222,8 +242,10 @@ void TMV70OPTrendDataFileParser::LoadDataFromStream(TComtrade& rec, const TStrin
   if (int64_t(n) + 4 < e.End || e.Rate == 0)
     CallHook(hook, DfpFormat("KEY_CORRUPTED_REC2", {Seconds(e.End, e.Rate), Seconds(int64_t(n), e.Rate)}));
   // The first segment ends at the frames found, also where that is beyond its declared end.
-  if (int64_t(n) < rec.Rates->TotalSamples64()) rec.Rates->CutToSamples(int64_t(n));
-  else Truncate(rec, int64_t(n));
+  if (int64_t(n) < rec.Rates->TotalSamples64())
+    rec.Rates->CutToSamples(int64_t(n));
+  else
+    Truncate(rec, int64_t(n));
   rec.SetSampleCount(int32_t(n));
   const TRecBytes all(data, true);
   for (size_t k = 0; k < n; ++k)

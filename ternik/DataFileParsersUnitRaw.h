@@ -17,7 +17,7 @@ extern const std::array<int32_t, 18> MvkRawAnalogOrder;
 
 // One packet of 16-bit words.
 class TDatRec {
- public:
+public:
   explicit TDatRec(size_t length) : Words(length, 0) {}
   // Word 0 carries the synchronisation flag (bit 0) and no other word does.
   bool Valid() const;
@@ -31,7 +31,7 @@ class TDatRec {
 int32_t CmtrDebugLevel();
 
 class TMV70OPFaultDataFileParser : public TComtradeDataFileParser {
- public:
+public:
   std::string ClassName() const override { return "TMV70OPFaultDataFileParser"; }
   std::string ParserName() const override { return "MVK_RAW"; }
   int32_t Capabilities() const override { return ParserCanRead; }
@@ -40,7 +40,7 @@ class TMV70OPFaultDataFileParser : public TComtradeDataFileParser {
 };
 
 class TMV70OPTrendDataFileParser : public TComtradeDataFileParser {
- public:
+public:
   std::string ClassName() const override { return "TMV70OPTrendDataFileParser"; }
   std::string ParserName() const override { return "SLOW_RAW"; }
   int32_t Capabilities() const override { return ParserCanRead; }

@@ -16,7 +16,7 @@ class TStream;
 // A block of bytes in one byte order. Fields that lie (partly) past the block read as zero,
 // so a short layout reads the same as a long one whose tail is zero.
 class TRecBytes {
- public:
+public:
   TRecBytes() = default;
   TRecBytes(std::string_view data, bool bigEndian) : FData(data), FBigEndian(bigEndian) {}
 
@@ -41,16 +41,17 @@ class TRecBytes {
   // Bytes offset .. offset + count - 1, cut to the block.
   TRecBytes Sub(size_t offset, size_t count) const;
 
- private:
+private:
   std::string_view FData;
   bool FBigEndian = false;
 };
 
 // A cursor over the whole content of a stream, in one byte order.
 class TRecReader {
- public:
+public:
   explicit TRecReader(std::string_view data, bool bigEndian = false)
-      : FData(data), FCursor(data), FBigEndian(bigEndian) {}
+      : FData(data), FCursor(data), FBigEndian(bigEndian)
+  {}
 
   size_t Size() const { return FCursor.Size(); }
   size_t Position() const { return FCursor.Pos(); }
@@ -69,7 +70,7 @@ class TRecReader {
   // The whole data as one block.
   TRecBytes All() const { return TRecBytes(FData, FBigEndian); }
 
- private:
+private:
   TRecBytes Block(std::span<const uint8_t> bytes) const { return TRecBytes(AsChars(bytes), FBigEndian); }
 
   std::string_view FData;

@@ -14,8 +14,10 @@ bool SetRecorderTime(TUsTime& time, int year, int month, int day, int hour, int 
                      int64_t microsecond)
 {
   TDateTime d = 0, t = 0;
-  if (year < 1 || year > 9999 || !TryEncodeDate(year, month, day, d)) return false;
-  if (microsecond < 0 || microsecond > 999999 || !TryEncodeTime(hour, minute, second, 0, t)) return false;
+  if (year < 1 || year > 9999 || !TryEncodeDate(year, month, day, d))
+    return false;
+  if (microsecond < 0 || microsecond > 999999 || !TryEncodeTime(hour, minute, second, 0, t))
+    return false;
   time.Year = static_cast<uint16_t>(year);
   time.Month = static_cast<uint16_t>(month);
   time.Day = static_cast<uint16_t>(day);
@@ -32,7 +34,8 @@ void SetZeroTime(TUsTime& time) { time.SetDateTime(0.0); }
 
 void AddRecorderMilliseconds(TUsTime& time, int64_t ms)
 {
-  if (ms > INT64_MAX / 1000 || ms < INT64_MIN / 1000) return;
+  if (ms > INT64_MAX / 1000 || ms < INT64_MIN / 1000)
+    return;
   TUsTime moved = time;
   try {
     moved.AddMicroseconds(ms * 1000);
@@ -52,6 +55,7 @@ void SetSingleRate(TComtrade& recording, double rate, int64_t endSample)
 
 TStream& FirstStream(const TStreamArray& streams, const std::string& where)
 {
-  if (streams.empty() || !streams[0]) throw EComtrade(where + ": no stream");
+  if (streams.empty() || !streams[0])
+    throw EComtrade(where + ": no stream");
   return *streams[0];
 }

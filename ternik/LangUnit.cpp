@@ -5,38 +5,28 @@
 #include "platform/Codepage.h"
 
 const std::array<TCharsetIdent, 19> CharsetIdents = {{
-    {0, "ANSI_CHARSET"},
-    {1, "DEFAULT_CHARSET"},
-    {2, "SYMBOL_CHARSET"},
-    {77, "MAC_CHARSET"},
-    {128, "SHIFTJIS_CHARSET"},
-    {129, "HANGEUL_CHARSET"},
-    {130, "JOHAB_CHARSET"},
-    {134, "GB2312_CHARSET"},
-    {136, "CHINESEBIG5_CHARSET"},
-    {161, "GREEK_CHARSET"},
-    {162, "TURKISH_CHARSET"},
-    {163, "VIETNAMESE_CHARSET"},
-    {177, "HEBREW_CHARSET"},
-    {178, "ARABIC_CHARSET"},
-    {186, "BALTIC_CHARSET"},
-    {204, "RUSSIAN_CHARSET"},
-    {222, "THAI_CHARSET"},
-    {238, "EASTEUROPE_CHARSET"},
+    {0, "ANSI_CHARSET"},      {1, "DEFAULT_CHARSET"},    {2, "SYMBOL_CHARSET"},
+    {77, "MAC_CHARSET"},      {128, "SHIFTJIS_CHARSET"}, {129, "HANGEUL_CHARSET"},
+    {130, "JOHAB_CHARSET"},   {134, "GB2312_CHARSET"},   {136, "CHINESEBIG5_CHARSET"},
+    {161, "GREEK_CHARSET"},   {162, "TURKISH_CHARSET"},  {163, "VIETNAMESE_CHARSET"},
+    {177, "HEBREW_CHARSET"},  {178, "ARABIC_CHARSET"},   {186, "BALTIC_CHARSET"},
+    {204, "RUSSIAN_CHARSET"}, {222, "THAI_CHARSET"},     {238, "EASTEUROPE_CHARSET"},
     {255, "OEM_CHARSET"},
 }};
 
 std::optional<uint8_t> IdentToCharset(std::string_view ident)
 {
   for (const auto& c : CharsetIdents)
-    if (CpSameText(c.Name, ident)) return c.Value;
+    if (CpSameText(c.Name, ident))
+      return c.Value;
   return std::nullopt;
 }
 
 std::optional<std::string_view> CharsetToIdent(uint8_t charset)
 {
   for (const auto& c : CharsetIdents)
-    if (c.Value == charset) return c.Name;
+    if (c.Value == charset)
+      return c.Name;
   return std::nullopt;
 }
 
@@ -88,21 +78,22 @@ TXLangItem* TXLangGroup::FindItem(std::string_view key) const
 
 std::string TXLangGroup::Translate(std::string_view key) const
 {
-  if (const TXLangItem* item = FindItem(key)) return item->Text;
+  if (const TXLangItem* item = FindItem(key))
+    return item->Text;
   return "!!Not found in dictionary:" + GetName() + "\\" + std::string(key);
 }
 
 std::string TXLangGroup::GetLanguage()
 {
   TLhXMLNode* p = Parent();
-  if (p && p->IsA(TXLangCfg::StaticClass())) return static_cast<TXLangCfg*>(p)->Language;
+  if (p && p->IsA(TXLangCfg::StaticClass()))
+    return static_cast<TXLangCfg*>(p)->Language;
   return {};
 }
 
 const TNodeClass& TXLangCfg::StaticClass()
 {
-  static const TNodeClass c{"LANG_CFG", "TXLangCfg", &TXObject::StaticClass(),
-                            &ConstructXmlNode<TXLangCfg>};
+  static const TNodeClass c{"LANG_CFG", "TXLangCfg", &TXObject::StaticClass(), &ConstructXmlNode<TXLangCfg>};
   return c;
 }
 
@@ -137,7 +128,8 @@ TXLangGroup* TXLangCfg::FindGroup(std::string_view name) const
 
 TXLangGroup& TXLangCfg::FindOrAddGroup(const std::string& name)
 {
-  if (TXLangGroup* g = FindGroup(name)) return *g;
+  if (TXLangGroup* g = FindGroup(name))
+    return *g;
   return AddGroup(name);
 }
 
@@ -148,13 +140,16 @@ size_t TXLangCfg::ApplyTranslation(const TXLangCfg& other)
   size_t taken = 0;
   for (size_t i = 0; i < other.ChildCount(); ++i) {
     TLhXMLNode& g = other.GetChild(i);
-    if (!g.IsA(TXLangGroup::StaticClass())) continue;
+    if (!g.IsA(TXLangGroup::StaticClass()))
+      continue;
     auto& src = static_cast<TXLangGroup&>(g);
     TXLangGroup* dst = FindGroup(src.Name());
-    if (!dst) continue;
+    if (!dst)
+      continue;
     for (size_t k = 0; k < src.ChildCount(); ++k) {
       TLhXMLNode& it = src.GetChild(k);
-      if (!it.IsA(TXLangItem::StaticClass())) continue;
+      if (!it.IsA(TXLangItem::StaticClass()))
+        continue;
       auto& srcItem = static_cast<TXLangItem&>(it);
       if (TXLangItem* dstItem = dst->FindItem(srcItem.Name())) {
         dstItem->Text = srcItem.Text;
@@ -173,7 +168,8 @@ std::string RunningProgramPath()
 {
   std::string buf(4096, '\0');
   const ssize_t n = readlink("/proc/self/exe", buf.data(), buf.size());
-  if (n <= 0) return {};
+  if (n <= 0)
+    return {};
   buf.resize(static_cast<size_t>(n));
   return buf;
 }
@@ -189,13 +185,15 @@ TLanguageList::TLanguageList() : ProgramPath(RunningProgramPath()) {}
 
 TXLangCfg& LangDictionary()
 {
-  if (!GDictionary) throw EXObject("the language dictionary is not initialised");
+  if (!GDictionary)
+    throw EXObject("the language dictionary is not initialised");
   return *GDictionary;
 }
 
 TLanguageList& LanguageList()
 {
-  if (!GLanguageList) throw EXObject("the language dictionary is not initialised");
+  if (!GLanguageList)
+    throw EXObject("the language dictionary is not initialised");
   return *GLanguageList;
 }
 

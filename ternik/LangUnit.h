@@ -15,9 +15,10 @@
 #include "ternik/XmlLight/ObjectXUnit.h"
 
 class TXLangItem : public TXObject {
- public:
+public:
   TXLangItem(TLhXMLNode* parent, const std::string& name, const TXmlErrorEvent& onError)
-      : TXObject(parent, name, onError) {}
+      : TXObject(parent, name, onError)
+  {}
   static const TNodeClass& StaticClass();
   const TNodeClass& GetClass() const override { return StaticClass(); }
   void FillAttribs() override;
@@ -28,9 +29,10 @@ class TXLangItem : public TXObject {
 };
 
 class TXLangGroup : public TXObject {
- public:
+public:
   TXLangGroup(TLhXMLNode* parent, const std::string& name, const TXmlErrorEvent& onError)
-      : TXObject(parent, name, onError) {}
+      : TXObject(parent, name, onError)
+  {}
   static const TNodeClass& StaticClass();
   const TNodeClass& GetClass() const override { return StaticClass(); }
 
@@ -45,9 +47,10 @@ class TXLangGroup : public TXObject {
 };
 
 class TXLangCfg : public TXObject {
- public:
+public:
   TXLangCfg(TLhXMLNode* parent, const std::string& name, const TXmlErrorEvent& onError)
-      : TXObject(parent, name, onError) {}
+      : TXObject(parent, name, onError)
+  {}
   static const TNodeClass& StaticClass();
   const TNodeClass& GetClass() const override { return StaticClass(); }
   void FillAttribs() override;
@@ -80,7 +83,7 @@ std::optional<std::string_view> CharsetToIdent(uint8_t charset);
 
 // A list of languages, kept for the library's clients.
 class TLanguageList {
- public:
+public:
   TLanguageList();
   int32_t Value = 0;
   std::string ProgramPath;  // of the running program, taken at creation

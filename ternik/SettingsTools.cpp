@@ -54,27 +54,29 @@ TXLangGroup* GSettingsToolsGroup = nullptr;
 std::string GSerialPortClassDir = "/sys/class/tty";
 
 // A message followed by ":" and the item's path, the form most checks report.
-std::string AtPath(std::string_view key, const std::string& path)
-{
-  return SettTranslate(key) + ":" + path;
-}
+std::string AtPath(std::string_view key, const std::string& path) { return SettTranslate(key) + ":" + path; }
 
 bool IsNanText(std::string_view text)
 {
   const std::string upper = CpUpperCase(text);
-  if (upper.find("INF") != std::string::npos) return true;
+  if (upper.find("INF") != std::string::npos)
+    return true;
   // Not-a-number as the platform writes it, so a value stored from NaN reads back as one.
   size_t b = 0, e = upper.size();
-  while (b < e && upper[b] == ' ') ++b;
-  while (e > b && upper[e - 1] == ' ') --e;
+  while (b < e && upper[b] == ' ')
+    ++b;
+  while (e > b && upper[e - 1] == ' ')
+    --e;
   return upper.compare(b, e - b, "NAN") == 0;
 }
 
 std::string Trimmed(std::string_view text)
 {
   size_t b = 0, e = text.size();
-  while (b < e && static_cast<unsigned char>(text[b]) <= ' ') ++b;
-  while (e > b && static_cast<unsigned char>(text[e - 1]) <= ' ') --e;
+  while (b < e && static_cast<unsigned char>(text[b]) <= ' ')
+    ++b;
+  while (e > b && static_cast<unsigned char>(text[e - 1]) <= ' ')
+    --e;
   return std::string(text.substr(b, e - b));
 }
 
@@ -116,9 +118,11 @@ std::string SubstituteS(std::string_view pattern, std::initializer_list<std::str
 
 std::string SettTranslate(std::string_view key)
 {
-  if (GSettingsToolsGroup) return GSettingsToolsGroup->Translate(key);
+  if (GSettingsToolsGroup)
+    return GSettingsToolsGroup->Translate(key);
   for (const TSettMessage& m : SettingsToolsMessages)
-    if (SameFoldedName(m.Key, key)) return std::string(m.DefaultText);
+    if (SameFoldedName(m.Key, key))
+      return std::string(m.DefaultText);
   return "!!Not found in dictionary:SettingsTools\\" + std::string(key);
 }
 
@@ -132,7 +136,8 @@ std::string GetListItem(std::string_view list, int index)
 {
   std::vector<std::string> items;
   SplitToStrings(list, items, '|');
-  if (index < 0 || static_cast<size_t>(index) >= items.size()) return {};
+  if (index < 0 || static_cast<size_t>(index) >= items.size())
+    return {};
   return items[static_cast<size_t>(index)];
 }
 
@@ -141,7 +146,8 @@ int IndexInList(std::string_view list, std::string_view text)
   std::vector<std::string> items;
   SplitToStrings(list, items, '|');
   for (size_t i = 0; i < items.size(); ++i)
-    if (CpSameText(items[i], text)) return static_cast<int>(i);
+    if (CpSameText(items[i], text))
+      return static_cast<int>(i);
   return -1;
 }
 
@@ -152,24 +158,31 @@ int FindInList(std::string_view list, std::string_view text, bool ignoreCase, bo
   std::string key(text);
   if (ignoreCase) {
     key = CpUpperCase(key);
-    for (auto& s : items) s = CpUpperCase(s);
+    for (auto& s : items)
+      s = CpUpperCase(s);
   }
   for (size_t i = 0; i < items.size(); ++i)
-    if (items[i] == key) return static_cast<int>(i);
-  if (!allowPartial) return -1;
+    if (items[i] == key)
+      return static_cast<int>(i);
+  if (!allowPartial)
+    return -1;
   // Only an unambiguous partial match counts; two candidates in a pass settle it as none.
   auto onlyOne = [&](auto matches) {
     int found = -1;
     for (size_t i = 0; i < items.size(); ++i) {
-      if (!matches(items[i])) continue;
-      if (found >= 0) return -2;
+      if (!matches(items[i]))
+        continue;
+      if (found >= 0)
+        return -2;
       found = static_cast<int>(i);
     }
     return found;
   };
   int r = onlyOne([&](const std::string& s) { return s.compare(0, key.size(), key) == 0; });
-  if (r == -2) return -1;
-  if (r >= 0) return r;
+  if (r == -2)
+    return -1;
+  if (r >= 0)
+    return r;
   r = onlyOne([&](const std::string& s) { return s.find(key) != std::string::npos; });
   return r < 0 ? -1 : r;
 }
@@ -184,13 +197,15 @@ void GetSerialPorts(std::vector<std::string>& list)
   const std::vector<std::string> devices = ListSerialDevices(GSerialPortClassDir, ok);
   constexpr std::string_view prefix = "/dev/ttyS";
   for (const std::string& d : devices) {
-    if (d.size() <= prefix.size() || d.compare(0, prefix.size(), prefix) != 0) continue;
+    if (d.size() <= prefix.size() || d.compare(0, prefix.size(), prefix) != 0)
+      continue;
     const std::string_view digits = std::string_view(d).substr(prefix.size());
     if (digits.size() > 6 ||
         !std::all_of(digits.begin(), digits.end(), [](char c) { return c >= '0' && c <= '9'; }))
       continue;
     int32_t n = 0;
-    if (!TryStrToInt(digits, n)) continue;
+    if (!TryStrToInt(digits, n))
+      continue;
     list.push_back("COM" + IntToStr(int64_t{n} + 1));
   }
   std::sort(list.begin(), list.end(),
@@ -270,7 +285,8 @@ bool TBaseXCfgTool::TryTextToFloat(std::string_view text, double& value)
 
 double TBaseXCfgTool::TextToFloatDef(std::string_view text, double def)
 {
-  if (IsNanText(text)) return std::numeric_limits<double>::quiet_NaN();
+  if (IsNanText(text))
+    return std::numeric_limits<double>::quiet_NaN();
   double x = 0;
   return TryTextToFloat(text, x) ? x : def;
 }
@@ -284,7 +300,8 @@ bool TBoolXCfgTool::CheckText(std::string& text, std::string& message)
   (void)message;  // an unrecognised word leaves the caller's message as it was
   bool value = false;
   int pair = 0;
-  if (!XmlStrToBool(text, value, pair, false)) return false;
+  if (!XmlStrToBool(text, value, pair, false))
+    return false;
   text = value ? "1" : "0";
   return true;
 }
@@ -351,10 +368,12 @@ bool TIntXCfgTool::CheckText(std::string& text, std::string& message)
   int32_t value = 0;
   if (!TryStrToInt(text, value)) {
     double x = 0;
-    if (!TryTextToFloat(text, x)) return fail();
+    if (!TryTextToFloat(text, x))
+      return fail();
     // A fraction stands for a position between the bounds, read from -1 upwards.
     const double scaled = double(lo) + (double(hi) - double(lo)) * (x + 1);
-    if (!TryRoundToInt32(scaled, value)) return fail();
+    if (!TryRoundToInt32(scaled, value))
+      return fail();
     text = IntToStr(value);
   }
   bool ok = true;
@@ -375,7 +394,8 @@ bool TFloatXCfgTool::CheckText(std::string& text, std::string& message)
 {
   text = Trimmed(text);
   // A not-a-number value read from the file stays as it is; it has no place in the bounds.
-  if (IsNanText(text)) return true;
+  if (IsNanText(text))
+    return true;
   double x = 0;
   if (!TryTextToFloat(text, x)) {
     text = "0";
@@ -400,7 +420,8 @@ bool TFloatXCfgTool::CheckText(std::string& text, std::string& message)
       ok = false;
     }
   }
-  if (ok) text = FloatToStr(x, UtilityFormat());
+  if (ok)
+    text = FloatToStr(x, UtilityFormat());
   return ok;
 }
 
@@ -429,7 +450,8 @@ bool TStrXCfgTool::CheckText(std::string& text, std::string& message)
 {
   const int32_t maxLen = Item().ReadAttribIntDef("MAX", 16);
   const size_t keep = maxLen < 0 ? 0 : static_cast<size_t>(maxLen);
-  if (text.size() <= keep) return true;
+  if (text.size() <= keep)
+    return true;
   message = Path() + ":" + SettTranslate("TXT007") + IntToStr(maxLen);
   text.resize(keep);
   return false;
@@ -440,7 +462,8 @@ bool TSelectXCfgTool::CheckText(std::string& text, std::string& message)
   const std::string items = Item().ReadAttribDef("ITEMS", "");
   const int i = IndexInList(items, text);
   text = GetListItem(items, i);
-  if (i >= 0) return true;
+  if (i >= 0)
+    return true;
   message = AtPath("TXT006", Path());
   return false;
 }
@@ -454,7 +477,8 @@ std::string TSelectXCfgTool::DisplayList() const
 int TSelectXCfgTool::GetIndex()
 {
   std::string text, message;
-  if (CheckCurrent(text, message)) return IndexInList(Item().ReadAttribDef("ITEMS", ""), text);
+  if (CheckCurrent(text, message))
+    return IndexInList(Item().ReadAttribDef("ITEMS", ""), text);
   MarkRootError(Item());
   Item().ReportError(message + "\\e");
   return 0;
@@ -480,7 +504,8 @@ bool TSelectXCfgTool::SetTextUnchecked(const std::string& text, std::string& mes
 void TSelectXCfgTool::SetLanguage(const std::string& language)
 {
   const std::string descr = Item().ReadAttribDef("ITEMDESCR", "");
-  if (descr.empty()) return;
+  if (descr.empty())
+    return;
   std::bitset<256> keep;
   keep.set('|');  // every entry ends a language section
   const std::string filtered = FilterLangText(language, keep, descr);
@@ -490,7 +515,8 @@ void TSelectXCfgTool::SetLanguage(const std::string& language)
 bool TIpXCfgTool::CheckText(std::string& text, std::string& message)
 {
   uint32_t address = 0;
-  if (StrToIpAddr(text, address)) return true;
+  if (StrToIpAddr(text, address))
+    return true;
   text = "0.0.0.0";
   message = AtPath("TXT008", Path());
   return false;
@@ -499,7 +525,8 @@ bool TIpXCfgTool::CheckText(std::string& text, std::string& message)
 bool TCommNrXCfgTool::CheckText(std::string& text, std::string& message)
 {
   int32_t n = 0;
-  if (TryStrToInt(text, n) && PortExists(n)) return true;
+  if (TryStrToInt(text, n) && PortExists(n))
+    return true;
   message = SettTranslate("TXT009") + ":" + text;
   return false;
 }
@@ -523,7 +550,8 @@ bool TDateTimeXCfgTool::CheckText(std::string& text, std::string& message)
 
 bool TFileNameXCfgTool::CheckText(std::string& text, std::string& message)
 {
-  if (FileExists(text)) return true;
+  if (FileExists(text))
+    return true;
   message = SubstituteS(SettTranslate("TXT028_s"), {text});
   return false;
 }
@@ -537,7 +565,8 @@ void SettingsToolsInitialize()
   RegisterNodeClass(TSettItem::StaticClass(), 0);
   RegisterNodeClass(TSettGroup::StaticClass(), 0);
   TXLangGroup& g = LangDictionary().AddGroup("SettingsTools");
-  for (const TSettMessage& m : SettingsToolsMessages) g.AddItem(std::string(m.Key), std::string(m.DefaultText));
+  for (const TSettMessage& m : SettingsToolsMessages)
+    g.AddItem(std::string(m.Key), std::string(m.DefaultText));
   GSettingsToolsGroup = &g;
 }
 

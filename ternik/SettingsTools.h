@@ -28,7 +28,7 @@ class TXLangGroup;
 // fails with "Nie znany typ danych". The tools keep no state: each reads the owning item's
 // attributes whenever it needs them.
 class TBaseXCfgTool {
- public:
+public:
   explicit TBaseXCfgTool(TSettItem& item) : FItem(&item) {}
   virtual ~TBaseXCfgTool() = default;
   TBaseXCfgTool(const TBaseXCfgTool&) = delete;
@@ -67,16 +67,16 @@ class TBaseXCfgTool {
   // TryTextToFloat, or def; a text holding "INF", or the platform's "NAN", is not-a-number.
   static double TextToFloatDef(std::string_view text, double def);
 
- protected:
+protected:
   // The item's path, as every message names it.
   std::string Path() const;
 
- private:
+private:
   TSettItem* FItem;
 };
 
 class TBoolXCfgTool : public TBaseXCfgTool {
- public:
+public:
   using TBaseXCfgTool::TBaseXCfgTool;
   bool CheckText(std::string& text, std::string& message) override;
   // Raise EConvertError when the text is no Boolean.
@@ -89,18 +89,18 @@ class TBoolXCfgTool : public TBaseXCfgTool {
 };
 
 class TBaseMinMaxXCfgTool : public TBaseXCfgTool {
- public:
+public:
   using TBaseXCfgTool::TBaseXCfgTool;
 };
 
 class TIntXCfgTool : public TBaseMinMaxXCfgTool {
- public:
+public:
   using TBaseMinMaxXCfgTool::TBaseMinMaxXCfgTool;
   bool CheckText(std::string& text, std::string& message) override;
 };
 
 class TFloatXCfgTool : public TBaseMinMaxXCfgTool {
- public:
+public:
   using TBaseMinMaxXCfgTool::TBaseMinMaxXCfgTool;
   bool CheckText(std::string& text, std::string& message) override;
   std::string GetDisplayText() override;
@@ -109,13 +109,13 @@ class TFloatXCfgTool : public TBaseMinMaxXCfgTool {
 };
 
 class TStrXCfgTool : public TBaseXCfgTool {
- public:
+public:
   using TBaseXCfgTool::TBaseXCfgTool;
   bool CheckText(std::string& text, std::string& message) override;
 };
 
 class TSelectXCfgTool : public TBaseXCfgTool {
- public:
+public:
   using TBaseXCfgTool::TBaseXCfgTool;
   bool CheckText(std::string& text, std::string& message) override;
   std::string GetText() override;
@@ -128,25 +128,25 @@ class TSelectXCfgTool : public TBaseXCfgTool {
 };
 
 class TIpXCfgTool : public TBaseXCfgTool {
- public:
+public:
   using TBaseXCfgTool::TBaseXCfgTool;
   bool CheckText(std::string& text, std::string& message) override;
 };
 
 class TCommNrXCfgTool : public TBaseXCfgTool {
- public:
+public:
   using TBaseXCfgTool::TBaseXCfgTool;
   bool CheckText(std::string& text, std::string& message) override;
 };
 
 class TDateTimeXCfgTool : public TBaseXCfgTool {
- public:
+public:
   using TBaseXCfgTool::TBaseXCfgTool;
   bool CheckText(std::string& text, std::string& message) override;
 };
 
 class TFileNameXCfgTool : public TBaseXCfgTool {
- public:
+public:
   using TBaseXCfgTool::TBaseXCfgTool;
   bool CheckText(std::string& text, std::string& message) override;
 };
@@ -192,12 +192,21 @@ TXLangGroup* SettingsToolsGroup();
 // ---------------------------------------------------------------------------------------------
 
 enum : uint8_t {
-  SK_UNKNOWN = 0, SK_BOOL = 1, SK_INT = 2, SK_FLOAT = 3, SK_STR = 4, SK_SELECT = 5, SK_IP = 6,
-  SK_COM_NR = 7, SK_DATE = 8, SK_TIME = 9, SK_DATE_TIME = 10, SK_FILE_NAME = 11,
+  SK_UNKNOWN = 0,
+  SK_BOOL = 1,
+  SK_INT = 2,
+  SK_FLOAT = 3,
+  SK_STR = 4,
+  SK_SELECT = 5,
+  SK_IP = 6,
+  SK_COM_NR = 7,
+  SK_DATE = 8,
+  SK_TIME = 9,
+  SK_DATE_TIME = 10,
+  SK_FILE_NAME = 11,
 };
 inline constexpr std::array<std::string_view, 12> SettTypeWords = {
-    "?", "BOOL", "INT", "FLOAT", "STR", "SELECT", "IP", "COM_NR", "DATE", "TIME", "DATE_TIME",
-    "FILE_NAME"};
+    "?", "BOOL", "INT", "FLOAT", "STR", "SELECT", "IP", "COM_NR", "DATE", "TIME", "DATE_TIME", "FILE_NAME"};
 // Exact comparison; a word that is no type word gives 0.
 uint8_t SettKindFromWord(std::string_view word);
 // A new tool for kind (kinds without a tool of their own get the base tool).
@@ -205,16 +214,17 @@ std::unique_ptr<TBaseXCfgTool> NewSettTool(uint8_t kind, TSettItem& item);
 
 // Number display formats offered to clients (identifier, pattern).
 inline constexpr std::array<std::string_view, 15> SettDisplayFormatIds = {
-    "AUTO", "mX_XXX", "mXX_XX", "mXXX_X", "X_XXX", "XX_XX", "XXX_X", "XXXX",
-    "kX_XXX", "kXX_XX", "kXXX_X", "kXXXX", "MX_XXX", "MXX_XX", "MXXX_X"};
+    "AUTO",   "mX_XXX", "mXX_XX", "mXXX_X", "X_XXX",  "XX_XX",  "XXX_X", "XXXX",
+    "kX_XXX", "kXX_XX", "kXXX_X", "kXXXX",  "MX_XXX", "MXX_XX", "MXXX_X"};
 inline constexpr std::array<std::string_view, 15> SettDisplayFormats = {
-    "AUTO", "X.XXX m", "XX.XX m", "XXX.X m", "X.XXX", "XX.XX", "XXX.X", "XXXX",
-    "X.XXX k", "XX.XX k", "XXX.X k", "XXXX k", "X.XXX M", "XX.XX M", "XXX.X M"};
+    "AUTO",    "X.XXX m", "XX.XX m", "XXX.X m", "X.XXX",   "XX.XX",   "XXX.X",  "XXXX",
+    "X.XXX k", "XX.XX k", "XXX.X k", "XXXX k",  "X.XXX M", "XX.XX M", "XXX.X M"};
 
 class TSttObject : public TYObject {
- public:
+public:
   TSttObject(TLhXMLNode* parent, const std::string& name, const TXmlErrorEvent& onError)
-      : TYObject(parent, name, onError) {}
+      : TYObject(parent, name, onError)
+  {}
   static const TNodeClass& StaticClass();
   const TNodeClass& GetClass() const override { return StaticClass(); }
 
@@ -239,7 +249,7 @@ struct TSettCompareLine {
 };
 
 class TSettItem : public TSttObject {
- public:
+public:
   TSettItem(TLhXMLNode* parent, const std::string& name, const TXmlErrorEvent& onError);
   ~TSettItem() override;
   static const TNodeClass& StaticClass();
@@ -281,7 +291,7 @@ class TSettItem : public TSttObject {
   std::string GetChildShortDescr() const;
   void SetChildShortDescr(const std::string& text);
 
- private:
+private:
   std::string LoadText(const std::string& text) const;
   uint8_t FKind = SK_UNKNOWN;
   std::string FTypeWord{SettTypeWords[SK_UNKNOWN]};
@@ -295,9 +305,10 @@ class TSettItem : public TSttObject {
 };
 
 class TSettGroup : public TSttObject {
- public:
+public:
   TSettGroup(TLhXMLNode* parent, const std::string& name, const TXmlErrorEvent& onError)
-      : TSttObject(parent, name, onError) {}
+      : TSttObject(parent, name, onError)
+  {}
   static const TNodeClass& StaticClass();
   const TNodeClass& GetClass() const override { return StaticClass(); }
 

@@ -12,30 +12,42 @@ uint8_t SettKindFromWord(std::string_view word)
 {
   uint8_t kind = SK_UNKNOWN;
   for (size_t i = 0; i < SettTypeWords.size(); ++i)
-    if (SettTypeWords[i] == word) kind = static_cast<uint8_t>(i);
+    if (SettTypeWords[i] == word)
+      kind = static_cast<uint8_t>(i);
   return kind;
 }
 
 std::unique_ptr<TBaseXCfgTool> NewSettTool(uint8_t kind, TSettItem& item)
 {
   switch (kind) {
-    case SK_BOOL: return std::make_unique<TBoolXCfgTool>(item);
-    case SK_INT: return std::make_unique<TIntXCfgTool>(item);
-    case SK_FLOAT: return std::make_unique<TFloatXCfgTool>(item);
-    case SK_STR: return std::make_unique<TStrXCfgTool>(item);
-    case SK_SELECT: return std::make_unique<TSelectXCfgTool>(item);
-    case SK_IP: return std::make_unique<TIpXCfgTool>(item);
-    case SK_COM_NR: return std::make_unique<TCommNrXCfgTool>(item);
-    case SK_DATE_TIME: return std::make_unique<TDateTimeXCfgTool>(item);
-    case SK_FILE_NAME: return std::make_unique<TFileNameXCfgTool>(item);
-    default: return std::make_unique<TBaseXCfgTool>(item);
+  case SK_BOOL:
+    return std::make_unique<TBoolXCfgTool>(item);
+  case SK_INT:
+    return std::make_unique<TIntXCfgTool>(item);
+  case SK_FLOAT:
+    return std::make_unique<TFloatXCfgTool>(item);
+  case SK_STR:
+    return std::make_unique<TStrXCfgTool>(item);
+  case SK_SELECT:
+    return std::make_unique<TSelectXCfgTool>(item);
+  case SK_IP:
+    return std::make_unique<TIpXCfgTool>(item);
+  case SK_COM_NR:
+    return std::make_unique<TCommNrXCfgTool>(item);
+  case SK_DATE_TIME:
+    return std::make_unique<TDateTimeXCfgTool>(item);
+  case SK_FILE_NAME:
+    return std::make_unique<TFileNameXCfgTool>(item);
+  default:
+    return std::make_unique<TBaseXCfgTool>(item);
   }
 }
 
 void MarkRootError(TLhXMLNode& node)
 {
   TLhXMLNode* root = node.RootNode();
-  if (root && root->IsA(TSettGroup::StaticClass())) static_cast<TSettGroup*>(root)->HasErrors = true;
+  if (root && root->IsA(TSettGroup::StaticClass()))
+    static_cast<TSettGroup*>(root)->HasErrors = true;
 }
 
 // ---------------------------------------------------------------------------------------------
@@ -44,8 +56,7 @@ void MarkRootError(TLhXMLNode& node)
 
 const TNodeClass& TSttObject::StaticClass()
 {
-  static const TNodeClass c{"XOBJECT", "TSttObject", &TYObject::StaticClass(),
-                            &ConstructXmlNode<TSttObject>};
+  static const TNodeClass c{"XOBJECT", "TSttObject", &TYObject::StaticClass(), &ConstructXmlNode<TSttObject>};
   return c;
 }
 
@@ -82,15 +93,13 @@ void TSttObject::SetLanguage(const std::string& language)
 
 TSettItem::TSettItem(TLhXMLNode* parent, const std::string& name, const TXmlErrorEvent& onError)
     : TSttObject(parent, name, onError), FTool(std::make_unique<TBaseXCfgTool>(*this))
-{
-}
+{}
 
 TSettItem::~TSettItem() = default;
 
 const TNodeClass& TSettItem::StaticClass()
 {
-  static const TNodeClass c{"ITEM", "TSettItem", &TSttObject::StaticClass(),
-                            &ConstructXmlNode<TSettItem>};
+  static const TNodeClass c{"ITEM", "TSettItem", &TSttObject::StaticClass(), &ConstructXmlNode<TSettItem>};
   return c;
 }
 
@@ -105,8 +114,10 @@ void TSettItem::FillAttribs()
 {
   TSttObject::FillAttribs();
   WriteAttrib("TYPE", FTypeWord);
-  if (FHasValue) WriteAttrib("VALUE", FTool->GetItemText());
-  if (FHasDefValue) WriteAttrib("DEFVALUE", FTool->GetDefaultText());
+  if (FHasValue)
+    WriteAttrib("VALUE", FTool->GetItemText());
+  if (FHasDefValue)
+    WriteAttrib("DEFVALUE", FTool->GetDefaultText());
 }
 
 void TSettItem::ExecAttrib(const std::string& name, const std::string& value)
@@ -123,7 +134,8 @@ void TSettItem::ExecAttrib(const std::string& name, const std::string& value)
 
 std::string TSettItem::LoadText(const std::string& text) const
 {
-  if (FKind != SK_FLOAT || text.empty()) return text;
+  if (FKind != SK_FLOAT || text.empty())
+    return text;
   return FloatToStr(TextToFloat(text), UtilityFormat());
 }
 
@@ -136,7 +148,8 @@ void TSettItem::AfterLoad()
     // What was just read is the reference: an untouched file is not a changed one.
     SetModified(false);
   }
-  if (const TAttribItem* d = FindAttrib("DEFVALUE")) SetDefValueText(LoadText(d->Value()));
+  if (const TAttribItem* d = FindAttrib("DEFVALUE"))
+    SetDefValueText(LoadText(d->Value()));
 }
 
 void TSettItem::SetLanguage(const std::string& language)
@@ -145,10 +158,13 @@ void TSettItem::SetLanguage(const std::string& language)
   FTool->SetLanguage(language);
   const std::bitset<256> none;
   const std::string childDescr = GetChildDescr();
-  if (!childDescr.empty()) SetChildDescr(FilterLangText(language, none, childDescr));
+  if (!childDescr.empty())
+    SetChildDescr(FilterLangText(language, none, childDescr));
   const std::string childShort = GetChildShortDescr();
-  if (!childShort.empty()) SetChildShortDescr(FilterLangText(language, none, childShort));
-  if (!FDefValueText.empty()) FDefValueText = FilterLangText(language, none, FDefValueText);
+  if (!childShort.empty())
+    SetChildShortDescr(FilterLangText(language, none, childShort));
+  if (!FDefValueText.empty())
+    FDefValueText = FilterLangText(language, none, FDefValueText);
 }
 
 void TSettItem::SetValueText(const std::string& text)
@@ -168,8 +184,10 @@ std::string TSettItem::GetValueOrDefault() const { return FHasValue ? FValueText
 
 std::string TSettItem::GetItemText()
 {
-  if (FHasValue) return FValueText;
-  if (FHasDefValue) return FDefValueText;
+  if (FHasValue)
+    return FValueText;
+  if (FHasDefValue)
+    return FDefValueText;
   MarkRootError(*this);
   ReportError(SettTranslate("TXT001") + ":" + GetPath() + "\\e");
   return {};
@@ -186,7 +204,10 @@ double TSettItem::TextToFloatDef(std::string_view text, double def)
 
 std::string TSettItem::GetChildDescr() const { return ReadAttribDef("CHILD_DESCR", ""); }
 std::string TSettItem::GetChildShortDescr() const { return ReadAttribDef("CHILD_SHORTDESCR", ""); }
-void TSettItem::SetChildDescr(const std::string& text) { WriteOrDeleteAttrib("CHILD_DESCR", text.empty(), text); }
+void TSettItem::SetChildDescr(const std::string& text)
+{
+  WriteOrDeleteAttrib("CHILD_DESCR", text.empty(), text);
+}
 
 void TSettItem::SetChildShortDescr(const std::string& text)
 {
@@ -199,8 +220,7 @@ void TSettItem::SetChildShortDescr(const std::string& text)
 
 const TNodeClass& TSettGroup::StaticClass()
 {
-  static const TNodeClass c{"GROUP", "TSettGroup", &TSttObject::StaticClass(),
-                            &ConstructXmlNode<TSettGroup>};
+  static const TNodeClass c{"GROUP", "TSettGroup", &TSttObject::StaticClass(), &ConstructXmlNode<TSettGroup>};
   return c;
 }
 
@@ -208,7 +228,8 @@ bool TSettGroup::Modified() const
 {
   for (size_t i = 0; i < ChildCount(); ++i) {
     const TLhXMLNode& c = GetChild(i);
-    if (c.IsA(TSttObject::StaticClass()) && static_cast<const TSttObject&>(c).Modified()) return true;
+    if (c.IsA(TSttObject::StaticClass()) && static_cast<const TSttObject&>(c).Modified())
+      return true;
   }
   return false;
 }
@@ -275,7 +296,8 @@ struct TChildIndex {
 bool TSettGroup::CompareWith(TSettGroup* other, std::vector<TSettCompareLine>* list)
 {
   auto add = [&](std::string text, TSttObject* object) {
-    if (list) list->push_back({std::move(text), object});
+    if (list)
+      list->push_back({std::move(text), object});
   };
   if (!other) {
     add(GetPath() + ";MISS", this);
@@ -289,7 +311,8 @@ bool TSettGroup::CompareWith(TSettGroup* other, std::vector<TSettCompareLine>* l
     TLhXMLNode& c = GetChild(i);
     if (c.IsA(TSettGroup::StaticClass())) {
       auto& g = static_cast<TSettGroup&>(c);
-      if (!g.CompareWith(theirs.Group(g.Name()), list)) same = false;
+      if (!g.CompareWith(theirs.Group(g.Name()), list))
+        same = false;
     } else if (c.IsA(TSettItem::StaticClass())) {
       auto& item = static_cast<TSettItem&>(c);
       if (TSettItem* o = theirs.Item(item.Name())) {
@@ -324,12 +347,14 @@ bool TSettGroup::CompareWith(TSettGroup* other, std::vector<TSettCompareLine>* l
 bool TSettGroup::Compare(TLhXMLNode& other, const TCompareReport& report)
 {
   if (!other.IsA(TSettGroup::StaticClass())) {
-    if (report) report(SettTranslate("TXT019"));
+    if (report)
+      report(SettTranslate("TXT019"));
     return false;
   }
   std::vector<TSettCompareLine> lines;
   const bool same = CompareWith(static_cast<TSettGroup*>(&other), &lines);
   if (report)
-    for (const TSettCompareLine& l : lines) report(l.Text + "\\n");
+    for (const TSettCompareLine& l : lines)
+      report(l.Text + "\\n");
   return same;
 }

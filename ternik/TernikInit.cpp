@@ -70,18 +70,23 @@ constexpr size_t kStepCount = sizeof kSteps / sizeof kSteps[0];
 
 bool gInitialized = false;
 
-void FinalizeFirst(size_t count) {
+void FinalizeFirst(size_t count)
+{
   for (size_t i = count; i-- > 0;)
-    if (kSteps[i].Finalize) kSteps[i].Finalize();
+    if (kSteps[i].Finalize)
+      kSteps[i].Finalize();
 }
 
 }  // namespace
 
-void InitializeLibrary() {
-  if (gInitialized) return;
+void InitializeLibrary()
+{
+  if (gInitialized)
+    return;
   size_t done = 0;
   try {
-    for (; done < kStepCount; ++done) kSteps[done].Initialize();
+    for (; done < kStepCount; ++done)
+      kSteps[done].Initialize();
   } catch (...) {
     // A unit that fails to start leaves the ones before it finalised, not half set up.
     FinalizeFirst(done);
@@ -90,8 +95,10 @@ void InitializeLibrary() {
   gInitialized = true;
 }
 
-void FinalizeLibrary() {
-  if (!gInitialized) return;
+void FinalizeLibrary()
+{
+  if (!gInitialized)
+    return;
   FinalizeFirst(kStepCount);
   gInitialized = false;
 }

@@ -16,17 +16,17 @@ class TXLangGroup;
 // Raised by CmtrStrToDateTime and the PartsTo... functions.
 class ECmtrDateTime : public std::runtime_error {
 public:
-    explicit ECmtrDateTime(const std::string& msg) : std::runtime_error(msg) {}
+  explicit ECmtrDateTime(const std::string& msg) : std::runtime_error(msg) {}
 };
 
 struct TCmtrDateTimeParts {
-    uint16_t Year = 0;
-    uint16_t Month = 0;
-    uint16_t Day = 0;
-    uint16_t Hour = 0;
-    uint16_t Minute = 0;
-    uint16_t Second = 0;
-    double Microseconds = 0;  // fraction of the second
+  uint16_t Year = 0;
+  uint16_t Month = 0;
+  uint16_t Day = 0;
+  uint16_t Hour = 0;
+  uint16_t Minute = 0;
+  uint16_t Second = 0;
+  double Microseconds = 0;  // fraction of the second
 };
 
 // Format codes 0 and 1 read a date month first when the day allows it; any other code (the
@@ -35,8 +35,8 @@ inline constexpr int CmtrFormatDayFirst = 2007;
 
 // The parsers answer false with a message; ParseCmtrDateTime clears all parts first, the date
 // and time parsers clear and fill their own fields.
-[[nodiscard]] bool ParseCmtrDateTime(int formatCode, std::string_view text,
-                                     TCmtrDateTimeParts& parts, std::string& msg);
+[[nodiscard]] bool ParseCmtrDateTime(int formatCode, std::string_view text, TCmtrDateTimeParts& parts,
+                                     std::string& msg);
 [[nodiscard]] bool ParseCmtrDate(int formatCode, std::string_view text, TCmtrDateTimeParts& parts,
                                  std::string& msg);
 [[nodiscard]] bool ParseCmtrTime(int formatCode, std::string_view text, TCmtrDateTimeParts& parts,
@@ -57,8 +57,8 @@ TDateTime PartsToDateTime(const TCmtrDateTimeParts& parts);
 [[nodiscard]] bool TryCmtrStrToDateTime(std::string_view text, TDateTime& value, std::string& msg,
                                         int formatCode);
 // The same with the sum of date and time kept in extended precision.
-[[nodiscard]] bool TryCmtrStrToDateTimeEx(std::string_view text, long double& value,
-                                          std::string& msg, int formatCode);
+[[nodiscard]] bool TryCmtrStrToDateTimeEx(std::string_view text, long double& value, std::string& msg,
+                                          int formatCode);
 TDateTime CmtrStrToDateTime(std::string_view text, int formatCode);
 
 // dd/mm/yyyy,hh:mm:ss.zzzzzz. Date and time come from one count of microseconds rounded once,
@@ -77,19 +77,19 @@ enum class TTimeNameForm { Singular, Short, Plural, PluralShort, Genitive, Genit
 inline constexpr int LocalNameCount = 60;
 
 struct TLocalNames {
-    std::string Language;  // of the last refresh; empty before the first
-    std::array<std::string, LocalNameCount> Names;
-    const std::string& Name(TTimeUnitName unit, TTimeNameForm form) const
-    {
-        return Names[static_cast<size_t>(static_cast<int>(form) * 10 + static_cast<int>(unit))];
-    }
+  std::string Language;  // of the last refresh; empty before the first
+  std::array<std::string, LocalNameCount> Names;
+  const std::string& Name(TTimeUnitName unit, TTimeNameForm form) const
+  {
+    return Names[static_cast<size_t>(static_cast<int>(form) * 10 + static_cast<int>(unit))];
+  }
 };
 
 // The keys and default texts of the "VmBase" group, in registration order (63 keys; the first
 // sixty are the time-unit names, form by form).
 struct TVmBaseKey {
-    std::string_view Key;
-    std::string_view DefaultText;  // Windows-1250
+  std::string_view Key;
+  std::string_view DefaultText;  // Windows-1250
 };
 extern const std::array<TVmBaseKey, 63> VmBaseKeys;
 

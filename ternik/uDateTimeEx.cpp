@@ -9,7 +9,8 @@ TDateTimeExSettings gSettings;
 
 const TDateTimeExSettings& DateTimeExSettings() { return gSettings; }
 
-void uDateTimeExInitialize() {
+void uDateTimeExInitialize()
+{
   AddVersionHeader("$Header: /ternik/uDateTimeEx.pas,v 1.16 2013/05/14 00:00:00 ternik Exp $");
   gSettings.First = WindowsVersionKind() < 9 ? 19 : 1000;
   gSettings.Second = 10;

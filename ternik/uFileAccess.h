@@ -9,7 +9,7 @@
 using TFileErrorCallback = std::function<void(const std::string& message, int32_t code1, int32_t code2)>;
 
 class TBaseFile {
- public:
+public:
   TBaseFile() = default;
   // Closes the descriptor; the file keeps its length (Size is reset as a field only).
   virtual ~TBaseFile();

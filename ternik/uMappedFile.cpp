@@ -2,6 +2,7 @@
 
 #include "ternik/VersionListUnit.h"
 
-void uMappedFileInitialize() {
+void uMappedFileInitialize()
+{
   AddVersionHeader("$Header: /ternik/uMappedFile.pas,v 1.6 2017/10/18 00:00:00 ternik Exp $");
 }

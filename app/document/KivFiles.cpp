@@ -12,7 +12,7 @@ void StringsToBuffer(const std::vector<std::string>& lines, uint8_t* buffer, siz
   if (size == 0)
     return;
   std::fill_n(buffer, size, uint8_t(0));
-  const size_t limit = size - 1; // the last byte stays NUL
+  const size_t limit = size - 1;  // the last byte stays NUL
   size_t pos = 0;
   for (const std::string& line : lines) {
     if (pos >= limit)
@@ -36,7 +36,7 @@ std::vector<std::string> BufferToStrings(const uint8_t* buffer, size_t size)
   std::vector<std::string> lines;
   if (size == 0)
     return lines;
-  const size_t end = size - 1; // treated as NUL
+  const size_t end = size - 1;  // treated as NUL
   std::string pending;
   size_t i = 0;
   while (i < end) {
@@ -57,7 +57,7 @@ std::vector<std::string> BufferToStrings(const uint8_t* buffer, size_t size)
     }
   }
   if (!pending.empty())
-    lines.push_back(pending); // ended by the forced NUL at the last byte
+    lines.push_back(pending);  // ended by the forced NUL at the last byte
   return lines;
 }
 

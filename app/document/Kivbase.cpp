@@ -56,16 +56,16 @@ bool IsDocumentImage(std::string_view data)
 
 // Offsets of the older packed document layout.
 namespace Packed {
-constexpr size_t SIGNATURE = 1;       // "KIVS"
-constexpr size_t MODEL = 5;           // 1 or 2
+constexpr size_t SIGNATURE = 1;  // "KIVS"
+constexpr size_t MODEL = 5;      // 1 or 2
 constexpr size_t VER_MAJOR = 6;
 constexpr size_t LINE_COUNT = 7;
 constexpr size_t CREATE_DATE = 8;
-constexpr size_t LINE_LENGTHS = 16;   // one byte per note line
-constexpr size_t LINES = 260;         // each line: length byte, then its characters
+constexpr size_t LINE_LENGTHS = 16;  // one byte per note line
+constexpr size_t LINES = 260;        // each line: length byte, then its characters
 constexpr size_t MAX_LINES = LINES - LINE_LENGTHS;
 constexpr std::string_view SIGNATURE_TEXT = "KIVS";
-} // namespace Packed
+}  // namespace Packed
 
 bool IsTextBlank(char c) { return uint8_t(c) <= ' '; }
 
@@ -131,23 +131,25 @@ std::optional<std::string> FindInFolder(const std::string& dir, const std::strin
   return std::nullopt;
 }
 
-} // namespace
+}  // namespace
 
 std::string CommandLineHelp()
 {
   return "Parametry wywołania programu:"_cp + "\n-buffile buffilename"
-         "\n-zns1file zns1filename"
-         "\n-zns2file zns2filename"
-         "\n-kivtype [kivs2|kivs3|eproms string]"
-         "\n-h -szhow this message";
+                                              "\n-zns1file zns1filename"
+                                              "\n-zns2file zns2filename"
+                                              "\n-kivtype [kivs2|kivs3|eproms string]"
+                                              "\n-h -szhow this message";
 }
 
 TKiv::TKiv()
-    : FImage(KivImage::SIZE, 0), FEventKinds(std::make_unique<TEventKindTable>()),
+    : FImage(KivImage::SIZE, 0),
+      FEventKinds(std::make_unique<TEventKindTable>()),
       FDefs(std::make_unique<TKivDefs>())
 {
   FEventKinds->fill(0);
-  std::copy(DEFAULT_READ_OPTIONS.begin(), DEFAULT_READ_OPTIONS.end(), FImage.begin() + KivImage::READ_OPTIONS);
+  std::copy(DEFAULT_READ_OPTIONS.begin(), DEFAULT_READ_OPTIONS.end(),
+            FImage.begin() + KivImage::READ_OPTIONS);
   SetCreateDate(Now());
   SetVerMajor(4);
   SetVerMinor(0);
@@ -163,20 +165,14 @@ void TKiv::SetZns1Size(uint16_t size) { PutU16LE(Bytes(FImage), KivImage::ZNS1_S
 uint16_t TKiv::GetZns2Size() const { return GetU16LE(Bytes(FImage), KivImage::ZNS2_SIZE); }
 void TKiv::SetZns2Size(uint16_t size) { PutU16LE(Bytes(FImage), KivImage::ZNS2_SIZE, size); }
 
-uint8_t* TKiv::GetZnsData(int n)
-{
-  return n == 1 ? GetZns1Data() : n == 2 ? GetZns2Data() : nullptr;
-}
+uint8_t* TKiv::GetZnsData(int n) { return n == 1 ? GetZns1Data() : n == 2 ? GetZns2Data() : nullptr; }
 
 const uint8_t* TKiv::GetZnsData(int n) const
 {
   return n == 1 ? GetZns1Data() : n == 2 ? GetZns2Data() : nullptr;
 }
 
-uint16_t TKiv::GetZnsSize(int n) const
-{
-  return n == 1 ? GetZns1Size() : n == 2 ? GetZns2Size() : 0;
-}
+uint16_t TKiv::GetZnsSize(int n) const { return n == 1 ? GetZns1Size() : n == 2 ? GetZns2Size() : 0; }
 
 void TKiv::SetZnsSize(int n, uint16_t size)
 {
@@ -224,10 +220,19 @@ void TKiv::SetNotes(const std::vector<std::string>& lines)
   StringsToBuffer(lines, GetNotesBuf(), KivImage::NOTES_SIZE);
 }
 
-std::string TKiv::GetStationInfo() const { return GetFieldText(FImage, KivImage::STATION_INFO, KivImage::TEXT_MAX); }
-void TKiv::SetStationInfo(std::string_view text) { PutFieldText(FImage, KivImage::STATION_INFO, KivImage::TEXT_FIELD_SIZE, text); }
+std::string TKiv::GetStationInfo() const
+{
+  return GetFieldText(FImage, KivImage::STATION_INFO, KivImage::TEXT_MAX);
+}
+void TKiv::SetStationInfo(std::string_view text)
+{
+  PutFieldText(FImage, KivImage::STATION_INFO, KivImage::TEXT_FIELD_SIZE, text);
+}
 std::string TKiv::GetIdent() const { return GetFieldText(FImage, KivImage::IDENT, KivImage::TEXT_MAX); }
-void TKiv::SetIdent(std::string_view text) { PutFieldText(FImage, KivImage::IDENT, KivImage::TEXT_FIELD_SIZE, text); }
+void TKiv::SetIdent(std::string_view text)
+{
+  PutFieldText(FImage, KivImage::IDENT, KivImage::TEXT_FIELD_SIZE, text);
+}
 
 std::string TKiv::GetIdentName() const
 {
@@ -327,7 +332,10 @@ bool TKiv::ParsePacked(std::span<const uint8_t> data, std::vector<uint8_t>& imag
   if (!in.F64LE(evRegDate) || !in.F64LE(zns1Date) || !in.F64LE(zns2Date) || !in.Take(6, options))
     return false;
 
-  struct TBlock { size_t sizeOffset, dataOffset, capacity; std::span<const uint8_t> data; };
+  struct TBlock {
+    size_t sizeOffset, dataOffset, capacity;
+    std::span<const uint8_t> data;
+  };
   TBlock blocks[] = {{KivImage::EVREG_SIZE, KivImage::EVREG, KivImage::EVREG_CAPACITY, {}},
                      {KivImage::ZNS1_SIZE, KivImage::ZNS1, KivImage::ZNS_CAPACITY, {}},
                      {KivImage::ZNS2_SIZE, KivImage::ZNS2, KivImage::ZNS_CAPACITY, {}}};
@@ -350,7 +358,8 @@ bool TKiv::ParsePacked(std::span<const uint8_t> data, std::vector<uint8_t>& imag
   PutF64LE(Bytes(image), KivImage::EVREG_DATE, evRegDate);
   PutF64LE(Bytes(image), KivImage::ZNS1_DATE, zns1Date);
   PutF64LE(Bytes(image), KivImage::ZNS2_DATE, zns2Date);
-  slaveChanged = options[ReadOption::SlaveAddress] != image[KivImage::READ_OPTIONS + ReadOption::SlaveAddress];
+  slaveChanged =
+      options[ReadOption::SlaveAddress] != image[KivImage::READ_OPTIONS + ReadOption::SlaveAddress];
   std::copy(options.begin(), options.end(), image.begin() + KivImage::READ_OPTIONS);
   for (const TBlock& b : blocks) {
     // A block longer than its field is cut to the field; the length says what was copied.
@@ -375,7 +384,7 @@ bool TKiv::LoadFromFile(const std::string& fileName)
     return false;
   }
   if (data.size() > MAX_KIV_FILE_SIZE)
-    data.clear(); // far beyond either layout: of unknown format, and not parsed
+    data.clear();  // far beyond either layout: of unknown format, and not parsed
   return LoadFromBytes(data);
 }
 
@@ -486,7 +495,10 @@ void TKiv::ParseCommandLine(std::string_view options, bool& ok, std::string& mes
   } else if (model) {
     SetKivType(*model);
   }
-  struct TRaw { const std::optional<std::string>& file; size_t sizeOffset, dataOffset, capacity; };
+  struct TRaw {
+    const std::optional<std::string>& file;
+    size_t sizeOffset, dataOffset, capacity;
+  };
   const TRaw raws[] = {{bufFile, KivImage::EVREG_SIZE, KivImage::EVREG, KivImage::EVREG_CAPACITY},
                        {zns1File, KivImage::ZNS1_SIZE, KivImage::ZNS1, KivImage::ZNS_CAPACITY},
                        {zns2File, KivImage::ZNS2_SIZE, KivImage::ZNS2, KivImage::ZNS_CAPACITY}};

@@ -24,33 +24,33 @@
 // register data exactly as the controller sent it (big-endian registers).
 namespace KivImage {
 constexpr size_t SIZE = 20486;
-constexpr size_t HEADER = 0;               // "KIVS-" + model character + NUL
+constexpr size_t HEADER = 0;  // "KIVS-" + model character + NUL
 constexpr size_t HEADER_SIZE = 7;
 constexpr size_t MODEL_CHAR = 5;
-constexpr size_t READ_OPTIONS = 10;        // six bytes, see TReadOptions
-constexpr size_t VER_MAJOR = 30;           // u16, compared through its low byte
-constexpr size_t VER_MINOR = 32;           // u16
-constexpr size_t STATION_INFO = 40;        // NUL-terminated, at most 99 characters
-constexpr size_t IDENT = 140;              // NUL-terminated, at most 99 characters
+constexpr size_t READ_OPTIONS = 10;  // six bytes, see TReadOptions
+constexpr size_t VER_MAJOR = 30;     // u16, compared through its low byte
+constexpr size_t VER_MINOR = 32;     // u16
+constexpr size_t STATION_INFO = 40;  // NUL-terminated, at most 99 characters
+constexpr size_t IDENT = 140;        // NUL-terminated, at most 99 characters
 constexpr size_t TEXT_FIELD_SIZE = 100;
 constexpr size_t TEXT_MAX = TEXT_FIELD_SIZE - 1;
-constexpr size_t CREATE_DATE = 300;        // double, date and time
-constexpr size_t EVREG_DATE = 316;         // double, date only
+constexpr size_t CREATE_DATE = 300;  // double, date and time
+constexpr size_t EVREG_DATE = 316;   // double, date only
 constexpr size_t ZNS1_DATE = 332;
 constexpr size_t ZNS2_DATE = 348;
-constexpr size_t NOTES = 2048;             // StringsToBuffer lines; last byte always NUL
+constexpr size_t NOTES = 2048;  // StringsToBuffer lines; last byte always NUL
 constexpr size_t NOTES_SIZE = 2048;
-constexpr size_t EVREG_SIZE = 4096;        // u16 byte count, 0 = none
+constexpr size_t EVREG_SIZE = 4096;  // u16 byte count, 0 = none
 constexpr size_t EVREG = 4098;
 constexpr size_t EVREG_CAPACITY = 15360;
-constexpr size_t ZNS1_SIZE = 19458;        // u16 byte count, 0 = set empty
+constexpr size_t ZNS1_SIZE = 19458;  // u16 byte count, 0 = set empty
 constexpr size_t ZNS1 = 19460;
 constexpr size_t ZNS2_SIZE = 19972;
 constexpr size_t ZNS2 = 19974;
 constexpr size_t ZNS_CAPACITY = 512;
 static_assert(ZNS2 + ZNS_CAPACITY == SIZE);
 static_assert(EVREG + EVREG_CAPACITY == ZNS1_SIZE);
-} // namespace KivImage
+}  // namespace KivImage
 
 // The six read options: what a read asks of the controller and how events are shown.
 namespace ReadOption {
@@ -58,9 +58,9 @@ constexpr size_t SlaveAddress = 0;
 constexpr size_t ReadZns1 = 1;
 constexpr size_t ReadZns2 = 2;
 constexpr size_t ReadEvReg = 3;
-constexpr size_t CorrectTimes = 4;   // correct input/output times
+constexpr size_t CorrectTimes = 4;  // correct input/output times
 constexpr size_t ShowAllEvents = 5;
-} // namespace ReadOption
+}  // namespace ReadOption
 using TReadOptions = std::array<uint8_t, 6>;
 constexpr TReadOptions DEFAULT_READ_OPTIONS = {0x1F, 1, 1, 1, 1, 0};
 
@@ -78,7 +78,10 @@ public:
   TKiv& operator=(const TKiv&) = delete;
 
   // --- Document image -------------------------------------------------------------------
-  std::span<const uint8_t, KivImage::SIZE> Image() const { return std::span<const uint8_t, KivImage::SIZE>(FImage.data(), KivImage::SIZE); }
+  std::span<const uint8_t, KivImage::SIZE> Image() const
+  {
+    return std::span<const uint8_t, KivImage::SIZE>(FImage.data(), KivImage::SIZE);
+  }
 
   uint8_t* GetEvRegData() { return FImage.data() + KivImage::EVREG; }
   const uint8_t* GetEvRegData() const { return FImage.data() + KivImage::EVREG; }
@@ -102,7 +105,7 @@ public:
   // A slave address other than the stored one marks the document modified.
   void SetReadOptions(const TReadOptions& options);
 
-  uint16_t GetVerMajor() const; // the low byte of the stored value
+  uint16_t GetVerMajor() const;  // the low byte of the stored value
   void SetVerMajor(uint16_t v);
   uint16_t GetVerMinor() const;
   void SetVerMinor(uint16_t v);
@@ -122,9 +125,9 @@ public:
   void SetNotes(const std::vector<std::string>& lines);
 
   std::string GetStationInfo() const;
-  void SetStationInfo(std::string_view text);   // cut to 99 characters
+  void SetStationInfo(std::string_view text);  // cut to 99 characters
   std::string GetIdent() const;
-  void SetIdent(std::string_view text);         // cut to 99 characters
+  void SetIdent(std::string_view text);  // cut to 99 characters
   // The identification cut into two halves joined by "_" (ABCDE gives AB_CD).
   std::string GetIdentName() const;
   // 1 (Kivs2), 2 (Kivs3) or 0 (unknown): from the identification name's second character
@@ -208,10 +211,20 @@ public:
   void Transaction();
   // Ends a read after the transaction under way. A set write is never cut short: stopping
   // between chunks would leave a partly written set in the controller.
-  void Cancel() { if (!IsWriting()) FCancel = true; }
+  void Cancel()
+  {
+    if (!IsWriting())
+      FCancel = true;
+  }
   // The last request and reply, as sent and received.
-  std::span<const uint8_t> Request() const { return std::span<const uint8_t>(FRequest.data(), FRequestLength); }
-  std::span<const uint8_t> Reply() const { return std::span<const uint8_t>(FReply.data(), size_t(FReplyLength)); }
+  std::span<const uint8_t> Request() const
+  {
+    return std::span<const uint8_t>(FRequest.data(), FRequestLength);
+  }
+  std::span<const uint8_t> Reply() const
+  {
+    return std::span<const uint8_t>(FReply.data(), size_t(FReplyLength));
+  }
 
   void AddMessage(std::string_view line);
   void DeleteLastMessage();
@@ -226,10 +239,9 @@ private:
   // or does not parse whole. slaveChanged: its slave address differs from the current one.
   bool ParsePacked(std::span<const uint8_t> data, std::vector<uint8_t>& image, bool& slaveChanged) const;
   // Reads a raw buffer file into a block of the image, cut to the block's capacity.
-  bool LoadRawBlock(const std::string& fileName, size_t sizeOffset, size_t dataOffset,
-                    size_t capacity);
+  bool LoadRawBlock(const std::string& fileName, size_t sizeOffset, size_t dataOffset, size_t capacity);
 
-  std::vector<uint8_t> FImage;                     // always KivImage::SIZE bytes
+  std::vector<uint8_t> FImage;  // always KivImage::SIZE bytes
   std::unique_ptr<TEventKindTable> FEventKinds;
   std::unique_ptr<TKivDefs> FDefs;
   std::string FInstallDir;
@@ -241,7 +253,7 @@ private:
   void ReplaceProvisional(std::string_view line);
   void AddHexDump(std::span<const uint8_t> bytes);
   bool ReplyFitsRequest() const;
-  bool DoReadEvReg(); // ReadEvReg, also as a step of ReadFromKIV
+  bool DoReadEvReg();  // ReadEvReg, also as a step of ReadFromKIV
   bool SetSizeUsable() const;
 
   TKivLink* FLink = nullptr;

@@ -14,9 +14,9 @@
 #include "platform/Wait.h"
 
 namespace {
-constexpr int READ_CHUNK = 125;       // registers a function 3 request may ask for
-constexpr int WRITE_CHUNK = 123;      // registers a function 16 request may carry
-constexpr int MAX_SET_REGISTERS = 256; // a set field holds 512 bytes
+constexpr int READ_CHUNK = 125;         // registers a function 3 request may ask for
+constexpr int WRITE_CHUNK = 123;        // registers a function 16 request may carry
+constexpr int MAX_SET_REGISTERS = 256;  // a set field holds 512 bytes
 constexpr size_t EVREG_GATHER = 10240;
 constexpr size_t MEMO_MAX_LINES = 2000;
 constexpr size_t MEMO_KEEP_BELOW = 1000;
@@ -25,7 +25,7 @@ constexpr int IDENT_COUNT = 8;
 
 void PutWireRegister(std::span<uint8_t> frame, size_t at, int registerNumber)
 {
-  const uint16_t wire = uint16_t(registerNumber - 1); // register N travels as N - 1
+  const uint16_t wire = uint16_t(registerNumber - 1);  // register N travels as N - 1
   frame[at] = uint8_t(wire >> 8);
   frame[at + 1] = uint8_t(wire & 0xFF);
 }
@@ -50,7 +50,7 @@ std::string NotSent(std::string_view stepLine, std::string_view why)
     stepLine.remove_suffix(1);
   return std::string(stepLine) + ": nie wysłano ("_cp + std::string(why) + ")";
 }
-} // namespace
+}  // namespace
 
 // Marks the object busy for one scope and puts back what was before (a read within a read).
 // End() ends it early: the completion events see the state as it is after the step.
@@ -112,9 +112,9 @@ bool TKiv::ReplyFitsRequest() const
     return false;
   const uint8_t function = FReply[1];
   if (function & 0x80)
-    return FReplyLength == 5; // address, function, exception code, check
+    return FReplyLength == 5;  // address, function, exception code, check
   if (FRequest[1] != 3)
-    return true; // a write takes whatever came back; the caller judges the function
+    return true;  // a write takes whatever came back; the caller judges the function
   // A read must bring exactly the registers it asked for, or it is a failed attempt; an
   // event page may bring fewer, as long as its byte count agrees with the frame.
   const int32_t asked = (int32_t(FRequest[4]) << 8) | FRequest[5];
@@ -204,7 +204,8 @@ bool TKiv::ReadRegisters(uint16_t start, std::span<uint8_t> destination, int cou
     // Copy only what was asked and what the field still has room for.
     const size_t bytes = std::min<size_t>(FReply[2], 2 * size_t(n));
     const size_t room = at < destination.size() ? destination.size() - at : 0;
-    std::copy_n(FReply.begin() + 3, std::min(bytes, room), destination.begin() + std::ptrdiff_t(std::min(at, destination.size())));
+    std::copy_n(FReply.begin() + 3, std::min(bytes, room),
+                destination.begin() + std::ptrdiff_t(std::min(at, destination.size())));
     count -= n;
     first += n;
     at += 2 * size_t(n);
@@ -243,10 +244,7 @@ void TKiv::WriteRegisters(uint16_t start, std::span<const uint8_t> source, int s
 
 // --- Steps --------------------------------------------------------------------------------
 
-bool TKiv::SetSizeUsable() const
-{
-  return FDefs->ZNS_SIZE >= 1 && FDefs->ZNS_SIZE <= MAX_SET_REGISTERS;
-}
+bool TKiv::SetSizeUsable() const { return FDefs->ZNS_SIZE >= 1 && FDefs->ZNS_SIZE <= MAX_SET_REGISTERS; }
 
 void TKiv::Identify()
 {
@@ -329,7 +327,7 @@ bool TKiv::WriteZestawNastaw(int source, int target)
     text += " do " + IntToStr(target);
   TLinkLock lock(FLink, this, TLinkActivity::Writing);
   if (!lock.Held()) {
-    if (FLink) // another document holds the link: the user must not think it was written
+    if (FLink)  // another document holds the link: the user must not think it was written
       AddMessage(NotSent(text, LINK_BUSY));
     return false;
   }
@@ -398,9 +396,9 @@ bool TKiv::DoReadEvReg()
   size_t gathered = 0;
   // Whether the read ends or throws: keep what came, give the link back, then tell.
   const auto complete = [&] {
-    FShortReadAllowed = false; // also when a page's wait threw
+    FShortReadAllowed = false;  // also when a page's wait threw
     if (FAbort && (FReply[1] & 0x80) && !FCancel && gathered > 0)
-      FAbort = false; // the device marks the end of its register with an exception reply
+      FAbort = false;  // the device marks the end of its register with an exception reply
     if (gathered > 0) {
       const size_t length = std::min(gathered, EVREG_GATHER);
       SetEvRegSize(uint16_t(length));
@@ -427,7 +425,8 @@ bool TKiv::DoReadEvReg()
           gathered += FReply[2];
         ReplaceProvisional(head + IntToStr(int64_t(gathered)) + " bajtów"_cp);
         ++page;
-        finished = (showAll && EvRegHasEnd(std::span<const uint8_t>(buffer).first(std::min(gathered, buffer.size())))) ||
+        finished = (showAll &&
+                    EvRegHasEnd(std::span<const uint8_t>(buffer).first(std::min(gathered, buffer.size())))) ||
                    gathered > EVREG_GATHER;
         WaitMs(FLink->Policy().SilenceAfterEventPage);
       }

@@ -48,7 +48,7 @@ const TTable& TableOfModel(int model)
   return model == 1 ? kivs2 : model == 2 ? kivs3 : none;
 }
 
-} // namespace
+}  // namespace
 
 const TEventKindTable& EventKindTable(int model)
 {

@@ -71,8 +71,10 @@ constexpr TEventKindRow Kivs2Rows[] = {
     {103, 3, 6, 1, 0, 109, 1, "Pojawienie się sygnału pobudzenia \"START PPZ SYS\""_cp},
     {105, 3, 6, 1, 0, 110, 1, "Pojawienie się sygnału \"ZEWN. POB. SZR WP>WR SYS\""_cp},
     {107, 3, 6, 1, 0, 111, 1, "Pojawienie się sygnału \"ZEWN. POB. SZR WR>WP SYS\""_cp},
-    {110, 3, 6, 1, 0, 0, 0, "Sterowanie z klawiatury lokalnej: zwolnienie klawisza ESC (żądano odstawienia)"_cp},
-    {111, 3, 6, 1, 0, 0, 1, "Sterowanie z klawiatury lokalnej: żądanie odstawienia (wciśnięty klawisz ESC)"_cp},
+    {110, 3, 6, 1, 0, 0, 0,
+     "Sterowanie z klawiatury lokalnej: zwolnienie klawisza ESC (żądano odstawienia)"_cp},
+    {111, 3, 6, 1, 0, 0, 1,
+     "Sterowanie z klawiatury lokalnej: żądanie odstawienia (wciśnięty klawisz ESC)"_cp},
     {113, 3, 6, 1, 0, 166, 1, "Polecenie z systemu nadrzędnego: ZAŁĄCZ Z ZEZWOLENIEM WP"_cp},
     {115, 3, 6, 1, 0, 167, 1, "Polecenie z systemu nadrzędnego: ZAŁĄCZ Z ZEZWOLENIEM WR"_cp},
     {116, 3, 6, 1, 0, 168, 1, "Polecenie z systemu nadrzędnego: ZAŁĄCZ BEZ ZEZWOLENIA WP"_cp},
@@ -213,7 +215,8 @@ constexpr TEventKindRow Kivs3Rows[] = {
     {103, 3, 6, 1, 0, 136, 1, "Pojawienie się sygnału pobudzenia \"START PPZ WA>WB LUB WB>WA SYS\""_cp},
     {105, 3, 6, 1, 0, 137, 1, "Pojawienie się sygnału \"ZEWN. POB. SZR WA>WR LUB WA>WB SYS\""_cp},
     {107, 3, 6, 1, 0, 138, 1, "Pojawienie się sygnału \"ZEWN. POB. SZR WB>WR LUB WB>WA SYS\""_cp},
-    {110, 3, 1, 1, 0, 0, 0, "Sterowanie z klawiatury lokalnej: zwolnienie klawisza ESC(żądano odstawienia)"_cp},
+    {110, 3, 1, 1, 0, 0, 0,
+     "Sterowanie z klawiatury lokalnej: zwolnienie klawisza ESC(żądano odstawienia)"_cp},
     {111, 3, 1, 1, 0, 0, 0, "Sterowanie z klawiatury lokalnej: żądanie odstawienia (klawisz ESC)"_cp},
     {113, 3, 6, 1, 0, 153, 1, "Polecenie z systemu nadrzędnego: \"Załącz z zezwoleniem WA \""_cp},
     {114, 3, 6, 1, 0, 154, 1, "Polecenie z systemu nadrzędnego: \"Załącz z zezwoleniem WR\""_cp},
@@ -429,24 +432,31 @@ constexpr bool ReasonTextsFit(const std::string_view (&texts)[N])
 }
 
 static_assert(EventTextsFit(Kivs2Rows) && EventTextsFit(Kivs3Rows), "event text longer than its field");
-static_assert(ReasonTextsFit(RestartReasons1) && ReasonTextsFit(RestartReasons2), "reason text longer than its field");
+static_assert(ReasonTextsFit(RestartReasons1) && ReasonTextsFit(RestartReasons2),
+              "reason text longer than its field");
 
-} // namespace
+}  // namespace
 
 std::span<const TEventKindRow> EventKindRows(int model)
 {
   switch (model) {
-  case 1: return Kivs2Rows;
-  case 2: return Kivs3Rows;
-  default: return {};
+  case 1:
+    return Kivs2Rows;
+  case 2:
+    return Kivs3Rows;
+  default:
+    return {};
   }
 }
 
 std::span<const std::string_view> RestartReasonTexts(int model)
 {
   switch (model) {
-  case 1: return RestartReasons1;
-  case 2: return RestartReasons2;
-  default: return {};
+  case 1:
+    return RestartReasons1;
+  case 2:
+    return RestartReasons2;
+  default:
+    return {};
   }
 }

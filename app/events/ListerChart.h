@@ -39,19 +39,19 @@ constexpr uint8_t DrawBreaker = 2;
 
 // One entry of the track table; tracks without text are all zero.
 struct TTrackEntry {
-    uint8_t Track = 0;
-    uint8_t Always = 0;   // 1: drawn whenever the track has samples
-    uint8_t Drawing = 0;  // DrawTwoState, DrawBreaker; DrawNone for an empty entry
-    std::string_view Caption;  // Windows-1250
+  uint8_t Track = 0;
+  uint8_t Always = 0;        // 1: drawn whenever the track has samples
+  uint8_t Drawing = 0;       // DrawTwoState, DrawBreaker; DrawNone for an empty entry
+  std::string_view Caption;  // Windows-1250
 };
 
 // One entry of the style table, indexed by state value.
 struct TStyleEntry {
-    uint8_t State = 0;
-    TColorRef Color = 0;
-    uint8_t PenStyle = 0;
-    uint8_t Thickness = 0;  // tenths of a millimetre
-    std::string_view Legend;  // Windows-1250
+  uint8_t State = 0;
+  TColorRef Color = 0;
+  uint8_t PenStyle = 0;
+  uint8_t Thickness = 0;    // tenths of a millimetre
+  std::string_view Legend;  // Windows-1250
 };
 
 // The 146 track entries with text, in track order, and the 9 styles (generated tables).
@@ -66,11 +66,11 @@ TChartSample StyleSample(int state, double time);
 
 // A sample collected for a track: cell of `TEvLister::ChartStates`.
 struct TStateSample {
-    double Time = 0;     // seconds since the sequence's first event
-    uint8_t Code = 0;    // the record's code
-    uint8_t State = 0;
-    // Voltage-state and switchgear-state records are snapshots of the whole station.
-    bool Snapshot() const;
+  double Time = 0;   // seconds since the sequence's first event
+  uint8_t Code = 0;  // the record's code
+  uint8_t State = 0;
+  // Voltage-state and switchgear-state records are snapshots of the whole station.
+  bool Snapshot() const;
 };
 // Cell layout: time (double, LE), code, state.
 constexpr size_t STATE_TIME_OFS = 0;
@@ -98,9 +98,9 @@ bool QuietTrack(const TTrackEntry& entry, std::span<const TStateSample> samples)
 // track (quiet, or of a kind that draws nothing) comes with no samples: its caption is set on
 // the next trace number, which the next drawn track then takes.
 struct TTrace {
-    int Track = 0;
-    std::string Caption;
-    std::vector<TChartSample> Samples;
+  int Track = 0;
+  std::string Caption;
+  std::vector<TChartSample> Samples;
 };
 std::vector<TTrace> ComputeTraces(TKivMatrix& states, double duration);
 // Hands traces to the chart: each on the chart's next trace number.

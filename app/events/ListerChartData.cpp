@@ -183,7 +183,7 @@ constexpr bool CaptionsFit(const EvChart::TTrackEntry (&rows)[N])
 static_assert(CaptionsFit(TrackRows), "track caption longer than its field");
 static_assert(std::size(StyleRows) == EvChart::StyleCount, "one style per state");
 
-} // namespace
+}  // namespace
 
 std::span<const EvChart::TTrackEntry> EvChart::TrackRows() { return ::TrackRows; }
 std::span<const EvChart::TStyleEntry> EvChart::StyleRows() { return ::StyleRows; }

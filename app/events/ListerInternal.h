@@ -27,7 +27,7 @@ int64_t RoundedMs(int64_t halfMs);
 // The record bytes of an event cell: the cell without the time in its last 8 bytes.
 inline std::span<const uint8_t> RecordOf(std::span<const uint8_t> cell)
 {
-    return cell.size() >= 8 ? cell.first(cell.size() - 8) : std::span<const uint8_t>();
+  return cell.size() >= 8 ? cell.first(cell.size() - 8) : std::span<const uint8_t>();
 }
 // The day count stored in a cell for an exact time.
 double HalfMsToDays(int64_t halfMs);

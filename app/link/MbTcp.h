@@ -20,18 +20,18 @@ constexpr size_t MbapMinPdu = 2;
 constexpr size_t MbapMaxPdu = 253;
 
 enum class TMbapStatus {
-    NeedMore, // the bytes so far are the start of a frame
-    Frame,    // a whole frame stands at the start of the bytes
-    Bad       // the bytes cannot start a frame (protocol id or length out of range)
+  NeedMore,  // the bytes so far are the start of a frame
+  Frame,     // a whole frame stands at the start of the bytes
+  Bad        // the bytes cannot start a frame (protocol id or length out of range)
 };
 
 struct TMbapFrame {
-    TMbapStatus Status = TMbapStatus::NeedMore;
-    uint16_t TransactionId = 0;
-    uint8_t Unit = 0;
-    size_t PduOffset = MbapHeaderSize; // where the PDU starts in the bytes
-    size_t PduLength = 0;
-    size_t FrameLength = 0;            // header and PDU
+  TMbapStatus Status = TMbapStatus::NeedMore;
+  uint16_t TransactionId = 0;
+  uint8_t Unit = 0;
+  size_t PduOffset = MbapHeaderSize;  // where the PDU starts in the bytes
+  size_t PduLength = 0;
+  size_t FrameLength = 0;  // header and PDU
 };
 
 // Looks at the start of received bytes for one reply frame; checks every field it relies on.
@@ -55,27 +55,26 @@ size_t BuildMbapFrame(std::span<uint8_t> out, uint16_t transactionId, uint8_t un
 
 class TMbTcpClient {
 public:
-    // Sends the request PDU to unit `unit` and waits at most timeoutMs for the reply with the
-    // same transaction id (others are skipped). True when a reply PDU of `replyLength` bytes
-    // (2..253, function code first) is in `replyPdu`.
-    bool SendAndWait(std::string_view ip, uint16_t port, uint8_t unit,
-                     std::span<const uint8_t> requestPdu, std::span<uint8_t> replyPdu,
-                     int timeoutMs, size_t& replyLength);
-    // Drops the connection (for example when the settings change).
-    void Close();
+  // Sends the request PDU to unit `unit` and waits at most timeoutMs for the reply with the
+  // same transaction id (others are skipped). True when a reply PDU of `replyLength` bytes
+  // (2..253, function code first) is in `replyPdu`.
+  bool SendAndWait(std::string_view ip, uint16_t port, uint8_t unit, std::span<const uint8_t> requestPdu,
+                   std::span<uint8_t> replyPdu, int timeoutMs, size_t& replyLength);
+  // Drops the connection (for example when the settings change).
+  void Close();
 
-    bool Connected() const { return FSocket.Valid(); }
-    uint16_t LastTransactionId() const { return FTransactionId; }
-    // Why the last call failed, for the debug sink and tests.
-    const std::string& LastError() const { return FLastError; }
+  bool Connected() const { return FSocket.Valid(); }
+  uint16_t LastTransactionId() const { return FTransactionId; }
+  // Why the last call failed, for the debug sink and tests.
+  const std::string& LastError() const { return FLastError; }
 
 private:
-    bool Fail(std::string why);
-    bool EnsureConnected(std::string_view ip, uint16_t port, std::chrono::steady_clock::time_point deadline);
+  bool Fail(std::string why);
+  bool EnsureConnected(std::string_view ip, uint16_t port, std::chrono::steady_clock::time_point deadline);
 
-    TFdHandle FSocket;
-    std::string FIp;
-    uint16_t FPort = 0;
-    uint16_t FTransactionId = 0;
-    std::string FLastError;
+  TFdHandle FSocket;
+  std::string FIp;
+  uint16_t FPort = 0;
+  uint16_t FTransactionId = 0;
+  std::string FLastError;
 };

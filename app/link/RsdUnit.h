@@ -15,8 +15,19 @@
 
 // Speed table of the link; the index is what kiv.ini and the dialog store.
 enum TBaudRate : int {
-    br110, br300, br600, br1200, br2400, br4800, br9600, br14400, br19200, br38400, br56000,
-    br57600, br115200
+  br110,
+  br300,
+  br600,
+  br1200,
+  br2400,
+  br4800,
+  br9600,
+  br14400,
+  br19200,
+  br38400,
+  br56000,
+  br57600,
+  br115200
 };
 constexpr int BaudRateCount = 13;
 
@@ -26,11 +37,11 @@ constexpr int BaudRateCount = 13;
 // Raised only when a port that opened cannot be configured. The port is closed first.
 class EComState : public std::runtime_error {
 public:
-    explicit EComState(int errorNumber);
-    int ErrorNumber() const { return FErrorNumber; }
+  explicit EComState(int errorNumber);
+  int ErrorNumber() const { return FErrorNumber; }
 
 private:
-    int FErrorNumber;
+  int FErrorNumber;
 };
 
 // Port name to device path: "3" or "COM3" is the third UART, /dev/ttyS2; anything else
@@ -39,70 +50,69 @@ std::string SerialDevicePath(std::string_view commPort);
 
 // Fills `names` with the machine's serial devices found under a sysfs tty class folder.
 // False (and `names` empty) when the folder cannot be read.
-bool GetSerialPortNames(std::vector<std::string>& names,
-                        const std::string& classTtyDir = "/sys/class/tty");
+bool GetSerialPortNames(std::vector<std::string>& names, const std::string& classTtyDir = "/sys/class/tty");
 
 class TRsdHan {
 public:
-    static constexpr uint8_t StatusOpen = 0;
-    static constexpr uint8_t StatusNoPort = 14;
+  static constexpr uint8_t StatusOpen = 0;
+  static constexpr uint8_t StatusNoPort = 14;
 
-    TRsdHan() = default;
-    virtual ~TRsdHan();
-    TRsdHan(const TRsdHan&) = delete;
-    TRsdHan& operator=(const TRsdHan&) = delete;
+  TRsdHan() = default;
+  virtual ~TRsdHan();
+  TRsdHan(const TRsdHan&) = delete;
+  TRsdHan& operator=(const TRsdHan&) = delete;
 
-    const std::string& CommPort() const { return FCommPort; }
-    void SetCommPort(std::string port) { FCommPort = std::move(port); }
-    int BaudRate() const { return FBaudRate; }
-    void SetBaudRate(int index) { FBaudRate = index; }
-    int ReadTotalTimeoutConstant() const { return FReadTotalTimeoutConstant; }
-    void SetReadTotalTimeoutConstant(int ms) { FReadTotalTimeoutConstant = ms; }
-    int SilenceTime() const { return FSilenceTime; }
-    void SetSilenceTime(int ms) { FSilenceTime = ms; }
+  const std::string& CommPort() const { return FCommPort; }
+  void SetCommPort(std::string port) { FCommPort = std::move(port); }
+  int BaudRate() const { return FBaudRate; }
+  void SetBaudRate(int index) { FBaudRate = index; }
+  int ReadTotalTimeoutConstant() const { return FReadTotalTimeoutConstant; }
+  void SetReadTotalTimeoutConstant(int ms) { FReadTotalTimeoutConstant = ms; }
+  int SilenceTime() const { return FSilenceTime; }
+  void SetSilenceTime(int ms) { FSilenceTime = ms; }
 
-    bool IsOpen() const { return FIsOpen; }
-    void SetIsOpen(bool open);
-    // The machine's serial ports, listed anew on every call.
-    const std::vector<std::string>& CommList();
-    void SetSysfsClassDir(std::string dir) { FSysfsClassDir = std::move(dir); }
-    // Text of the last failed write or read.
-    const std::string& Error() const { return FError; }
-    uint8_t Status() const { return FStatus; }
-    int Handle() const { return FPort.Get(); }
+  bool IsOpen() const { return FIsOpen; }
+  void SetIsOpen(bool open);
+  // The machine's serial ports, listed anew on every call.
+  const std::vector<std::string>& CommList();
+  void SetSysfsClassDir(std::string dir) { FSysfsClassDir = std::move(dir); }
+  // Text of the last failed write or read.
+  const std::string& Error() const { return FError; }
+  uint8_t Status() const { return FStatus; }
+  int Handle() const { return FPort.Get(); }
 
-    // 0 when open; 14 when no port is named or it cannot be opened (the system's reason goes
-    // to the debug sink). Throws EComState when the opened port cannot be configured.
-    virtual uint8_t Open();
-    virtual void Close();
+  // 0 when open; 14 when no port is named or it cannot be opened (the system's reason goes
+  // to the debug sink). Throws EComState when the opened port cannot be configured.
+  virtual uint8_t Open();
+  virtual void Close();
 
-    // Writes frame[0, length) after dropping any stale input; sets the reply length to wait for.
-    bool WriteFrame(std::span<const uint8_t> frame, size_t length);
-    // Collects the reply until the expected length has arrived or the read time-out has
-    // passed, then checks it. `length` receives the bytes read.
-    bool ReadFrame(std::span<uint8_t> buffer, size_t& length);
-    // Reads and drops whatever arrives until the line has been quiet for `quietMs`; false
-    // when it cannot become quiet within `limitMs` (the wait never lasts longer).
-    bool WaitLineQuiet(int quietMs, int limitMs);
-    // Pumps events for ms milliseconds (at least once).
-    void Delay(int ms);
+  // Writes frame[0, length) after dropping any stale input; sets the reply length to wait for.
+  bool WriteFrame(std::span<const uint8_t> frame, size_t length);
+  // Collects the reply until the expected length has arrived or the read time-out has
+  // passed, then checks it. `length` receives the bytes read.
+  bool ReadFrame(std::span<uint8_t> buffer, size_t& length);
+  // Reads and drops whatever arrives until the line has been quiet for `quietMs`; false
+  // when it cannot become quiet within `limitMs` (the wait never lasts longer).
+  bool WaitLineQuiet(int quietMs, int limitMs);
+  // Pumps events for ms milliseconds (at least once).
+  void Delay(int ms);
 
-    std::function<void()> OnOpen;
-    std::function<void()> OnClose;
-    std::function<void()> OnShowSt;
+  std::function<void()> OnOpen;
+  std::function<void()> OnClose;
+  std::function<void()> OnShowSt;
 
 private:
-    void Configure(TFdHandle& port);
+  void Configure(TFdHandle& port);
 
-    std::string FCommPort;
-    int FBaudRate = br9600;
-    int FReadTotalTimeoutConstant = 500;
-    int FSilenceTime = 10;
-    bool FIsOpen = false;
-    std::vector<std::string> FCommList;
-    std::string FSysfsClassDir = "/sys/class/tty";
-    std::string FError;
-    uint8_t FStatus = 7;
-    int32_t FExpected = -1;
-    TFdHandle FPort;
+  std::string FCommPort;
+  int FBaudRate = br9600;
+  int FReadTotalTimeoutConstant = 500;
+  int FSilenceTime = 10;
+  bool FIsOpen = false;
+  std::vector<std::string> FCommList;
+  std::string FSysfsClassDir = "/sys/class/tty";
+  std::string FError;
+  uint8_t FStatus = 7;
+  int32_t FExpected = -1;
+  TFdHandle FPort;
 };

@@ -13,5 +13,6 @@ TCloseAction TChildBusy::CloseAction(bool kivReading, bool kivWriting, bool modi
 {
   const TChildActivity activity = Activity(kivReading, kivWriting);
   return CloseQueryAction(kivReading || FOwn == TChildActivity::Reading,
-                          activity == TChildActivity::Writing || activity == TChildActivity::Printing, modified);
+                          activity == TChildActivity::Writing || activity == TChildActivity::Printing,
+                          modified);
 }

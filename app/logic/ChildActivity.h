@@ -23,7 +23,10 @@ public:
   TChildActivity Own() const { return FOwn; }
   // The activity in force: the controller's read or write first, then the window's own.
   TChildActivity Activity(bool kivReading, bool kivWriting) const;
-  bool IsBusy(bool kivReading, bool kivWriting) const { return Activity(kivReading, kivWriting) != TChildActivity::Idle; }
+  bool IsBusy(bool kivReading, bool kivWriting) const
+  {
+    return Activity(kivReading, kivWriting) != TChildActivity::Idle;
+  }
   // What a close request does now: a read, the window's or the controller's, is cancelled; a
   // write or a print is waited for; a modified document asks first.
   TCloseAction CloseAction(bool kivReading, bool kivWriting, bool modified) const;

@@ -68,10 +68,7 @@ void TZnsGridCells::ClearCells()
     c.clear();
 }
 
-int ShownSetNumber(int shownSet)
-{
-  return shownSet == 0 ? 1 : shownSet == 1 ? 2 : 0;
-}
+int ShownSetNumber(int shownSet) { return shownSet == 0 ? 1 : shownSet == 1 ? 2 : 0; }
 
 namespace {
 std::span<const uint8_t> SetSpan(const TKiv& kiv, int set)
@@ -79,7 +76,7 @@ std::span<const uint8_t> SetSpan(const TKiv& kiv, int set)
   const uint8_t* data = kiv.GetZnsData(set);
   return data ? std::span<const uint8_t>(data, KivImage::ZNS_CAPACITY) : std::span<const uint8_t>();
 }
-} // namespace
+}  // namespace
 
 void ShowZestawNastaw(const TKiv& kiv, int shownSet, TZnsGridCells& grid)
 {
@@ -101,7 +98,7 @@ void ShowZestawNastaw(const TKiv& kiv, int shownSet, TZnsGridCells& grid)
     grid.SetCell(0, g, defs.GroupTitle(g));
     const TSets* items = defs.Group(g);
     const int n = items ? items->Count() : 0;
-    int next = F; // first column behind the row's last item
+    int next = F;  // first column behind the row's last item
     for (int j = 1; j <= n; ++j) {
       const int q = F + 3 * (j - 1);
       if (grid.ColCount() < q + 3)
@@ -147,7 +144,8 @@ TCommitResult CommitGridCell(TKiv& kiv, int shownSet, TZnsGridCells& grid, int c
   uint8_t* data = kiv.GetZnsData(set);
   const uint16_t size = kiv.GetZnsSize(set);
   const std::string old = grid.Cell(col, row);
-  const TEncodeResult r = EncodeSettingValue(def, old, std::span<uint8_t>(data, KivImage::ZNS_CAPACITY), size);
+  const TEncodeResult r =
+      EncodeSettingValue(def, old, std::span<uint8_t>(data, KivImage::ZNS_CAPACITY), size);
   std::string shown = FormatSettingValue(def, std::span<const uint8_t>(data, KivImage::ZNS_CAPACITY), size);
   const bool changed = shown != old;
   grid.SetCell(col, row, std::move(shown));

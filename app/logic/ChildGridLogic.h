@@ -14,7 +14,7 @@ constexpr int DEFAULT_COL_WIDTH = 88;  // pixels at the grid's design font
 constexpr int DEFAULT_ROW_HEIGHT = 18;
 constexpr int FIXED_COLS = 1;
 constexpr int FIXED_ROWS = 1;
-} // namespace ZnsGrid
+}  // namespace ZnsGrid
 
 // The grid's cells (column, row), both 0-based, fixed row and column included.
 class TZnsGridCells {
@@ -26,7 +26,7 @@ public:
   void SetRowCount(int n);
   // Empty outside the grid.
   const std::string& Cell(int col, int row) const;
-  void SetCell(int col, int row, std::string text); // ignored outside the grid
+  void SetCell(int col, int row, std::string text);  // ignored outside the grid
   int ColWidth(int col) const;
   void SetColWidth(int col, int width);
   // Every cell emptied; size and widths stay.
@@ -35,7 +35,7 @@ public:
 private:
   int FColCount = ZnsGrid::COLUMNS;
   int FRowCount = ZnsGrid::ROWS;
-  std::vector<std::string> FCells; // row-major, FColCount per row
+  std::vector<std::string> FCells;  // row-major, FColCount per row
   std::vector<int> FColWidths;
 };
 
@@ -49,9 +49,9 @@ void ShowZestawNastaw(const TKiv& kiv, int shownSet, TZnsGridCells& grid);
 bool ZnsCellEditable(const TKivDefs& defs, int col, int row);
 
 enum class TCommitResult {
-  NotEditable, // not a value cell of an item: nothing happened
-  Stored,      // the set was updated (or kept) and the cell shows the stored value
-  Restored,    // the text was no value: the cell shows the stored value again
+  NotEditable,  // not a value cell of an item: nothing happened
+  Stored,       // the set was updated (or kept) and the cell shows the stored value
+  Restored,     // the text was no value: the cell shows the stored value again
 };
 // Stores the cell's text into the shown set and shows the stored value in the cell. The
 // document is marked modified when the shown text changed.

@@ -7,7 +7,7 @@ enum class TCloseAction {
   CancelRead,  // a read runs: it is cancelled and the window stays
   Refuse,      // a set write runs: it finishes first (stopping it would leave a half set)
   Close,
-  AskToSave,   // modified: "Zachować zmiany ?"
+  AskToSave,  // modified: "Zachować zmiany ?"
 };
 TCloseAction CloseQueryAction(bool reading, bool writing, bool modified);
 // "Plik <name> został zmodyfikowany\nZachować zmiany ?"

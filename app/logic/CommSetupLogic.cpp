@@ -12,10 +12,13 @@ const std::vector<std::string>& TCommSetupState::SpeedItems()
 }
 
 TCommSetupState::TCommSetupState(TRsdHan& link, TCommSettings& tcp)
-    : FLink(link), FTcp(tcp), FSavedPort(link.CommPort()), FSavedSpeed(link.BaudRate()),
-      FSavedReadTimeout(link.ReadTotalTimeoutConstant()), FSavedTcp(tcp)
-{
-}
+    : FLink(link),
+      FTcp(tcp),
+      FSavedPort(link.CommPort()),
+      FSavedSpeed(link.BaudRate()),
+      FSavedReadTimeout(link.ReadTotalTimeoutConstant()),
+      FSavedTcp(tcp)
+{}
 
 std::vector<std::string> TCommSetupState::PortItems()
 {

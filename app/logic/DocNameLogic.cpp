@@ -18,10 +18,7 @@ std::string SaveFileName(const std::string& name)
   return name;
 }
 
-std::string CaptionOfName(const std::string& name)
-{
-  return name.substr(0, name.find('.'));
-}
+std::string CaptionOfName(const std::string& name) { return name.substr(0, name.find('.')); }
 
 std::string OverwriteQueryText(const std::string& fileName)
 {
@@ -33,11 +30,13 @@ std::string OverwriteQueryText(const std::string& fileName)
 namespace {
 TPromptAnswer AskOverwrite(IPrompts& prompts, const std::string& name)
 {
-  return prompts.Confirm(OverwriteQueryText(name), std::string(), TPromptButtons::YesNoCancel, TPromptKind::Warning);
+  return prompts.Confirm(OverwriteQueryText(name), std::string(), TPromptButtons::YesNoCancel,
+                         TPromptKind::Warning);
 }
-} // namespace
+}  // namespace
 
-std::optional<std::string> ChooseSaveAsName(const std::string& current, ISaveNameSource& source, IPrompts& prompts)
+std::optional<std::string> ChooseSaveAsName(const std::string& current, ISaveNameSource& source,
+                                            IPrompts& prompts)
 {
   std::string name = current;
   for (;;) {
@@ -47,9 +46,12 @@ std::optional<std::string> ChooseSaveAsName(const std::string& current, ISaveNam
     if (!source.FileExists(name))
       return name;
     switch (AskOverwrite(prompts, name)) {
-    case TPromptAnswer::Yes: return name;
-    case TPromptAnswer::No: continue;
-    default: return std::nullopt;
+    case TPromptAnswer::Yes:
+      return name;
+    case TPromptAnswer::No:
+      continue;
+    default:
+      return std::nullopt;
     }
   }
 }
@@ -63,8 +65,11 @@ std::optional<std::string> ChooseSaveName(const std::string& current, bool hasNa
   if (target == current || !source.FileExists(target))
     return target;
   switch (AskOverwrite(prompts, target)) {
-  case TPromptAnswer::Yes: return target;
-  case TPromptAnswer::No: return ChooseSaveAsName(current, source, prompts);
-  default: return std::nullopt;
+  case TPromptAnswer::Yes:
+    return target;
+  case TPromptAnswer::No:
+    return ChooseSaveAsName(current, source, prompts);
+  default:
+    return std::nullopt;
   }
 }

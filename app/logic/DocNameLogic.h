@@ -33,7 +33,8 @@ public:
 // agrees to write over one (the name checked is the one written: "test" is test.kiv). "Nie"
 // opens the dialog again; Cancel, in the dialog or at the question, gives up (nullopt).
 // `current` is what the dialog proposes first.
-std::optional<std::string> ChooseSaveAsName(const std::string& current, ISaveNameSource& source, IPrompts& prompts);
+std::optional<std::string> ChooseSaveAsName(const std::string& current, ISaveNameSource& source,
+                                            IPrompts& prompts);
 
 // "Zapisz": a document without a file of its own goes through "Zapisz jako". Otherwise its
 // name, with ".kiv" added when it has no extension; that added name is another file and is

@@ -11,13 +11,13 @@ class TKiv;
 
 // Texts of the dialog (Windows-1250).
 struct TFileInfoView {
-    std::vector<std::string> Notes;
-    std::string DateCreate;
-    std::string KivType;        // "KIVS-2", "KIVS-3" or "?"
-    std::string VersionText;    // "Wersja programu: " + major + "." + minor
-    std::string KivVersionText; // "Wersja automatu: " + the identification name
-    std::string BackupText;     // "kondensatorowe", "bateryjne" or "?"
-    std::string StationInfo;
+  std::vector<std::string> Notes;
+  std::string DateCreate;
+  std::string KivType;         // "KIVS-2", "KIVS-3" or "?"
+  std::string VersionText;     // "Wersja programu: " + major + "." + minor
+  std::string KivVersionText;  // "Wersja automatu: " + the identification name
+  std::string BackupText;      // "kondensatorowe", "bateryjne" or "?"
+  std::string StationInfo;
 };
 
 TFileInfoView FileInfoFromDocument(const TKiv& kiv);
@@ -34,8 +34,8 @@ std::vector<std::string> NotesFromMemoText(std::string_view text);
 // A field left alone is never rewritten, so bytes the dialog cannot show (a code-page byte
 // with no letter) stay as they were loaded.
 struct TFileInfoEdits {
-    std::optional<std::vector<std::string>> Notes;
-    std::optional<std::string> StationInfo;
+  std::optional<std::vector<std::string>> Notes;
+  std::optional<std::string> StationInfo;
 };
 
 // Writes the edits back; true when anything changed, and then the document is marked

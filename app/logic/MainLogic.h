@@ -16,11 +16,11 @@ class TIniFile;
 
 // Everything kiv.ini keeps: the TCP and time settings of the link, and the serial port.
 struct TMainConfig {
-    TCommSettings Comm;
-    std::string Port = "COM1"; // the link's port name; empty: no port
-    int Speed = 6;             // the link's baud-rate index
+  TCommSettings Comm;
+  std::string Port = "COM1";  // the link's port name; empty: no port
+  int Speed = 6;              // the link's baud-rate index
 
-    bool operator==(const TMainConfig&) const = default;
+  bool operator==(const TMainConfig&) const = default;
 };
 
 // kiv.ini keys.
@@ -32,10 +32,10 @@ constexpr std::string_view Port = "Port";
 constexpr std::string_view Speed = "Speed";
 constexpr std::string_view Time_Out = "Time_Out";
 constexpr std::string_view TimeSilence = "TimeSilence";
-constexpr size_t IP_MAX = 15;    // an IPv4 address text is at most 15 characters
+constexpr size_t IP_MAX = 15;  // an IPv4 address text is at most 15 characters
 constexpr size_t PORT_MAX = 255;
 constexpr uint16_t DEFAULT_TCP_PORT = 502;
-} // namespace KivIni
+}  // namespace KivIni
 
 // $XDG_CONFIG_HOME/kivssn/kiv.ini when that variable holds an absolute folder, else
 // $HOME/.config/kivssn/kiv.ini; "kiv.ini" in the working folder when neither is known.
@@ -73,13 +73,13 @@ std::string FindHelpFile(const std::string& installDir);
 // documents opened, then (when a named document is missing) the notice and nothing more,
 // else the option text for one new document.
 struct TCommandLinePlan {
-    std::vector<std::string> OpenFiles;
-    std::optional<std::string> MissingFile;
-    bool Service = false;
-    // With Service: the files from this index of OpenFiles on came after the service word, so
-    // they open in service mode; the ones before it do not.
-    size_t ServiceFromFile = 0;
-    std::string Options; // words that build a document, joined by one blank
+  std::vector<std::string> OpenFiles;
+  std::optional<std::string> MissingFile;
+  bool Service = false;
+  // With Service: the files from this index of OpenFiles on came after the service word, so
+  // they open in service mode; the ones before it do not.
+  size_t ServiceFromFile = 0;
+  std::string Options;  // words that build a document, joined by one blank
 };
 using TFileExists = std::function<bool(const std::string&)>;
 // Option words, ".kiv" and "service" compare without regard to letter case; file names keep
@@ -101,9 +101,9 @@ constexpr int32_t XSCALE_MIN = 10;
 constexpr int32_t XSCALE_MAX = 50000;
 extern const char* const XSCALE_ITEMS[10];
 struct TXScaleChoice {
-    bool Autoscale = true;
-    int32_t ScaleX = 0; // when not autoscale
-    bool operator==(const TXScaleChoice&) const = default;
+  bool Autoscale = true;
+  int32_t ScaleX = 0;  // when not autoscale
+  bool operator==(const TXScaleChoice&) const = default;
 };
 // The scale a text asks for, when it counts at all (not empty, and one of the items or
 // wholly selected in the box); a text that is no whole number in 10..50000 asks for
@@ -113,10 +113,10 @@ std::optional<TXScaleChoice> ChooseXScale(std::string_view text, bool itemOrSele
 std::string XScaleText(bool autoscale, int32_t scaleX);
 
 struct TToolbarState {
-    bool DocumentActions = false; // save, save as, print, the scale box and the view buttons
-    bool ClearScale = true;       // no document: the scale box is emptied
-    bool CommSetup = true;        // the communication dialog
-    bool operator==(const TToolbarState&) const = default;
+  bool DocumentActions = false;  // save, save as, print, the scale box and the view buttons
+  bool ClearScale = true;        // no document: the scale box is emptied
+  bool CommSetup = true;         // the communication dialog
+  bool operator==(const TToolbarState&) const = default;
 };
 // The communication settings stay closed while anything holds the link: changing them could
 // close the port in the middle of a transaction.
@@ -133,6 +133,6 @@ namespace RussianText {
 constexpr const char* FileNotFound = "%s Файл не найден";
 constexpr const char* Error = "ошибка";
 constexpr const char* Information = "информация";
-} // namespace RussianText
+}  // namespace RussianText
 // "%s Файл не найден" with the name in place of %s (UTF-8).
 std::string FileNotFoundNotice(std::string_view fileName);

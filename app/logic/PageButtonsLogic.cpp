@@ -23,7 +23,8 @@ TPageButtons SetupPageButtons(int page, bool serviceMode, TChildActivity activit
     b.HelpContext = 10;
     b.PanelVisible = serviceMode;
     if (serviceMode) {
-      b.Btn[0] = {"HexList", "Wyświetl zawartość bufora zdarzeń (w porządku rosnącym)"_cp, TPageAction::HexList, true, idle};
+      b.Btn[0] = {"HexList", "Wyświetl zawartość bufora zdarzeń (w porządku rosnącym)"_cp,
+                  TPageAction::HexList, true, idle};
       b.Btn[1] = {"Save Buf", "Zapis bufora zdarzeń do pliku"_cp, TPageAction::SaveBuf, true, idle};
     }
     break;
@@ -33,8 +34,8 @@ TPageButtons SetupPageButtons(int page, bool serviceMode, TChildActivity activit
   case 2:
     b.HelpContext = 6;
     b.PanelVisible = true;
-    b.Btn[0] = {"Odczyt", "Odczyt danych z automatu|Odczytaj wybrane pozycje z automatu", TPageAction::Read, true,
-                linkFree};
+    b.Btn[0] = {"Odczyt", "Odczyt danych z automatu|Odczytaj wybrane pozycje z automatu", TPageAction::Read,
+                true, linkFree};
     b.Btn[1] = {"Wykonaj", "Wykonaj wybrane polecenie", TPageAction::Execute, true, linkFree};
     // A set write is not cut short: stopping between chunks would leave a partly written
     // set in the controller.

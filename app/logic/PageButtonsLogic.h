@@ -9,7 +9,7 @@ class TKivLink;
 
 enum class TPageAction { None, HexList, SaveBuf, Read, Execute, Cancel };
 struct TPageButton {
-  std::string Caption; // Windows-1250
+  std::string Caption;  // Windows-1250
   std::string Hint;
   TPageAction Action = TPageAction::None;
   bool Visible = false;

@@ -12,9 +12,9 @@ constexpr uint8_t Listing = 1 << 0;
 constexpr uint8_t Chart = 1 << 1;
 constexpr uint8_t Zns1 = 1 << 2;
 constexpr uint8_t Zns2 = 1 << 3;
-} // namespace PrintFlag
+}  // namespace PrintFlag
 
-constexpr int DEFAULT_MARGIN = 25; // tenths of a centimetre
+constexpr int DEFAULT_MARGIN = 25;  // tenths of a centimetre
 
 // A margin in tenths of a centimetre as text: centimetres with two decimals and " cm"
 // (25 gives "2,50 cm"); a negative margin shows as 0.

@@ -6,7 +6,7 @@
 #include <vector>
 
 struct TZnsCommand {
-  std::string Caption; // Windows-1250
+  std::string Caption;  // Windows-1250
   std::string Code;
   int Source = 0;
   int Target = 0;

@@ -4,7 +4,7 @@
 #include <QDialog>
 
 class TAboutBox : public QDialog {
-    Q_OBJECT
+  Q_OBJECT
 public:
-    explicit TAboutBox(QWidget* parent = nullptr);
+  explicit TAboutBox(QWidget* parent = nullptr);
 };

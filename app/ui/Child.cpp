@@ -37,7 +37,6 @@
 #include "platform/NumText.h"
 #include "platform/Prompts.h"
 
-
 TChildForm::TChildForm(IChildFrame& frame, QWidget* parent) : QWidget(parent), FFrame(frame)
 {
   FKiv = std::make_unique<TKiv>();
@@ -115,10 +114,7 @@ TChildForm::~TChildForm()
 
 // --- State ------------------------------------------------------------------------------
 
-TChildActivity TChildForm::Activity() const
-{
-  return FBusy.Activity(FKiv->IsReading(), FKiv->IsWriting());
-}
+TChildActivity TChildForm::Activity() const { return FBusy.Activity(FKiv->IsReading(), FKiv->IsWriting()); }
 
 void TChildForm::SetDocumentName(const std::string& name)
 {
@@ -144,12 +140,23 @@ void TChildForm::RunPageAction(int button)
   if (!FButtons.Btn[button].Enabled)
     return;
   switch (action) {
-  case TPageAction::HexList: HexListClick(); break;
-  case TPageAction::SaveBuf: SaveEvRegToFile(); break;
-  case TPageAction::Read: ReadClick(); break;
-  case TPageAction::Execute: cmdOutlineDblClick(); break;
-  case TPageAction::Cancel: CancelRead(); break;
-  case TPageAction::None: break;
+  case TPageAction::HexList:
+    HexListClick();
+    break;
+  case TPageAction::SaveBuf:
+    SaveEvRegToFile();
+    break;
+  case TPageAction::Read:
+    ReadClick();
+    break;
+  case TPageAction::Execute:
+    cmdOutlineDblClick();
+    break;
+  case TPageAction::Cancel:
+    CancelRead();
+    break;
+  case TPageAction::None:
+    break;
   }
 }
 
@@ -171,8 +178,8 @@ void TChildForm::ShowReadOptions()
   }
   chbcorrectIOtimes->setVisible(s.ServiceBoxesVisible);
   ChBshowallEvents->setVisible(s.ServiceBoxesVisible);
-  const QSignalBlocker b0(SpinSlaveNo), b1(chbZestaw1), b2(chbZestaw2), b3(chbEventRegister), b4(chbcorrectIOtimes),
-      b5(ChBshowallEvents);
+  const QSignalBlocker b0(SpinSlaveNo), b1(chbZestaw1), b2(chbZestaw2), b3(chbEventRegister),
+      b4(chbcorrectIOtimes), b5(ChBshowallEvents);
   SpinSlaveNo->setValue(s.Options[ReadOption::SlaveAddress]);
   chbZestaw1->setChecked(s.Options[ReadOption::ReadZns1] != 0);
   chbZestaw2->setChecked(s.Options[ReadOption::ReadZns2] != 0);
@@ -245,10 +252,7 @@ void TChildForm::SelectFirstSequence()
   EventsListBoxClick(false);
 }
 
-void TChildForm::HexListClick()
-{
-  FLister->ShowRawRegister();
-}
+void TChildForm::HexListClick() { FLister->ShowRawRegister(); }
 
 // --- Sequences and views ----------------------------------------------------------------
 
@@ -286,17 +290,21 @@ void TChildForm::LayoutPanel3()
     FMemo->setGeometry(r.x(), r.y() + quarter, r.width(), quarter);
     FGraph->setGeometry(r.x(), r.y() + 2 * quarter, r.width(), r.height() - 2 * quarter);
     break;
-  case 1: EventsListBox->setGeometry(r); break;
-  case 2: FGraph->setGeometry(r); break;
-  case 3: FMemo->setGeometry(r); break;
-  default: break;
+  case 1:
+    EventsListBox->setGeometry(r);
+    break;
+  case 2:
+    FGraph->setGeometry(r);
+    break;
+  case 3:
+    FMemo->setGeometry(r);
+    break;
+  default:
+    break;
   }
 }
 
-void TChildForm::ShowLegend()
-{
-  FLister->DrawLegend();
-}
+void TChildForm::ShowLegend() { FLister->DrawLegend(); }
 
 void TChildForm::FormActivate()
 {
@@ -317,8 +325,11 @@ bool TChildForm::eventFilter(QObject* watched, QEvent* event)
     case Qt::Key_PageUp:
     case Qt::Key_PageDown:
     case Qt::Key_Home:
-    case Qt::Key_End: EventsListBoxClick(true); break;
-    default: break;
+    case Qt::Key_End:
+      EventsListBoxClick(true);
+      break;
+    default:
+      break;
     }
   }
   return QWidget::eventFilter(watched, event);
@@ -334,10 +345,7 @@ void TChildForm::ShowZestawNastaw()
   ZnsGrid->ApplySizes();
 }
 
-void TChildForm::CommitPendingEdit()
-{
-  ZnsGrid->GridDelegate()->CommitPending();
-}
+void TChildForm::CommitPendingEdit() { ZnsGrid->GridDelegate()->CommitPending(); }
 
 void TChildForm::ZnsGridSetEditText(int col, int row, const std::string& text)
 {

@@ -14,7 +14,7 @@
 #include "app/logic/ChildActivity.h"
 #include "app/logic/ChildGridLogic.h"
 #include "app/logic/PageButtonsLogic.h"
-#include "app/logic/PagedlgLogic.h" // PrintFlag
+#include "app/logic/PagedlgLogic.h"  // PrintFlag
 #include "app/logic/PrintPlanLogic.h"
 #include "app/ui/ChildOps.h"
 

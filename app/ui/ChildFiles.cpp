@@ -41,7 +41,7 @@ public:
 private:
   IChildFrame& FFrame;
 };
-} // namespace
+}  // namespace
 
 // --- Files ------------------------------------------------------------------------------
 
@@ -111,8 +111,9 @@ void TChildForm::SaveEvRegToFile()
   std::string name;
   if (!FFrame.ExecuteSaveDialog(name, 2))
     return;
-  SaveBufferToFile(name, std::span<const uint8_t>(FKiv->GetEvRegData(),
-                                                  std::min<size_t>(FKiv->GetEvRegSize(), KivImage::EVREG_CAPACITY)));
+  SaveBufferToFile(
+      name, std::span<const uint8_t>(FKiv->GetEvRegData(),
+                                     std::min<size_t>(FKiv->GetEvRegSize(), KivImage::EVREG_CAPACITY)));
 }
 
 void TChildForm::Waciwoci1Click()
@@ -146,7 +147,7 @@ void TChildForm::FilePrintClick(bool fromToolbar)
     if (EventsListBox->item(i)->isSelected())
       selected.push_back(i);
   if (FLister->SequenceCount() == 0)
-    selected.clear(); // "Nie odczytany" is no sequence
+    selected.clear();  // "Nie odczytany" is no sequence
   const std::vector<TPrintStep> plan = PrintPlan(FPrintFlags, selected, FFileName);
   // One answer for the whole command: without a printer no step starts, and the user is told
   // once, not once per job.
@@ -178,9 +179,15 @@ void TChildForm::PrintSteps(const std::vector<TPrintStep>& plan)
       FLister->SetPrinter(nullptr);
       break;
     }
-    case TPrintStep::TKind::Chart: PrintChart(step.Sequence, step.Title); break;
-    case TPrintStep::TKind::Grid1: PrintGrid(0, step.Title); break;
-    case TPrintStep::TKind::Grid2: PrintGrid(1, step.Title); break;
+    case TPrintStep::TKind::Chart:
+      PrintChart(step.Sequence, step.Title);
+      break;
+    case TPrintStep::TKind::Grid1:
+      PrintGrid(0, step.Title);
+      break;
+    case TPrintStep::TKind::Grid2:
+      PrintGrid(1, step.Title);
+      break;
     }
     QApplication::processEvents();
   }
@@ -240,7 +247,8 @@ void TChildForm::ExecuteZnsCommand(const std::string& code)
     return;
   // What the user typed last belongs to the set being written.
   CommitPendingEdit();
-  if (Prompts().Confirm(command->Caption, ZnsCommandConfirmCaption(), TPromptButtons::YesNo) != TPromptAnswer::Yes)
+  if (Prompts().Confirm(command->Caption, ZnsCommandConfirmCaption(), TPromptButtons::YesNo) !=
+      TPromptAnswer::Yes)
     return;
   // An exception goes on to the application's handler, which shows it; the controls are
   // enabled again as the scope ends.
@@ -255,11 +263,14 @@ bool TChildForm::CloseQuery()
 {
   CommitPendingEdit();
   switch (FBusy.CloseAction(FKiv->IsReading(), FKiv->IsWriting(), FKiv->Modified())) {
-  case TCloseAction::CancelRead: FKiv->Cancel(); return false;
-  case TCloseAction::Refuse: return false;
+  case TCloseAction::CancelRead:
+    FKiv->Cancel();
+    return false;
+  case TCloseAction::Refuse:
+    return false;
   case TCloseAction::AskToSave: {
-    const TPromptAnswer a = Prompts().Confirm(CloseQueryText(FFileName), std::string(), TPromptButtons::YesNoCancel,
-                                              TPromptKind::Warning);
+    const TPromptAnswer a = Prompts().Confirm(CloseQueryText(FFileName), std::string(),
+                                              TPromptButtons::YesNoCancel, TPromptKind::Warning);
     if (a == TPromptAnswer::No)
       return true;
     if (a != TPromptAnswer::Yes)
@@ -267,7 +278,8 @@ bool TChildForm::CloseQuery()
     FileSaveClick();
     return !FKiv->Modified();
   }
-  case TCloseAction::Close: return true;
+  case TCloseAction::Close:
+    return true;
   }
   return false;
 }

@@ -43,7 +43,8 @@ QVariant TZnsGridModel::headerData(int section, Qt::Orientation orientation, int
 Qt::ItemFlags TZnsGridModel::flags(const QModelIndex& index) const
 {
   Qt::ItemFlags f = Qt::ItemIsSelectable | Qt::ItemIsEnabled;
-  if (index.isValid() && IsEditable && IsEditable(index.column() + ZnsGrid::FIXED_COLS, index.row() + ZnsGrid::FIXED_ROWS))
+  if (index.isValid() && IsEditable &&
+      IsEditable(index.column() + ZnsGrid::FIXED_COLS, index.row() + ZnsGrid::FIXED_ROWS))
     f |= Qt::ItemIsEditable;
   return f;
 }
@@ -52,7 +53,8 @@ bool TZnsGridModel::setData(const QModelIndex& index, const QVariant& value, int
 {
   if (!index.isValid() || role != Qt::EditRole || !OnSetEditText)
     return false;
-  OnSetEditText(index.column() + ZnsGrid::FIXED_COLS, index.row() + ZnsGrid::FIXED_ROWS, FromQ(value.toString()));
+  OnSetEditText(index.column() + ZnsGrid::FIXED_COLS, index.row() + ZnsGrid::FIXED_ROWS,
+                FromQ(value.toString()));
   return true;
 }
 
@@ -101,7 +103,10 @@ bool TZnsGridDelegate::CommitPending()
 // --- View -------------------------------------------------------------------------------
 
 TZnsGridView::TZnsGridView(TZnsGridCells& cells, QWidget* parent)
-    : QTableView(parent), FCells(cells), FModel(new TZnsGridModel(cells, this)), FDelegate(new TZnsGridDelegate(this))
+    : QTableView(parent),
+      FCells(cells),
+      FModel(new TZnsGridModel(cells, this)),
+      FDelegate(new TZnsGridDelegate(this))
 {
   setModel(FModel);
   setItemDelegate(FDelegate);

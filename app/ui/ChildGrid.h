@@ -17,7 +17,9 @@
 class TZnsGridModel : public QAbstractTableModel {
   Q_OBJECT
 public:
-  explicit TZnsGridModel(TZnsGridCells& cells, QObject* parent = nullptr) : QAbstractTableModel(parent), FCells(cells) {}
+  explicit TZnsGridModel(TZnsGridCells& cells, QObject* parent = nullptr)
+      : QAbstractTableModel(parent), FCells(cells)
+  {}
 
   int rowCount(const QModelIndex& parent = QModelIndex()) const override;
   int columnCount(const QModelIndex& parent = QModelIndex()) const override;
@@ -43,7 +45,8 @@ class TZnsGridDelegate : public QStyledItemDelegate {
   Q_OBJECT
 public:
   using QStyledItemDelegate::QStyledItemDelegate;
-  QWidget* createEditor(QWidget* parent, const QStyleOptionViewItem& option, const QModelIndex& index) const override;
+  QWidget* createEditor(QWidget* parent, const QStyleOptionViewItem& option,
+                        const QModelIndex& index) const override;
   void destroyEditor(QWidget* editor, const QModelIndex& index) const override;
   // Commits and closes the open editor; false when none was open.
   bool CommitPending();

@@ -8,10 +8,7 @@
 
 #include "platform/qt/QtText.h"
 
-size_t TMemoMessage::LineCount() const
-{
-  return FCount;
-}
+size_t TMemoMessage::LineCount() const { return FCount; }
 
 void TMemoMessage::AppendLine(std::string_view line)
 {

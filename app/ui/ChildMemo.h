@@ -25,5 +25,5 @@ public:
 private:
   QPlainTextEdit* FEdit;
   int FUpdates = 0;
-  size_t FCount = 0; // an empty document and one empty line look alike in the widget
+  size_t FCount = 0;  // an empty document and one empty line look alike in the widget
 };

@@ -29,14 +29,17 @@ class TKivLink;
 struct TStringGridImage {
   int ColCount = 0;
   int RowCount = 0;
-  std::vector<std::string> Cells; // row-major (RowCount rows of ColCount), Windows-1250
-  std::vector<int> ColWidths;     // screen pixels
+  std::vector<std::string> Cells;  // row-major (RowCount rows of ColCount), Windows-1250
+  std::vector<int> ColWidths;      // screen pixels
   std::vector<int> RowHeights;
   int ScreenDpiX = 96;
   int ScreenDpiY = 96;
   QFont Font;
 
-  const std::string& Cell(int col, int row) const { return Cells[size_t(row) * size_t(ColCount) + size_t(col)]; }
+  const std::string& Cell(int col, int row) const
+  {
+    return Cells[size_t(row) * size_t(ColCount) + size_t(col)];
+  }
 };
 
 // What a document window asks of the main window.

@@ -54,7 +54,7 @@ QCheckBox* CheckBox(const std::string& caption, QWidget* parent)
 {
   return new QCheckBox(ToQ(caption), parent);
 }
-} // namespace
+}  // namespace
 
 // --- Construction -----------------------------------------------------------------------
 
@@ -194,9 +194,12 @@ void TChildForm::BuildMenus()
     QObject::connect(a, &QAction::triggered, m, slot);
     return a;
   };
-  add(FFileMenu, "&Nowy", "Nowa rejestracja", [this] { FFrame.NewClick(); })->setShortcut(QKeySequence(QStringLiteral("Ctrl+N")));
-  add(FFileMenu, "&Otwórz"_cp, "Otwórz plik Rejestratora"_cp, [this] { FFrame.OpenClick(); })
-      ->setShortcut(QKeySequence(QStringLiteral("Ctrl+O")));
+  add(FFileMenu, "&Nowy", "Nowa rejestracja", [this] {
+    FFrame.NewClick();
+  })->setShortcut(QKeySequence(QStringLiteral("Ctrl+N")));
+  add(FFileMenu, "&Otwórz"_cp, "Otwórz plik Rejestratora"_cp, [this] {
+    FFrame.OpenClick();
+  })->setShortcut(QKeySequence(QStringLiteral("Ctrl+O")));
   add(FFileMenu, "Zamknij", "Zamknij aktywne okno", [this] {
     if (auto* sub = qobject_cast<QMdiSubWindow*>(parentWidget()))
       sub->close();
@@ -210,7 +213,8 @@ void TChildForm::BuildMenus()
   FFileMenu->addSeparator();
   add(FFileMenu, "Wlasciwosci", "Informacje o automacie, notatki", [this] { Waciwoci1Click(); });
   FFileMenu->addSeparator();
-  FilePrintAction = add(FFileMenu, "Drukuj", "Drukuj zarejestrowane przebiegi", [this] { FilePrintClick(false); });
+  FilePrintAction =
+      add(FFileMenu, "Drukuj", "Drukuj zarejestrowane przebiegi", [this] { FilePrintClick(false); });
   FilePrintAction->setShortcut(QKeySequence(QStringLiteral("Ctrl+P")));
   add(FFileMenu, "Ustawienia drukarki", "Konfiguracja domyslnej drukarki", [this] { PrintSetupClick(); });
   FFileMenu->addSeparator();
@@ -227,10 +231,7 @@ void TChildForm::BuildMenus()
   FChartMenu->addAction(ToQ("Opcje"), this, [this] { ShowSetupDialog(*FGraph); });
 }
 
-std::vector<QMenu*> TChildForm::Menus()
-{
-  return {FFileMenu, FChartMenu};
-}
+std::vector<QMenu*> TChildForm::Menus() { return {FFileMenu, FChartMenu}; }
 
 IChildOps* CreateChildForm(IChildFrame& frame, QMdiArea* parent)
 {
@@ -253,10 +254,7 @@ void TChildForm::SetupPageButtons(int page)
   }
 }
 
-bool TChildForm::LinkHeldElsewhere() const
-{
-  return ::LinkHeldElsewhere(FFrame.Link(), FKiv.get());
-}
+bool TChildForm::LinkHeldElsewhere() const { return ::LinkHeldElsewhere(FFrame.Link(), FKiv.get()); }
 
 void TChildForm::LinkBusyChanged()
 {

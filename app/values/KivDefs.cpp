@@ -48,7 +48,7 @@ double ReadBase(const TIniFile& ini, const std::string& section, const std::stri
   return 1.0;
 }
 
-} // namespace
+}  // namespace
 
 const TSettingDef& DefaultSettingDef()
 {
@@ -118,19 +118,26 @@ void TKivDefs::SetItemDef(int group, int item, const TSettingDef& def)
 uint16_t TKivDefs::ZnsAddress(int n) const
 {
   switch (n) {
-  case 1: return ZNS1_ADRES;
-  case 2: return ZNS2_ADRES;
-  default: return 0;
+  case 1:
+    return ZNS1_ADRES;
+  case 2:
+    return ZNS2_ADRES;
+  default:
+    return 0;
   }
 }
 
 int8_t TKivDefs::Correction(int kind) const
 {
   switch (kind) {
-  case 1: return DI_correction;
-  case 2: return DO_correction;
-  case 3: return AI_correction;
-  default: return 0;
+  case 1:
+    return DI_correction;
+  case 2:
+    return DO_correction;
+  case 3:
+    return AI_correction;
+  default:
+    return 0;
   }
 }
 

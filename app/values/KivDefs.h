@@ -13,12 +13,12 @@ class TIniFile;
 
 // Setting item kinds (TSettingDef::Kind).
 namespace SettingKind {
-constexpr uint8_t Int = 0;   // "INT"
-constexpr uint8_t Real = 1;  // "REAL"
-constexpr uint8_t YesNo = 2; // "Y/N"
-constexpr uint8_t Un = 3;    // "UN"
-constexpr uint8_t Hex = 4;   // any other TYPE word: shown in hexadecimal
-} // namespace SettingKind
+constexpr uint8_t Int = 0;    // "INT"
+constexpr uint8_t Real = 1;   // "REAL"
+constexpr uint8_t YesNo = 2;  // "Y/N"
+constexpr uint8_t Un = 3;     // "UN"
+constexpr uint8_t Hex = 4;    // any other TYPE word: shown in hexadecimal
+}  // namespace SettingKind
 
 constexpr size_t SETTING_NAME_MAX = 20;
 constexpr size_t SETTING_DIM_MAX = 4;
@@ -26,11 +26,11 @@ constexpr size_t SETTING_DIM_MAX = 4;
 // One setting item. Register Offset occupies bytes 2 x Offset (high) and 2 x Offset + 1 of
 // its set buffer.
 struct TSettingDef {
-  std::string Name;          // at most 20 characters
-  std::string Dim;           // unit, at most 4 characters
+  std::string Name;  // at most 20 characters
+  std::string Dim;   // unit, at most 4 characters
   uint8_t Kind = SettingKind::Hex;
-  uint8_t Offset = 0;        // zero-based register index inside the set
-  double Base = 0.0;         // displayed value = register value x Base
+  uint8_t Offset = 0;  // zero-based register index inside the set
+  double Base = 0.0;   // displayed value = register value x Base
   uint8_t DecPlaces = 0;
 
   bool operator==(const TSettingDef&) const = default;

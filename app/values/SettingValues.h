@@ -30,8 +30,7 @@ std::string YesNoMessage();
 //   UN    the voltage code: n, n/10 + "k" or n/100 + "k" by the range bits, empty for both;
 //   hex   4 upper-case hex digits;
 //   INT   v as an unsigned decimal.
-std::string FormatSettingValue(const TSettingDef& Def, std::span<const uint8_t> SetData,
-                               uint16_t SetLength);
+std::string FormatSettingValue(const TSettingDef& Def, std::span<const uint8_t> SetData, uint16_t SetLength);
 
 // Stores a typed text into the item's register and nothing else:
 //   REAL  round(text / Base), half to even, in -32768..65535 (else ConversionError);
@@ -41,5 +40,5 @@ std::string FormatSettingValue(const TSettingDef& Def, std::span<const uint8_t> 
 //   INT   a decimal integer in -32768..65535.
 // Decimal texts use the utility's decimal separator. A set never read or an empty text gives
 // NoChange.
-TEncodeResult EncodeSettingValue(const TSettingDef& Def, std::string_view Text,
-                                 std::span<uint8_t> SetData, uint16_t SetLength);
+TEncodeResult EncodeSettingValue(const TSettingDef& Def, std::string_view Text, std::span<uint8_t> SetData,
+                                 uint16_t SetLength);

@@ -11,7 +11,7 @@
 #include <string>
 #include <string_view>
 
-inline constexpr uint16_t VoltageTensBit = 0x8000;     // mantissa x 10 V
+inline constexpr uint16_t VoltageTensBit = 0x8000;      // mantissa x 10 V
 inline constexpr uint16_t VoltageHundredsBit = 0x4000;  // mantissa x 100 V
 
 // Folds Value (volts) into a mantissa (left in Value) and a range code (0 volts, 1 tens,

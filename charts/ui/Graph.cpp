@@ -62,15 +62,9 @@ TGraph::TGraph(QWidget* Parent) : QWidget(Parent)
   LayoutCursors();
 }
 
-TGraph::~TGraph()
-{
-  FModel.SetView(nullptr);
-}
+TGraph::~TGraph() { FModel.SetView(nullptr); }
 
-QColor TGraph::PanelColor() const
-{
-  return palette().color(QPalette::Button);
-}
+QColor TGraph::PanelColor() const { return palette().color(QPalette::Button); }
 
 void TGraph::LayoutLabels()
 {
@@ -211,8 +205,8 @@ void TGraph::DrawMarks()
     const QColor Brush = ColorRefToQColor(CLR_HIGHLIGHT);
     for (uint32_t T = FModel.TraceCount(); T >= 1; --T) {
       TGraphRect B;
-      if (!FModel.TraceSelected(static_cast<uint16_t>(T)) ||
-          !FModel.BandRect(static_cast<uint16_t>(T), B) || B.IsEmpty())
+      if (!FModel.TraceSelected(static_cast<uint16_t>(T)) || !FModel.BandRect(static_cast<uint16_t>(T), B) ||
+          B.IsEmpty())
         continue;
       TQtChartCanvas::GdiRectangle(P, QRect(B.Left, B.Top, B.Width(), B.Height()), Pen, Brush);
     }
@@ -271,8 +265,7 @@ void TGraph::MarkerChanged(TMarker* Sender)
   QLabel* L = Sender == FMarker1 ? FX1Readout : FX2Readout;
   L->setText(ToQ(CursorReadoutText(Sender->Value())));
   L->adjustSize();
-  FDtLabel->setText(QStringLiteral("dt=") +
-                    ToQ(CursorReadoutText(FMarker2->Value() - FMarker1->Value())));
+  FDtLabel->setText(QStringLiteral("dt=") + ToQ(CursorReadoutText(FMarker2->Value() - FMarker1->Value())));
   FDtLabel->adjustSize();
 }
 
@@ -283,8 +276,8 @@ void TGraph::mousePressEvent(QMouseEvent* E)
     return;
   const QPoint P = E->position().toPoint();
   const Qt::KeyboardModifiers Mods = E->modifiers();
-  const auto R = FModel.MouseDown(P.x(), P.y(), Mods.testFlag(Qt::ShiftModifier),
-                                  Mods.testFlag(Qt::ControlModifier));
+  const auto R =
+      FModel.MouseDown(P.x(), P.y(), Mods.testFlag(Qt::ShiftModifier), Mods.testFlag(Qt::ControlModifier));
   if (R.DrawMarks)
     DrawMarks();
   if (R.TakeFocus)
@@ -306,15 +299,9 @@ void TGraph::mouseMoveEvent(QMouseEvent* E)
     setFocus(Qt::MouseFocusReason);
 }
 
-void TGraph::mouseReleaseEvent(QMouseEvent* E)
-{
-  E->accept();
-}
+void TGraph::mouseReleaseEvent(QMouseEvent* E) { E->accept(); }
 
-void TGraph::mouseDoubleClickEvent(QMouseEvent* E)
-{
-  E->accept();
-}
+void TGraph::mouseDoubleClickEvent(QMouseEvent* E) { E->accept(); }
 
 void TGraph::keyPressEvent(QKeyEvent* E)
 {
@@ -325,15 +312,9 @@ void TGraph::keyPressEvent(QKeyEvent* E)
     CopyToClipboard();
 }
 
-void TGraph::enterEvent(QEnterEvent*)
-{
-  FFocused = true;
-}
+void TGraph::enterEvent(QEnterEvent*) { FFocused = true; }
 
-void TGraph::leaveEvent(QEvent*)
-{
-  FFocused = false;
-}
+void TGraph::leaveEvent(QEvent*) { FFocused = false; }
 
 QImage TGraph::RenderClipboardImage()
 {

@@ -15,10 +15,7 @@ namespace {
 // Coordinates handed to Qt stay well inside int; anything beyond is off every device anyway.
 constexpr int64_t COORD_LIMIT = 1 << 28;
 
-int ToCoord(int64_t V)
-{
-  return static_cast<int>(std::clamp<int64_t>(V, -COORD_LIMIT, COORD_LIMIT));
-}
+int ToCoord(int64_t V) { return static_cast<int>(std::clamp<int64_t>(V, -COORD_LIMIT, COORD_LIMIT)); }
 
 // Dash patterns of the cosmetic pens, in pixels: on, off, on, off...
 constexpr std::array<int, 2> DASH{18, 6};
@@ -29,39 +26,56 @@ constexpr std::array<int, 6> DASH_DOT_DOT{9, 3, 3, 3, 3, 3};
 std::span<const int> PatternOf(TPenStyle S)
 {
   switch (S) {
-    case TPenStyle::Dash:
-      return DASH;
-    case TPenStyle::Dot:
-      return DOT;
-    case TPenStyle::DashDot:
-      return DASH_DOT;
-    case TPenStyle::DashDotDot:
-      return DASH_DOT_DOT;
-    default:
-      return {};
+  case TPenStyle::Dash:
+    return DASH;
+  case TPenStyle::Dot:
+    return DOT;
+  case TPenStyle::DashDot:
+    return DASH_DOT;
+  case TPenStyle::DashDotDot:
+    return DASH_DOT_DOT;
+  default:
+    return {};
   }
 }
 
 QPalette::ColorRole SystemColorRole(unsigned Index)
 {
   switch (Index) {
-    case 1: return QPalette::Window;            // desktop
-    case 5: return QPalette::Base;              // window
-    case 6: return QPalette::Shadow;            // window frame
-    case 8: return QPalette::Text;              // window text
-    case 9: return QPalette::WindowText;        // caption text
-    case 13: return QPalette::Highlight;
-    case 14: return QPalette::HighlightedText;
-    case 15: return QPalette::Button;           // button face
-    case 16: return QPalette::Dark;             // button shadow
-    case 17: return QPalette::PlaceholderText;  // grey text
-    case 18: return QPalette::ButtonText;
-    case 20: return QPalette::Light;            // button highlight
-    case 21: return QPalette::Shadow;           // 3D dark shadow
-    case 22: return QPalette::Midlight;         // 3D light
-    case 23: return QPalette::ToolTipText;
-    case 24: return QPalette::ToolTipBase;
-    default: return QPalette::Window;
+  case 1:
+    return QPalette::Window;  // desktop
+  case 5:
+    return QPalette::Base;  // window
+  case 6:
+    return QPalette::Shadow;  // window frame
+  case 8:
+    return QPalette::Text;  // window text
+  case 9:
+    return QPalette::WindowText;  // caption text
+  case 13:
+    return QPalette::Highlight;
+  case 14:
+    return QPalette::HighlightedText;
+  case 15:
+    return QPalette::Button;  // button face
+  case 16:
+    return QPalette::Dark;  // button shadow
+  case 17:
+    return QPalette::PlaceholderText;  // grey text
+  case 18:
+    return QPalette::ButtonText;
+  case 20:
+    return QPalette::Light;  // button highlight
+  case 21:
+    return QPalette::Shadow;  // 3D dark shadow
+  case 22:
+    return QPalette::Midlight;  // 3D light
+  case 23:
+    return QPalette::ToolTipText;
+  case 24:
+    return QPalette::ToolTipBase;
+  default:
+    return QPalette::Window;
   }
 }
 
@@ -106,8 +120,8 @@ TCharMetrics TQtChartCanvas::SelectChartFont()
   return TCharMetrics{FM.horizontalAdvance(QLatin1Char('A')), FM.height()};
 }
 
-void TQtChartCanvas::Run(bool Horizontal, int64_t Fixed, int64_t A, int64_t B, int Width,
-                         const QColor& C, TPenStyle Style)
+void TQtChartCanvas::Run(bool Horizontal, int64_t Fixed, int64_t A, int64_t B, int Width, const QColor& C,
+                         TPenStyle Style)
 {
   if (A == B || Style == TPenStyle::Clear || Width < 1)
     return;
@@ -156,8 +170,8 @@ void TQtChartCanvas::Run(bool Horizontal, int64_t Fixed, int64_t A, int64_t B, i
   }
 }
 
-void TQtChartCanvas::Line(int64_t X1, int64_t Y1, int64_t X2, int64_t Y2, int Width,
-                          TColorRef Color, TPenStyle Style)
+void TQtChartCanvas::Line(int64_t X1, int64_t Y1, int64_t X2, int64_t Y2, int Width, TColorRef Color,
+                          TPenStyle Style)
 {
   const QColor C = ColorRefToQColor(Color);
   if (Y1 == Y2) {
@@ -196,8 +210,8 @@ void TQtChartCanvas::Bar(int64_t X1, int64_t X2, int64_t RowTop, int64_t Rows, T
   IChartCanvas::Bar(X1, X2, RowTop, Rows, Color, Style);
 }
 
-void TQtChartCanvas::Text(int64_t X, int64_t Y, std::string_view Bytes, TColorRef Color,
-                          bool Opaque, TColorRef Background)
+void TQtChartCanvas::Text(int64_t X, int64_t Y, std::string_view Bytes, TColorRef Color, bool Opaque,
+                          TColorRef Background)
 {
   if (Bytes.empty())
     return;
@@ -205,14 +219,12 @@ void TQtChartCanvas::Text(int64_t X, int64_t Y, std::string_view Bytes, TColorRe
   const QFontMetrics FM(FFont, FPainter.device());
   const int Px = ToCoord(X), Py = ToCoord(Y);
   if (Opaque)
-    FPainter.fillRect(QRect(Px, Py, FM.horizontalAdvance(S), FM.height()),
-                      ColorRefToQColor(Background));
+    FPainter.fillRect(QRect(Px, Py, FM.horizontalAdvance(S), FM.height()), ColorRefToQColor(Background));
   FPainter.setPen(ColorRefToQColor(Color));
   FPainter.drawText(QPoint(Px, Py + FM.ascent()), S);
 }
 
-void TQtChartCanvas::GdiRectangle(QPainter& P, const QRect& R, const QColor& Pen,
-                                  const QColor& Brush)
+void TQtChartCanvas::GdiRectangle(QPainter& P, const QRect& R, const QColor& Pen, const QColor& Brush)
 {
   if (R.width() <= 0 || R.height() <= 0)
     return;

@@ -24,8 +24,7 @@ public:
   TCharMetrics SelectChartFont() override;
   void Line(int64_t X1, int64_t Y1, int64_t X2, int64_t Y2, int Width, TColorRef Color,
             TPenStyle Style) override;
-  void Bar(int64_t X1, int64_t X2, int64_t RowTop, int64_t Rows, TColorRef Color,
-           TPenStyle Style) override;
+  void Bar(int64_t X1, int64_t X2, int64_t RowTop, int64_t Rows, TColorRef Color, TPenStyle Style) override;
   void Text(int64_t X, int64_t Y, std::string_view Bytes, TColorRef Color, bool Opaque,
             TColorRef Background) override;
 
@@ -35,8 +34,7 @@ public:
 
 private:
   // One pixel-wide run from A towards B (B left out) along the line's axis, dashed by Style.
-  void Run(bool Horizontal, int64_t Fixed, int64_t A, int64_t B, int Width, const QColor& C,
-           TPenStyle Style);
+  void Run(bool Horizontal, int64_t Fixed, int64_t A, int64_t B, int Width, const QColor& C, TPenStyle Style);
   QPainter& FPainter;
   int FPpiY;
   QFont FFont;

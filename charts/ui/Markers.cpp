@@ -99,7 +99,4 @@ void TMarker::mouseReleaseEvent(QMouseEvent* E)
   emit EndDrag(this);
 }
 
-void TMarker::mouseDoubleClickEvent(QMouseEvent* E)
-{
-  E->accept();
-}
+void TMarker::mouseDoubleClickEvent(QMouseEvent* E) { E->accept(); }

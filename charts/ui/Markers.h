@@ -12,7 +12,11 @@ public:
   explicit TMarker(QWidget* Parent);
 
   TColorRef LineColor() const { return FLineColor; }
-  void SetLineColor(TColorRef C) { FLineColor = C; update(); }
+  void SetLineColor(TColorRef C)
+  {
+    FLineColor = C;
+    update();
+  }
 
   void BeginLayout() { FLayoutLock = true; }
   void EndLayout();

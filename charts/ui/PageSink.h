@@ -33,21 +33,21 @@ bool PrinterCanBegin(const QPrinter& printer);
 // outlive the run (the program's printer lives as long as the program).
 class TPrintRun {
 public:
-    TPrintRun();
-    ~TPrintRun();
-    TPrintRun(const TPrintRun&) = delete;
-    TPrintRun& operator=(const TPrintRun&) = delete;
-    // Called by the page sinks just before a job begins on the printer.
-    static void JobBegins(QPrinter& printer);
+  TPrintRun();
+  ~TPrintRun();
+  TPrintRun(const TPrintRun&) = delete;
+  TPrintRun& operator=(const TPrintRun&) = delete;
+  // Called by the page sinks just before a job begins on the printer.
+  static void JobBegins(QPrinter& printer);
 
 private:
-    struct TUsed {
-        QPrinter* Printer;
-        QString FirstFile;
-        int Jobs;
-    };
-    std::vector<TUsed> FUsed;
-    TPrintRun* FOuter;
+  struct TUsed {
+    QPrinter* Printer;
+    QString FirstFile;
+    int Jobs;
+  };
+  std::vector<TUsed> FUsed;
+  TPrintRun* FOuter;
 };
 
 // The file of the n-th job (from 1) of a run whose first job writes first: "out.pdf" gives
@@ -56,85 +56,85 @@ QString PrintJobFileName(const QString& first, int job);
 
 class TPageSink {
 public:
-    virtual ~TPageSink() = default;
-    // The system's printer needs a default printer to print at all; a PDF file or images not.
-    virtual bool IsSystemPrinter() const = 0;
-    virtual bool HasDefaultPrinter() const = 0;
-    // The paper's printable size in mm and its orientation; false when there is no printer.
-    virtual bool ReadPage(int& WidthMm, int& HeightMm, bool& Landscape) = 0;
-    virtual bool Printing() const = 0;
-    // Set before BeginJob: the job is named by it.
-    virtual void SetTitle(const QString& Title) = 0;
-    virtual bool BeginJob() = 0;
-    // The current page's painter; null outside a job.
-    virtual QPainter* Painter() = 0;
-    virtual int PpiX() const = 0;
-    virtual int PpiY() const = 0;
-    virtual bool NewPage() = 0;
-    virtual bool Aborted() const = 0;
-    virtual void EndJob() = 0;
+  virtual ~TPageSink() = default;
+  // The system's printer needs a default printer to print at all; a PDF file or images not.
+  virtual bool IsSystemPrinter() const = 0;
+  virtual bool HasDefaultPrinter() const = 0;
+  // The paper's printable size in mm and its orientation; false when there is no printer.
+  virtual bool ReadPage(int& WidthMm, int& HeightMm, bool& Landscape) = 0;
+  virtual bool Printing() const = 0;
+  // Set before BeginJob: the job is named by it.
+  virtual void SetTitle(const QString& Title) = 0;
+  virtual bool BeginJob() = 0;
+  // The current page's painter; null outside a job.
+  virtual QPainter* Painter() = 0;
+  virtual int PpiX() const = 0;
+  virtual int PpiY() const = 0;
+  virtual bool NewPage() = 0;
+  virtual bool Aborted() const = 0;
+  virtual void EndJob() = 0;
 };
 
 // A QPrinter: the system's printer (native output, or no output file) or a PDF file.
 class TPrinterPageSink : public TPageSink {
 public:
-    explicit TPrinterPageSink(QPrinter& Printer);
-    ~TPrinterPageSink() override;
-    bool IsSystemPrinter() const override;
-    bool HasDefaultPrinter() const override;
-    bool ReadPage(int& WidthMm, int& HeightMm, bool& Landscape) override;
-    bool Printing() const override;
-    void SetTitle(const QString& Title) override;
-    bool BeginJob() override;
-    QPainter* Painter() override;
-    int PpiX() const override;
-    int PpiY() const override;
-    bool NewPage() override;
-    bool Aborted() const override;
-    void EndJob() override;
-    QPrinter& Printer() { return FPrinter; }
+  explicit TPrinterPageSink(QPrinter& Printer);
+  ~TPrinterPageSink() override;
+  bool IsSystemPrinter() const override;
+  bool HasDefaultPrinter() const override;
+  bool ReadPage(int& WidthMm, int& HeightMm, bool& Landscape) override;
+  bool Printing() const override;
+  void SetTitle(const QString& Title) override;
+  bool BeginJob() override;
+  QPainter* Painter() override;
+  int PpiX() const override;
+  int PpiY() const override;
+  bool NewPage() override;
+  bool Aborted() const override;
+  void EndJob() override;
+  QPrinter& Printer() { return FPrinter; }
 
-    // Whether the system has a default printer; asks the print system unless replaced.
-    std::function<bool()> DefaultPrinterExists;
+  // Whether the system has a default printer; asks the print system unless replaced.
+  std::function<bool()> DefaultPrinterExists;
 
 private:
-    QPrinter& FPrinter;
-    std::unique_ptr<QPainter> FPainter;
+  QPrinter& FPrinter;
+  std::unique_ptr<QPainter> FPainter;
 };
 
 // Pages as white images of a paper size at a resolution.
 class TImagePageSink : public TPageSink {
 public:
-    TImagePageSink(int WidthMm, int HeightMm, int Dpi, bool Landscape = false);
-    ~TImagePageSink() override;
-    bool IsSystemPrinter() const override { return false; }
-    bool HasDefaultPrinter() const override { return true; }
-    bool ReadPage(int& WidthMm, int& HeightMm, bool& Landscape) override;
-    bool Printing() const override { return FPainter != nullptr; }
-    void SetTitle(const QString& Title) override { FTitle = Title; }
-    bool BeginJob() override;
-    QPainter* Painter() override { return FPainter.get(); }
-    int PpiX() const override { return FDpi; }
-    int PpiY() const override { return FDpi; }
-    bool NewPage() override;
-    bool Aborted() const override { return FAborted; }
-    void EndJob() override;
+  TImagePageSink(int WidthMm, int HeightMm, int Dpi, bool Landscape = false);
+  ~TImagePageSink() override;
+  bool IsSystemPrinter() const override { return false; }
+  bool HasDefaultPrinter() const override { return true; }
+  bool ReadPage(int& WidthMm, int& HeightMm, bool& Landscape) override;
+  bool Printing() const override { return FPainter != nullptr; }
+  void SetTitle(const QString& Title) override { FTitle = Title; }
+  bool BeginJob() override;
+  QPainter* Painter() override { return FPainter.get(); }
+  int PpiX() const override { return FDpi; }
+  int PpiY() const override { return FDpi; }
+  bool NewPage() override;
+  bool Aborted() const override { return FAborted; }
+  void EndJob() override;
 
-    // The pages printed, in order, and the title each job carried.
-    std::vector<QImage> Images;
-    QString Title() const { return FTitle; }
-    int JobsBegun() const { return FJobs; }
-    int JobsEnded() const { return FEnded; }
-    // For tests: the job counts as aborted once this many pages have been begun (0 = never).
-    int AbortAfterPages = 0;
+  // The pages printed, in order, and the title each job carried.
+  std::vector<QImage> Images;
+  QString Title() const { return FTitle; }
+  int JobsBegun() const { return FJobs; }
+  int JobsEnded() const { return FEnded; }
+  // For tests: the job counts as aborted once this many pages have been begun (0 = never).
+  int AbortAfterPages = 0;
 
 private:
-    void StartImage();
-    int FWidthMm, FHeightMm, FDpi;
-    bool FLandscape;
-    QString FTitle;
-    std::unique_ptr<QPainter> FPainter;
-    int FJobs = 0;
-    int FEnded = 0;
-    bool FAborted = false;
+  void StartImage();
+  int FWidthMm, FHeightMm, FDpi;
+  bool FLandscape;
+  QString FTitle;
+  std::unique_ptr<QPainter> FPainter;
+  int FJobs = 0;
+  int FEnded = 0;
+  bool FAborted = false;
 };

@@ -6,7 +6,8 @@ TColourDefaults gColours;
 
 const TColourDefaults& ColourDefaults() { return gColours; }
 
-void ColourDefaultsInitialize() {
+void ColourDefaultsInitialize()
+{
   // The first value was once a mid grey (0xAEAEAE); clients have always seen 64 there.
   gColours.First = 64;
   gColours.Second = 0xFFFFFF;

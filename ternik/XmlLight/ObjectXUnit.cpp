@@ -6,14 +6,14 @@
 uint16_t XObjectNameHash(std::string_view name)
 {
   uint32_t sum = 0;
-  for (char c : name) sum += CaseFoldByte(static_cast<unsigned char>(c));
+  for (char c : name)
+    sum += CaseFoldByte(static_cast<unsigned char>(c));
   return static_cast<uint16_t>(sum);
 }
 
 const TNodeClass& TXObject::StaticClass()
 {
-  static const TNodeClass c{"XOBJECT", "TXObject", &TLhXMLNode::StaticClass(),
-                            &ConstructXmlNode<TXObject>};
+  static const TNodeClass c{"XOBJECT", "TXObject", &TLhXMLNode::StaticClass(), &ConstructXmlNode<TXObject>};
   return c;
 }
 
@@ -29,7 +29,8 @@ void TXObject::FillAttribs()
 void TXObject::ExecAttrib(const std::string& name, const std::string& value)
 {
   TLhXMLNode::ExecAttrib(name, value);
-  if (name == "NAME") SetName(value);
+  if (name == "NAME")
+    SetName(value);
 }
 
 void TXObject::SaveToFile(const std::string& fileName, const std::string& sectionPath)
@@ -74,7 +75,8 @@ bool TXObject::CheckOwners()
 
 void TXObject::SetLanguage(const std::string& language)
 {
-  for (size_t i = 0; i < ChildCount(); ++i) GetChildObject(i).SetLanguage(language);
+  for (size_t i = 0; i < ChildCount(); ++i)
+    GetChildObject(i).SetLanguage(language);
 }
 
 TXObject* TXObject::FindChildObject(const TNodeClass& nodeClass, std::string_view name) const
@@ -82,10 +84,12 @@ TXObject* TXObject::FindChildObject(const TNodeClass& nodeClass, std::string_vie
   const uint16_t hash = XObjectNameHash(name);
   for (size_t i = 0; i < ChildCount(); ++i) {
     TLhXMLNode& c = GetChild(i);
-    if (!c.IsA(TXObject::StaticClass())) continue;
+    if (!c.IsA(TXObject::StaticClass()))
+      continue;
     auto& o = static_cast<TXObject&>(c);
     // The hash settles almost every non-matching child with one integer comparison.
-    if (o.FNameHash != hash) continue;
+    if (o.FNameHash != hash)
+      continue;
     if (SameFoldedName(o.FName, name) && SameFoldedName(o.GetClass().Ident, nodeClass.Ident))
       return &o;
   }
@@ -97,7 +101,8 @@ void TXObject::RefreshElementNames()
   SetElementNameUnchecked(ClassIdent());
   for (size_t i = 0; i < ChildCount(); ++i) {
     TLhXMLNode& c = GetChild(i);
-    if (c.IsA(TXObject::StaticClass())) static_cast<TXObject&>(c).RefreshElementNames();
+    if (c.IsA(TXObject::StaticClass()))
+      static_cast<TXObject&>(c).RefreshElementNames();
   }
 }
 
@@ -109,8 +114,7 @@ bool CodeCharIs(std::string_view language, size_t i, char c)
   return i < language.size() && language[i] == c;
 }
 
-std::string FilterOne(std::string_view language, const std::bitset<256>& keepSet,
-                      std::string_view text)
+std::string FilterOne(std::string_view language, const std::bitset<256>& keepSet, std::string_view text)
 {
   std::string out;
   out.reserve(text.size());
@@ -141,7 +145,8 @@ std::string FilterOne(std::string_view language, const std::bitset<256>& keepSet
       keep = keep && CodeCharIs(language, 1, c);
       counter = 0;
     } else if (counter == 0) {
-      if (keep) out += c;
+      if (keep)
+        out += c;
     }
     // Counter 3 ("&" after "&" and one code character): dropped until a KeepSet byte.
   }
@@ -190,16 +195,17 @@ std::string FilterAll(const std::bitset<256>& keepSet, std::string_view text)
     }
     // Counter 3: dropped until a KeepSet byte, as in the one-language filter.
   }
-  if (marked) out += '\x07';
+  if (marked)
+    out += '\x07';
   return out;
 }
 
 }  // namespace
 
-std::string FilterLangText(std::string_view language, const std::bitset<256>& keepSet,
-                           std::string_view text)
+std::string FilterLangText(std::string_view language, const std::bitset<256>& keepSet, std::string_view text)
 {
-  if (language == "__ALL__") return FilterAll(keepSet, text);
+  if (language == "__ALL__")
+    return FilterAll(keepSet, text);
   return FilterOne(language, keepSet, text);
 }
 

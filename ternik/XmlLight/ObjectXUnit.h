@@ -13,7 +13,7 @@
 
 // Raised when a child that should be a named object is some other node.
 class EXObject : public std::runtime_error {
- public:
+public:
   explicit EXObject(const std::string& message) : std::runtime_error(message) {}
 };
 
@@ -21,9 +21,10 @@ class EXObject : public std::runtime_error {
 uint16_t XObjectNameHash(std::string_view name);
 
 class TXObject : public TLhXMLNode {
- public:
+public:
   TXObject(TLhXMLNode* parent, const std::string& name, const TXmlErrorEvent& onError)
-      : TLhXMLNode(parent, name, onError) {}
+      : TLhXMLNode(parent, name, onError)
+  {}
 
   static const TNodeClass& StaticClass();
   const TNodeClass& GetClass() const override { return StaticClass(); }
@@ -57,7 +58,7 @@ class TXObject : public TLhXMLNode {
   // ElementName := class ident, for this object and every TXObject below it.
   void RefreshElementNames();
 
- private:
+private:
   bool FHasName = false;
   std::string FName;
   uint16_t FNameHash = 0;
@@ -68,8 +69,7 @@ class TXObject : public TLhXMLNode {
 // section. With language "__ALL__" the markers become control bytes (1 for P, 2 for E, 7 for
 // others and "&!", a closing 7 after any 1 or 2); otherwise only that language's text stays.
 // A language shorter than two characters never matches the missing characters.
-std::string FilterLangText(std::string_view language, const std::bitset<256>& keepSet,
-                           std::string_view text);
+std::string FilterLangText(std::string_view language, const std::bitset<256>& keepSet, std::string_view text);
 
 // Unit start-up: registers "XOBJECT".
 void ObjectXUnitInitialize();

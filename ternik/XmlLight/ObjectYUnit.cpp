@@ -4,18 +4,21 @@
 
 const TNodeClass& TYObject::StaticClass()
 {
-  static const TNodeClass c{"XOBJECT", "TYObject", &TXObject::StaticClass(),
-                            &ConstructXmlNode<TYObject>};
+  static const TNodeClass c{"XOBJECT", "TYObject", &TXObject::StaticClass(), &ConstructXmlNode<TYObject>};
   return c;
 }
 
 void TYObject::FillAttribs()
 {
   TXObject::FillAttribs();
-  if (FDevTypePresent) WriteAttrib("DEV_TYPE", FDevType);
-  if (FDevIdPresent) WriteAttrib("DEV_ID", FDevId);
-  if (FRdTimePresent) WriteAttrib("RD_TIME", DateTimeToXmlTimeStr(FRdTime));
-  if (FLanguagePresent) WriteAttrib("LANGUAGE", FLanguage);
+  if (FDevTypePresent)
+    WriteAttrib("DEV_TYPE", FDevType);
+  if (FDevIdPresent)
+    WriteAttrib("DEV_ID", FDevId);
+  if (FRdTimePresent)
+    WriteAttrib("RD_TIME", DateTimeToXmlTimeStr(FRdTime));
+  if (FLanguagePresent)
+    WriteAttrib("LANGUAGE", FLanguage);
 }
 
 void TYObject::ExecAttrib(const std::string& name, const std::string& value)

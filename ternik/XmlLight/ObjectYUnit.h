@@ -8,9 +8,10 @@
 #include "ternik/XmlLight/ObjectXUnit.h"
 
 class TYObject : public TXObject {
- public:
+public:
   TYObject(TLhXMLNode* parent, const std::string& name, const TXmlErrorEvent& onError)
-      : TXObject(parent, name, onError) {}
+      : TXObject(parent, name, onError)
+  {}
 
   // Not registered under an element name of its own: its ident is that of TXObject.
   static const TNodeClass& StaticClass();
@@ -33,7 +34,7 @@ class TYObject : public TXObject {
   const std::string& Language() const { return FLanguage; }
   bool LanguagePresent() const { return FLanguagePresent; }
 
- private:
+private:
   TDateTime FRdTime = 0;
   bool FRdTimePresent = false;
   std::string FDevType;

@@ -34,7 +34,7 @@ enum : int32_t {
 };
 
 class XLhException : public std::runtime_error {
- public:
+public:
   XLhException(int32_t code, const std::string& message) : std::runtime_error(message), Code(code) {}
   int32_t Code;
 };
@@ -87,19 +87,19 @@ std::string BackupFileName(const std::string& fileName);
 // ---------------------------------------------------------------------------------------------
 
 enum : uint8_t {
-  TF_OPEN = 0x01,         // "<" before the token
-  TF_CLOSE = 0x02,        // ">" ends it
-  TF_SLASH_BEFORE = 0x04, // "/" before any token byte: a closing tag
-  TF_QUESTION = 0x08,     // "?" seen
-  TF_EQUALS = 0x10,       // "=" ends it
-  TF_END = 0x20,          // the end of the data was reached
-  TF_SLASH_AFTER = 0x40,  // "/" after token bytes: an empty-element tag
+  TF_OPEN = 0x01,          // "<" before the token
+  TF_CLOSE = 0x02,         // ">" ends it
+  TF_SLASH_BEFORE = 0x04,  // "/" before any token byte: a closing tag
+  TF_QUESTION = 0x08,      // "?" seen
+  TF_EQUALS = 0x10,        // "=" ends it
+  TF_END = 0x20,           // the end of the data was reached
+  TF_SLASH_AFTER = 0x40,   // "/" after token bytes: an empty-element tag
 };
 
 // The whole file in memory, with the line and column of the read position (both restart at
 // every seek: they count line feeds passed and bytes since the last line feed).
 class TTextStream {
- public:
+public:
   explicit TTextStream(std::string data) : FData(std::move(data)) {}
   const std::string& Data() const { return FData; }
   size_t Size() const { return FData.size(); }
@@ -113,7 +113,7 @@ class TTextStream {
   // The same, the token viewing the stream's data (valid while the stream lives).
   std::string_view ReadTokenView(uint8_t& flags);
 
- private:
+private:
   std::string FData;
   size_t FPos = 0;
   uint32_t FLine = 0;
@@ -129,12 +129,12 @@ class TLhXMLNode;
 
 // Common base of attribute items and nodes.
 class TXmlElem {
- public:
+public:
   virtual ~TXmlElem() = default;
 };
 
 class TAttribItem : public TXmlElem {
- public:
+public:
   explicit TAttribItem(TAttribList* owner = nullptr) : FOwner(owner) {}
   TAttribList* Owner() const { return FOwner; }
   const std::string& Name() const { return FName; }
@@ -145,7 +145,7 @@ class TAttribItem : public TXmlElem {
   void SetValue(std::string_view value);
   uint32_t SaveMask = 0;
 
- private:
+private:
   friend class TAttribList;
   TAttribList* FOwner;
   std::string FName;
@@ -153,7 +153,7 @@ class TAttribItem : public TXmlElem {
 };
 
 class TAttribList {
- public:
+public:
   explicit TAttribList(TLhXMLNode* ownerNode = nullptr) : FOwnerNode(ownerNode) {}
   TAttribList(const TAttribList&) = delete;
   TAttribList& operator=(const TAttribList&) = delete;
@@ -182,7 +182,7 @@ class TAttribList {
   void BuildNameIndex();
   bool HasNameIndex() const { return !FNameIndex.empty(); }
 
- private:
+private:
   friend class TAttribItem;
   void NameChanged(const TAttribItem& item, std::string_view oldName);
   void RebuildLookup();
@@ -225,14 +225,16 @@ struct TNodeClass {
 
 template <class T>
 std::unique_ptr<TLhXMLNode> ConstructXmlNode(TLhXMLNode* parent, const std::string& name,
-                                             const TXmlErrorEvent& onError) {
+                                             const TXmlErrorEvent& onError)
+{
   return std::make_unique<T>(parent, name, onError);
 }
 
 // Makes a node of class T in both phases; the usual way to create a typed node.
 template <class T>
 std::unique_ptr<T> NewXmlNode(TLhXMLNode* parent = nullptr, const std::string& name = {},
-                              const TXmlErrorEvent& onError = {}) {
+                              const TXmlErrorEvent& onError = {})
+{
   std::unique_ptr<TLhXMLNode> n = T::StaticClass().New(parent, name, onError);
   return std::unique_ptr<T>(static_cast<T*>(n.release()));
 }
@@ -242,7 +244,7 @@ std::unique_ptr<T> NewXmlNode(TLhXMLNode* parent = nullptr, const std::string& n
 // ---------------------------------------------------------------------------------------------
 
 class TLhXMLNodeList {
- public:
+public:
   explicit TLhXMLNodeList(TLhXMLNode* owner) : FOwner(owner) {}
   TLhXMLNodeList(const TLhXMLNodeList&) = delete;
   TLhXMLNodeList& operator=(const TLhXMLNodeList&) = delete;
@@ -253,13 +255,13 @@ class TLhXMLNodeList {
   std::unique_ptr<TLhXMLNode> Extract(const TLhXMLNode* node);
   void Clear();
 
- private:
+private:
   TLhXMLNode* FOwner;
   std::vector<std::unique_ptr<TLhXMLNode>> FItems;
 };
 
 class TLhXMLNode : public TXmlElem {
- public:
+public:
   // Phase one of creation; use TNodeClass::New or NewXmlNode so that AfterLoad runs too.
   TLhXMLNode(TLhXMLNode* parent, const std::string& name, const TXmlErrorEvent& onError);
   ~TLhXMLNode() override;
@@ -273,7 +275,8 @@ class TLhXMLNode : public TXmlElem {
 
   // --- virtual slots ---
   virtual void FillAttribs() {}
-  virtual void ExecAttrib(const std::string& name, const std::string& value) {
+  virtual void ExecAttrib(const std::string& name, const std::string& value)
+  {
     (void)name;
     (void)value;
   }
@@ -348,7 +351,7 @@ class TLhXMLNode : public TXmlElem {
   bool Filling() const { return FFilling; }
   uint32_t SaveMask = 0;
 
- private:
+private:
   friend struct TNodeClass;
   friend class TLhXmlDocument;
   void CopyFrom(TLhXMLNode& source, bool plain, bool takeSelf);
@@ -371,7 +374,7 @@ class TLhXMLNode : public TXmlElem {
 // ---------------------------------------------------------------------------------------------
 
 class TLhXmlDocument {
- public:
+public:
   explicit TLhXmlDocument(TXmlErrorEvent onError = {});
   virtual ~TLhXmlDocument();
   TLhXmlDocument(const TLhXmlDocument&) = delete;
@@ -402,7 +405,7 @@ class TLhXmlDocument {
   const TXmlErrorEvent& OnError() const { return FOnError; }
   void SetOnError(TXmlErrorEvent onError) { FOnError = std::move(onError); }
 
- private:
+private:
   void ReadTopLevel(TTextStream& stream, bool utf8, bool plain);
   TXmlErrorEvent FOnError;
   std::unique_ptr<TLhXMLNode> FMainNode;
@@ -415,7 +418,7 @@ class TLhXmlDocument {
 // ---------------------------------------------------------------------------------------------
 
 class TRegNodeList {
- public:
+public:
   // Mode 0: a duplicate ident is a programming error (message to stderr, then abort);
   // 1: the new class replaces the old one and moves to the end; 2: the old one stays;
   // any other: a second entry is appended (look-ups keep finding the older one).
@@ -429,7 +432,7 @@ class TRegNodeList {
   size_t Count() const { return FItems.size(); }
   const TNodeClass& Item(size_t index) const { return *FItems[index]; }
 
- private:
+private:
   std::vector<const TNodeClass*> FItems;
 };
 

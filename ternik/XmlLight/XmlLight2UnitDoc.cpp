@@ -14,12 +14,14 @@ namespace {
 // Big enough for any file of the library; a larger one is refused rather than allocated.
 constexpr size_t kMaxFileBytes = size_t{1} << 30;
 
-std::string PosText(const TTextStream& s) {
+std::string PosText(const TTextStream& s)
+{
   return " Line=" + IntToStr(static_cast<int64_t>(s.Line()) + 1) +
          " Char=" + IntToStr(static_cast<int64_t>(s.Column()) + 1);
 }
 
-void FillDefaultHeader(TAttribList& list) {
+void FillDefaultHeader(TAttribList& list)
+{
   list.Clear();
   list.Add("version", "1.0");
   list.Add("encoding", "UTF-8");
@@ -32,8 +34,10 @@ void FillDefaultHeader(TAttribList& list) {
 // Saving a node
 // ---------------------------------------------------------------------------------------------
 
-void TLhXMLNode::SaveToFile(const std::string& fileName, const std::string& sectionPath) {
-  if (fileName.empty()) throw XLhException(XLH_NO_FILE_NAME, "NO File Name");
+void TLhXMLNode::SaveToFile(const std::string& fileName, const std::string& sectionPath)
+{
+  if (fileName.empty())
+    throw XLhException(XLH_NO_FILE_NAME, "NO File Name");
   FillAllAttribs();
   if (sectionPath.empty()) {
     // The node asked to be saved is always written; its mask leaves out the descendants and
@@ -50,7 +54,8 @@ void TLhXMLNode::SaveToFile(const std::string& fileName, const std::string& sect
   TLhXmlDocument doc(FOnError);
   // An existing file that does not load is not replaced by a file holding only this
   // section: the load's error stops the save and the file stays as it is.
-  if (FileExists(fileName)) doc.LoadFromFile(fileName, true);
+  if (FileExists(fileName))
+    doc.LoadFromFile(fileName, true);
   TLhXMLNode& target = doc.OpenNode(sectionPath + "\\" + FElementName, true);
   target.Clear(true);
   target.Assign(*this, true);
@@ -61,24 +66,28 @@ void TLhXMLNode::SaveToFile(const std::string& fileName, const std::string& sect
 // TLhXmlDocument
 // ---------------------------------------------------------------------------------------------
 
-TLhXmlDocument::TLhXmlDocument(TXmlErrorEvent onError) : FOnError(std::move(onError)) {
+TLhXmlDocument::TLhXmlDocument(TXmlErrorEvent onError) : FOnError(std::move(onError))
+{
   FillDefaultHeader(FHeaderAttribs);
 }
 
 TLhXmlDocument::~TLhXmlDocument() = default;
 
-std::unique_ptr<TLhXMLNode> TLhXmlDocument::CreateMainNode(const std::string& name) {
+std::unique_ptr<TLhXMLNode> TLhXmlDocument::CreateMainNode(const std::string& name)
+{
   return CreateRegisteredNode(nullptr, name, FOnError);
 }
 
-void TLhXmlDocument::Clear() {
+void TLhXmlDocument::Clear()
+{
   FHeaderAttribs.Clear();
   FMainNode.reset();
 }
 
 void TLhXmlDocument::SetMainNode(std::unique_ptr<TLhXMLNode> node) { FMainNode = std::move(node); }
 
-TLhXMLNode& TLhXmlDocument::GetMainNode(const std::string& name, bool plain) {
+TLhXMLNode& TLhXmlDocument::GetMainNode(const std::string& name, bool plain)
+{
   if (!FMainNode) {
     FMainNode = plain ? TLhXMLNode::StaticClass().New(nullptr, name, FOnError) : CreateMainNode(name);
   } else if (FMainNode->ElementName() != name) {
@@ -87,13 +96,15 @@ TLhXMLNode& TLhXmlDocument::GetMainNode(const std::string& name, bool plain) {
   return *FMainNode;
 }
 
-TLhXMLNode& TLhXmlDocument::OpenNode(const std::string& path, bool plain) {
+TLhXMLNode& TLhXmlDocument::OpenNode(const std::string& path, bool plain)
+{
   std::vector<std::string> parts;
   SplitToStrings(path, parts, '\\');
   const std::string first = parts.empty() ? std::string() : parts[0];
   if (!FMainNode)
     FMainNode = plain ? TLhXMLNode::StaticClass().New(nullptr, first, FOnError) : CreateMainNode(first);
-  if (FMainNode->ElementName() != first) throw XLhException(XLH_BAD_NAME, "XML. Wrong main node name.");
+  if (FMainNode->ElementName() != first)
+    throw XLhException(XLH_BAD_NAME, "XML. Wrong main node name.");
   TLhXMLNode* n = FMainNode.get();
   for (size_t i = 1; i < parts.size(); ++i) {
     TLhXMLNode* c = n->FindChild(parts[i]);
@@ -102,7 +113,8 @@ TLhXMLNode& TLhXmlDocument::OpenNode(const std::string& path, bool plain) {
   return *n;
 }
 
-void TLhXmlDocument::ReadFromStream(TTextStream& stream, bool plain) {
+void TLhXmlDocument::ReadFromStream(TTextStream& stream, bool plain)
+{
   Clear();
   try {
     const std::string& d = stream.Data();
@@ -116,7 +128,8 @@ void TLhXmlDocument::ReadFromStream(TTextStream& stream, bool plain) {
   }
 }
 
-void TLhXmlDocument::ReadTopLevel(TTextStream& stream, bool utf8, bool plain) {
+void TLhXmlDocument::ReadTopLevel(TTextStream& stream, bool utf8, bool plain)
+{
   bool inHeader = false;
   for (;;) {
     uint8_t fl = 0;
@@ -132,8 +145,10 @@ void TLhXmlDocument::ReadTopLevel(TTextStream& stream, bool utf8, bool plain) {
           throw XLhException(XLH_HEADER_NOT_CLOSED, "Xml Error. Clossing Xml attributes without \"?\".");
         inHeader = false;
       }
-      if (tok.empty() && fl == TF_END) return;
-      if ((fl & TF_END) && inHeader) return;
+      if (tok.empty() && fl == TF_END)
+        return;
+      if ((fl & TF_END) && inHeader)
+        return;
       continue;
     }
     if (fl & TF_OPEN) {
@@ -144,25 +159,31 @@ void TLhXmlDocument::ReadTopLevel(TTextStream& stream, bool utf8, bool plain) {
       if (FMainNode)
         throw XLhException(XLH_DUPLICATED_MAIN_NODE, "Xml Error. Duplicated main node." + PosText(stream));
       const std::string tag(tok);
-      if (tag.empty()) throw XLhException(XLH_BAD_NAME, "XML. Wrong node name:");
+      if (tag.empty())
+        throw XLhException(XLH_BAD_NAME, "XML. Wrong node name:");
       FMainNode = plain ? TLhXMLNode::StaticClass().New(nullptr, tag, FOnError) : CreateMainNode(tag);
       FMainNode->SetElementName(tag);
       FMainNode->Clear(true);
-      if (!(fl & TF_SLASH_AFTER)) FMainNode->ReadFromStream(stream, utf8, plain);
+      if (!(fl & TF_SLASH_AFTER))
+        FMainNode->ReadFromStream(stream, utf8, plain);
       continue;
     }
-    if (tok.empty() && fl == TF_END) return;
+    if (tok.empty() && fl == TF_END)
+      return;
     throw XLhException(XLH_SECTION_NOT_OPEN, "Xml. Section is not open." + PosText(stream));
   }
 }
 
-void TLhXmlDocument::ReadFromString(std::string data, bool plain) {
+void TLhXmlDocument::ReadFromString(std::string data, bool plain)
+{
   TTextStream s(std::move(data));
   ReadFromStream(s, plain);
 }
 
-void TLhXmlDocument::LoadFromFile(const std::string& fileName, bool plain) {
-  if (!fileName.empty()) FFileName = fileName;
+void TLhXmlDocument::LoadFromFile(const std::string& fileName, bool plain)
+{
+  if (!fileName.empty())
+    FFileName = fileName;
   if (FFileName.empty()) {
     Clear();
     throw XLhException(XLH_NO_FILE_NAME, "NO File Name");
@@ -180,13 +201,18 @@ void TLhXmlDocument::LoadFromFile(const std::string& fileName, bool plain) {
   ReadFromString(std::move(data), plain);
 }
 
-void TLhXmlDocument::SaveToFile(const std::string& fileName) {
-  if (!fileName.empty()) FFileName = fileName;
-  if (FFileName.empty()) throw XLhException(XLH_NO_FILE_NAME, "NO File Name");
-  if (FMainNode) FMainNode->SaveToFile(FFileName, {});
+void TLhXmlDocument::SaveToFile(const std::string& fileName)
+{
+  if (!fileName.empty())
+    FFileName = fileName;
+  if (FFileName.empty())
+    throw XLhException(XLH_NO_FILE_NAME, "NO File Name");
+  if (FMainNode)
+    FMainNode->SaveToFile(FFileName, {});
 }
 
-std::string TLhXmlDocument::SaveToString() {
+std::string TLhXmlDocument::SaveToString()
+{
   std::string out;
   if (FMainNode) {
     FMainNode->FillAllAttribs();
@@ -204,56 +230,64 @@ std::unique_ptr<TRegNodeList> gOwnedRegistry;
 TRegNodeList* gRegistry = nullptr;
 }  // namespace
 
-void TRegNodeList::Register(const TNodeClass& nodeClass, uint8_t mode) {
+void TRegNodeList::Register(const TNodeClass& nodeClass, uint8_t mode)
+{
   const TNodeClass* old = FindExact(nodeClass.Ident);
   if (!old) {
     FItems.push_back(&nodeClass);
     return;
   }
   switch (mode) {
-    case 0: {
-      // Two classes under one ident is a programming error that no caller can handle.
-      std::string msg = std::string(nodeClass.ClassName) + ": Ident " + nodeClass.Ident +
-                        " already exist for type:" + old->ClassName;
-      std::fprintf(stderr, "%s\n", msg.c_str());
-      std::fflush(stderr);
-      std::abort();
-    }
-    case 1:
-      for (auto it = FItems.begin(); it != FItems.end(); ++it)
-        if (*it == old) {
-          FItems.erase(it);
-          break;
-        }
-      FItems.push_back(&nodeClass);
-      return;
-    case 2:
-      return;
-    default:
-      FItems.push_back(&nodeClass);
-      return;
+  case 0: {
+    // Two classes under one ident is a programming error that no caller can handle.
+    std::string msg = std::string(nodeClass.ClassName) + ": Ident " + nodeClass.Ident +
+                      " already exist for type:" + old->ClassName;
+    std::fprintf(stderr, "%s\n", msg.c_str());
+    std::fflush(stderr);
+    std::abort();
+  }
+  case 1:
+    for (auto it = FItems.begin(); it != FItems.end(); ++it)
+      if (*it == old) {
+        FItems.erase(it);
+        break;
+      }
+    FItems.push_back(&nodeClass);
+    return;
+  case 2:
+    return;
+  default:
+    FItems.push_back(&nodeClass);
+    return;
   }
 }
 
-const TNodeClass* TRegNodeList::FindExact(std::string_view name) const {
+const TNodeClass* TRegNodeList::FindExact(std::string_view name) const
+{
   for (const TNodeClass* c : FItems)
-    if (name == c->Ident) return c;
+    if (name == c->Ident)
+      return c;
   return nullptr;
 }
 
-const TNodeClass* TRegNodeList::FindByPrefix(std::string_view name) const {
+const TNodeClass* TRegNodeList::FindByPrefix(std::string_view name) const
+{
   for (const TNodeClass* c : FItems) {
     std::string_view ident(c->Ident);
-    if (ident.size() <= name.size() && SameFoldedName(ident, name.substr(0, ident.size()))) return c;
+    if (ident.size() <= name.size() && SameFoldedName(ident, name.substr(0, ident.size())))
+      return c;
   }
   return nullptr;
 }
 
 std::unique_ptr<TLhXMLNode> TRegNodeList::CreateNode(TLhXMLNode* parent, const std::string& name,
-                                                     const TXmlErrorEvent& onError) const {
+                                                     const TXmlErrorEvent& onError) const
+{
   const TNodeClass* c = FindExact(name);
-  if (!c) c = FindByPrefix(name);
-  if (c) return c->New(parent, name, onError);
+  if (!c)
+    c = FindByPrefix(name);
+  if (c)
+    return c->New(parent, name, onError);
   std::unique_ptr<TLhXMLNode> n = TLhXMLNode::StaticClass().New(parent, name, onError);
   n->SetElementNameUnchecked(name);
   return n;
@@ -261,32 +295,40 @@ std::unique_ptr<TLhXMLNode> TRegNodeList::CreateNode(TLhXMLNode* parent, const s
 
 TRegNodeList* RegNodeList() { return gRegistry; }
 
-TRegNodeList* SetRegNodeList(TRegNodeList* list) {
+TRegNodeList* SetRegNodeList(TRegNodeList* list)
+{
   TRegNodeList* old = gRegistry;
   gRegistry = list;
   return old;
 }
 
-void RegisterNodeClass(const TNodeClass& nodeClass, uint8_t mode) {
-  if (gRegistry) gRegistry->Register(nodeClass, mode);
+void RegisterNodeClass(const TNodeClass& nodeClass, uint8_t mode)
+{
+  if (gRegistry)
+    gRegistry->Register(nodeClass, mode);
 }
 
 std::unique_ptr<TLhXMLNode> CreateRegisteredNode(TLhXMLNode* parent, const std::string& name,
-                                                 const TXmlErrorEvent& onError) {
-  if (gRegistry) return gRegistry->CreateNode(parent, name, onError);
+                                                 const TXmlErrorEvent& onError)
+{
+  if (gRegistry)
+    return gRegistry->CreateNode(parent, name, onError);
   std::unique_ptr<TLhXMLNode> n = TLhXMLNode::StaticClass().New(parent, name, onError);
   n->SetElementNameUnchecked(name);
   return n;
 }
 
-void XmlLight2UnitInitialize() {
+void XmlLight2UnitInitialize()
+{
   AddVersionHeader("$Header: /ternik/XmlLight/XmlLight2Unit.pas,v 1.111 2016/11/16 00:00:00 ternik Exp $");
   gOwnedRegistry = std::make_unique<TRegNodeList>();
   gRegistry = gOwnedRegistry.get();
   RegisterNodeClass(TLhXMLNode::StaticClass(), 0);
 }
 
-void XmlLight2UnitFinalize() {
-  if (gRegistry == gOwnedRegistry.get()) gRegistry = nullptr;
+void XmlLight2UnitFinalize()
+{
+  if (gRegistry == gOwnedRegistry.get())
+    gRegistry = nullptr;
   gOwnedRegistry.reset();
 }

@@ -11,39 +11,50 @@ namespace {
 // no file of the library comes anywhere near this.
 constexpr int kMaxDepth = 2000;
 
-std::string PosText(const TTextStream& s) {
+std::string PosText(const TTextStream& s)
+{
   return ". Line=" + IntToStr(static_cast<int64_t>(s.Line()) + 1) +
          " Char=" + IntToStr(static_cast<int64_t>(s.Column()) + 1);
 }
 
-[[noreturn]] void RaiseWrongClose(const TLhXMLNode& node, std::string_view closing, const TTextStream& s) {
+[[noreturn]] void RaiseWrongClose(const TLhXMLNode& node, std::string_view closing, const TTextStream& s)
+{
   throw XLhException(XLH_CLOSING_WRONG_NODE, "XML. Clossing wrong node: " + node.ElementPath() + "\\" +
                                                  std::string(closing) + PosText(s));
 }
 
 // Length of the well-formed UTF-8 sequence at s[i] and its code point; 0 when there is none.
-size_t Utf8Sequence(std::string_view s, size_t i, char32_t& cp) {
+size_t Utf8Sequence(std::string_view s, size_t i, char32_t& cp)
+{
   const unsigned char c = static_cast<unsigned char>(s[i]);
   size_t n;
   char32_t min;
-  if (c >= 0xC2 && c <= 0xDF) n = 2, cp = c & 0x1F, min = 0x80;
-  else if (c >= 0xE0 && c <= 0xEF) n = 3, cp = c & 0x0F, min = 0x800;
-  else if (c >= 0xF0 && c <= 0xF4) n = 4, cp = c & 0x07, min = 0x10000;
-  else return 0;
-  if (i + n > s.size()) return 0;
+  if (c >= 0xC2 && c <= 0xDF)
+    n = 2, cp = c & 0x1F, min = 0x80;
+  else if (c >= 0xE0 && c <= 0xEF)
+    n = 3, cp = c & 0x0F, min = 0x800;
+  else if (c >= 0xF0 && c <= 0xF4)
+    n = 4, cp = c & 0x07, min = 0x10000;
+  else
+    return 0;
+  if (i + n > s.size())
+    return 0;
   for (size_t k = 1; k < n; ++k) {
     const unsigned char d = static_cast<unsigned char>(s[i + k]);
-    if ((d & 0xC0) != 0x80) return 0;
+    if ((d & 0xC0) != 0x80)
+      return 0;
     cp = (cp << 6) | (d & 0x3F);
   }
-  if (cp < min || cp > 0x10FFFF || (cp >= 0xD800 && cp <= 0xDFFF)) return 0;
+  if (cp < min || cp > 0x10FFFF || (cp >= 0xD800 && cp <= 0xDFFF))
+    return 0;
   return n;
 }
 
 // UTF-8 to Windows-1250 for values read from a UTF-8 file. A byte that starts no well-formed
 // sequence is kept as it is: references up to 255 were decoded to single bytes before this
 // step, and they must survive it.
-std::string Utf8ValueToCp1250(std::string_view v) {
+std::string Utf8ValueToCp1250(std::string_view v)
+{
   std::string out;
   out.reserve(v.size());
   for (size_t i = 0; i < v.size();) {
@@ -63,22 +74,27 @@ std::string Utf8ValueToCp1250(std::string_view v) {
 }
 
 // Attribute values as stored: entities decoded, then the UTF-8 of a UTF-8 file converted.
-std::string ValueFromFile(std::string_view raw, bool utf8) {
+std::string ValueFromFile(std::string_view raw, bool utf8)
+{
   std::string v = UnescapeXmlValue(raw, utf8);
-  if (!utf8 || v.empty()) return v;
+  if (!utf8 || v.empty())
+    return v;
   bool ascii = true;
   for (unsigned char c : v)
     if (c >= 0x80) {
       ascii = false;
       break;
     }
-  if (ascii) return v;
+  if (ascii)
+    return v;
   return Utf8ValueToCp1250(v);
 }
 
-int Depth(const TLhXMLNode* n) {
+int Depth(const TLhXMLNode* n)
+{
   int d = 0;
-  for (; n; n = n->Parent()) ++d;
+  for (; n; n = n->Parent())
+    ++d;
   return d;
 }
 
@@ -88,14 +104,18 @@ int Depth(const TLhXMLNode* n) {
 // TAttribItem / TAttribList
 // ---------------------------------------------------------------------------------------------
 
-void TAttribItem::SetName(std::string_view name) {
-  if (!IsXmlName(name)) throw XLhException(XLH_BAD_NAME, "XML.Bad attribute name:" + std::string(name));
+void TAttribItem::SetName(std::string_view name)
+{
+  if (!IsXmlName(name))
+    throw XLhException(XLH_BAD_NAME, "XML.Bad attribute name:" + std::string(name));
   std::string old = std::move(FName);
   FName.assign(name);
-  if (FOwner) FOwner->NameChanged(*this, old);
+  if (FOwner)
+    FOwner->NameChanged(*this, old);
 }
 
-void TAttribItem::SetValue(std::string_view value) {
+void TAttribItem::SetValue(std::string_view value)
+{
   FValue.assign(value);
   if (FOwner && FName == "NAME") {
     FOwner->FNameKey = CaseFoldName(FValue);
@@ -107,18 +127,24 @@ namespace {
 constexpr size_t kLookupFrom = 32;
 }
 
-void TAttribList::RebuildLookup() {
+void TAttribList::RebuildLookup()
+{
   FLookup.clear();
-  if (FItems.size() < kLookupFrom) return;
-  for (size_t i = 0; i < FItems.size(); ++i) FLookup.emplace(CaseFoldName(FItems[i]->Name()), i);
+  if (FItems.size() < kLookupFrom)
+    return;
+  for (size_t i = 0; i < FItems.size(); ++i)
+    FLookup.emplace(CaseFoldName(FItems[i]->Name()), i);
 }
 
-void TAttribList::NameChanged(const TAttribItem& item, std::string_view oldName) {
+void TAttribList::NameChanged(const TAttribItem& item, std::string_view oldName)
+{
   if (!FNameIndex.empty()) {
     for (size_t i = 0; i < FItems.size(); ++i)
-      if (FItems[i].get() == &item) FNameIndex[i] = CaseFoldName(item.Name());
+      if (FItems[i].get() == &item)
+        FNameIndex[i] = CaseFoldName(item.Name());
   }
-  if (!FLookup.empty()) RebuildLookup();
+  if (!FLookup.empty())
+    RebuildLookup();
   // A renamed NAME item no longer names the node.
   if (oldName == "NAME" && item.Name() != "NAME") {
     FNameKey.clear();
@@ -126,7 +152,8 @@ void TAttribList::NameChanged(const TAttribItem& item, std::string_view oldName)
   }
 }
 
-int TAttribList::IndexOf(std::string_view name) const {
+int TAttribList::IndexOf(std::string_view name) const
+{
   if (!FLookup.empty()) {
     auto it = FLookup.find(CaseFoldName(name));
     return it == FLookup.end() ? -1 : static_cast<int>(it->second);
@@ -134,37 +161,46 @@ int TAttribList::IndexOf(std::string_view name) const {
   if (!FNameIndex.empty()) {
     const std::string folded = CaseFoldName(name);
     for (size_t i = 0; i < FNameIndex.size(); ++i)
-      if (FNameIndex[i] == folded) return static_cast<int>(i);
+      if (FNameIndex[i] == folded)
+        return static_cast<int>(i);
     return -1;
   }
   for (size_t i = 0; i < FItems.size(); ++i)
-    if (SameFoldedName(FItems[i]->Name(), name)) return static_cast<int>(i);
+    if (SameFoldedName(FItems[i]->Name(), name))
+      return static_cast<int>(i);
   return -1;
 }
 
-TAttribItem* TAttribList::Find(std::string_view name) {
+TAttribItem* TAttribList::Find(std::string_view name)
+{
   int i = IndexOf(name);
   return i < 0 ? nullptr : FItems[static_cast<size_t>(i)].get();
 }
 
-const TAttribItem* TAttribList::Find(std::string_view name) const {
+const TAttribItem* TAttribList::Find(std::string_view name) const
+{
   int i = IndexOf(name);
   return i < 0 ? nullptr : FItems[static_cast<size_t>(i)].get();
 }
 
-TAttribItem& TAttribList::Add(std::string_view name, std::string_view value) {
+TAttribItem& TAttribList::Add(std::string_view name, std::string_view value)
+{
   auto item = std::make_unique<TAttribItem>(nullptr);
   item->SetName(name);
   item->FOwner = this;
   item->SetValue(value);
   FItems.push_back(std::move(item));
-  if (!FNameIndex.empty()) FNameIndex.push_back(CaseFoldName(name));
-  if (!FLookup.empty()) FLookup.emplace(CaseFoldName(name), FItems.size() - 1);
-  else if (FItems.size() >= kLookupFrom) RebuildLookup();
+  if (!FNameIndex.empty())
+    FNameIndex.push_back(CaseFoldName(name));
+  if (!FLookup.empty())
+    FLookup.emplace(CaseFoldName(name), FItems.size() - 1);
+  else if (FItems.size() >= kLookupFrom)
+    RebuildLookup();
   return *FItems.back();
 }
 
-TAttribItem& TAttribList::FindOrAdd(std::string_view name, std::string_view value) {
+TAttribItem& TAttribList::FindOrAdd(std::string_view name, std::string_view value)
+{
   if (TAttribItem* a = Find(name)) {
     a->SetValue(value);
     return *a;
@@ -172,26 +208,33 @@ TAttribItem& TAttribList::FindOrAdd(std::string_view name, std::string_view valu
   return Add(name, value);
 }
 
-void TAttribList::DeleteAt(size_t index) {
-  if (index >= FItems.size()) return;
+void TAttribList::DeleteAt(size_t index)
+{
+  if (index >= FItems.size())
+    return;
   // The name key goes with the item that set it; a later NAME item would set it again.
   if (FItems[index]->Name() == "NAME") {
     FNameKey.clear();
     FHasNameKey = false;
   }
   FItems.erase(FItems.begin() + static_cast<std::ptrdiff_t>(index));
-  if (!FNameIndex.empty()) FNameIndex.erase(FNameIndex.begin() + static_cast<std::ptrdiff_t>(index));
-  if (!FLookup.empty()) RebuildLookup();
+  if (!FNameIndex.empty())
+    FNameIndex.erase(FNameIndex.begin() + static_cast<std::ptrdiff_t>(index));
+  if (!FLookup.empty())
+    RebuildLookup();
 }
 
-bool TAttribList::Delete(std::string_view name) {
+bool TAttribList::Delete(std::string_view name)
+{
   int i = IndexOf(name);
-  if (i < 0) return false;
+  if (i < 0)
+    return false;
   DeleteAt(static_cast<size_t>(i));
   return true;
 }
 
-void TAttribList::Clear() {
+void TAttribList::Clear()
+{
   FItems.clear();
   FNameIndex.clear();
   FLookup.clear();
@@ -199,72 +242,89 @@ void TAttribList::Clear() {
   FHasNameKey = false;
 }
 
-void TAttribList::BuildNameIndex() {
+void TAttribList::BuildNameIndex()
+{
   FNameIndex.clear();
-  for (const auto& it : FItems) FNameIndex.push_back(CaseFoldName(it->Name()));
+  for (const auto& it : FItems)
+    FNameIndex.push_back(CaseFoldName(it->Name()));
 }
 
 // ---------------------------------------------------------------------------------------------
 // TNodeClass / TLhXMLNodeList
 // ---------------------------------------------------------------------------------------------
 
-bool TNodeClass::InheritsFrom(const TNodeClass& other) const {
+bool TNodeClass::InheritsFrom(const TNodeClass& other) const
+{
   for (const TNodeClass* c = this; c; c = c->Base)
-    if (c == &other) return true;
+    if (c == &other)
+      return true;
   return false;
 }
 
 std::unique_ptr<TLhXMLNode> TNodeClass::New(TLhXMLNode* parent, const std::string& name,
-                                            const TXmlErrorEvent& onError) const {
+                                            const TXmlErrorEvent& onError) const
+{
   std::unique_ptr<TLhXMLNode> n = Construct(parent, name, onError);
-  if (name.empty()) n->FElementName = Ident;
+  if (name.empty())
+    n->FElementName = Ident;
   n->AfterLoad();
   return n;
 }
 
-std::unique_ptr<TLhXMLNode> TLhXMLNodeList::Extract(const TLhXMLNode* node) {
+std::unique_ptr<TLhXMLNode> TLhXMLNodeList::Extract(const TLhXMLNode* node)
+{
   auto it = std::find_if(FItems.begin(), FItems.end(), [&](const auto& p) { return p.get() == node; });
-  if (it == FItems.end()) return nullptr;
+  if (it == FItems.end())
+    return nullptr;
   std::unique_ptr<TLhXMLNode> r = std::move(*it);
   FItems.erase(it);
   return r;
 }
 
-void TLhXMLNodeList::Clear() {
+void TLhXMLNodeList::Clear()
+{
   // Free from the back so a child never outlives the order it was read in by much.
-  while (!FItems.empty()) FItems.pop_back();
+  while (!FItems.empty())
+    FItems.pop_back();
 }
 
 // ---------------------------------------------------------------------------------------------
 // TLhXMLNode
 // ---------------------------------------------------------------------------------------------
 
-const TNodeClass& TLhXMLNode::StaticClass() {
+const TNodeClass& TLhXMLNode::StaticClass()
+{
   static const TNodeClass c{"XNODE", "TLhXMLNode", nullptr, &ConstructXmlNode<TLhXMLNode>};
   return c;
 }
 
 TLhXMLNode::TLhXMLNode(TLhXMLNode* parent, const std::string& name, const TXmlErrorEvent& onError)
-    : FAttribs(this), FChildren(this), FElementName(name), FParent(parent), FOnError(onError) {
+    : FAttribs(this), FChildren(this), FElementName(name), FParent(parent), FOnError(onError)
+{
   AttribMode = parent ? parent->AttribMode : 0;
 }
 
 TLhXMLNode::~TLhXMLNode() = default;
 
-TLhXMLNode* TLhXMLNode::RootNode() {
+TLhXMLNode* TLhXMLNode::RootNode()
+{
   TLhXMLNode* n = this;
-  while (n->FParent) n = n->FParent;
+  while (n->FParent)
+    n = n->FParent;
   return n;
 }
 
-std::unique_ptr<TLhXMLNode> TLhXMLNode::Detach() {
+std::unique_ptr<TLhXMLNode> TLhXMLNode::Detach()
+{
   std::unique_ptr<TLhXMLNode> self;
-  if (FParent) self = FParent->FChildren.Extract(this);
+  if (FParent)
+    self = FParent->FChildren.Extract(this);
   FParent = nullptr;
   return self;
 }
 
-TLhXMLNode& TLhXMLNode::LinkChild(std::unique_ptr<TLhXMLNode> child) {
+TLhXMLNode& TLhXMLNode::LinkChild(std::unique_ptr<TLhXMLNode> child)
+{
   TLhXMLNode& c = *child;
   c.FParent = this;
   c.AttribMode = AttribMode;
@@ -273,61 +333,78 @@ TLhXMLNode& TLhXMLNode::LinkChild(std::unique_ptr<TLhXMLNode> child) {
   return c;
 }
 
-TLhXMLNode& TLhXMLNode::AddChild(const std::string& name, bool plain) {
+TLhXMLNode& TLhXMLNode::AddChild(const std::string& name, bool plain)
+{
   std::unique_ptr<TLhXMLNode> n = plain ? TLhXMLNode::StaticClass().New(this, name, FOnError)
                                         : CreateRegisteredNode(this, name, FOnError);
   return LinkChild(std::move(n));
 }
 
-TLhXMLNode& TLhXMLNode::AddChildOfClass(const TNodeClass& nodeClass) {
+TLhXMLNode& TLhXMLNode::AddChildOfClass(const TNodeClass& nodeClass)
+{
   return LinkChild(nodeClass.New(this, nodeClass.Ident, FOnError));
 }
 
-TLhXMLNode* TLhXMLNode::FindChild(std::string_view name) const {
+TLhXMLNode* TLhXMLNode::FindChild(std::string_view name) const
+{
   for (size_t i = 0; i < FChildren.Count(); ++i)
-    if (SameFoldedName(FChildren.Item(i).FElementName, name)) return &FChildren.Item(i);
+    if (SameFoldedName(FChildren.Item(i).FElementName, name))
+      return &FChildren.Item(i);
   return nullptr;
 }
 
-TLhXMLNode* TLhXMLNode::FindChildByKey(std::string_view name, std::string_view key) const {
+TLhXMLNode* TLhXMLNode::FindChildByKey(std::string_view name, std::string_view key) const
+{
   const std::string folded = CaseFoldName(key);
   for (size_t i = 0; i < FChildren.Count(); ++i) {
     TLhXMLNode& c = FChildren.Item(i);
-    if (SameFoldedName(c.FElementName, name) && c.NameKey() == folded) return &c;
+    if (SameFoldedName(c.FElementName, name) && c.NameKey() == folded)
+      return &c;
   }
   return nullptr;
 }
 
 void TLhXMLNode::ClearChildren() { FChildren.Clear(); }
 
-void TLhXMLNode::Clear(bool callAfterLoad) {
+void TLhXMLNode::Clear(bool callAfterLoad)
+{
   BeforeClear();
   ClearChildren();
   ClearAttribs();
-  if (callAfterLoad) AfterLoad();
+  if (callAfterLoad)
+    AfterLoad();
 }
 
-void TLhXMLNode::SetElementName(std::string_view name) {
-  if (!IsXmlName(name)) throw XLhException(XLH_BAD_NAME, "XML. Wrong node name:" + std::string(name));
+void TLhXMLNode::SetElementName(std::string_view name)
+{
+  if (!IsXmlName(name))
+    throw XLhException(XLH_BAD_NAME, "XML. Wrong node name:" + std::string(name));
   FElementName.assign(name);
 }
 
-std::string TLhXMLNode::DisplayName() const {
-  if (FAttribs.HasNameKey() && !FAttribs.NameKey().empty()) return FAttribs.NameKey();
+std::string TLhXMLNode::DisplayName() const
+{
+  if (FAttribs.HasNameKey() && !FAttribs.NameKey().empty())
+    return FAttribs.NameKey();
   return FElementName;
 }
 
-std::string TLhXMLNode::ElementPath() const {
-  if (!FParent) return FElementName;
+std::string TLhXMLNode::ElementPath() const
+{
+  if (!FParent)
+    return FElementName;
   return FParent->ElementPath() + "\\" + FElementName;
 }
 
-std::string TLhXMLNode::GetPath() const {
-  if (!FParent) return DisplayName();
+std::string TLhXMLNode::GetPath() const
+{
+  if (!FParent)
+    return DisplayName();
   return FParent->GetPath() + "\\" + DisplayName();
 }
 
-void TLhXMLNode::CallExecAttrib(const std::string& name, const std::string& value) {
+void TLhXMLNode::CallExecAttrib(const std::string& name, const std::string& value)
+{
   try {
     ExecAttrib(name, value);
   } catch (...) {
@@ -335,49 +412,65 @@ void TLhXMLNode::CallExecAttrib(const std::string& name, const std::string& valu
   }
 }
 
-void TLhXMLNode::WriteAttrib(const std::string& name, const std::string& value) {
-  if (AttribMode != 1) FAttribs.FindOrAdd(name, value);
-  else FAttribs.Add(name, value);
-  if (!FFilling) CallExecAttrib(name, value);
+void TLhXMLNode::WriteAttrib(const std::string& name, const std::string& value)
+{
+  if (AttribMode != 1)
+    FAttribs.FindOrAdd(name, value);
+  else
+    FAttribs.Add(name, value);
+  if (!FFilling)
+    CallExecAttrib(name, value);
 }
 
 bool TLhXMLNode::DeleteAttrib(std::string_view name) { return FAttribs.Delete(name); }
 
-void TLhXMLNode::WriteOrDeleteAttrib(const std::string& name, bool del, const std::string& value) {
-  if (del) DeleteAttrib(name);
-  else WriteAttrib(name, value);
+void TLhXMLNode::WriteOrDeleteAttrib(const std::string& name, bool del, const std::string& value)
+{
+  if (del)
+    DeleteAttrib(name);
+  else
+    WriteAttrib(name, value);
 }
 
 void TLhXMLNode::ClearAttribs() { FAttribs.Clear(); }
 
-std::string TLhXMLNode::ReadAttrib(std::string_view name) const {
+std::string TLhXMLNode::ReadAttrib(std::string_view name) const
+{
   const TAttribItem* a = FAttribs.Find(name);
   if (!a)
-    throw XLhException(XLH_UNKNOWN_ATTRIBUTE, "Xml.Unknown attribute: " + GetPath() + "\\" + std::string(name));
+    throw XLhException(XLH_UNKNOWN_ATTRIBUTE,
+                       "Xml.Unknown attribute: " + GetPath() + "\\" + std::string(name));
   return a->Value();
 }
 
-std::string TLhXMLNode::ReadAttribDef(std::string_view name, const std::string& def) const {
+std::string TLhXMLNode::ReadAttribDef(std::string_view name, const std::string& def) const
+{
   const TAttribItem* a = FAttribs.Find(name);
   return a ? a->Value() : def;
 }
 
-int32_t TLhXMLNode::ReadAttribIntDef(std::string_view name, int32_t def) const {
+int32_t TLhXMLNode::ReadAttribIntDef(std::string_view name, int32_t def) const
+{
   const TAttribItem* a = FAttribs.Find(name);
   int32_t v = 0;
-  if (!a || !TryStrToInt(a->Value(), v)) return def;
+  if (!a || !TryStrToInt(a->Value(), v))
+    return def;
   return v;
 }
 
-void TLhXMLNode::ReportError(const std::string& message) {
+void TLhXMLNode::ReportError(const std::string& message)
+{
   if (!FOnError) {
     TLhXMLNode* root = RootNode();
-    if (root != this) FOnError = root->FOnError;
+    if (root != this)
+      FOnError = root->FOnError;
   }
-  if (FOnError) FOnError(message);
+  if (FOnError)
+    FOnError(message);
 }
 
-void TLhXMLNode::DoFillAttribs() {
+void TLhXMLNode::DoFillAttribs()
+{
   FFilling = true;
   try {
     FillAttribs();
@@ -389,18 +482,22 @@ void TLhXMLNode::DoFillAttribs() {
   FFilling = false;
 }
 
-void TLhXMLNode::FillAllAttribs() {
+void TLhXMLNode::FillAllAttribs()
+{
   DoFillAttribs();
-  for (size_t i = 0; i < FChildren.Count(); ++i) FChildren.Item(i).FillAllAttribs();
+  for (size_t i = 0; i < FChildren.Count(); ++i)
+    FChildren.Item(i).FillAllAttribs();
 }
 
-void TLhXMLNode::CopyAttribsFrom(TLhXMLNode& source) {
+void TLhXMLNode::CopyAttribsFrom(TLhXMLNode& source)
+{
   ClearAttribs();
   source.DoFillAttribs();
   for (size_t i = 0; i < source.FAttribs.Count(); ++i) {
     const TAttribItem& s = source.FAttribs.Item(i);
     FAttribs.Add(s.Name(), s.Value());
-    if (FFilling) continue;
+    if (FFilling)
+      continue;
     try {
       ExecAttrib(s.Name(), s.Value());
     } catch (...) {
@@ -409,7 +506,8 @@ void TLhXMLNode::CopyAttribsFrom(TLhXMLNode& source) {
   }
 }
 
-void TLhXMLNode::CopyFrom(TLhXMLNode& source, bool plain, bool takeSelf) {
+void TLhXMLNode::CopyFrom(TLhXMLNode& source, bool plain, bool takeSelf)
+{
   if (takeSelf) {
     SetElementName(source.FElementName);
     CopyAttribsFrom(source);
@@ -423,10 +521,13 @@ void TLhXMLNode::CopyFrom(TLhXMLNode& source, bool plain, bool takeSelf) {
   AfterLoad();
 }
 
-void TLhXMLNode::Assign(TLhXMLNode& source, bool plain) {
-  if (&source == this) return;
+void TLhXMLNode::Assign(TLhXMLNode& source, bool plain)
+{
+  if (&source == this)
+    return;
   for (const TLhXMLNode* p = source.FParent; p; p = p->FParent) {
-    if (p != this) continue;
+    if (p != this)
+      continue;
     // The source lives below this node and would go with its children: copy it out first.
     std::unique_ptr<TLhXMLNode> keep = source.GetClass().New(nullptr, source.FElementName, FOnError);
     keep->CopyFrom(source, plain, true);
@@ -438,7 +539,8 @@ void TLhXMLNode::Assign(TLhXMLNode& source, bool plain) {
   CopyFrom(source, plain, true);
 }
 
-bool TLhXMLNode::Compare(TLhXMLNode& other, const TCompareReport& report) {
+bool TLhXMLNode::Compare(TLhXMLNode& other, const TCompareReport& report)
+{
   bool same = true;
   DoFillAttribs();
   const std::string path = GetPath();
@@ -449,8 +551,8 @@ bool TLhXMLNode::Compare(TLhXMLNode& other, const TCompareReport& report) {
       ReportError("Old, there is no attribute:" + path + "\\" + a.Name() + "\\n");
       same = false;
     } else if (o->Value() != a.Value()) {
-      ReportError("Xml.Differences in attribute value:" + path + "\\" + a.Name() + ": " + "[old=" + o->Value() +
-                  "] " + "[new=" + a.Value() + "]" + "\\n");
+      ReportError("Xml.Differences in attribute value:" + path + "\\" + a.Name() + ": " +
+                  "[old=" + o->Value() + "] " + "[new=" + a.Value() + "]" + "\\n");
       same = false;
     }
   }
@@ -463,13 +565,15 @@ bool TLhXMLNode::Compare(TLhXMLNode& other, const TCompareReport& report) {
   }
   auto partnerIn = [](const TLhXMLNode& in, const TLhXMLNode& c) -> TLhXMLNode* {
     TLhXMLNode* p = in.FindChildByKey(c.FElementName, c.NameKey());
-    if (!p && !c.FindAttrib("NAME")) p = in.FindChild(c.FElementName);
+    if (!p && !c.FindAttrib("NAME"))
+      p = in.FindChild(c.FElementName);
     return p;
   };
   for (size_t i = 0; i < FChildren.Count(); ++i) {
     TLhXMLNode& c = FChildren.Item(i);
     if (TLhXMLNode* p = partnerIn(other, c)) {
-      if (!c.Compare(*p, report)) same = false;
+      if (!c.Compare(*p, report))
+        same = false;
     } else {
       ReportError("Old, there is no key:" + path + "\\" + c.DisplayName() + "\\n");
       same = false;
@@ -490,26 +594,32 @@ bool TLhXMLNode::Compare(TLhXMLNode& other, const TCompareReport& report) {
 // Reading one level
 // ---------------------------------------------------------------------------------------------
 
-void TLhXMLNode::ReplayExecAttribs() {
+void TLhXMLNode::ReplayExecAttribs()
+{
   // Typed nodes take their fields from the start tag before their children are read; a
   // copy of the list guards against ExecAttrib changing it.
   std::vector<std::pair<std::string, std::string>> items;
   items.reserve(FAttribs.Count());
-  for (size_t i = 0; i < FAttribs.Count(); ++i) items.emplace_back(FAttribs.Item(i).Name(), FAttribs.Item(i).Value());
-  for (const auto& [n, v] : items) CallExecAttrib(n, v);
+  for (size_t i = 0; i < FAttribs.Count(); ++i)
+    items.emplace_back(FAttribs.Item(i).Name(), FAttribs.Item(i).Value());
+  for (const auto& [n, v] : items)
+    CallExecAttrib(n, v);
 }
 
-void TLhXMLNode::ReadFromStream(TTextStream& stream, bool utf8, bool plain) {
+void TLhXMLNode::ReadFromStream(TTextStream& stream, bool utf8, bool plain)
+{
   const int depth = Depth(this);
   bool replayed = false;
   bool pending = false;
   std::string_view tok;
   uint8_t fl = 0;
   for (;;) {
-    if (!pending) tok = stream.ReadTokenView(fl);
+    if (!pending)
+      tok = stream.ReadTokenView(fl);
     pending = false;
     if (fl & TF_SLASH_BEFORE) {
-      if ((fl & TF_OPEN) && tok != FElementName) RaiseWrongClose(*this, tok, stream);
+      if ((fl & TF_OPEN) && tok != FElementName)
+        RaiseWrongClose(*this, tok, stream);
       break;
     }
     if (fl & TF_OPEN) {
@@ -521,17 +631,20 @@ void TLhXMLNode::ReadFromStream(TTextStream& stream, bool utf8, bool plain) {
         throw XLhException(XLH_TOO_DEEP, "XML. Nesting too deep: " + ElementPath() + PosText(stream));
       const std::string tag(tok);
       // An element without a name would be written as "</>", which no reader takes back.
-      if (tag.empty()) throw XLhException(XLH_BAD_NAME, "XML. Wrong node name:");
+      if (tag.empty())
+        throw XLhException(XLH_BAD_NAME, "XML. Wrong node name:");
       TLhXMLNode& child = AddChild(plain ? ClassIdent() : tag, false);
       child.SetElementName(tag);
       child.Clear(true);
-      if (!(fl & TF_SLASH_AFTER)) child.ReadFromStream(stream, utf8, plain);
+      if (!(fl & TF_SLASH_AFTER))
+        child.ReadFromStream(stream, utf8, plain);
       continue;
     }
     if (tok.empty() && !(fl & TF_EQUALS)) {
       // A file that ends inside an element is cut short: loading it as complete would let
       // a later save make the loss permanent.
-      if (fl & TF_END) RaiseWrongClose(*this, "", stream);
+      if (fl & TF_END)
+        RaiseWrongClose(*this, "", stream);
       continue;  // the ">" that ends a start tag
     }
     const std::string name(tok);
@@ -552,10 +665,13 @@ void TLhXMLNode::ReadFromStream(TTextStream& stream, bool utf8, bool plain) {
     }
     const std::string value = ValueFromFile(raw, utf8);
     FAttribs.FindOrAdd(name, value);
-    if (replayed) CallExecAttrib(name, value);
-    if (!pending && (fl & TF_END) && raw.empty()) RaiseWrongClose(*this, "", stream);
+    if (replayed)
+      CallExecAttrib(name, value);
+    if (!pending && (fl & TF_END) && raw.empty())
+      RaiseWrongClose(*this, "", stream);
   }
-  if (!replayed) ReplayExecAttribs();
+  if (!replayed)
+    ReplayExecAttribs();
   AfterLoad();
 }
 
@@ -564,7 +680,8 @@ void TLhXMLNode::ReadFromStream(TTextStream& stream, bool utf8, bool plain) {
 // ---------------------------------------------------------------------------------------------
 
 namespace {
-void AppendName(std::string& out, const std::string& name, bool utf8) {
+void AppendName(std::string& out, const std::string& name, bool utf8)
+{
   if (utf8) {
     for (unsigned char c : name)
       if (c >= 0x80) {
@@ -576,15 +693,18 @@ void AppendName(std::string& out, const std::string& name, bool utf8) {
 }
 }  // namespace
 
-void TLhXMLNode::WriteLevel(std::string& out, bool utf8, uint32_t mask, const std::string& indent, bool self) {
-  if ((SaveMask & mask) && !self) return;
+void TLhXMLNode::WriteLevel(std::string& out, bool utf8, uint32_t mask, const std::string& indent, bool self)
+{
+  if ((SaveMask & mask) && !self)
+    return;
   out += indent;
   out += '<';
   AppendName(out, FElementName, utf8);
   DoFillAttribs();
   for (size_t i = 0; i < FAttribs.Count(); ++i) {
     const TAttribItem& a = FAttribs.Item(i);
-    if (a.SaveMask & mask) continue;
+    if (a.SaveMask & mask)
+      continue;
     out += ' ';
     AppendName(out, a.Name(), utf8);
     out += "=\"";
@@ -597,19 +717,23 @@ void TLhXMLNode::WriteLevel(std::string& out, bool utf8, uint32_t mask, const st
   }
   out += ">\r\n";
   const std::string inner = indent + "  ";
-  for (size_t i = 0; i < FChildren.Count(); ++i) FChildren.Item(i).WriteLevel(out, utf8, mask, inner, false);
+  for (size_t i = 0; i < FChildren.Count(); ++i)
+    FChildren.Item(i).WriteLevel(out, utf8, mask, inner, false);
   out += indent;
   out += "</";
   AppendName(out, FElementName, utf8);
   out += ">\r\n";
 }
 
-void TLhXMLNode::WriteToStream(std::string& out, bool utf8, uint32_t mask) {
+void TLhXMLNode::WriteToStream(std::string& out, bool utf8, uint32_t mask)
+{
   WriteLevel(out, utf8, mask, {}, false);
 }
 
-void TLhXMLNode::WriteDocumentBody(std::string& out, bool withHeader, bool utf8, uint32_t mask) {
-  if (utf8) out += "\xEF\xBB\xBF";
+void TLhXMLNode::WriteDocumentBody(std::string& out, bool withHeader, bool utf8, uint32_t mask)
+{
+  if (utf8)
+    out += "\xEF\xBB\xBF";
   if (withHeader) {
     out += utf8 ? "<?xml version=\"1.0\" encoding=\"UTF-8\" standalone=\"yes\"?>\r\n"
                 : "<?xml version=\"1.0\" encoding=\"windows-1252\" standalone=\"yes\"?>\r\n";
@@ -617,7 +741,9 @@ void TLhXMLNode::WriteDocumentBody(std::string& out, bool withHeader, bool utf8,
   WriteLevel(out, utf8, mask, {}, true);
 }
 
-void TLhXMLNode::WriteDocument(std::string& out, bool withHeader, bool utf8, uint32_t mask) {
-  if (SaveMask & mask) return;
+void TLhXMLNode::WriteDocument(std::string& out, bool withHeader, bool utf8, uint32_t mask)
+{
+  if (SaveMask & mask)
+    return;
   WriteDocumentBody(out, withHeader, utf8, mask);
 }

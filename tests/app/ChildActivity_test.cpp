@@ -73,4 +73,4 @@ TEST(ChildBusy, CloseCancelsAReadAndWaitsForAWriteOrAPrint)
   }
 }
 
-} // namespace
+}  // namespace

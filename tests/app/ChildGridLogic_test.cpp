@@ -8,12 +8,11 @@
 namespace {
 
 // Two groups: a REAL, a Y/N and an INT item; then one INT item. Registers 0..3 (OFFSET counts from 1).
-const char* const DEFS =
-    "[SECTION_1]\nTITLE=Napięcia\n"
-    "X1_NAME=Próg\nX1_DIM=V\nX1_TYPE=REAL\nX1_BASE=0,1\nX1_DEC_PLACES=1\nX1_OFFSET=1\n"
-    "X2_NAME=Blokada\nX2_TYPE=Y/N\nX2_OFFSET=2\n"
-    "X3_NAME=Zwłoka\nX3_DIM=ms\nX3_TYPE=INT\nX3_OFFSET=3\n"
-    "[SECTION_2]\nTITLE=Inne\nX1_NAME=Licznik\nX1_TYPE=INT\nX1_OFFSET=4\n";
+const char* const DEFS = "[SECTION_1]\nTITLE=Napięcia\n"
+                         "X1_NAME=Próg\nX1_DIM=V\nX1_TYPE=REAL\nX1_BASE=0,1\nX1_DEC_PLACES=1\nX1_OFFSET=1\n"
+                         "X2_NAME=Blokada\nX2_TYPE=Y/N\nX2_OFFSET=2\n"
+                         "X3_NAME=Zwłoka\nX3_DIM=ms\nX3_TYPE=INT\nX3_OFFSET=3\n"
+                         "[SECTION_2]\nTITLE=Inne\nX1_NAME=Licznik\nX1_TYPE=INT\nX1_OFFSET=4\n";
 
 class ChildGridLogic : public ::testing::Test {
 protected:
@@ -23,10 +22,14 @@ protected:
     Kiv.SetKivType(2);
     Kiv.Defs().LoadFromText("/opt/kiv/Kivs3.set", Utf8ToCp1250(DEFS));
     uint8_t* s1 = Kiv.GetZns1Data();
-    s1[0] = 0x01; s1[1] = 0x2C; // 300 -> 30,0
-    s1[2] = 0x00; s1[3] = 0x01; // T
-    s1[4] = 0x00; s1[5] = 0x64; // 100
-    s1[6] = 0x00; s1[7] = 0x07;
+    s1[0] = 0x01;
+    s1[1] = 0x2C;  // 300 -> 30,0
+    s1[2] = 0x00;
+    s1[3] = 0x01;  // T
+    s1[4] = 0x00;
+    s1[5] = 0x64;  // 100
+    s1[6] = 0x00;
+    s1[7] = 0x07;
     Kiv.SetZns1Size(8);
     Kiv.SetModified(false);
   }
@@ -70,10 +73,10 @@ TEST_F(ChildGridLogic, StaleCellsAreEmptied)
     for (int c = 0; c < Grid.ColCount(); ++c)
       Grid.SetCell(c, r, "old");
   ShowZestawNastaw(Kiv, 0, Grid);
-  EXPECT_EQ(Grid.Cell(9, 1), "");   // behind the last item of row 1
+  EXPECT_EQ(Grid.Cell(9, 1), "");  // behind the last item of row 1
   EXPECT_EQ(Grid.Cell(18, 1), "");
-  EXPECT_EQ(Grid.Cell(3, 2), "");   // behind the only item of row 2
-  EXPECT_EQ(Grid.Cell(0, 3), "");   // rows past the last group
+  EXPECT_EQ(Grid.Cell(3, 2), "");  // behind the only item of row 2
+  EXPECT_EQ(Grid.Cell(0, 3), "");  // rows past the last group
   EXPECT_EQ(Grid.Cell(5, 45), "");
   EXPECT_EQ(Grid.Cell(5, 0), "");
   // A document of unknown model clears everything.
@@ -89,7 +92,8 @@ TEST_F(ChildGridLogic, GridGrowsForLongGroups)
 {
   std::string text = "[SECTION_1]\nTITLE=Dużo\n";
   for (int i = 1; i <= 8; ++i)
-    text += "X" + std::to_string(i) + "_NAME=R" + std::to_string(i) + "\nX" + std::to_string(i) + "_TYPE=INT\n";
+    text +=
+        "X" + std::to_string(i) + "_NAME=R" + std::to_string(i) + "\nX" + std::to_string(i) + "_TYPE=INT\n";
   Kiv.Defs().LoadFromText("long.set", Utf8ToCp1250(text));
   ShowZestawNastaw(Kiv, 0, Grid);
   EXPECT_EQ(Grid.ColCount(), 25);
@@ -106,10 +110,9 @@ TEST_F(ChildGridLogic, EditableColumnArithmetic)
     bool Editable;
   };
   const Case cases[] = {
-      {2, 1, true},   {5, 1, true},   {8, 1, true},   {11, 1, false}, // fourth item missing
-      {1, 1, false},  {3, 1, false},  {0, 1, false},  {4, 1, false},
-      {2, 2, true},   {5, 2, false},  {2, 3, false},  {2, 0, false},
-      {-1, 1, false}, {2, -1, false},
+      {2, 1, true},  {5, 1, true},  {8, 1, true},  {11, 1, false},  // fourth item missing
+      {1, 1, false}, {3, 1, false}, {0, 1, false}, {4, 1, false},  {2, 2, true},
+      {5, 2, false}, {2, 3, false}, {2, 0, false}, {-1, 1, false}, {2, -1, false},
   };
   for (const auto& c : cases)
     EXPECT_EQ(ZnsCellEditable(Kiv.Defs(), c.Col, c.Row), c.Editable) << c.Col << "," << c.Row;
@@ -128,9 +131,9 @@ TEST_F(ChildGridLogic, CommitStoresAndShowsTheStoredValue)
   };
   const Case cases[] = {
       {2, 1, "12,5", TCommitResult::Stored, "12,5", 0, 0x00, 0x7D, false},  // shown as typed
-      {2, 1, "30", TCommitResult::Stored, "30", 0, 0x01, 0x2C, false},        // same text: not modified
-      {2, 1, "30,0", TCommitResult::Stored, "30", 0, 0x01, 0x2C, true},       // text shown differently
-      {2, 1, "abc", TCommitResult::Restored, "30", 0, 0x01, 0x2C, false},     // no number: cell restored
+      {2, 1, "30", TCommitResult::Stored, "30", 0, 0x01, 0x2C, false},      // same text: not modified
+      {2, 1, "30,0", TCommitResult::Stored, "30", 0, 0x01, 0x2C, true},     // text shown differently
+      {2, 1, "abc", TCommitResult::Restored, "30", 0, 0x01, 0x2C, false},   // no number: cell restored
       {5, 1, "n", TCommitResult::Stored, "N", 2, 0x00, 0x00, true},
       {8, 1, "250", TCommitResult::Stored, "250", 4, 0x00, 0xFA, false},
       {2, 2, "9", TCommitResult::Stored, "9", 6, 0x00, 0x09, false},
@@ -169,4 +172,4 @@ TEST_F(ChildGridLogic, CommitRefusesQuestionRowsAndOtherCells)
   EXPECT_FALSE(Kiv.Modified());
 }
 
-} // namespace
+}  // namespace

@@ -22,4 +22,4 @@ TEST(CloseLogic, Decisions)
   EXPECT_EQ(CloseQueryText("/x/a.kiv"), "Plik /x/a.kiv został zmodyfikowany\nZachować zmiany ?"_cp);
 }
 
-} // namespace
+}  // namespace

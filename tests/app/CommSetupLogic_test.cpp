@@ -33,7 +33,7 @@ protected:
   {
     SetPrompts(&Script);
     std::filesystem::create_directories(Sysfs.File("ttyUSB0/device"));
-    std::filesystem::create_directories(Sysfs.File("tty1")); // no device: not a serial port
+    std::filesystem::create_directories(Sysfs.File("tty1"));  // no device: not a serial port
     Link.SetSysfsClassDir(Sysfs.Path());
     Link.SetCommPort("COM2");
     Link.SetBaudRate(6);
@@ -140,7 +140,7 @@ TEST_F(CommSetupState, OkKeepsWhatWasAppliedAndCancelPutsItBack)
     state.SetTcpComm(true);
     state.SetTcpIp("10.0.0.2");
     state.SetTcpPortText("abc");
-    EXPECT_EQ(tcp.MBTCPPort, 502); // no number: the default port
+    EXPECT_EQ(tcp.MBTCPPort, 502);  // no number: the default port
     state.SetTcpPortText("1502");
     if (ok) {
       state.Commit();
@@ -172,4 +172,4 @@ TEST_F(CommSetupState, ASpeedBeyondTheListSelectsNothing)
   EXPECT_EQ(TCommSetupState::SpeedItems()[6], "9600");
 }
 
-} // namespace
+}  // namespace

@@ -45,11 +45,14 @@ std::set<int> Union(std::initializer_list<std::set<int>> parts)
 
 TEST(EventKinds, DefinedCodeCounts)
 {
-  struct Case { int model; size_t rows; };
+  struct Case {
+    int model;
+    size_t rows;
+  };
   for (const Case c : {Case{1, 114}, Case{2, 168}}) {
     SCOPED_TRACE(c.model);
     EXPECT_EQ(EventKindRows(c.model).size(), c.rows);
-    EXPECT_EQ(DefinedCodes(c.model).size(), c.rows); // no code twice
+    EXPECT_EQ(DefinedCodes(c.model).size(), c.rows);  // no code twice
     const TEventKindTable& t = EventKindTable(c.model);
     size_t defined = 0;
     for (int code = 0; code < 256; ++code)
@@ -79,19 +82,33 @@ TEST(EventKinds, EveryModel1CodeIsAModel2CodeAndTheRestAreModel2Only)
       only2.insert(c);
   for (int c : m1)
     EXPECT_TRUE(m2.count(c)) << "model 1 code " << c << " missing in model 2";
-  const std::set<int> expected =
-      Union({Range(24, 27), Range(32, 33), Range(48, 49), Range(52, 59), Range(62, 63),
-             Range(92, 93), Range(96, 97), {99, 101, 114, 117, 120}, Range(140, 141),
-             Range(168, 169), Range(176, 185), Range(198, 201), Range(220, 221), Range(224, 226),
-             {228}, Range(252, 254)});
+  const std::set<int> expected = Union({Range(24, 27),
+                                        Range(32, 33),
+                                        Range(48, 49),
+                                        Range(52, 59),
+                                        Range(62, 63),
+                                        Range(92, 93),
+                                        Range(96, 97),
+                                        {99, 101, 114, 117, 120},
+                                        Range(140, 141),
+                                        Range(168, 169),
+                                        Range(176, 185),
+                                        Range(198, 201),
+                                        Range(220, 221),
+                                        Range(224, 226),
+                                        {228},
+                                        Range(252, 254)});
   EXPECT_EQ(only2, expected);
 }
 
 TEST(EventKinds, DecoderKindsUsedByEachModel)
 {
-  struct Case { int model; std::set<int> kinds; };
-  for (const Case& c : {Case{1, {1, 4, 5, 6, 7, 9, 10, 11}},
-                        Case{2, {1, 3, 4, 5, 6, 8, 14, 15, 16, 18, 19}}}) {
+  struct Case {
+    int model;
+    std::set<int> kinds;
+  };
+  for (const Case& c :
+       {Case{1, {1, 4, 5, 6, 7, 9, 10, 11}}, Case{2, {1, 3, 4, 5, 6, 8, 14, 15, 16, 18, 19}}}) {
     std::set<int> used;
     for (const TEventKindRow& r : EventKindRows(c.model))
       used.insert(r.Kind);
@@ -105,13 +122,16 @@ TEST(EventKinds, ChartTracksInTheirModelsRanges)
 {
   const std::set<int> tracks1 = Union({Range(64, 65), Range(74, 111), Range(114, 123), Range(166, 171)});
   const std::set<int> tracks2 = Union({Range(1, 3), Range(10, 61), Range(134, 161)});
-  struct Case { int model; const std::set<int>* allowed; };
+  struct Case {
+    int model;
+    const std::set<int>* allowed;
+  };
   for (const Case c : {Case{1, &tracks1}, Case{2, &tracks2}}) {
     for (const TEventKindRow& r : EventKindRows(c.model)) {
       EXPECT_LE(r.Track, CHART_TRACK_COUNT);
       if (r.Track != 0) {
-        EXPECT_TRUE(c.allowed->count(r.Track)) << "model " << c.model << " code " << int(r.Code)
-                                               << " track " << int(r.Track);
+        EXPECT_TRUE(c.allowed->count(r.Track))
+            << "model " << c.model << " code " << int(r.Code) << " track " << int(r.Track);
       }
       EXPECT_LE(r.Show, 1);
       EXPECT_LE(r.State, 1);
@@ -143,7 +163,14 @@ TEST(EventKinds, EveryTextFitsItsFieldInWindows1250)
 
 TEST(EventKinds, SpecialRecords)
 {
-  struct Case { int code; int len; int kind1; int kind2; int show; std::string_view text; };
+  struct Case {
+    int code;
+    int len;
+    int kind1;
+    int kind2;
+    int show;
+    std::string_view text;
+  };
   const Case cases[] = {
       {240, 2, 5, 5, 0, "Przeskok w buforze"_cp},
       {243, 6, 4, 4, 1, "CZAS ZEGAROWY ZDARZENIA"_cp},
@@ -204,7 +231,11 @@ TEST(EventKinds, LogicCodesKinds)
 // Breaker contact pairs share a track; the open contact appearing carries state 0.
 TEST(EventKinds, ContactPairsShareATrackWithInvertedOpenStates)
 {
-  struct Case { int model; int first; int track; };
+  struct Case {
+    int model;
+    int first;
+    int track;
+  };
   for (const Case c : {Case{1, 36, 64}, Case{1, 68, 65}, Case{2, 36, 1}, Case{2, 52, 2}, Case{2, 68, 3}}) {
     const int states[4] = {1, 0, 0, 1};
     for (int k = 0; k < 4; ++k) {
@@ -219,7 +250,10 @@ TEST(EventKinds, ContactPairsShareATrackWithInvertedOpenStates)
 // Rows chosen for their quotes, double blanks and typos: they must come through as written.
 TEST(EventKinds, ExactRows)
 {
-  struct Case { int model; TEventKindRow row; };
+  struct Case {
+    int model;
+    TEventKindRow row;
+  };
   const Case cases[] = {
       {1, {0, 3, 1, 1, 1, 74, 1, "Powrót napięcia pomocniczego(A9-A10)"_cp}},
       {1, {68, 3, 1, 1, 1, 65, 1, "Pojawienie się sygnału WR zamkięty (C3)"_cp}},
@@ -230,7 +264,8 @@ TEST(EventKinds, ExactRows)
       {2, {116, 3, 6, 1, 0, 156, 1, "Polecenie z systemu nadrzędnego :\"Załącz bez zezwolenia WA\""_cp}},
       {2, {119, 3, 6, 1, 0, 159, 1, "Polecenie z systemu nadrzędnego:\"Wyłącz WA"_cp}},
       {2, {177, 3, 1, 1, 2, 43, 0, "Zakończenie impulsu załączającego WR torem bezprzewodowym (D6)"_cp}},
-      {2, {210, 3, 3, 1, 0, 140, 1, "Pojawienie się sygnału \"ZMANA ZEST. NASTAW LOG\" (wybrano zestaw 2)"_cp}},
+      {2,
+       {210, 3, 3, 1, 0, 140, 1, "Pojawienie się sygnału \"ZMANA ZEST. NASTAW LOG\" (wybrano zestaw 2)"_cp}},
       {2, {219, 3, 3, 1, 0, 144, 0, "Zanik sygnału \"RS_BLOKADA PRZEM. S.A LOG\""_cp}},
       {2, {232, 3, 3, 1, 0, 151, 1, "Pojawienie się sygnału \"ZEWN. POB. SZR WA>WR  LUB WA>WB LOG\""_cp}},
       {2, {233, 3, 3, 1, 0, 151, 0, "Zanik sygnału \"ZEWN. POB. SZR WA>WR  LUB WA>WB LOG\""_cp}},
@@ -256,14 +291,20 @@ TEST(EventKinds, ExactRows)
 TEST(EventKinds, DescriptionBytesAreWindows1250)
 {
   const uint8_t* e = EventKindTable(1).data() + 80 * EVENT_KIND_ENTRY_SIZE + EK_DESCRIPTION;
-  const std::string expected = "Za\xB3\xB9" "czenie klucza\"\xA3" "A SYS\"";
+  const std::string expected = "Za\xB3\xB9"
+                               "czenie klucza\"\xA3"
+                               "A SYS\"";
   ASSERT_EQ(e[0], expected.size());
   EXPECT_EQ(std::string(e + 1, e + 1 + e[0]), expected);
 }
 
 TEST(EventKinds, RestartReasons)
 {
-  struct Case { uint8_t kind; uint32_t code; std::string_view text; };
+  struct Case {
+    uint8_t kind;
+    uint32_t code;
+    std::string_view text;
+  };
   const Case cases[] = {
       {7, 0, "watchdog w czasie normalnej pracy"_cp},
       {8, 2, "restart spowodowany powrotem napięcia pomocniczego, po długim zaniku"_cp},
@@ -293,7 +334,7 @@ TEST(EventKinds, RestartReasons)
     EXPECT_EQ(r1[i] == r2[i], i != 51) << i;
 }
 
-} // namespace
+}  // namespace
 
 namespace {
 
@@ -319,7 +360,7 @@ std::vector<size_t> StepOffsets(std::vector<uint8_t> data)
   return offsets;
 }
 
-} // namespace
+}  // namespace
 
 TEST(EvRecordWalker, StepsOverRecordsAndGaps)
 {
@@ -350,7 +391,8 @@ TEST(EvRecordWalker, WhatAStepTellsItsCaller)
   EXPECT_EQ(walk.Length(), 3);
   EXPECT_FALSE(walk.IsGap());
   EXPECT_TRUE(walk.RecordFits());
-  EXPECT_EQ(std::vector<uint8_t>(walk.Record().begin(), walk.Record().end()), (std::vector<uint8_t>{1, 7, 8}));
+  EXPECT_EQ(std::vector<uint8_t>(walk.Record().begin(), walk.Record().end()),
+            (std::vector<uint8_t>{1, 7, 8}));
   walk.Next();
   EXPECT_EQ(walk.Offset(), 3u);
   EXPECT_TRUE(walk.IsGap());
@@ -364,7 +406,7 @@ TEST(EvRecordWalker, WhatAStepTellsItsCaller)
   EXPECT_FALSE(past.IsEndMarker());
   past.Next();
   EXPECT_EQ(past.Offset(), 5u);
-  EXPECT_EQ(past.Length(), 0); // 9: undefined
+  EXPECT_EQ(past.Length(), 0);  // 9: undefined
   const std::vector<uint8_t> cut{1, 0};
   EXPECT_FALSE(TEvRecordWalker(cut, WalkTable()).RecordFits());
   const std::vector<uint8_t> lone{240};

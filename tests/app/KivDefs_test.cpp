@@ -65,31 +65,36 @@ TEST(KivDefs, MissingFileGivesDefaultsAndNoGroups)
 TEST(KivDefs, GlobalValuesAreKeptInTheirFieldWidths)
 {
   TKivDefs defs;
-  defs.LoadFromText("x.set",
-                    "[GLOBAL]\n"
-                    "ImplementsSysLogick=1\nUSE_STN_BELCH=7\n"
-                    "DI_correction=200\nDO_correction=-3\nAI_correction=$FF\n"
-                    "ZNS_SIZE=100\nZNS1_ADRES=$12345\nZNS2_ADRES=70000\n"
-                    "EV_BUF_FIRST_REG=5000\nEV_BUF_LAST_REG=abc\n");
+  defs.LoadFromText("x.set", "[GLOBAL]\n"
+                             "ImplementsSysLogick=1\nUSE_STN_BELCH=7\n"
+                             "DI_correction=200\nDO_correction=-3\nAI_correction=$FF\n"
+                             "ZNS_SIZE=100\nZNS1_ADRES=$12345\nZNS2_ADRES=70000\n"
+                             "EV_BUF_FIRST_REG=5000\nEV_BUF_LAST_REG=abc\n");
   EXPECT_TRUE(defs.ImplementsSysLogick);
   EXPECT_TRUE(defs.USE_STN_BELCH);
-  EXPECT_EQ(defs.DI_correction, -56);   // 200 kept in 8 signed bits
+  EXPECT_EQ(defs.DI_correction, -56);  // 200 kept in 8 signed bits
   EXPECT_EQ(defs.DO_correction, -3);
   EXPECT_EQ(defs.AI_correction, -1);
   EXPECT_EQ(defs.ZNS_SIZE, 100);
-  EXPECT_EQ(defs.ZNS_SEND_STEP, 100);   // defaults to the set size just read
+  EXPECT_EQ(defs.ZNS_SEND_STEP, 100);  // defaults to the set size just read
   EXPECT_EQ(defs.ZNS1_ADRES, 0x2345);
   EXPECT_EQ(defs.ZNS2_ADRES, 70000 & 0xFFFF);
   EXPECT_EQ(defs.EV_BUF_FIRST_REG, 5000);
-  EXPECT_EQ(defs.EV_BUF_LAST_REG, 4032); // not a number: the default
+  EXPECT_EQ(defs.EV_BUF_LAST_REG, 4032);  // not a number: the default
 }
 
 TEST(KivDefs, ZnsAddressAndCorrection)
 {
   TKivDefs defs;
-  defs.LoadFromText("x.set", "[GLOBAL]\nZNS1_ADRES=10\nZNS2_ADRES=20\nDI_correction=1\nDO_correction=2\nAI_correction=3\n");
-  struct Case { int n; int address; int correction; };
-  for (const Case c : {Case{0, 0, 0}, Case{1, 10, 1}, Case{2, 20, 2}, Case{3, 0, 3}, Case{4, 0, 0}, Case{-1, 0, 0}}) {
+  defs.LoadFromText(
+      "x.set", "[GLOBAL]\nZNS1_ADRES=10\nZNS2_ADRES=20\nDI_correction=1\nDO_correction=2\nAI_correction=3\n");
+  struct Case {
+    int n;
+    int address;
+    int correction;
+  };
+  for (const Case c :
+       {Case{0, 0, 0}, Case{1, 10, 1}, Case{2, 20, 2}, Case{3, 0, 3}, Case{4, 0, 0}, Case{-1, 0, 0}}) {
     EXPECT_EQ(defs.ZnsAddress(c.n), c.address) << c.n;
     EXPECT_EQ(defs.Correction(c.n), c.correction) << c.n;
   }
@@ -98,24 +103,28 @@ TEST(KivDefs, ZnsAddressAndCorrection)
 TEST(KivDefs, ItemsTitlesAndRunningOffsets)
 {
   TKivDefs defs;
-  defs.LoadFromText("x.set", Utf8ToCp1250(
-                    "[SECTION_1]\nTITLE=Nastawy\n"
-                    "X1_NAME=Napięcie\nX1_DIM=V\nX1_TYPE=real\nX1_BASE=0,1\nX1_DEC_PLACES=1\n"
-                    "X2_NAME=Czas\nX2_TYPE=INT\n"
-                    "X3_NAME=Tryb\nX3_TYPE=y/n\n"
-                    "[SECTION_2]\n"
-                    "X1_NAME=Bez offsetu\n"
-                    "X2_NAME=Offset 20\nX2_OFFSET=20\nX2_TYPE=UN\n"
-                    "X3_NAME=Po nim\nX3_BASE=2.5\n"
-                    "[SECTION_3]\nTITLE=Nastawy\nX1_NAME=Trzecia\n"));
+  defs.LoadFromText("x.set",
+                    Utf8ToCp1250("[SECTION_1]\nTITLE=Nastawy\n"
+                                 "X1_NAME=Napięcie\nX1_DIM=V\nX1_TYPE=real\nX1_BASE=0,1\nX1_DEC_PLACES=1\n"
+                                 "X2_NAME=Czas\nX2_TYPE=INT\n"
+                                 "X3_NAME=Tryb\nX3_TYPE=y/n\n"
+                                 "[SECTION_2]\n"
+                                 "X1_NAME=Bez offsetu\n"
+                                 "X2_NAME=Offset 20\nX2_OFFSET=20\nX2_TYPE=UN\n"
+                                 "X3_NAME=Po nim\nX3_BASE=2.5\n"
+                                 "[SECTION_3]\nTITLE=Nastawy\nX1_NAME=Trzecia\n"));
   ASSERT_EQ(defs.GroupCount(), 3);
   EXPECT_EQ(defs.GroupTitle(1), "1. Nastawy");
-  EXPECT_EQ(defs.GroupTitle(2), "2. ");       // no TITLE: the number and ". " alone
+  EXPECT_EQ(defs.GroupTitle(2), "2. ");  // no TITLE: the number and ". " alone
   EXPECT_EQ(defs.GroupTitle(3), "3. Nastawy");
   EXPECT_EQ(defs.GroupTitle(0), "");
   EXPECT_EQ(defs.GroupTitle(4), "");
 
-  struct Case { int group; int item; TSettingDef def; };
+  struct Case {
+    int group;
+    int item;
+    TSettingDef def;
+  };
   const Case cases[] = {
       {1, 1, Def("Napięcie"_cp, "V", SettingKind::Real, 0, 0.1, 1)},
       {1, 2, Def("Czas", "", SettingKind::Int, 1, 1.0, 0)},
@@ -140,9 +149,12 @@ TEST(KivDefs, ItemsTitlesAndRunningOffsets)
 
 TEST(KivDefs, TypeWords)
 {
-  struct Case { const char* type; uint8_t kind; };
+  struct Case {
+    const char* type;
+    uint8_t kind;
+  };
   const Case cases[] = {{"INT", 0}, {"int", 0}, {"REAL", 1}, {"Real", 1}, {"Y/N", 2}, {"y/n", 2},
-                        {"UN", 3}, {"un", 3}, {"HEX", 4}, {"WORD", 4}, {"", 4}, {"INTEGER", 4}};
+                        {"UN", 3},  {"un", 3},  {"HEX", 4},  {"WORD", 4}, {"", 4},    {"INTEGER", 4}};
   for (const Case& c : cases) {
     TKivDefs defs;
     defs.LoadFromText("x.set", std::string("[SECTION_1]\nX1_NAME=a\nX1_TYPE=") + c.type + "\n");
@@ -153,9 +165,12 @@ TEST(KivDefs, TypeWords)
 
 TEST(KivDefs, BaseAcceptsCommaAndPoint)
 {
-  struct Case { const char* text; double base; };
-  const Case cases[] = {{"0,1", 0.1}, {"0.1", 0.1}, {"10", 10.0}, {" 2,5 ", 2.5}, {"abc", 1.0},
-                        {"", 1.0}, {"1,2.3", 1.0}, {"-0,5", -0.5}};
+  struct Case {
+    const char* text;
+    double base;
+  };
+  const Case cases[] = {{"0,1", 0.1}, {"0.1", 0.1}, {"10", 10.0},   {" 2,5 ", 2.5},
+                        {"abc", 1.0}, {"", 1.0},    {"1,2.3", 1.0}, {"-0,5", -0.5}};
   for (const Case& c : cases) {
     TKivDefs defs;
     defs.LoadFromText("x.set", std::string("[SECTION_1]\nX1_NAME=a\nX1_BASE=") + c.text + "\n");
@@ -167,7 +182,9 @@ TEST(KivDefs, BaseAcceptsCommaAndPoint)
 TEST(KivDefs, NameAndDimAreCut)
 {
   TKivDefs defs;
-  defs.LoadFromText("x.set", Utf8ToCp1250("[SECTION_1]\nX1_NAME=Zażółć gęślą jaźń 123456\nX1_DIM=mV/ms\nX1_DEC_PLACES=258\n"));
+  defs.LoadFromText(
+      "x.set",
+      Utf8ToCp1250("[SECTION_1]\nX1_NAME=Zażółć gęślą jaźń 123456\nX1_DIM=mV/ms\nX1_DEC_PLACES=258\n"));
   const TSettingDef d = defs.Group(1)->GetDef(1);
   EXPECT_EQ(d.Name, "Zażółć gęślą jaźń 12"_cp);
   EXPECT_EQ(d.Name.size(), SETTING_NAME_MAX);
@@ -178,9 +195,8 @@ TEST(KivDefs, NameAndDimAreCut)
 TEST(KivDefs, GapsEndTheLists)
 {
   TKivDefs defs;
-  defs.LoadFromText("x.set",
-                    "[SECTION_1]\nX1_NAME=a\nX2_NAME=b\nX4_NAME=d\n"
-                    "[SECTION_3]\nX1_NAME=c\n");
+  defs.LoadFromText("x.set", "[SECTION_1]\nX1_NAME=a\nX2_NAME=b\nX4_NAME=d\n"
+                             "[SECTION_3]\nX1_NAME=c\n");
   EXPECT_EQ(defs.GroupCount(), 1);
   EXPECT_EQ(defs.Group(1)->Count(), 2);
 
@@ -198,7 +214,7 @@ TEST(KivDefs, SameNameLoadsOnceOtherCaseReloads)
   EXPECT_EQ(defs.ZNS_SIZE, 50);
   dir.Write("Kivs3.set", "[GLOBAL]\nZNS_SIZE=60\n");
   EXPECT_TRUE(defs.LoadFromFile(path));
-  EXPECT_EQ(defs.ZNS_SIZE, 50);          // not read again
+  EXPECT_EQ(defs.ZNS_SIZE, 50);  // not read again
   EXPECT_EQ(defs.GroupCount(), 1);
 
   // The same file under another spelling of its name is another request.
@@ -245,9 +261,9 @@ TEST(KivDefs, SetGroupTitleAndSetItemDef)
   EXPECT_EQ(defs.Group(3)->Count(), 2);
   EXPECT_EQ(defs.Group(3)->GetDef(1), DefaultSettingDef());
   EXPECT_EQ(defs.Group(3)->GetDef(2).Name, "b");
-  defs.SetGroupTitle(3, "3. c");                    // same title: items stay
+  defs.SetGroupTitle(3, "3. c");  // same title: items stay
   EXPECT_NE(defs.Group(3), nullptr);
-  defs.SetGroupTitle(3, "3. d");                    // new title: without definitions
+  defs.SetGroupTitle(3, "3. d");  // new title: without definitions
   EXPECT_EQ(defs.Group(3), nullptr);
   EXPECT_EQ(defs.GroupTitle(3), "3. d");
   defs.Clear();
@@ -298,4 +314,4 @@ TEST(KivDefs, InstalledGenericFiles)
   }
 }
 
-} // namespace
+}  // namespace

@@ -17,7 +17,11 @@ std::string Bytes(const uint8_t* b, size_t n) { return std::string(b, b + n); }
 
 TEST(KivFiles, StringsToBufferLayout)
 {
-  struct Case { TLines lines; size_t size; std::string bytes; };
+  struct Case {
+    TLines lines;
+    size_t size;
+    std::string bytes;
+  };
   const Case cases[] = {
       {{"a", "", "bc"}, 10, std::string("a\0\r\nbc\0\0\0\0", 10)},
       {{}, 4, std::string(4, '\0')},
@@ -37,14 +41,17 @@ TEST(KivFiles, StringsToBufferLayout)
 
 TEST(KivFiles, BufferToStringsReading)
 {
-  struct Case { std::string bytes; TLines lines; };
+  struct Case {
+    std::string bytes;
+    TLines lines;
+  };
   const Case cases[] = {
       {std::string("a\0\r\nbc\0", 7) + std::string(3, '\0'), {"a", "", "bc"}},
       {std::string(8, '\0'), {}},
       {std::string("\r\n\r\n\0\0", 6), {"", ""}},
-      {std::string("ab\0\0cd\0\0", 8), {"ab"}},                // NUL with nothing pending ends it
-      {std::string("ab\ncd\0\0", 7), {"ab", "d"}},             // LF skips the byte after it
-      {std::string("abcdefgh", 8), {"abcdefg"}},               // the last byte counts as NUL
+      {std::string("ab\0\0cd\0\0", 8), {"ab"}},     // NUL with nothing pending ends it
+      {std::string("ab\ncd\0\0", 7), {"ab", "d"}},  // LF skips the byte after it
+      {std::string("abcdefgh", 8), {"abcdefg"}},    // the last byte counts as NUL
       {std::string("\r", 1), {}},
   };
   for (const Case& c : cases) {
@@ -75,7 +82,7 @@ TEST(KivFiles, FullAreaKeepsLastByteNul)
   size_t total = 0;
   for (const std::string& l : back)
     total += l.size() + 1;
-  EXPECT_EQ(total, 2048u); // every byte used, the last one as the final NUL
+  EXPECT_EQ(total, 2048u);  // every byte used, the last one as the final NUL
 }
 
 class KivFilesSave : public ::testing::Test {
@@ -103,17 +110,23 @@ TEST_F(KivFilesSave, FailureShowsTheMessageAndKeepsTheOldFile)
     FPrompts.Clear();
     const std::vector<uint8_t> data(100, 7);
     EXPECT_FALSE(SaveBufferToFile(path, data)) << path;
-    EXPECT_EQ(FPrompts.Texts(TScriptedPrompts::TKind::Error), std::vector<std::string>{"Zapis nie powiódł się."_cp});
+    EXPECT_EQ(FPrompts.Texts(TScriptedPrompts::TKind::Error),
+              std::vector<std::string>{"Zapis nie powiódł się."_cp});
   }
   EXPECT_TRUE(std::filesystem::is_directory(FDir.File("folder")));
-  EXPECT_EQ(std::distance(std::filesystem::directory_iterator(FDir.Path()), {}), 1); // no temporary left
+  EXPECT_EQ(std::distance(std::filesystem::directory_iterator(FDir.Path()), {}), 1);  // no temporary left
 }
 
 TEST_F(KivFilesSave, ReadFileStart)
 {
   const std::string big(200000, 'b');
   const std::string path = FDir.Write("big", big);
-  struct Case { std::string file; size_t max; bool ok; size_t size; };
+  struct Case {
+    std::string file;
+    size_t max;
+    bool ok;
+    size_t size;
+  };
   const Case cases[] = {
       {FDir.File("none"), 10, false, 0},
       {FDir.Write("empty", ""), 10, false, 0},
@@ -121,9 +134,9 @@ TEST_F(KivFilesSave, ReadFileStart)
       {path, 15360, true, 15360},
       {path, 200000, true, 200000},
       {path, 1u << 30, true, 200000},
-      {FDir.Path(), 10, false, 0},   // a folder
-      {MakeFifo(FDir.File("fifo")), 10, false, 0}, // no writer: refused, not waited on
-      {"/dev/zero", 10, false, 0},   // a device, endless
+      {FDir.Path(), 10, false, 0},                  // a folder
+      {MakeFifo(FDir.File("fifo")), 10, false, 0},  // no writer: refused, not waited on
+      {"/dev/zero", 10, false, 0},                  // a device, endless
   };
   const THangGuard guard;
   for (const Case& c : cases) {
@@ -133,4 +146,4 @@ TEST_F(KivFilesSave, ReadFileStart)
   }
 }
 
-} // namespace
+}  // namespace

@@ -91,8 +91,8 @@ protected:
   const std::vector<std::string> LoadEvents = {"zns1", "evreg", "all"};
 
   TScriptedPrompts FPrompts;
-  TTempDir FDefs;   // the definitions folder
-  TTempDir FDir;    // documents
+  TTempDir FDefs;  // the definitions folder
+  TTempDir FDir;   // documents
   TKiv FKiv;
   std::vector<std::string> FEvents;
 };
@@ -112,7 +112,7 @@ TEST_F(KivbaseTest, NewDocument)
   EXPECT_EQ(kiv.GetZns1Size(), 0);
   EXPECT_EQ(kiv.GetZns2Size(), 0);
   EXPECT_EQ(kiv.GetEvRegDate(), 0.0);
-  EXPECT_GT(kiv.GetCreateDate(), 45000.0); // now
+  EXPECT_GT(kiv.GetCreateDate(), 45000.0);  // now
   EXPECT_FALSE(kiv.Modified());
   EXPECT_TRUE(kiv.TraceMessages);
   EXPECT_EQ(kiv.EventKinds(), EventKindTable(0));
@@ -122,7 +122,12 @@ TEST_F(KivbaseTest, NewDocument)
 
 TEST_F(KivbaseTest, AccessorsUseTheirOffsets)
 {
-  struct Case { const char* what; std::function<void(TKiv&)> set; size_t offset; std::string bytes; };
+  struct Case {
+    const char* what;
+    std::function<void(TKiv&)> set;
+    size_t offset;
+    std::string bytes;
+  };
   std::string created(8, '\0'), evreg(8, '\0'), zns1(8, '\0'), zns2(8, '\0');
   PutF64LE(created, 0, 45000.5);
   PutF64LE(evreg, 0, 45001.0);
@@ -140,7 +145,11 @@ TEST_F(KivbaseTest, AccessorsUseTheirOffsets)
       {"zns2 date", [](TKiv& k) { k.SetZns2Date(45003.0); }, 348, zns2},
       {"station", [](TKiv& k) { k.SetStationInfo("Stacja"); }, 40, std::string("Stacja\0", 7)},
       {"ident", [](TKiv& k) { k.SetIdent("K3"); }, 140, std::string("K3\0", 3)},
-      {"options", [](TKiv& k) { k.SetReadOptions({2, 0, 1, 0, 1, 1}); }, 10, std::string("\2\0\1\0\1\1", 6)},
+      {"options",
+       [](TKiv& k) {
+         k.SetReadOptions({2, 0, 1, 0, 1, 1});
+       },
+       10, std::string("\2\0\1\0\1\1", 6)},
   };
   for (const Case& c : cases) {
     TKiv kiv;
@@ -149,7 +158,7 @@ TEST_F(KivbaseTest, AccessorsUseTheirOffsets)
   }
   TKiv kiv;
   kiv.SetVerMajor(0x0305);
-  EXPECT_EQ(kiv.GetVerMajor(), 5); // read through its low byte
+  EXPECT_EQ(kiv.GetVerMajor(), 5);  // read through its low byte
   kiv.SetZns1Size(10);
   EXPECT_EQ(kiv.GetZnsSize(1), 10);
   EXPECT_EQ(kiv.GetZnsSize(3), 0);
@@ -186,16 +195,19 @@ TEST_F(KivbaseTest, TextFieldsAreCutTo99)
 TEST_F(KivbaseTest, IdentificationNameAndModel)
 {
   // headerModel: the model whose character SetKivType writes into the header.
-  struct Case { const char* ident; int headerModel; const char* name; int model; };
+  struct Case {
+    const char* ident;
+    int headerModel;
+    const char* name;
+    int model;
+  };
   const Case cases[] = {
-      {"", 2, "", 2},                    // no identification: the header decides
-      {"", 1, "", 1},
-      {"", 0, "", 0},
-      {"A", 2, "_", 2},                  // a name of fewer than 3 characters: the header
-      {"K3", 1, "K_3", 0},               // the name's second character is '_'
-      {"ABCDE", 2, "AB_CD", 0},          // an odd last character is dropped
-      {"K2 v1", 2, "K2_ v", 1},
-      {"K3 v2.07 ABC", 0, "K3 v2._07 ABC", 2},
+      {"", 2, "", 2},  // no identification: the header decides
+      {"", 1, "", 1},           {"", 0, "", 0},
+      {"A", 2, "_", 2},          // a name of fewer than 3 characters: the header
+      {"K3", 1, "K_3", 0},       // the name's second character is '_'
+      {"ABCDE", 2, "AB_CD", 0},  // an odd last character is dropped
+      {"K2 v1", 2, "K2_ v", 1}, {"K3 v2.07 ABC", 0, "K3 v2._07 ABC", 2},
       {"X3", 2, "X_3", 0},
   };
   for (const Case& c : cases) {
@@ -209,7 +221,10 @@ TEST_F(KivbaseTest, IdentificationNameAndModel)
 
 TEST_F(KivbaseTest, SetKivTypeWritesHeaderAndCopiesTheTable)
 {
-  struct Case { int model; const char* header; };
+  struct Case {
+    int model;
+    const char* header;
+  };
   for (const Case c : {Case{1, "KIVS-2"}, Case{2, "KIVS-3"}, Case{0, "KIVS-0"}, Case{7, "KIVS-0"}}) {
     FKiv.SetKivType(c.model);
     EXPECT_EQ(ImageBytes(FKiv).substr(0, 7), std::string(c.header) + '\0');
@@ -272,16 +287,18 @@ TEST_F(KivbaseTest, AnUnreadableOrEmptyFileSaysWhyAndChangesNothing)
   FKiv.SetModified(true);
   const std::string before = ImageBytes(FKiv);
   std::filesystem::create_directory(FDir.File("folder.kiv"));
-  const auto cannotLoad = [](const std::string& path) { return Utf8ToCp1250("Nie udało się załadować pliku: " + path); };
+  const auto cannotLoad = [](const std::string& path) {
+    return Utf8ToCp1250("Nie udało się załadować pliku: " + path);
+  };
   struct Case {
     std::string Path;
     std::string Message;
   };
   const Case cases[] = {
       {FDir.File("missing.kiv"), cannotLoad(FDir.File("missing.kiv"))},
-      {FDir.File("zażółć.kiv"), cannotLoad(FDir.File("zażółć.kiv"))}, // the path is shown as it was given
+      {FDir.File("zażółć.kiv"), cannotLoad(FDir.File("zażółć.kiv"))},  // the path is shown as it was given
       {FDir.File("folder.kiv"), cannotLoad(FDir.File("folder.kiv"))},
-      {MakeFifo(FDir.File("fifo.kiv")), cannotLoad(FDir.File("fifo.kiv"))}, // no writer: never waited on
+      {MakeFifo(FDir.File("fifo.kiv")), cannotLoad(FDir.File("fifo.kiv"))},  // no writer: never waited on
       {"/dev/zero", cannotLoad("/dev/zero")},                                // endless
       {FDir.Write("empty.kiv", ""), "Nieznany format pliku"},                // neither layout
   };
@@ -351,12 +368,19 @@ TEST_F(KivbaseTest, TruncatedPackedFileChangesNothing)
 
 TEST_F(KivbaseTest, PackedFileWithLyingLengths)
 {
-  struct Case { const char* what; std::function<void(std::string&)> spoil; };
+  struct Case {
+    const char* what;
+    std::function<void(std::string&)> spoil;
+  };
   const size_t blocksAt = 260 + (1 + 7) + 1 + (1 + 6) + 24 + 6;  // after the notes, dates, options
   const Case cases[] = {
       {"event register longer than the file", [&](std::string& f) { PutU16LE(f, blocksAt, 0xFFFF); }},
       {"set 1 longer than the file", [&](std::string& f) { PutU16LE(f, blocksAt + 2 + 6, 0x8000); }},
-      {"note line longer than the file", [](std::string& f) { f[260] = char(0xFF); f.resize(300); }},
+      {"note line longer than the file",
+       [](std::string& f) {
+         f[260] = char(0xFF);
+         f.resize(300);
+       }},
       {"note length table disagrees", [](std::string& f) { f[16] = 3; }},
       {"too many note lines", [](std::string& f) { f[7] = char(245); }},
       {"no KIVS", [](std::string& f) { f[2] = 'X'; }},
@@ -386,7 +410,7 @@ TEST_F(KivbaseTest, PackedBlocksLongerThanTheirFieldsAreCut)
   EXPECT_EQ(FKiv.GetZns1Size(), 512);
   EXPECT_EQ(FKiv.GetZns2Size(), 300);
   EXPECT_EQ(FKiv.GetZns1Data()[511], 1);
-  EXPECT_EQ(FKiv.GetZns2Data()[0], 2); // read from where the file holds it, after all 600 bytes
+  EXPECT_EQ(FKiv.GetZns2Data()[0], 2);  // read from where the file holds it, after all 600 bytes
   EXPECT_EQ(FKiv.GetIdent(), "K3-0302 SZR");
 }
 
@@ -472,13 +496,16 @@ TEST_F(KivbaseCommandLine, Cases)
       {"-h", true, help, 0, 0, 0, 0, false},
       {"", true, "", 0, 0, 0, 0, false},
       {"-h -kivtype kivs3", true, help, 2, 0, 0, 0, true},
-      {"-buffile " + FDir.File("none.bin"), false, "Nie udało się załadować pliku: "_cp + FDir.File("none.bin"), 0, 0, 0, 0, false},
+      {"-buffile " + FDir.File("none.bin"), false,
+       "Nie udało się załadować pliku: "_cp + FDir.File("none.bin"), 0, 0, 0, 0, false},
       {"-kivtype kivs3 -zns1file " + set + " -zns2file " + FDir.File("gone"), false,
        "Nie udało się załadować pliku: "_cp + FDir.File("gone"), 2, 0, 512, 0, false},
       // A FIFO with no writer or an endless device is refused at once, as a file that cannot be read.
-      {"-kivtype kivs3 -buffile " + fifo, false, "Nie udało się załadować pliku: "_cp + fifo, 2, 0, 0, 0, false},
+      {"-kivtype kivs3 -buffile " + fifo, false, "Nie udało się załadować pliku: "_cp + fifo, 2, 0, 0, 0,
+       false},
       {"-zns1file /dev/zero", false, "Nie udało się załadować pliku: /dev/zero"_cp, 0, 0, 0, 0, false},
-      {"-zns1file " + FDir.Path(), false, "Nie udało się załadować pliku: "_cp + FDir.Path(), 0, 0, 0, 0, false},
+      {"-zns1file " + FDir.Path(), false, "Nie udało się załadować pliku: "_cp + FDir.Path(), 0, 0, 0, 0,
+       false},
   };
   const THangGuard guard;
   for (const Case& c : cases) {
@@ -515,9 +542,10 @@ TEST_F(KivbaseCommandLine, IdentificationIsUpperCasedAndFileNamesKeepTheirCase)
 
 TEST_F(KivbaseCommandLine, HelpText)
 {
-  EXPECT_EQ(CommandLineHelp(),
-            "Parametry wywołania programu:\n-buffile buffilename\n-zns1file zns1filename\n-zns2file zns2filename\n"
-            "-kivtype [kivs2|kivs3|eproms string]\n-h -szhow this message"_cp);
+  EXPECT_EQ(
+      CommandLineHelp(),
+      "Parametry wywołania programu:\n-buffile buffilename\n-zns1file zns1filename\n-zns2file zns2filename\n"
+      "-kivtype [kivs2|kivs3|eproms string]\n-h -szhow this message"_cp);
 }
 
 class KivbaseDefinitions : public KivbaseTest {};
@@ -538,7 +566,7 @@ TEST_F(KivbaseDefinitions, IdentificationsOwnFileIsPreferred)
 {
   FDefs.Write("Kivs3.set", "[GLOBAL]\nZNS_SIZE=77\n");
   FDefs.Write("k3 V_1.00.set", "[GLOBAL]\nZNS_SIZE=55\n");
-  FKiv.SetIdent("K3 v1.00");   // name "K3 v_1.00"
+  FKiv.SetIdent("K3 v1.00");  // name "K3 v_1.00"
   FKiv.SetKivType(2);
   EXPECT_EQ(FKiv.Defs().ZNS_SIZE, 55);
   FKiv.SetIdent("K3 v2.0");
@@ -571,4 +599,4 @@ TEST_F(KivbaseDefinitions, UnknownModelLoadsNothingAndMissingFileGivesDefaults)
   EXPECT_EQ(FKiv.Defs().ZNS_SIZE, 119);
 }
 
-} // namespace
+}  // namespace

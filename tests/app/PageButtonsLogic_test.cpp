@@ -51,4 +51,4 @@ TEST(PageButtonsLogic, PerPageModeAndActivity)
             "Wyświetl zawartość bufora zdarzeń (w porządku rosnącym)"_cp);
 }
 
-} // namespace
+}  // namespace

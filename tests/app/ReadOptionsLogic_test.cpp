@@ -26,4 +26,4 @@ TEST(ReadOptionsLogic, ForcedOutsideServiceMode)
   }
 }
 
-} // namespace
+}  // namespace

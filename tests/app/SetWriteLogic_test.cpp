@@ -31,4 +31,4 @@ TEST(SetWriteLogic, CodesAndTargets)
   EXPECT_EQ(ZnsCommandRoot(), "Zapis zestawów nastaw"_cp);
 }
 
-} // namespace
+}  // namespace

@@ -12,7 +12,8 @@ namespace {
 constexpr size_t kCapacity = 512;
 constexpr uint16_t kReadLength = 238;  // 119 registers
 
-TSettingDef Def(uint8_t kind, uint8_t offset, double base = 1.0, uint8_t decimals = 0) {
+TSettingDef Def(uint8_t kind, uint8_t offset, double base = 1.0, uint8_t decimals = 0)
+{
   TSettingDef d;
   d.Name = "X";
   d.Kind = kind;
@@ -23,18 +24,22 @@ TSettingDef Def(uint8_t kind, uint8_t offset, double base = 1.0, uint8_t decimal
 }
 
 // A set whose registers all hold distinct filler values, so that a stray write shows.
-std::vector<uint8_t> FilledSet() {
+std::vector<uint8_t> FilledSet()
+{
   std::vector<uint8_t> set(kCapacity);
-  for (size_t i = 0; i < set.size(); ++i) set[i] = static_cast<uint8_t>(0xA0 + i % 37);
+  for (size_t i = 0; i < set.size(); ++i)
+    set[i] = static_cast<uint8_t>(0xA0 + i % 37);
   return set;
 }
 
-void PutRegister(std::vector<uint8_t>& set, uint8_t offset, uint16_t v) {
+void PutRegister(std::vector<uint8_t>& set, uint8_t offset, uint16_t v)
+{
   set[2 * size_t{offset}] = static_cast<uint8_t>(v >> 8);
   set[2 * size_t{offset} + 1] = static_cast<uint8_t>(v);
 }
 
-uint16_t Register(const std::vector<uint8_t>& set, uint8_t offset) {
+uint16_t Register(const std::vector<uint8_t>& set, uint8_t offset)
+{
   return static_cast<uint16_t>(set[2 * size_t{offset}] << 8 | set[2 * size_t{offset} + 1]);
 }
 
@@ -53,7 +58,8 @@ struct TFormatCase {
   const char* Expected;
 };
 
-TEST_F(SettingValues, Format) {
+TEST_F(SettingValues, Format)
+{
   const TFormatCase cases[] = {
       {"real cut to one decimal", Def(SettingKind::Real, 5, 0.01, 1), 1234, "12,3"},
       {"real without decimals to cut", Def(SettingKind::Real, 5, 0.01, 2), 1200, "12"},
@@ -85,7 +91,8 @@ TEST_F(SettingValues, Format) {
   }
 }
 
-TEST_F(SettingValues, FormatUnreadShowsQuestionMark) {
+TEST_F(SettingValues, FormatUnreadShowsQuestionMark)
+{
   const auto set = FilledSet();
   for (uint8_t kind = 0; kind <= 4; ++kind) {
     EXPECT_EQ(FormatSettingValue(Def(kind, 0), set, 0), "?") << int(kind);
@@ -97,15 +104,15 @@ TEST_F(SettingValues, FormatUnreadShowsQuestionMark) {
 }
 
 // A voltage item shows and edits its own register, not the set's first one.
-TEST_F(SettingValues, VoltageUsesItsOwnRegister) {
+TEST_F(SettingValues, VoltageUsesItsOwnRegister)
+{
   auto set = FilledSet();
   PutRegister(set, 0, 400);
   PutRegister(set, 3, 0x8258);
   EXPECT_EQ(FormatSettingValue(Def(SettingKind::Un, 3), set, kReadLength), "6k");
   auto expected = set;
   PutRegister(expected, 3, 230);
-  EXPECT_EQ(EncodeSettingValue(Def(SettingKind::Un, 3), "230 V", set, kReadLength),
-            TEncodeResult::Ok);
+  EXPECT_EQ(EncodeSettingValue(Def(SettingKind::Un, 3), "230 V", set, kReadLength), TEncodeResult::Ok);
   EXPECT_EQ(set, expected);
 }
 
@@ -117,7 +124,8 @@ struct TEncodeCase {
   int Stored;  // the register afterwards; -1: unchanged
 };
 
-TEST_F(SettingValues, Encode) {
+TEST_F(SettingValues, Encode)
+{
   const TEncodeCase cases[] = {
       {"real minus one", Def(SettingKind::Real, 7, 1), "-1", TEncodeResult::Ok, 0xFFFF},
       {"real half to even down", Def(SettingKind::Real, 7, 1), "2,5", TEncodeResult::Ok, 2},
@@ -157,7 +165,8 @@ TEST_F(SettingValues, Encode) {
     Script.Records.clear();
     auto set = FilledSet();
     auto expected = set;
-    if (c.Stored >= 0) PutRegister(expected, 7, static_cast<uint16_t>(c.Stored));
+    if (c.Stored >= 0)
+      PutRegister(expected, 7, static_cast<uint16_t>(c.Stored));
     EXPECT_EQ(EncodeSettingValue(c.Item, c.Text, set, kReadLength), c.Result) << c.Name;
     // Only the item's two bytes may change.
     EXPECT_EQ(set, expected) << c.Name << " stored " << std::hex << Register(set, 7);
@@ -171,7 +180,8 @@ TEST_F(SettingValues, Encode) {
   }
 }
 
-TEST_F(SettingValues, EncodeNothingToDo) {
+TEST_F(SettingValues, EncodeNothingToDo)
+{
   // A text each kind would accept, so that only the set decides.
   const char* valid[] = {"1", "1", "T", "230", "1"};
   for (uint8_t kind = 0; kind <= 4; ++kind) {
@@ -180,10 +190,8 @@ TEST_F(SettingValues, EncodeNothingToDo) {
     EXPECT_EQ(EncodeSettingValue(Def(kind, 2), valid[kind], set, 0), TEncodeResult::NoChange);
     EXPECT_EQ(EncodeSettingValue(Def(kind, 2), "", set, kReadLength), TEncodeResult::NoChange);
     // Past the stored length, and past the storage itself.
-    EXPECT_EQ(EncodeSettingValue(Def(kind, 119), valid[kind], set, kReadLength),
-              TEncodeResult::NoChange);
-    EXPECT_EQ(EncodeSettingValue(Def(kind, 3), valid[kind], std::span<uint8_t>(set.data(), 7),
-                                 kReadLength),
+    EXPECT_EQ(EncodeSettingValue(Def(kind, 119), valid[kind], set, kReadLength), TEncodeResult::NoChange);
+    EXPECT_EQ(EncodeSettingValue(Def(kind, 3), valid[kind], std::span<uint8_t>(set.data(), 7), kReadLength),
               TEncodeResult::NoChange);
     EXPECT_EQ(set, before) << int(kind);
     EXPECT_TRUE(Script.Records.empty());
@@ -193,7 +201,8 @@ TEST_F(SettingValues, EncodeNothingToDo) {
   }
 }
 
-TEST_F(SettingValues, EncodedValueFormatsBack) {
+TEST_F(SettingValues, EncodedValueFormatsBack)
+{
   struct TCase {
     TSettingDef Item;
     const char* Typed;

@@ -16,7 +16,8 @@ struct TParseCase {
   uint16_t Code;  // the code after the call
 };
 
-TEST(VoltageCodes, ParseVoltageSetting) {
+TEST(VoltageCodes, ParseVoltageSetting)
+{
   const TParseCase cases[] = {
       {"230 V", true, 230},
       {"230", true, 230},
@@ -25,7 +26,7 @@ TEST(VoltageCodes, ParseVoltageSetting) {
       {"100", true, 100},
       {"199", true, 199},
       {"498", true, 498},
-      {"499", true, 500},    // step 5 from 499
+      {"499", true, 500},  // step 5 from 499
       {"501", true, 505},
       {"0,4 kV", true, 400},
       {"0.4 kV", true, 400},
@@ -39,7 +40,7 @@ TEST(VoltageCodes, ParseVoltageSetting) {
       // Kilovolts are shifted as decimal digits, not multiplied in binary.
       {"2,01 kV", true, 0x80CA},
       {"1,001 kV", true, 0x8000 | 100},
-      {"0,1005 kV", true, 100},   // 100,5 V cut to 100
+      {"0,1005 kV", true, 100},  // 100,5 V cut to 100
       // Volts are rounded half to even.
       {"230,5", true, 230},
       {"231,5", true, 232},
@@ -63,13 +64,11 @@ TEST(VoltageCodes, ParseVoltageSetting) {
 
 // A mantissa raised past 999 is written as 100 in the next range rather than as a four-digit
 // mantissa the code does not hold.
-TEST(VoltageCodes, MantissaCarriesIntoTheNextRange) {
+TEST(VoltageCodes, MantissaCarriesIntoTheNextRange)
+{
   const TParseCase cases[] = {
-      {"999", true, 0x8000 | 100},
-      {"996", true, 0x8000 | 100},
-      {"995", true, 995},
-      {"9999", true, 0x4000 | 100},
-      {"9,96 kV", true, 0x4000 | 100},
+      {"999", true, 0x8000 | 100},  {"996", true, 0x8000 | 100},     {"995", true, 995},
+      {"9999", true, 0x4000 | 100}, {"9,96 kV", true, 0x4000 | 100},
   };
   for (const auto& c : cases) {
     uint16_t code = Untouched;
@@ -78,7 +77,8 @@ TEST(VoltageCodes, MantissaCarriesIntoTheNextRange) {
   }
 }
 
-TEST(VoltageCodes, TextsThatAreNoNumberThrow) {
+TEST(VoltageCodes, TextsThatAreNoNumberThrow)
+{
   for (const char* text : {"0,4 KV", "abc", "", "kV", "1,2,3 V", "2..5", "230 A", "0,4 K"}) {
     uint16_t code = Untouched;
     EXPECT_THROW(ParseVoltageSetting(text, code), EConvertError) << text;
@@ -86,7 +86,8 @@ TEST(VoltageCodes, TextsThatAreNoNumberThrow) {
   }
 }
 
-TEST(VoltageCodes, NormalizeVoltage) {
+TEST(VoltageCodes, NormalizeVoltage)
+{
   struct TCase {
     int32_t Value;
     int32_t Mantissa;
@@ -94,9 +95,9 @@ TEST(VoltageCodes, NormalizeVoltage) {
     uint16_t Step;
   };
   const TCase cases[] = {
-      {100, 100, 0, 1},     {199, 199, 0, 1},     {200, 200, 0, 2},    {231, 232, 0, 2},
-      {498, 498, 0, 2},     {499, 500, 0, 5},     {999, 100, 1, 10},   {1000, 100, 1, 10},
-      {2345, 234, 1, 20},   {6000, 600, 1, 50},   {15750, 157, 2, 100}, {99500, 995, 2, 500},
+      {100, 100, 0, 1},   {199, 199, 0, 1},   {200, 200, 0, 2},     {231, 232, 0, 2},
+      {498, 498, 0, 2},   {499, 500, 0, 5},   {999, 100, 1, 10},    {1000, 100, 1, 10},
+      {2345, 234, 1, 20}, {6000, 600, 1, 50}, {15750, 157, 2, 100}, {99500, 995, 2, 500},
   };
   for (const auto& c : cases) {
     int32_t value = c.Value;
@@ -122,7 +123,8 @@ TEST(VoltageCodes, NormalizeVoltage) {
   }
 }
 
-TEST(VoltageCodes, ThresholdBitsAndLevels) {
+TEST(VoltageCodes, ThresholdBitsAndLevels)
+{
   EXPECT_EQ(ThresholdBits(0x07), 0x0B);
   EXPECT_EQ(ThresholdLevel(ThresholdBits(0x07)), 2);
   EXPECT_EQ(ThresholdBits(0xF4), 0x08);  // high nibble ignored
@@ -136,22 +138,23 @@ TEST(VoltageCodes, ThresholdBitsAndLevels) {
   EXPECT_EQ(VoltageStateLevel(0x7, 0x0), 6);
 }
 
-TEST(VoltageCodes, VoltageStateText) {
+TEST(VoltageCodes, VoltageStateText)
+{
   struct TCase {
     uint8_t A, B;
     const char* Expected;
   };
   // As stored: bit 0 Uw, 1 Ug, 2 Ur, 3 0.9Ur.
   const TCase cases[] = {
-      {0x0, 0x0, "U1<Uw"},       {0x1, 0x0, "Uw<U1<Ug"},      {0x0, 0x3, "Ug<U1<0.9Ur"},
-      {0xB, 0x0, "0.9Ur<U1<Ur"}, {0xF, 0x0, "U1>Ur"},         {0x7, 0x0, "Ug<U1<0.9Ur"},
-      {0x1, 0x3, "Ug<U1<0.9Ur"}, {0xF2, 0x0, "U1<Uw"},
+      {0x0, 0x0, "U1<Uw"}, {0x1, 0x0, "Uw<U1<Ug"},    {0x0, 0x3, "Ug<U1<0.9Ur"}, {0xB, 0x0, "0.9Ur<U1<Ur"},
+      {0xF, 0x0, "U1>Ur"}, {0x7, 0x0, "Ug<U1<0.9Ur"}, {0x1, 0x3, "Ug<U1<0.9Ur"}, {0xF2, 0x0, "U1<Uw"},
   };
   for (const auto& c : cases)
     EXPECT_EQ(VoltageStateText(c.A, c.B, "U1"), c.Expected) << int(c.A) << " " << int(c.B);
 }
 
-TEST(VoltageCodes, VoltageStateText7) {
+TEST(VoltageCodes, VoltageStateText7)
+{
   struct TCase {
     uint8_t A, B, Extra;
     const char* Expected;

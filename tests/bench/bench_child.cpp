@@ -85,7 +85,7 @@ void BM_OpenFullDocument(benchmark::State& state)
 }
 BENCHMARK(BM_OpenFullDocument)->Unit(benchmark::kMillisecond);
 
-} // namespace
+}  // namespace
 
 int main(int argc, char** argv)
 {

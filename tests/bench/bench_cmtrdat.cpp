@@ -15,10 +15,13 @@ namespace {
 
 constexpr int kAnalogs = 16, kStatuses = 16;
 
-std::unique_ptr<TComtrade> Shape(int32_t samples) {
+std::unique_ptr<TComtrade> Shape(int32_t samples)
+{
   auto rec = std::make_unique<TComtrade>();
-  for (int i = 0; i < kAnalogs; ++i) rec->Analogs->AddChannel(MemoryFormatRaw).A = 1;
-  for (int j = 0; j < kStatuses; ++j) rec->Statuses->AddChannel();
+  for (int i = 0; i < kAnalogs; ++i)
+    rec->Analogs->AddChannel(MemoryFormatRaw).A = 1;
+  for (int j = 0; j < kStatuses; ++j)
+    rec->Statuses->AddChannel();
   TRateDescr& r = rec->Rates->AddRate();
   r.Rate = 0;  // time stamps from the file, the heavier path
   r.SetEndSample(0);
@@ -33,7 +36,8 @@ struct TFiles {
 };
 
 // A recording with values of every width and changing states, saved in both forms.
-const TFiles& Files() {
+const TFiles& Files()
+{
   static const TFiles files = [] {
     TFiles f;
     const int32_t samples = 640000;  // about 100 MB of ASCII text
@@ -45,7 +49,8 @@ const TFiles& Files() {
         x = x * 1664525u + 1013904223u;
         rec->Analogs->Items(i).SetRawSample(s, int32_t(x >> 16) - 32768);
       }
-      for (int j = 0; j < kStatuses; ++j) rec->Statuses->Items(j).SetSample(s, uint8_t((x >> j) & 1));
+      for (int j = 0; j < kStatuses; ++j)
+        rec->Statuses->Items(j).SetSample(s, uint8_t((x >> j) & 1));
     }
     for (const TComtradeDataFileParser* p : {&AsciiDataFileParser(), &BinaryDataFileParser()}) {
       TStringArray names{".DAT"};
@@ -62,22 +67,26 @@ const TFiles& Files() {
 
 // Seconds per byte of copying the bytes once and touching every cache line: what reading a
 // file that is already in memory costs.
-double PlainReadSecondsPerByte(const std::string& bytes) {
+double PlainReadSecondsPerByte(const std::string& bytes)
+{
   std::string copy(bytes.size(), '\0');
   double best = 1e30;
   for (int k = 0; k < 5; ++k) {
     const auto t0 = std::chrono::steady_clock::now();
     std::memcpy(copy.data(), bytes.data(), bytes.size());
     uint64_t sum = 0;
-    for (size_t i = 0; i < copy.size(); i += 64) sum += static_cast<unsigned char>(copy[i]);
+    for (size_t i = 0; i < copy.size(); i += 64)
+      sum += static_cast<unsigned char>(copy[i]);
     benchmark::DoNotOptimize(sum);
     const double s = std::chrono::duration<double>(std::chrono::steady_clock::now() - t0).count();
-    if (s < best) best = s;
+    if (s < best)
+      best = s;
   }
   return best / double(bytes.size());
 }
 
-void LoadBench(benchmark::State& state, bool ascii) {
+void LoadBench(benchmark::State& state, bool ascii)
+{
   const TFiles& f = Files();
   const std::string& bytes = ascii ? f.Ascii : f.Binary;
   const double plain = PlainReadSecondsPerByte(bytes);
@@ -93,7 +102,8 @@ void LoadBench(benchmark::State& state, bool ascii) {
     const auto t0 = std::chrono::steady_clock::now();
     p.LoadDataFromStream(*rec, names, streams, nullptr);
     seconds += std::chrono::duration<double>(std::chrono::steady_clock::now() - t0).count();
-    if (rec->GetSampleCount() != f.Samples) state.SkipWithError("wrong sample count");
+    if (rec->GetSampleCount() != f.Samples)
+      state.SkipWithError("wrong sample count");
     state.PauseTiming();
     rec.reset();
     streams.clear();
@@ -108,7 +118,8 @@ void LoadBench(benchmark::State& state, bool ascii) {
 void BM_LoadAscii(benchmark::State& state) { LoadBench(state, true); }
 void BM_LoadBinary(benchmark::State& state) { LoadBench(state, false); }
 
-void SaveBench(benchmark::State& state, bool ascii) {
+void SaveBench(benchmark::State& state, bool ascii)
+{
   const TFiles& f = Files();
   auto rec = Shape(0);
   {

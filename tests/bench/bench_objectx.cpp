@@ -12,9 +12,11 @@ static void BM_FindItemAmongMany(benchmark::State& state)
 {
   auto group = NewXmlNode<TXLangGroup>();
   const auto n = static_cast<int>(state.range(0));
-  for (int i = 0; i < n; ++i) group->AddItem("TXT_KEY_" + IntToStr(i), "text");
+  for (int i = 0; i < n; ++i)
+    group->AddItem("TXT_KEY_" + IntToStr(i), "text");
   const std::string last = "txt_key_" + IntToStr(n - 1);
-  for (auto _ : state) benchmark::DoNotOptimize(group->FindItem(last));
+  for (auto _ : state)
+    benchmark::DoNotOptimize(group->FindItem(last));
   state.SetItemsProcessed(state.iterations() * n);
 }
 BENCHMARK(BM_FindItemAmongMany)->Arg(100)->Arg(10000);

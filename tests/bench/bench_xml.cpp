@@ -19,7 +19,8 @@
 namespace {
 
 // Groups of items with eight attributes each, written by our own writer, ~10 MB.
-const std::string& BenchFile() {
+const std::string& BenchFile()
+{
   static const std::string path = [] {
     InitializeLibrary();
     TLhXmlDocument doc;
@@ -49,7 +50,8 @@ const std::string& BenchFile() {
   return path;
 }
 
-void BM_TernikLoad(benchmark::State& state) {
+void BM_TernikLoad(benchmark::State& state)
+{
   const std::string& path = BenchFile();
   for (auto _ : state) {
     TLhXmlDocument doc;
@@ -61,7 +63,8 @@ void BM_TernikLoad(benchmark::State& state) {
 }
 BENCHMARK(BM_TernikLoad)->Unit(benchmark::kMillisecond);
 
-void BM_TernikSave(benchmark::State& state) {
+void BM_TernikSave(benchmark::State& state)
+{
   TLhXmlDocument doc;
   doc.LoadFromFile(BenchFile());
   for (auto _ : state) {
@@ -72,7 +75,8 @@ void BM_TernikSave(benchmark::State& state) {
 BENCHMARK(BM_TernikSave)->Unit(benchmark::kMillisecond);
 
 #ifdef KIV_HAVE_LIBXML2
-void BM_Libxml2ReadFile(benchmark::State& state) {
+void BM_Libxml2ReadFile(benchmark::State& state)
+{
   const std::string& path = BenchFile();
   for (auto _ : state) {
     xmlDoc* d = xmlReadFile(path.c_str(), nullptr, XML_PARSE_NONET);

@@ -30,7 +30,10 @@ inline constexpr TZeroLengthCase ZERO_LENGTH_CASES[] = {
 // For one test: scripted prompts installed and the utility's decimal comma, both put back
 // when the scope ends.
 struct TScriptedCommaScope {
-  TScriptedCommaScope() : Old(SetPrompts(&P)), Saved(UtilityFormat()) { UtilityFormat().DecimalSeparator = ','; }
+  TScriptedCommaScope() : Old(SetPrompts(&P)), Saved(UtilityFormat())
+  {
+    UtilityFormat().DecimalSeparator = ',';
+  }
   ~TScriptedCommaScope()
   {
     UtilityFormat() = Saved;

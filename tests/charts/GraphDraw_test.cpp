@@ -107,9 +107,9 @@ TEST(GraphTicks, MajorAndMinorTicksWithLabels)
   const bool Majors[] = {true, false, false, false, false, true, false, false, false, false, true};
   for (size_t I = 0; I < Ticks.size(); ++I)
     EXPECT_EQ(Ticks[I].Major, Majors[I]) << I;
-  EXPECT_EQ(Ticks[5].X, 38);   // 10 mm at 96 dpi
+  EXPECT_EQ(Ticks[5].X, 38);  // 10 mm at 96 dpi
   EXPECT_EQ(Ticks[10].X, 76);
-  EXPECT_EQ(Ticks[1].X, 8);    // 2 mm = 7.56 px
+  EXPECT_EQ(Ticks[1].X, 8);  // 2 mm = 7.56 px
   EXPECT_EQ(Ticks[5].Label, "1");
   EXPECT_EQ(Ticks[5].LabelX, 16 + 38 - 3);
   EXPECT_TRUE(Ticks[0].LabelDrawn);
@@ -147,9 +147,9 @@ TEST(GraphTicks, LoopAlwaysEnds)
     size_t MaxTicks;
   };
   const TCase Cases[] = {
-      {1e20, 2e20, 1, 1},          // a step lost to rounding: the value stops advancing
+      {1e20, 2e20, 1, 1},  // a step lost to rounding: the value stops advancing
       {1e17, 2e17, 1, 4 * 300 + 16},
-      {0, 1000, -1, 1},            // a negative division never reaches the end
+      {0, 1000, -1, 1},               // a negative division never reaches the end
       {0, 1e12, 1e-9, 4 * 300 + 16},  // far too many ticks for the plot
   };
   for (const TCase& C : Cases) {
@@ -284,8 +284,8 @@ TEST(GraphDraw, ViewStartingAfterTheFirstSampleDrawsTheLaterTrace)
   EXPECT_EQ(Names, (std::vector<std::string>{"Wykres 1", "Wykres 2"}));
   ASSERT_EQ(C.Bars.size(), 1u);  // trace 1's only sample ends its bar
   EXPECT_EQ(C.Bars[0].Color, 2u);
-  EXPECT_EQ(C.Bars[0].X1, 16);                  // clipped at the plot's left edge
-  EXPECT_EQ(C.Bars[0].X2, 16 + 113);            // 3 divisions = 113.4 px
+  EXPECT_EQ(C.Bars[0].X1, 16);        // clipped at the plot's left edge
+  EXPECT_EQ(C.Bars[0].X2, 16 + 113);  // 3 divisions = 113.4 px
 }
 
 TEST(GraphDraw, SegmentsClipToThePlot)
@@ -366,8 +366,8 @@ TEST(GraphDraw, AxisGridAndLabelsOnTheCanvas)
     if (L.Y1 == 120 && L.Y2 == 124)
       ++MinorMarks;
   }
-  EXPECT_EQ(MajorMarks, 8);   // 0..7
-  EXPECT_EQ(MajorGrid, 7);    // the one at the left edge too, but not x = 16 counted above
+  EXPECT_EQ(MajorMarks, 8);  // 0..7
+  EXPECT_EQ(MajorGrid, 7);   // the one at the left edge too, but not x = 16 counted above
   EXPECT_EQ(MinorGrid, 7 * 4 + 4);
   EXPECT_EQ(MinorMarks, 7 * 4 + 4);
   const auto Texts = C.TextsOnly();

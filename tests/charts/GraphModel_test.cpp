@@ -138,10 +138,10 @@ TEST(GraphModel, AxisUnitTexts)
     const char* Text;
   };
   const TCase Cases[] = {
-      {TIntervalTimeType::None, 1, ""},          {TIntervalTimeType::mSeconds, 100, "[s]"},
-      {TIntervalTimeType::Seconds, 1, "[s]"},    {TIntervalTimeType::Seconds, 2, "[s]"},
-      {TIntervalTimeType::Seconds, 3, "[min]"},  {TIntervalTimeType::Minutes, 2, "[min]"},
-      {TIntervalTimeType::Minutes, 10, "[h]"},   {TIntervalTimeType::Hours, 1, "[day]"},
+      {TIntervalTimeType::None, 1, ""},         {TIntervalTimeType::mSeconds, 100, "[s]"},
+      {TIntervalTimeType::Seconds, 1, "[s]"},   {TIntervalTimeType::Seconds, 2, "[s]"},
+      {TIntervalTimeType::Seconds, 3, "[min]"}, {TIntervalTimeType::Minutes, 2, "[min]"},
+      {TIntervalTimeType::Minutes, 10, "[h]"},  {TIntervalTimeType::Hours, 1, "[day]"},
   };
   for (const TCase& C : Cases) {
     PromptsGuard G;
@@ -166,8 +166,13 @@ TEST(GraphModel, TimeIntervalSetterClampsWithMessages)
       {TIntervalTimeType::Minutes, 61, 60, {{"Maximum value is 60 when Minutes selected.", "OverRange."}}},
       {TIntervalTimeType::Hours, 25, 24, {{"Maximum value is 24 when Hours selected.", "OverRange."}}},
       {TIntervalTimeType::Hours, 24, 24, {}},
-      {TIntervalTimeType::mSeconds, 1500, 1000, {{"Maximum value is 1000 when MSeconds selected.", "OverRange."}}},
-      {TIntervalTimeType::mSeconds, 50, 50,
+      {TIntervalTimeType::mSeconds,
+       1500,
+       1000,
+       {{"Maximum value is 1000 when MSeconds selected.", "OverRange."}}},
+      {TIntervalTimeType::mSeconds,
+       50,
+       50,
        {{"Minimum value of 100 when MSeconds selected is recommended for accuracy.", "Over Range."}}},
       {TIntervalTimeType::mSeconds, 100, 100, {}},
       {TIntervalTimeType::None, 5000, 5000, {}},
@@ -269,11 +274,10 @@ TEST(GraphModel, FittingZoom)
     int32_t Expected;
   };
   const TCase Cases[] = {
-      {0, 100, 300, 100},   // empty range keeps the zoom
-      {0, 0, 300, 10},      // ... or 10 when it is 0
-      {30, 100, 300, 26},
-      {30, 100, -40, 1},    // a panel narrower than its margins still gives 1
-      {1e9, 100, 300, 1},   // rounds to 0
+      {0, 100, 300, 100},                     // empty range keeps the zoom
+      {0, 0, 300, 10},                        // ... or 10 when it is 0
+      {30, 100, 300, 26}, {30, 100, -40, 1},  // a panel narrower than its margins still gives 1
+      {1e9, 100, 300, 1},                     // rounds to 0
   };
   for (const TCase& C : Cases) {
     TGraphModel M;
@@ -365,8 +369,8 @@ TEST(GraphModel, HitTestTakesTheLastTraceWhoseBandHoldsThePoint)
     int X, Y;
     uint16_t Trace;
   };
-  const TCase Cases[] = {{20, 18, 1}, {20, 43, 1}, {20, 44, 3}, {315, 69, 3},
-                         {316, 50, 0}, {20, 90, 0}, {5, 20, 0}, {20, 10, 0}};
+  const TCase Cases[] = {{20, 18, 1},  {20, 43, 1}, {20, 44, 3}, {315, 69, 3},
+                         {316, 50, 0}, {20, 90, 0}, {5, 20, 0},  {20, 10, 0}};
   for (const TCase& C : Cases)
     EXPECT_EQ(M.HitTest(C.X, C.Y), C.Trace) << C.X << "," << C.Y;
   M.ResetBandRects();
@@ -394,8 +398,7 @@ TEST(MarkerMath, PositionsAndValues)
 
   EXPECT_NEAR(static_cast<double>(*MarkerValueAtX(T, 166)), 15.0, 1e-12);
   // Far beyond the track the x is held one track width out: the value stays finite.
-  EXPECT_NEAR(static_cast<double>(*MarkerValueAtX(T, std::numeric_limits<int64_t>::max() / 2)),
-              60.0, 1e-12);
+  EXPECT_NEAR(static_cast<double>(*MarkerValueAtX(T, std::numeric_limits<int64_t>::max() / 2)), 60.0, 1e-12);
   EXPECT_NEAR(static_cast<double>(*MarkerValueAtX(T, -5000000)), -30.0, 1e-12);
   EXPECT_FALSE(MarkerValueAtX(TMarkerTrack{TGraphRect{16, 0, 16, 0}, 0, 1}, 20).has_value());
 }
@@ -408,7 +411,7 @@ TEST(MarkerMath, ReadoutsUseFixedPrecisionSeven)
     const char* Text;
   };
   const TCase Cases[] = {
-      {86400.1234L, ',', "86400,120"}, {12.5L, '.', "12.500"}, {1, '.', "1.000"},
+      {86400.1234L, ',', "86400,120"}, {12.5L, '.', "12.500"},  {1, '.', "1.000"},
       {3.25L, '.', "3.250"},           {-2.25L, ',', "-2,250"}, {0, ',', "0,000"},
   };
   const char Saved = UtilityFormat().DecimalSeparator;

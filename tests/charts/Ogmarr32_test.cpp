@@ -11,32 +11,39 @@
 
 namespace {
 
-std::vector<uint8_t> Bytes(std::initializer_list<int> v) {
+std::vector<uint8_t> Bytes(std::initializer_list<int> v)
+{
   std::vector<uint8_t> out;
-  for (int b : v) out.push_back(static_cast<uint8_t>(b));
+  for (int b : v)
+    out.push_back(static_cast<uint8_t>(b));
   return out;
 }
 
 // An event-like cell: an identifying byte, then the time as a little-endian double.
-std::vector<uint8_t> TimedCell(uint8_t id, double time) {
+std::vector<uint8_t> TimedCell(uint8_t id, double time)
+{
   std::vector<uint8_t> out{id};
   const auto bits = std::bit_cast<uint64_t>(time);
-  for (int i = 0; i < 8; ++i) out.push_back(static_cast<uint8_t>(bits >> (8 * i)));
+  for (int i = 0; i < 8; ++i)
+    out.push_back(static_cast<uint8_t>(bits >> (8 * i)));
   return out;
 }
 
 std::vector<uint8_t> Filled(size_t n, uint8_t v) { return std::vector<uint8_t>(n, v); }
 
-std::vector<int> RowIds(TOgmMatrix& m, uint16_t row) {
+std::vector<int> RowIds(TOgmMatrix& m, uint16_t row)
+{
   std::vector<int> ids;
-  for (uint16_t c = 1; c <= m.GetColCount(row); ++c) ids.push_back(m.GetCellByte(row, c));
+  for (uint16_t c = 1; c <= m.GetColCount(row); ++c)
+    ids.push_back(m.GetCellByte(row, c));
   return ids;
 }
 
 const std::string kRow = "Indeks wiersza spoza zakresu"_cp;
 const std::string kCol = "Indeks kolumny spoza zakresu"_cp;
 
-TEST(Ogmarr32, FreshMatrixIsEmptyWithScratchBuffers) {
+TEST(Ogmarr32, FreshMatrixIsEmptyWithScratchBuffers)
+{
   TOgmMatrix m;
   EXPECT_EQ(m.RowCapacity(), 0);
   EXPECT_EQ(m.RowCount(), 0);
@@ -48,7 +55,8 @@ TEST(Ogmarr32, FreshMatrixIsEmptyWithScratchBuffers) {
   EXPECT_TRUE(m.LastError().empty());
 }
 
-TEST(Ogmarr32, SetCellGrowsToExactShape) {
+TEST(Ogmarr32, SetCellGrowsToExactShape)
+{
   TOgmMatrix m;
   m.SetCell(Bytes({7, 8}), 3, 4);
   EXPECT_TRUE(m.LastError().empty());
@@ -69,7 +77,8 @@ TEST(Ogmarr32, SetCellGrowsToExactShape) {
   EXPECT_EQ(m.GetCell(3, 4), Bytes({7, 8}));
 }
 
-TEST(Ogmarr32, WritingPastTheRowLeavesEmptyCellsBetween) {
+TEST(Ogmarr32, WritingPastTheRowLeavesEmptyCellsBetween)
+{
   TOgmMatrix m;
   m.SetCell(Bytes({1}), 1, 1);
   m.SetCell(Bytes({2}), 1, 2);
@@ -84,7 +93,8 @@ TEST(Ogmarr32, WritingPastTheRowLeavesEmptyCellsBetween) {
   EXPECT_TRUE(m.LastError().empty());
 }
 
-TEST(Ogmarr32, TextBytesAreStoredAsGiven) {
+TEST(Ogmarr32, TextBytesAreStoredAsGiven)
+{
   TOgmMatrix m;
   m.SetCell(std::string_view("a\0\xB3", 3), 2, 1);
   EXPECT_EQ(m.GetCell(2, 1), Bytes({'a', 0, 0xB3}));
@@ -97,10 +107,13 @@ struct TBadIndexCase {
   bool RowMessage;
 };
 
-TEST(Ogmarr32, GetCellOutsideGivesMessageAndNothing) {
+TEST(Ogmarr32, GetCellOutsideGivesMessageAndNothing)
+{
   const TBadIndexCase cases[] = {
-      {"row 0", 0, 1, true},          {"row past count", 3, 1, true},
-      {"column 0", 1, 0, false},      {"column past count", 1, 3, false},
+      {"row 0", 0, 1, true},
+      {"row past count", 3, 1, true},
+      {"column 0", 1, 0, false},
+      {"column past count", 1, 3, false},
       {"row 2 has no cells", 2, 1, false},
   };
   TOgmMatrix m;
@@ -126,7 +139,8 @@ TEST(Ogmarr32, GetCellOutsideGivesMessageAndNothing) {
   EXPECT_TRUE(m.LastError().empty());
 }
 
-TEST(Ogmarr32, SetCellFailures) {
+TEST(Ogmarr32, SetCellFailures)
+{
   struct TCase {
     const char* Name;
     bool AutoGrow;
@@ -153,7 +167,8 @@ TEST(Ogmarr32, SetCellFailures) {
   }
 }
 
-TEST(Ogmarr32, OverlongValueIsRefused) {
+TEST(Ogmarr32, OverlongValueIsRefused)
+{
   TOgmMatrix m;
   m.SetCell(Filled(65536, 1), 1, 1);
   EXPECT_FALSE(m.LastError().empty());
@@ -163,7 +178,8 @@ TEST(Ogmarr32, OverlongValueIsRefused) {
   EXPECT_EQ(m.GetCellPtr(1, 1).size(), 65535u);
 }
 
-TEST(Ogmarr32, ShorterValueKeepsTheBlock) {
+TEST(Ogmarr32, ShorterValueKeepsTheBlock)
+{
   TOgmMatrix m;
   std::vector<uint8_t> big = Filled(24, 0xEE);
   m.SetCell(big, 1, 1);
@@ -182,7 +198,8 @@ TEST(Ogmarr32, ShorterValueKeepsTheBlock) {
   EXPECT_EQ(m.GetCellSize(1, 1), 30);
 }
 
-TEST(Ogmarr32, RowCountZeroKeepsBlocksForReuse) {
+TEST(Ogmarr32, RowCountZeroKeepsBlocksForReuse)
+{
   TOgmMatrix m;
   m.SetCell(Filled(40, 3), 1, 1);
   m.SetCell(Filled(40, 4), 2, 2);
@@ -200,7 +217,8 @@ TEST(Ogmarr32, RowCountZeroKeepsBlocksForReuse) {
   EXPECT_EQ(m.GetCell(2, 2), Filled(10, 9));
 }
 
-TEST(Ogmarr32, RowCountBeyondCapacityFails) {
+TEST(Ogmarr32, RowCountBeyondCapacityFails)
+{
   TOgmMatrix m;
   m.SetCell(Bytes({1}), 2, 1);
   m.SetRowCount(3);
@@ -214,9 +232,11 @@ TEST(Ogmarr32, RowCountBeyondCapacityFails) {
   EXPECT_EQ(m.GetColCount(4), 0);
 }
 
-TEST(Ogmarr32, RowCapacityShrinkFreesRowsAndLowersCount) {
+TEST(Ogmarr32, RowCapacityShrinkFreesRowsAndLowersCount)
+{
   TOgmMatrix m;
-  for (uint16_t r = 1; r <= 4; ++r) m.SetCell(Bytes({r}), r, 1);
+  for (uint16_t r = 1; r <= 4; ++r)
+    m.SetCell(Bytes({r}), r, 1);
   m.SetRowCapacity(2);
   EXPECT_EQ(m.RowCapacity(), 2);
   EXPECT_EQ(m.RowCount(), 2);
@@ -231,7 +251,8 @@ TEST(Ogmarr32, RowCapacityShrinkFreesRowsAndLowersCount) {
   EXPECT_EQ(m.GetCellByte(2, 1), 2);
 }
 
-TEST(Ogmarr32, ColCapacityRules) {
+TEST(Ogmarr32, ColCapacityRules)
+{
   TOgmMatrix m;
   m.SetCell(Bytes({1}), 1, 1);
   m.SetCell(Bytes({2}), 1, 2);
@@ -256,7 +277,8 @@ TEST(Ogmarr32, ColCapacityRules) {
   EXPECT_EQ(m.RowCapacity(), 4);
 }
 
-TEST(Ogmarr32, ColCountRules) {
+TEST(Ogmarr32, ColCountRules)
+{
   TOgmMatrix m;
   m.SetCell(Bytes({1}), 1, 1);
   m.SetCell(Bytes({2}), 1, 2);
@@ -274,7 +296,8 @@ TEST(Ogmarr32, ColCountRules) {
   EXPECT_EQ(m.GetCellSize(1, 2), 1);
 }
 
-TEST(Ogmarr32, SwapRowsExchangesEntries) {
+TEST(Ogmarr32, SwapRowsExchangesEntries)
+{
   TOgmMatrix m;
   m.SetCell(Bytes({1}), 1, 1);
   m.SetCell(Bytes({2}), 2, 1);
@@ -291,7 +314,8 @@ TEST(Ogmarr32, SwapRowsExchangesEntries) {
   EXPECT_TRUE(m.LastError().empty());
 }
 
-TEST(Ogmarr32, SwapCellsCopiesCrosswiseAndKeepsBlocks) {
+TEST(Ogmarr32, SwapCellsCopiesCrosswiseAndKeepsBlocks)
+{
   TOgmMatrix m;
   m.SetCell(Filled(20, 1), 1, 1);
   m.SetCell(Filled(5, 2), 2, 3);
@@ -304,13 +328,14 @@ TEST(Ogmarr32, SwapCellsCopiesCrosswiseAndKeepsBlocks) {
 }
 
 // Row or column 0 is refused like any other index out of range; the cells stay as they were.
-TEST(Ogmarr32, SwapCellsChecksEveryIndex) {
+TEST(Ogmarr32, SwapCellsChecksEveryIndex)
+{
   struct TCase {
     uint16_t R1, C1, R2, C2;
     bool RowMessage;
   };
   const TCase cases[] = {
-      {0, 1, 1, 1, true},  {1, 1, 0, 1, true},  {3, 1, 1, 1, true}, {1, 1, 1, 3, false},
+      {0, 1, 1, 1, true},  {1, 1, 0, 1, true},  {3, 1, 1, 1, true},  {1, 1, 1, 3, false},
       {1, 0, 1, 1, false}, {1, 2, 1, 0, false}, {2, 1, 1, 1, false},
   };
   for (const auto& c : cases) {
@@ -320,15 +345,15 @@ TEST(Ogmarr32, SwapCellsChecksEveryIndex) {
     m.SetCell(std::span<const uint8_t>{}, 2, 1);
     m.SetColCount(2, 0);
     m.SwapCells(c.R1, c.C1, c.R2, c.C2);
-    EXPECT_EQ(m.LastError(), c.RowMessage ? kRow : kCol)
-        << c.R1 << "," << c.C1 << " " << c.R2 << "," << c.C2;
+    EXPECT_EQ(m.LastError(), c.RowMessage ? kRow : kCol) << c.R1 << "," << c.C1 << " " << c.R2 << "," << c.C2;
     EXPECT_EQ(RowIds(m, 1), (std::vector<int>{1, 2}));
     EXPECT_EQ(m.GetCellPtr(1, 1).size(), 1u);
     EXPECT_EQ(m.GetColCount(2), 0);
   }
 }
 
-TEST(Ogmarr32, ReverseRowsAndRow) {
+TEST(Ogmarr32, ReverseRowsAndRow)
+{
   TOgmMatrix m;
   m.SetCell(Bytes({1}), 1, 1);
   m.ReverseRows();
@@ -337,16 +362,20 @@ TEST(Ogmarr32, ReverseRowsAndRow) {
   EXPECT_EQ(m.LastError(), "Wiersz ma mniej niż dwa elementy"_cp);
   m.ReverseRow(9);
   EXPECT_EQ(m.LastError(), "Wiersz ma mniej niż dwa elementy"_cp);
-  for (uint16_t r = 2; r <= 5; ++r) m.SetCell(Bytes({r}), r, 1);
+  for (uint16_t r = 2; r <= 5; ++r)
+    m.SetCell(Bytes({r}), r, 1);
   m.ReverseRows();
   EXPECT_TRUE(m.LastError().empty());
-  for (uint16_t r = 1; r <= 5; ++r) EXPECT_EQ(m.GetCellByte(r, 1), 6 - r);
-  for (uint16_t c = 1; c <= 4; ++c) m.SetCell(Bytes({10 + c}), 2, c);
+  for (uint16_t r = 1; r <= 5; ++r)
+    EXPECT_EQ(m.GetCellByte(r, 1), 6 - r);
+  for (uint16_t c = 1; c <= 4; ++c)
+    m.SetCell(Bytes({10 + c}), 2, c);
   m.ReverseRow(2);
   EXPECT_EQ(RowIds(m, 2), (std::vector<int>{14, 13, 12, 11}));
 }
 
-TEST(Ogmarr32, ScratchBufferGrowsToTheCellAndNeverShrinks) {
+TEST(Ogmarr32, ScratchBufferGrowsToTheCellAndNeverShrinks)
+{
   TOgmMatrix m;
   m.SetCell(Filled(300, 5), 1, 1);
   m.SetCell(Filled(10, 6), 1, 2);
@@ -360,7 +389,8 @@ TEST(Ogmarr32, ScratchBufferGrowsToTheCellAndNeverShrinks) {
   EXPECT_EQ(m.ScratchSize2(), 300);
 }
 
-TEST(Ogmarr32, CellTimeReadsTheLastEightBytes) {
+TEST(Ogmarr32, CellTimeReadsTheLastEightBytes)
+{
   struct TCase {
     const char* Name;
     std::vector<uint8_t> Cell;
@@ -384,7 +414,8 @@ TEST(Ogmarr32, CellTimeReadsTheLastEightBytes) {
   }
 }
 
-TEST(Ogmarr32, CompareCellTimes) {
+TEST(Ogmarr32, CompareCellTimes)
+{
   const auto a = TimedCell(1, 1.0), b = TimedCell(2, 2.0), z = Filled(3, 0xFF);
   const auto neg = TimedCell(3, -1.0);
   EXPECT_EQ(TKivMatrix::CompareCellTimes(a.data(), 9, b.data(), 9), -1);
@@ -398,13 +429,14 @@ TEST(Ogmarr32, CompareCellTimes) {
 
 struct TSortCase {
   const char* Name;
-  std::vector<double> Times;    // times of cells 1..n, the cell's id is its position
+  std::vector<double> Times;     // times of cells 1..n, the cell's id is its position
   std::vector<int> ExpectedIds;  // ids after the sort, left to right
 };
 
 // The expected orders were worked out by hand (the first two) and with an independent run of
 // the gap-halving exchange sort; for equal times they differ from a stable sort.
-TEST(Ogmarr32, SortRowGivesTheExchangeSortsOrder) {
+TEST(Ogmarr32, SortRowGivesTheExchangeSortsOrder)
+{
   const TSortCase cases[] = {
       {"three distinct", {3.0, 1.0, 2.0}, {2, 3, 1}},
       // gap 2: 1<->3 then 2<->4 -> [3,4,1,2] ids; gap 1: 1<->2, 3<->4 -> [4,3,2,1]:
@@ -417,15 +449,15 @@ TEST(Ogmarr32, SortRowGivesTheExchangeSortsOrder) {
   for (const auto& c : cases) {
     TKivMatrix m;
     for (size_t i = 0; i < c.Times.size(); ++i)
-      m.SetCell(TimedCell(static_cast<uint8_t>(i + 1), c.Times[i]), 2,
-                static_cast<uint16_t>(i + 1));
+      m.SetCell(TimedCell(static_cast<uint8_t>(i + 1), c.Times[i]), 2, static_cast<uint16_t>(i + 1));
     m.SortRow(2);
     EXPECT_TRUE(m.LastError().empty()) << c.Name;
     EXPECT_EQ(RowIds(m, 2), c.ExpectedIds) << c.Name;
   }
 }
 
-TEST(Ogmarr32, SortRowMovesCellsOfDifferentLengths) {
+TEST(Ogmarr32, SortRowMovesCellsOfDifferentLengths)
+{
   TKivMatrix m;
   auto longCell = TimedCell(1, 9.0);
   longCell.insert(longCell.begin(), 20, 0xAB);
@@ -437,7 +469,8 @@ TEST(Ogmarr32, SortRowMovesCellsOfDifferentLengths) {
   EXPECT_EQ(m.GetCellTime(1, 2), 9.0);
 }
 
-TEST(Ogmarr32, SortRowFailures) {
+TEST(Ogmarr32, SortRowFailures)
+{
   TKivMatrix m;
   m.SetCell(TimedCell(1, 1.0), 1, 1);
   m.SortRow(0);
@@ -449,7 +482,8 @@ TEST(Ogmarr32, SortRowFailures) {
 }
 
 // A plain matrix has no comparison: sorting it leaves the row alone and reports nothing.
-TEST(Ogmarr32, SortWithoutComparisonDoesNothing) {
+TEST(Ogmarr32, SortWithoutComparisonDoesNothing)
+{
   TOgmMatrix m;
   m.SetCell(TimedCell(1, 3.0), 1, 1);
   m.SetCell(TimedCell(2, 1.0), 1, 2);
@@ -458,9 +492,11 @@ TEST(Ogmarr32, SortWithoutComparisonDoesNothing) {
   EXPECT_EQ(RowIds(m, 1), (std::vector<int>{1, 2}));
 }
 
-TEST(Ogmarr32, CustomComparisonAndOneThatContradictsItself) {
+TEST(Ogmarr32, CustomComparisonAndOneThatContradictsItself)
+{
   TOgmMatrix m;
-  for (uint16_t c = 1; c <= 6; ++c) m.SetCell(Bytes({c}), 1, c);
+  for (uint16_t c = 1; c <= 6; ++c)
+    m.SetCell(Bytes({c}), 1, c);
   m.OnCompare = [](const uint8_t* a, uint16_t, const uint8_t* b, uint16_t) {
     return static_cast<int32_t>(b[0]) - static_cast<int32_t>(a[0]);  // descending
   };
@@ -472,7 +508,8 @@ TEST(Ogmarr32, CustomComparisonAndOneThatContradictsItself) {
   EXPECT_EQ(m.GetColCount(1), 6);
 }
 
-TEST(Ogmarr32, AbstractMatrixDoesNothing) {
+TEST(Ogmarr32, AbstractMatrixDoesNothing)
+{
   TAbsMatrix m;
   m.SetCell(Bytes({1}), 1, 1);
   EXPECT_EQ(m.RowCount(), 0);

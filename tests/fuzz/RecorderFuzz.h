@@ -15,19 +15,24 @@
 inline void CheckRecording(const TComtrade& rec, int64_t maxSamples)
 {
   const int32_t n = rec.GetSampleCount();
-  if (n < 0 || n > maxSamples) std::abort();
+  if (n < 0 || n > maxSamples)
+    std::abort();
   for (const auto& d : *rec.Analogs) {
-    if (d->SampleCount() != n) std::abort();
+    if (d->SampleCount() != n)
+      std::abort();
     for (int32_t i = 0; i < n; ++i) {
       bool ok = false;
       (void)d->GetValueEx(d->DataMode, i, ok);
-      if (!ok) std::abort();
+      if (!ok)
+        std::abort();
     }
   }
   for (const auto& d : *rec.Statuses) {
-    if (d->SampleCount() != n) std::abort();
+    if (d->SampleCount() != n)
+      std::abort();
     for (int32_t i = 0; i < n; ++i)
-      if (d->GetSample(i) > 1) std::abort();
+      if (d->GetSample(i) > 1)
+        std::abort();
   }
 }
 

@@ -14,14 +14,16 @@
 
 namespace {
 
-bool Read(TComtrade& rec, const std::string& bytes, std::string& fileType) {
+bool Read(TComtrade& rec, const std::string& bytes, std::string& fileType)
+{
   TMemoryStream s(bytes);
   TComtradeInterface ci;
   try {
     ci.ReadCfg(rec, s, [](const std::string&) {});
   } catch (const EComtrade& e) {
     // Every failure is the one line-numbered message.
-    if (std::string(e.what()).find(" linii pliku .cfg : ") == std::string::npos) std::abort();
+    if (std::string(e.what()).find(" linii pliku .cfg : ") == std::string::npos)
+      std::abort();
     return false;
   }
   fileType = ci.FileType;
@@ -30,32 +32,40 @@ bool Read(TComtrade& rec, const std::string& bytes, std::string& fileType) {
 
 // Every sample buffer of the recording, and the time axis, hold exactly n samples and no
 // more room than that; the segments declare n when they declared more.
-void CheckHolds(const TComtrade& rec, int32_t n, int64_t declared) {
+void CheckHolds(const TComtrade& rec, int32_t n, int64_t declared)
+{
   const size_t count = size_t(n);
-  if (rec.GetSampleCount() != n || rec.Rates->Times().size() != count || rec.Rates->Times().capacity() > count ||
-      rec.Rates->SampleNumbers().size() != count || rec.Rates->SampleNumbers().capacity() > count)
+  if (rec.GetSampleCount() != n || rec.Rates->Times().size() != count ||
+      rec.Rates->Times().capacity() > count || rec.Rates->SampleNumbers().size() != count ||
+      rec.Rates->SampleNumbers().capacity() > count)
     std::abort();
   for (int32_t i = 0; i < rec.Analogs->Count(); ++i)
-    if (rec.Analogs->Items(i).SampleCount() != n) std::abort();
+    if (rec.Analogs->Items(i).SampleCount() != n)
+      std::abort();
   for (int32_t j = 0; j < rec.Statuses->Count(); ++j)
-    if (rec.Statuses->Items(j).SampleCount() != n) std::abort();
-  if (n < declared && (rec.Rates->SegmentCount() < 1 || rec.Rates->TotalSamples64() != n)) std::abort();
+    if (rec.Statuses->Items(j).SampleCount() != n)
+      std::abort();
+  if (n < declared && (rec.Rates->SegmentCount() < 1 || rec.Rates->TotalSamples64() != n))
+    std::abort();
 }
 
 }  // namespace
 
-extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
+extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
+{
   // Any end sample that 64 bits hold is read, with no cap: the configuration alone sizes no
   // buffer, so a huge declaration costs nothing, and a data file sizes them for what it holds.
   const std::string bytes(reinterpret_cast<const char*>(data), size);
   TComtrade rec;
   std::string fileType;
-  if (!Read(rec, bytes, fileType)) return 0;
+  if (!Read(rec, bytes, fileType))
+    return 0;
   const int64_t declared = rec.Rates->TotalSamples64();
   CheckHolds(rec, 0, 0);
   {
     TMemoryStream probe(bytes);
-    if (!ComtradeInterface().CanLoad(probe, nullptr)) std::abort();
+    if (!ComtradeInterface().CanLoad(probe, nullptr))
+      std::abort();
   }
 
   // A data file of a few zero records, whatever the keyword: the recording holds those (at
@@ -81,19 +91,22 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   TComtradeInterface::WriteCfgToStream(rec, out, s, a, -1, -1, rec.DataFileFormat());
   TComtrade back;
   std::string backType;
-  if (!Read(back, out.Data(), backType)) std::abort();
+  if (!Read(back, out.Data(), backType))
+    std::abort();
   const bool zeroRate = rec.Rates->SegmentCount() == 1 && rec.Rates->GetItem(0).Rate == 0;
   const int64_t written = zeroRate ? rec.GetSampleCount() : rec.Rates->TotalSamples64();
   if (back.Analogs->Count() != rec.Analogs->Count() || back.Statuses->Count() != rec.Statuses->Count() ||
       back.GetSampleCount() != 0 || back.Rates->TotalSamples64() != written ||
       back.Rates->SegmentCount() != rec.Rates->SegmentCount() ||
-      back.FileParam.RevisionYear != rec.FileParam.RevisionYear || back.DataFileFormat() != rec.DataFileFormat())
+      back.FileParam.RevisionYear != rec.FileParam.RevisionYear ||
+      back.DataFileFormat() != rec.DataFileFormat())
     std::abort();
   if (back.FileParam.StartTime.FormatText() != rec.FileParam.StartTime.FormatText() ||
       back.FileParam.TriggerTime.FormatText() != rec.FileParam.TriggerTime.FormatText())
     std::abort();
   for (int32_t i = 0; i < rec.Statuses->Count(); ++i)
-    if (back.Statuses->Items(i).NormalState != rec.Statuses->Items(i).NormalState) std::abort();
+    if (back.Statuses->Items(i).NormalState != rec.Statuses->Items(i).NormalState)
+      std::abort();
   for (int32_t i = 0; i < rec.Analogs->Count(); ++i)
     if (back.Analogs->Items(i).PS != rec.Analogs->Items(i).PS ||
         back.Analogs->Items(i).ChannelId != rec.Analogs->Items(i).ChannelId)
@@ -107,7 +120,8 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     const int32_t last = count - (size > 1 ? int32_t(data[1]) % (count - first) : 0);
     TComtradeInterface::WriteCfgToStream(rec, out, s, a, last, first, rec.DataFileFormat());
     TComtrade part;
-    if (!Read(part, out.Data(), backType) || part.Rates->TotalSamples64() != last - first) std::abort();
+    if (!Read(part, out.Data(), backType) || part.Rates->TotalSamples64() != last - first)
+      std::abort();
     TMemoryStream inf;
     TComtradeInterface::SaveInfToStream(rec, inf, fileType, a, s, last, first);
   }
@@ -117,7 +131,8 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   ComtradeInterface().SaveInfToStream(rec, inf);
   if (!rec.Rates->HasExplicitTimes() && rec.GetSampleCount() > 0) {
     const double end = rec.Rates->GetTime(rec.GetSampleCount() - 1);
-    if (rec.Rates->SampleAtTime(end) < 0) std::abort();
+    if (rec.Rates->SampleAtTime(end) < 0)
+      std::abort();
   }
   return 0;
 }

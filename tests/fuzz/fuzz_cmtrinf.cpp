@@ -7,11 +7,14 @@
 
 #include "ternik/ComTrade3UnitInterface.h"
 
-extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
+extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
+{
   const std::string bytes(reinterpret_cast<const char*>(data), size);
   TComtrade rec;
-  for (int i = 0; i < 3; ++i) rec.Analogs->AddChannel(MemoryFormatRaw);
-  for (int i = 0; i < 2; ++i) rec.Statuses->AddChannel();
+  for (int i = 0; i < 3; ++i)
+    rec.Analogs->AddChannel(MemoryFormatRaw);
+  for (int i = 0; i < 2; ++i)
+    rec.Statuses->AddChannel();
   rec.SetSampleCount(4);
 
   TMemoryStream hdr(bytes), inf(bytes), def(bytes);
@@ -28,7 +31,8 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   if (again.HdrText != rec.HdrText) {
     // Only a line break inside a line (a lone CR before LF is one) can split differently.
     for (const std::string& l : rec.HdrText)
-      if (l.find_first_of("\r\n") != std::string::npos) return 0;
+      if (l.find_first_of("\r\n") != std::string::npos)
+        return 0;
     std::abort();
   }
   TMemoryStream view, infOut;

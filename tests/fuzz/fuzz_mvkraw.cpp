@@ -12,12 +12,16 @@ namespace {
 
 void Run(const TComtradeDataFileParser& p, const uint8_t* data, size_t size)
 {
-  if (size < 6) return;
+  if (size < 6)
+    return;
   TComtrade rec;
   const size_t analogs = data[0] % 20, statuses = data[1] % 10;
-  if (size < 6 + statuses) return;
-  for (size_t i = 0; i < analogs; ++i) rec.Analogs->AddChannel(MemoryFormatRaw).Number = int32_t(1 + (i * 7 + data[2]) % 22);
-  for (size_t i = 0; i < statuses; ++i) rec.Statuses->AddChannel().Number = int32_t(data[6 + i]) * 7;
+  if (size < 6 + statuses)
+    return;
+  for (size_t i = 0; i < analogs; ++i)
+    rec.Analogs->AddChannel(MemoryFormatRaw).Number = int32_t(1 + (i * 7 + data[2]) % 22);
+  for (size_t i = 0; i < statuses; ++i)
+    rec.Statuses->AddChannel().Number = int32_t(data[6 + i]) * 7;
   TRateDescr& r = rec.Rates->AddRate();
   r.Rate = double(data[3] % 4) * 500;
   // A small declared count, or one far beyond any buffer (from 2^31 up): no allocation may
@@ -39,9 +43,11 @@ void Run(const TComtradeDataFileParser& p, const uint8_t* data, size_t size)
   const int64_t bound = 3 * int64_t(bytes.size() / 2);
   CheckRecording(rec, bound);
   const int32_t n = rec.GetSampleCount();
-  if (rec.Rates->Times().size() != size_t(n) || rec.Rates->Times().capacity() > size_t(2 * std::max<int64_t>(bound, 64)))
+  if (rec.Rates->Times().size() != size_t(n) ||
+      rec.Rates->Times().capacity() > size_t(2 * std::max<int64_t>(bound, 64)))
     std::abort();
-  if (n < declared && rec.Rates->TotalSamples64() != n) std::abort();
+  if (n < declared && rec.Rates->TotalSamples64() != n)
+    std::abort();
 }
 
 }  // namespace

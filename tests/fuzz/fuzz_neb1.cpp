@@ -9,7 +9,8 @@
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
 {
-  if (size < 2) return 0;
+  if (size < 2)
+    return 0;
   TScriptedPrompts prompts;
   if (data[1] & 0x80)
     prompts.Inputs.push_back(std::nullopt);

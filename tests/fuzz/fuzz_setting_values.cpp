@@ -11,11 +11,13 @@
 #include "platform/NumText.h"
 #include "platform/Prompts.h"
 
-extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
+extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
+{
   static TScriptedPrompts prompts;
   SetPrompts(&prompts);
   prompts.Records.clear();
-  if (size < 4) return 0;
+  if (size < 4)
+    return 0;
   TSettingDef def;
   def.Kind = data[0] % 5;
   def.Offset = data[1];
@@ -27,7 +29,8 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   const auto before = set;
   (void)EncodeSettingValue(def, text, set, 300);
   for (size_t k = 0; k < set.size(); ++k)
-    if (set[k] != before[k] && k / 2 != def.Offset) std::abort();
+    if (set[k] != before[k] && k / 2 != def.Offset)
+      std::abort();
   (void)FormatSettingValue(def, set, 300);
 
   uint16_t code = 0;

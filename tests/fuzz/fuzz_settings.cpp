@@ -25,8 +25,10 @@ namespace {
 
 void Exercise(TLhXMLNode& n, const std::string& typed)
 {
-  for (size_t i = 0; i < n.ChildCount(); ++i) Exercise(n.GetChild(i), typed);
-  if (!n.IsA(TSettItem::StaticClass())) return;
+  for (size_t i = 0; i < n.ChildCount(); ++i)
+    Exercise(n.GetChild(i), typed);
+  if (!n.IsA(TSettItem::StaticClass()))
+    return;
   auto& item = static_cast<TSettItem&>(n);
   TBaseXCfgTool& tool = item.Tool();
   std::string text, message;
@@ -50,7 +52,8 @@ void Exercise(TLhXMLNode& n, const std::string& typed)
   if (ok && item.Kind() != SK_COM_NR && item.Kind() != SK_FILE_NAME && item.Kind() != SK_FLOAT) {
     // An accepted text stays accepted when checked again.
     std::string again = t, m2;
-    if (!tool.CheckText(again, m2)) Fail("an accepted text fails its second check", item);
+    if (!tool.CheckText(again, m2))
+      Fail("an accepted text fails its second check", item);
   }
   tool.SetTextUnchecked(typed, message);
 }
@@ -73,7 +76,8 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
   } catch (const XLhException&) {
     return 0;
   }
-  if (!doc.MainNode() || !doc.MainNode()->IsA(TSettGroup::StaticClass())) return 0;
+  if (!doc.MainNode() || !doc.MainNode()->IsA(TSettGroup::StaticClass()))
+    return 0;
   auto& root = static_cast<TSettGroup&>(*doc.MainNode());
   const std::string saved = doc.SaveToString();
   TLhXmlDocument back;
@@ -83,12 +87,14 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
     std::fprintf(stderr, "saved settings do not load: %s\n", e.what());
     std::abort();
   }
-  if (!back.MainNode() || !back.MainNode()->IsA(TSettGroup::StaticClass())) std::abort();
+  if (!back.MainNode() || !back.MainNode()->IsA(TSettGroup::StaticClass()))
+    std::abort();
   auto& reloaded = static_cast<TSettGroup&>(*back.MainNode());
   // Against itself a tree differs only where two siblings share a name (look-ups find the
   // first), and every difference then has its line.
   std::vector<TSettCompareLine> lines;
-  if (reloaded.CompareWith(&reloaded, &lines) != lines.empty()) Fail("a result without its lines", reloaded);
+  if (reloaded.CompareWith(&reloaded, &lines) != lines.empty())
+    Fail("a result without its lines", reloaded);
   lines.clear();
   (void)root.CompareWith(&reloaded, &lines);
   Exercise(root, typed);

@@ -11,7 +11,8 @@
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
 {
-  if (size < 2) return 0;
+  if (size < 2)
+    return 0;
   TVmbParamDescr d;
   d.ByteOrder = data[0] & 1;
   d.Precision = static_cast<int32_t>(data[0] >> 1) - 20;
@@ -21,17 +22,18 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
   const std::string text = all.substr(0, nl);
   const std::string select = nl == std::string::npos ? std::string() : all.substr(nl + 1);
 
-  static const TVmbEngineClass* kClasses[] = {
-      &TVmbByteType::ClassInfo(),  &TVmbWordType::ClassInfo(),  &TVmbDWordType::ClassInfo(),
-      &TVmbInt16Type::ClassInfo(), &TVmbInt32Type::ClassInfo(), &TVmbFloatType::ClassInfo(),
-      &TVmbDFloatType::ClassInfo()};
+  static const TVmbEngineClass* kClasses[] = {&TVmbByteType::ClassInfo(),  &TVmbWordType::ClassInfo(),
+                                              &TVmbDWordType::ClassInfo(), &TVmbInt16Type::ClassInfo(),
+                                              &TVmbInt32Type::ClassInfo(), &TVmbFloatType::ClassInfo(),
+                                              &TVmbDFloatType::ClassInfo()};
   for (const TVmbEngineClass* cls : kClasses) {
     auto e = cls->Create();
     e->SelectText = select;
     std::string msg;
     TVmbValue v;
     if (e->StrToValue(d, text, msg, v, "")) {
-      for (const char* fmt : {"", "HEX", "BIN", "FRAC"}) (void)e->ValueToStr(d, v, fmt);
+      for (const char* fmt : {"", "HEX", "BIN", "FRAC"})
+        (void)e->ValueToStr(d, v, fmt);
       std::vector<uint8_t> raw(static_cast<size_t>(e->ByteSize));
       try {
         e->ValueToRaw(d, raw, v);

@@ -10,7 +10,8 @@
 #include "ternik/TernikInit.h"
 #include "ternik/XmlLight/XmlLight2Unit.h"
 
-extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
+extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
+{
   static const bool started = (InitializeLibrary(), true);
   (void)started;
   const std::string input(reinterpret_cast<const char*>(data), size);
@@ -19,11 +20,13 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     try {
       doc.ReadFromString(input, plain);
     } catch (const XLhException&) {
-      if (doc.MainNode() != nullptr) std::abort();  // a failed load leaves nothing behind
+      if (doc.MainNode() != nullptr)
+        std::abort();  // a failed load leaves nothing behind
       continue;
     }
     const std::string saved = doc.SaveToString();
-    if (saved.empty()) continue;
+    if (saved.empty())
+      continue;
     std::string previous = saved;
     for (int pass = 0; pass < 2; ++pass) {
       TLhXmlDocument again;

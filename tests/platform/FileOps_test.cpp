@@ -44,7 +44,7 @@ std::string Read(const std::string& path)
 
 mode_t Mode(const std::string& path)
 {
-  struct stat st{};
+  struct stat st {};
   EXPECT_EQ(::stat(path.c_str(), &st), 0) << path;
   return st.st_mode & 07777;
 }
@@ -60,7 +60,7 @@ std::vector<std::string> Names(const fs::path& dir)
 
 std::string BesideWithTilde(const std::string& target) { return target + "~"; }
 
-} // namespace
+}  // namespace
 
 TEST(FileOps, OpenRefusesWhatIsNoRegularFileWithoutWaiting)
 {
@@ -71,13 +71,13 @@ TEST(FileOps, OpenRefusesWhatIsNoRegularFileWithoutWaiting)
   struct Case {
     std::string Path;
     int Flags;
-    const char* Reason; // nullptr: opened
+    const char* Reason;  // nullptr: opened
   };
   const Case cases[] = {
       {fifo, O_RDONLY, "Not a regular file"},
       {fifo, O_RDWR, "Not a regular file"},
       {fifo, O_RDWR | O_CREAT | O_TRUNC, "Not a regular file"},
-      {fifo, O_WRONLY, ""}, // no reader: the open itself says no
+      {fifo, O_WRONLY, ""},  // no reader: the open itself says no
       {dir.Path.string(), O_RDONLY, "Is a directory"},
       {"/dev/null", O_RDONLY, "Not a regular file"},
       {dir / "missing", O_RDONLY, "No such file"},
@@ -102,7 +102,7 @@ TEST(FileOps, OpenRefusesWhatIsNoRegularFileWithoutWaiting)
     EXPECT_FALSE(reason.empty()) << c.Path;
   }
   // Truncation waits until the file is known to be regular: the FIFO is still one.
-  struct stat st{};
+  struct stat st {};
   ASSERT_EQ(::lstat(fifo.c_str(), &st), 0);
   EXPECT_TRUE(S_ISFIFO(st.st_mode));
   EXPECT_EQ(Read(file), "");
@@ -112,8 +112,8 @@ TEST(FileOps, ReplaceFollowsLinksKeepsPermissionsAndBacksUpBesideTheTarget)
 {
   struct Case {
     const char* Name;
-    std::vector<std::pair<std::string, std::string>> Links; // link name, what it points to
-    std::string Saved;                                      // the name the save is given
+    std::vector<std::pair<std::string, std::string>> Links;  // link name, what it points to
+    std::string Saved;                                       // the name the save is given
   };
   const Case cases[] = {
       {"relative link", {{"link.xml", "real/x.xml"}}, "link.xml"},
@@ -132,7 +132,8 @@ TEST(FileOps, ReplaceFollowsLinksKeepsPermissionsAndBacksUpBesideTheTarget)
       ASSERT_EQ(::symlink(dest.c_str(), (dir / name).c_str()), 0);
     }
     std::string error;
-    ASSERT_TRUE(FileOpsReplaceWithBackup(dir / c.Saved, "new", BesideWithTilde, &error)) << c.Name << ": " << error;
+    ASSERT_TRUE(FileOpsReplaceWithBackup(dir / c.Saved, "new", BesideWithTilde, &error))
+        << c.Name << ": " << error;
     EXPECT_EQ(Read(target), "new") << c.Name;
     EXPECT_EQ(Mode(target), 0444u) << c.Name;
     EXPECT_EQ(Read(target + "~"), "old") << c.Name;
@@ -178,7 +179,7 @@ TEST(FileOps, ReplaceRefusesWhatIsNoRegularFile)
     EXPECT_FALSE(FileOpsReplaceWithBackup(c.Path, "x", BesideWithTilde, &error)) << c.Path;
     EXPECT_NE(error.find(c.Mentions), std::string::npos) << error;
   }
-  struct stat st{};
+  struct stat st {};
   ASSERT_EQ(::lstat(fifo.c_str(), &st), 0);
   EXPECT_TRUE(S_ISFIFO(st.st_mode));
   EXPECT_EQ(Names(dir.Path), (std::vector<std::string>{"fifo", "folder", "to-fifo"}));

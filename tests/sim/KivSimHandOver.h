@@ -29,21 +29,21 @@ int QueuedBytes(int fd, short* revents = nullptr);
 
 class TSimHandOver {
 public:
-    explicit TSimHandOver(TKivSimServer& server) : FServer(server) {}
+  explicit TSimHandOver(TKivSimServer& server) : FServer(server) {}
 
-    // A descriptor the program waits on: its end of a TCP connection or its serial port.
-    void NoteProgramFd(int fd);
-    // Takes the program's side of the pseudo-terminal as it is now as the starting point.
-    void Mark();
-    // Empty once everything is across; otherwise what is still under way, for a message.
-    std::string UnderWay();
+  // A descriptor the program waits on: its end of a TCP connection or its serial port.
+  void NoteProgramFd(int fd);
+  // Takes the program's side of the pseudo-terminal as it is now as the starting point.
+  void Mark();
+  // Empty once everything is across; otherwise what is still under way, for a message.
+  std::string UnderWay();
 
 private:
-    int ProgramEnd(const sockaddr_in& address);
+  int ProgramEnd(const sockaddr_in& address);
 
-    TKivSimServer& FServer;
-    std::vector<int> FProgramFds;
-    unsigned long long FPtyWrittenAtMark = 0;
-    int FPtyQueuedAtMark = 0;
-    size_t FClosedSeen = 0;
+  TKivSimServer& FServer;
+  std::vector<int> FProgramFds;
+  unsigned long long FPtyWrittenAtMark = 0;
+  int FPtyQueuedAtMark = 0;
+  size_t FClosedSeen = 0;
 };

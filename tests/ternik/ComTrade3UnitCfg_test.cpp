@@ -21,7 +21,8 @@ struct TReadResult {
   std::string FileType;
 };
 
-TReadResult Read(TComtrade& rec, const std::string& text) {
+TReadResult Read(TComtrade& rec, const std::string& text)
+{
   TReadResult r;
   TMemoryStream s(text);
   TComtradeInterface ci;
@@ -36,7 +37,8 @@ TReadResult Read(TComtrade& rec, const std::string& text) {
 
 // Loads a BINARY data file of n zero records for the recording's channels, as a set's data
 // file that holds n samples would.
-void LoadZeroRecords(TComtrade& rec, size_t n) {
+void LoadZeroRecords(TComtrade& rec, size_t n)
+{
   const size_t size = BinaryRecordSize(size_t(rec.Analogs->Count()), size_t(rec.Statuses->Count()));
   TStringArray names{"x.dat"};
   TStreamArray streams;
@@ -44,13 +46,16 @@ void LoadZeroRecords(TComtrade& rec, size_t n) {
   BinaryDataFileParser().LoadDataFromStream(rec, names, streams, nullptr);
 }
 
-std::string Lines(std::initializer_list<const char*> lines) {
+std::string Lines(std::initializer_list<const char*> lines)
+{
   std::string s;
-  for (const char* l : lines) s += std::string(l) + "\r\n";
+  for (const char* l : lines)
+    s += std::string(l) + "\r\n";
   return s;
 }
 
-std::string LineError(int line, const std::string& msg) {
+std::string LineError(int line, const std::string& msg)
+{
   return std::string("Błąd w "_cp) + IntToStr(line) + " linii pliku .cfg : " + msg;
 }
 
@@ -70,16 +75,19 @@ const char* const k1999[] = {
     "1000",
 };
 
-std::string Text1999(int replaceLine = -1, const char* with = nullptr, int cutAfter = -1) {
+std::string Text1999(int replaceLine = -1, const char* with = nullptr, int cutAfter = -1)
+{
   std::string s;
   for (int i = 0; i < int(std::size(k1999)); ++i) {
-    if (cutAfter >= 0 && i >= cutAfter) break;
+    if (cutAfter >= 0 && i >= cutAfter)
+      break;
     s += (i == replaceLine ? std::string(with) : std::string(k1999[i])) + "\r\n";
   }
   return s;
 }
 
-TEST(ComTrade3Cfg, Reads1999Form) {
+TEST(ComTrade3Cfg, Reads1999Form)
+{
   TComtrade rec;
   const TReadResult r = Read(rec, Text1999());
   ASSERT_EQ(r.Error, "");
@@ -137,34 +145,60 @@ struct TCfgCase {
   std::vector<std::string> Warnings;
 };
 
-TEST(ComTrade3Cfg, LineErrorsAndWarnings) {
+TEST(ComTrade3Cfg, LineErrorsAndWarnings)
+{
   const TCfgCase cases[] = {
       {"lower-case a", Text1999(1, "3,2a,1D"), LineError(2, ""), {}},
       {"missing D", Text1999(1, "3,2A,1"), LineError(2, ""), {}},
-      {"count sum", Text1999(1, "4,2A,1D"),
-       LineError(2, std::string("Nie zgadza się ilość kanałów analogowych,cyfrowych i ich suma"_cp)), {}},
-      {"12 fields", Text1999(2, "1,Ua,A,Line,kV,0.5,1.25,0,-32768,32767,110,0.1"),
-       LineError(3, "Brak informacji - [Primary/Secoundary]"), {}},
-      {"empty PS", Text1999(2, "1,Ua,A,Line,kV,0.5,1.25,0,-32768,32767,110,0.1, "),
-       LineError(3, std::string("Błędne informacje [Primary/Secoundary] dozwolone parametry to P lub S"_cp)), {}},
+      {"count sum",
+       Text1999(1, "4,2A,1D"),
+       LineError(2, std::string("Nie zgadza się ilość kanałów analogowych,cyfrowych i ich suma"_cp)),
+       {}},
+      {"12 fields",
+       Text1999(2, "1,Ua,A,Line,kV,0.5,1.25,0,-32768,32767,110,0.1"),
+       LineError(3, "Brak informacji - [Primary/Secoundary]"),
+       {}},
+      {"empty PS",
+       Text1999(2, "1,Ua,A,Line,kV,0.5,1.25,0,-32768,32767,110,0.1, "),
+       LineError(3, std::string("Błędne informacje [Primary/Secoundary] dozwolone parametry to P lub S"_cp)),
+       {}},
       {"PS letter", Text1999(2, "1,Ua,A,Line,kV,0.5,1.25,0,-32768,32767,110,0.1,X"), LineError(3, ""), {}},
-      {"zero ratios", Text1999(2, "1,Ua,A,Line,kV,0.5,1.25,0,-32768,32767,0,0,p"), "",
-       {"Comtrade warning : PrimaryRange=0 for signal Ua", "Comtrade warning : SecondaryRange=0 for signal Ua"}},
-      {"bad A", Text1999(2, "1,Ua,A,Line,kV,x,1.25,0,-32768,32767,110,0.1,P"),
-       LineError(3, "'x' is not a valid floating point value"), {}},
-      {"status x", Text1999(4, "1,CB,A,Breaker,x"),
-       LineError(5, std::string("Zła wartość w polu \"Nominal state\""_cp)), {}},
+      {"zero ratios",
+       Text1999(2, "1,Ua,A,Line,kV,0.5,1.25,0,-32768,32767,0,0,p"),
+       "",
+       {"Comtrade warning : PrimaryRange=0 for signal Ua",
+        "Comtrade warning : SecondaryRange=0 for signal Ua"}},
+      {"bad A",
+       Text1999(2, "1,Ua,A,Line,kV,x,1.25,0,-32768,32767,110,0.1,P"),
+       LineError(3, "'x' is not a valid floating point value"),
+       {}},
+      {"status x",
+       Text1999(4, "1,CB,A,Breaker,x"),
+       LineError(5, std::string("Zła wartość w polu \"Nominal state\""_cp)),
+       {}},
       {"status empty", Text1999(4, "1,CB,A,Breaker,"), "", {}},
-      {"more rates than lines", Text1999(6, "2"), LineError(9, "'05/01/2001' is not a valid floating point value"), {}},
-      {"end sample decreases", Text1999(7, "1000,10\r\n500,5").replace(Text1999().find("\r\n1\r\n") + 2, 1, "2"),
-       LineError(9, "Incorrect EndSample Value"), {}},
+      {"more rates than lines",
+       Text1999(6, "2"),
+       LineError(9, "'05/01/2001' is not a valid floating point value"),
+       {}},
+      {"end sample decreases",
+       Text1999(7, "1000,10\r\n500,5").replace(Text1999().find("\r\n1\r\n") + 2, 1, "2"),
+       LineError(9, "Incorrect EndSample Value"),
+       {}},
       {"negative end sample", Text1999(7, "1000,-1"), LineError(8, "Incorrect EndSample Value"), {}},
       {"negative count", Text1999(1, "-1,-1A,0D"), LineError(2, ""), {}},
-      {"bad date", Text1999(8, "32/01/2001,01:02:03.000007"), LineError(9, "32/01/2001 is not valid date"), {}},
+      {"bad date",
+       Text1999(8, "32/01/2001,01:02:03.000007"),
+       LineError(9, "32/01/2001 is not valid date"),
+       {}},
       {"bad time", Text1999(9, "05/01/2001,01:02:03"), LineError(10, "01:02:03 is not valid Time"), {}},
-      {"no multiplier", Text1999(-1, nullptr, 11), "",
+      {"no multiplier",
+       Text1999(-1, nullptr, 11),
+       "",
        {std::string("Ostrzeżenie: brak parametru \"TimeMultiplier\" w pliku cfg"_cp)}},
-      {"multiplier text", Text1999(11, "abc"), "",
+      {"multiplier text",
+       Text1999(11, "abc"),
+       "",
        {std::string("Ostrzeżenie: brak parametru \"TimeMultiplier\" w pliku cfg"_cp)}},
       {"ends early", Text1999(-1, nullptr, 9), LineError(9, "List index out of bounds (9)"), {}},
       {"empty", "", LineError(0, "List index out of bounds (0)"), {}},
@@ -173,9 +207,14 @@ TEST(ComTrade3Cfg, LineErrorsAndWarnings) {
       {"huge end sample", Text1999(7, "1000,100000001"), "", {}},
       {"beyond 32 bits", Text1999(7, "1000,5000000000"), "", {}},
       {"largest end sample", Text1999(7, "1000,9223372036854775807"), "", {}},
-      {"beyond 64 bits", Text1999(7, "1000,9223372036854775808"),
-       LineError(8, "'9223372036854775808' is not a valid integer value"), {}},
-      {"zero-rate end beyond 32 bits", Text1999(6, "0").replace(Text1999().find("\r\n1000,10\r\n") + 2, 7, "0,5000000000"), "", {}},
+      {"beyond 64 bits",
+       Text1999(7, "1000,9223372036854775808"),
+       LineError(8, "'9223372036854775808' is not a valid integer value"),
+       {}},
+      {"zero-rate end beyond 32 bits",
+       Text1999(6, "0").replace(Text1999().find("\r\n1000,10\r\n") + 2, 7, "0,5000000000"),
+       "",
+       {}},
   };
   for (const TCfgCase& c : cases) {
     TComtrade rec;
@@ -188,28 +227,31 @@ TEST(ComTrade3Cfg, LineErrorsAndWarnings) {
   }
 }
 
-TEST(ComTrade3Cfg, FieldRules) {
+TEST(ComTrade3Cfg, FieldRules)
+{
   TComtrade rec;
   // Lower-case p reads P; a '+' sign is a number; the 0x1A padding of old editors is trimmed.
-  ASSERT_EQ(Read(rec, Text1999(2, "1,Ua,A,Line,kV,+0.5,+1.25,z,-32768.5,+32767,110,0.1,p") + "\x1A\x1A").Error, "");
+  ASSERT_EQ(
+      Read(rec, Text1999(2, "1,Ua,A,Line,kV,+0.5,+1.25,z,-32768.5,+32767,110,0.1,p") + "\x1A\x1A").Error, "");
   const TAnalogDescr& a = rec.Analogs->Items(0);
   EXPECT_EQ(a.PS, 0);
   EXPECT_EQ(a.A, 0.5);
   EXPECT_EQ(a.B, 1.25);
-  EXPECT_EQ(a.Skew, 0.0);       // no number: 0
-  EXPECT_EQ(a.RangeMin, -32768); // -32768.5 rounds to even
+  EXPECT_EQ(a.Skew, 0.0);         // no number: 0
+  EXPECT_EQ(a.RangeMin, -32768);  // -32768.5 rounds to even
   EXPECT_EQ(a.RangeMax, 32767);
 
   // A third field that is no number reads as 1997; a blank B keeps 0; missing ranges default.
   TComtrade r2;
-  ASSERT_EQ(Read(r2, Lines({"S,D,abc", "1,1A,0D", "7,U,,,V,2", "50", "1", "100,3", "01/02/2003,04:05:06.000000",
-                            "01/02/2003,04:05:06.000000", "ascii", "1"}))
+  ASSERT_EQ(Read(r2, Lines({"S,D,abc", "1,1A,0D", "7,U,,,V,2", "50", "1", "100,3",
+                            "01/02/2003,04:05:06.000000", "01/02/2003,04:05:06.000000", "ascii", "1"}))
                 .Error,
             LineError(3, "Brak informacji - [Primary/Secoundary]"));
   EXPECT_EQ(r2.FileParam.RevisionYear, 1997);
   TComtrade r3;
-  const TReadResult res = Read(r3, Lines({"S,D", "1,1A,0D", "7,U,,,V,2, ", "50", "1", "100,3",
-                                          "01/02/2003,04:05:06.000000", "01/02/2003,04:05:06.000000", "ascii"}));
+  const TReadResult res =
+      Read(r3, Lines({"S,D", "1,1A,0D", "7,U,,,V,2, ", "50", "1", "100,3", "01/02/2003,04:05:06.000000",
+                      "01/02/2003,04:05:06.000000", "ascii"}));
   ASSERT_EQ(res.Error, "");
   EXPECT_EQ(r3.FileParam.RevisionYear, 0);
   EXPECT_EQ(res.FileType, "ASCII");
@@ -226,10 +268,12 @@ TEST(ComTrade3Cfg, FieldRules) {
   EXPECT_EQ(r3.FileParam.TimeMultiplier, 10000);
 }
 
-TEST(ComTrade3Cfg, ZeroRatesAndStatusForms) {
+TEST(ComTrade3Cfg, ZeroRatesAndStatusForms)
+{
   TComtrade rec;
-  const TReadResult r = Read(rec, Lines({"S,D,1999", "1,0A,1D", "1,CB,,,0", "50", "0", "0,1200",
-                                         "01/02/2003,04:05:06.000000", "01/02/2003,04:05:06.000000", "BINARY"}));
+  const TReadResult r =
+      Read(rec, Lines({"S,D,1999", "1,0A,1D", "1,CB,,,0", "50", "0", "0,1200", "01/02/2003,04:05:06.000000",
+                       "01/02/2003,04:05:06.000000", "BINARY"}));
   ASSERT_EQ(r.Error, "");
   ASSERT_EQ(rec.Rates->SegmentCount(), 1);
   EXPECT_EQ(rec.Rates->GetItem(0).Rate, 0.0);
@@ -269,7 +313,8 @@ TEST(ComTrade3Cfg, ZeroRatesAndStatusForms) {
   }
 }
 
-TEST(ComTrade3Cfg, ErrorKeepsWhatWasRead) {
+TEST(ComTrade3Cfg, ErrorKeepsWhatWasRead)
+{
   TComtrade rec;
   EXPECT_NE(Read(rec, Text1999(4, "1,CB,A,Breaker,7")).Error, "");
   EXPECT_EQ(rec.Analogs->Count(), 2);
@@ -278,7 +323,8 @@ TEST(ComTrade3Cfg, ErrorKeepsWhatWasRead) {
 
 // ---- writing ----
 
-TComtrade& Build(TComtrade& rec, uint16_t revision) {
+TComtrade& Build(TComtrade& rec, uint16_t revision)
+{
   rec.FileParam.StationName = "Stacja, Północ"_cp;
   rec.FileParam.RecordingDeviceId = "REJ1";
   rec.FileParam.RevisionYear = revision;
@@ -317,7 +363,8 @@ TComtrade& Build(TComtrade& rec, uint16_t revision) {
   return rec;
 }
 
-std::vector<std::string> WriteAll(const TComtrade& rec, int64_t last, int64_t first, uint8_t fmt = 1) {
+std::vector<std::string> WriteAll(const TComtrade& rec, int64_t last, int64_t first, uint8_t fmt = 1)
+{
   TAnalogSelection a;
   TCyfrSelection s;
   rec.SelectChannels(false, a, s);
@@ -326,7 +373,8 @@ std::vector<std::string> WriteAll(const TComtrade& rec, int64_t last, int64_t fi
   return lines;
 }
 
-TEST(ComTrade3Cfg, Writes1999Form) {
+TEST(ComTrade3Cfg, Writes1999Form)
+{
   TComtrade rec;
   Build(rec, 1999);
   const std::vector<std::string> expected = {
@@ -356,13 +404,15 @@ TEST(ComTrade3Cfg, Writes1999Form) {
   rec.SelectChannels(false, a, st);
   TComtradeInterface::WriteCfgToStream(rec, s, st, a, -1, -1, 1);
   std::string joined;
-  for (const std::string& l : expected) joined += l + "\r\n";
+  for (const std::string& l : expected)
+    joined += l + "\r\n";
   EXPECT_EQ(s.Data(), joined);
   std::vector<std::string> unused;
   EXPECT_THROW(TComtradeInterface::WriteCfgLines(rec, unused, st, a, -1, -1, 2), EComtrade);
 }
 
-TEST(ComTrade3Cfg, WritesASampleRange) {
+TEST(ComTrade3Cfg, WritesASampleRange)
+{
   TComtrade rec;
   Build(rec, 1999);
   const std::vector<std::string> l = WriteAll(rec, 300, 100);
@@ -383,20 +433,23 @@ TEST(ComTrade3Cfg, WritesASampleRange) {
   struct {
     int64_t Last, First;
     const char* Rate;
-  } empty[] = {{200, 200, "500.000,0"}, {100, 100, "1000.000,0"}, {399, 399, "500.000,0"}, {50, 150, "1000.000,0"}};
+  } empty[] = {
+      {200, 200, "500.000,0"}, {100, 100, "1000.000,0"}, {399, 399, "500.000,0"}, {50, 150, "1000.000,0"}};
   for (const auto& c : empty) {
     const std::vector<std::string> l = WriteAll(rec, c.Last, c.First);
     EXPECT_EQ(l[7], "1");
     EXPECT_EQ(l[8], c.Rate) << c.First;
     std::string text;
-    for (const std::string& line : l) text += line + "\r\n";
+    for (const std::string& line : l)
+      text += line + "\r\n";
     TComtrade back;
     EXPECT_EQ(Read(back, text).Error, "") << c.First;
     EXPECT_EQ(back.GetSampleCount(), 0);
   }
 }
 
-TEST(ComTrade3Cfg, ZeroRateViewDeclaresTheSamplesWritten) {
+TEST(ComTrade3Cfg, ZeroRateViewDeclaresTheSamplesWritten)
+{
   TComtrade rec;
   rec.Statuses->AddChannel();
   rec.Rates->AddRate().SetEndSample(50);
@@ -412,13 +465,15 @@ TEST(ComTrade3Cfg, ZeroRateViewDeclaresTheSamplesWritten) {
   }
 }
 
-TEST(ComTrade3Cfg, OldFormWritesMonthFirstAndReadsBack) {
+TEST(ComTrade3Cfg, OldFormWritesMonthFirstAndReadsBack)
+{
   for (uint16_t rev : {0, 1}) {
     TComtrade rec;
     Build(rec, rev);
     const std::vector<std::string> l = WriteAll(rec, -1, -1);
     EXPECT_EQ(l[0], std::string("Stacja. Północ,REJ1,"_cp) + (rev == 0 ? "0000" : "0001"));
-    EXPECT_EQ(l[2], "1,U L1,A,Linia,kV,0.1234567890123000,-1.5000000000000000,0.2500000000000000,-2000,2000,1100");
+    EXPECT_EQ(l[2],
+              "1,U L1,A,Linia,kV,0.1234567890123000,-1.5000000000000000,0.2500000000000000,-2000,2000,1100");
     EXPECT_EQ(l[4], rev == 0 ? "1,Q1,1" : "1,Q1,1");
     // 5 January is written 01/05: a reader taking old dates month first gets it back.
     EXPECT_EQ(l[10], "01/05/2001,01:02:03.000007");
@@ -426,7 +481,8 @@ TEST(ComTrade3Cfg, OldFormWritesMonthFirstAndReadsBack) {
     const std::string shortDate = UtilityFormat().ShortDateFormat;
     TComtrade back;
     std::string text;
-    for (const std::string& s : l) text += s + "\r\n";
+    for (const std::string& s : l)
+      text += s + "\r\n";
     ASSERT_EQ(Read(back, text).Error, "");
     EXPECT_EQ(UtilityFormat().ShortDateFormat, shortDate);  // the process-wide format stays
     EXPECT_EQ(back.FileParam.RevisionYear, rev);
@@ -438,12 +494,14 @@ TEST(ComTrade3Cfg, OldFormWritesMonthFirstAndReadsBack) {
   }
 }
 
-TEST(ComTrade3Cfg, NewerFormRoundTripFieldByField) {
+TEST(ComTrade3Cfg, NewerFormRoundTripFieldByField)
+{
   TComtrade rec;
   Build(rec, 2013);
   TComtrade back;
   std::string text;
-  for (const std::string& s : WriteAll(rec, -1, -1)) text += s + "\r\n";
+  for (const std::string& s : WriteAll(rec, -1, -1))
+    text += s + "\r\n";
   ASSERT_EQ(Read(back, text).Error, "");
   EXPECT_EQ(back.FileParam.StationName, "Stacja. Północ"_cp);
   EXPECT_EQ(back.FileParam.RevisionYear, 2013);
@@ -481,7 +539,8 @@ TEST(ComTrade3Cfg, NewerFormRoundTripFieldByField) {
   EXPECT_DOUBLE_EQ(back.Rates->GetTime(399), rec.Rates->GetTime(399));
 }
 
-TEST(ComTrade3Cfg, NumberAndFieldHelpers) {
+TEST(ComTrade3Cfg, NumberAndFieldHelpers)
+{
   std::vector<std::string> f;
   TComtradeInterface::SplitFields("", f);
   EXPECT_EQ(f, std::vector<std::string>{""});
@@ -522,7 +581,8 @@ struct TSampleFile {
   const char* FirstStatus;
 };
 
-TEST(ComTrade3Cfg, ReadsFilesOfAnotherTool) {
+TEST(ComTrade3Cfg, ReadsFilesOfAnotherTool)
+{
   const TSampleFile files[] = {
       {"sample_ascii.cfg", 2013, "ASCII", 4, 4, 40, 1200, 60, 1, "12/01/2011,05:55:30.075011",
        "12/01/2011,05:55:30.078261", "IA ", "51A"},
@@ -562,7 +622,8 @@ TEST(ComTrade3Cfg, ReadsFilesOfAnotherTool) {
   }
 }
 
-TEST(ComTrade3Cfg, SampleFileDetails) {
+TEST(ComTrade3Cfg, SampleFileDetails)
+{
   TFileStream s(std::string(KIV_TESTDATA_DIR) + "/comtrade/sample_ascii.cfg", TFileStream::TMode::Read);
   TComtrade rec;
   TComtradeInterface ci;

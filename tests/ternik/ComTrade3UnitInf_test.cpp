@@ -11,7 +11,8 @@
 namespace {
 
 // Two analog channels numbered 7 and 9, one status channel numbered 4, two rates.
-void Build(TComtrade& rec) {
+void Build(TComtrade& rec)
+{
   rec.FileParam.StationName = "Stacja";
   rec.FileParam.RecordingDeviceId = "Rej";
   rec.FileParam.RevisionYear = 1999;
@@ -43,7 +44,8 @@ void Build(TComtrade& rec) {
   rec.RecAttribs = {"Zabezpieczenie"_cp, "Zwarcie"_cp, 12, true};
 }
 
-TEST(ComTrade3Inf, WritesTheTableInOrder) {
+TEST(ComTrade3Inf, WritesTheTableInOrder)
+{
   TComtrade rec;
   Build(rec);
   TMemoryStream s;
@@ -53,18 +55,17 @@ TEST(ComTrade3Inf, WritesTheTableInOrder) {
                                                 "Public Analog_Channel_#2", "Public Status_Channel_#1",
                                                 "Velmarsk RecAttribs"}));
   EXPECT_EQ(rec.Inf.ReadSection("Public File_Description"),
-            (std::vector<std::string>{"Station_Name", "Recording_Device_ID", "Revision_Year", "Total_Channel_Count",
-                                      "Analog_Channel_Count", "Status_Channel_Count", "Line_Frequency",
-                                      "Sample_Rate_Count", "Sample_Rate_#1", "End_Sample_Rate_#1", "Sample_Rate_#2",
-                                      "End_Sample_Rate_#2", "File_Start_Time", "Trigger_Time", "File_Type",
-                                      "Time_Multiplier"}));
+            (std::vector<std::string>{"Station_Name", "Recording_Device_ID", "Revision_Year",
+                                      "Total_Channel_Count", "Analog_Channel_Count", "Status_Channel_Count",
+                                      "Line_Frequency", "Sample_Rate_Count", "Sample_Rate_#1",
+                                      "End_Sample_Rate_#1", "Sample_Rate_#2", "End_Sample_Rate_#2",
+                                      "File_Start_Time", "Trigger_Time", "File_Type", "Time_Multiplier"}));
   EXPECT_EQ(rec.Inf.ReadSection("Public Analog_Channel_#2"),
-            (std::vector<std::string>{"Channel_ID", "Phase_ID", "Monitored_Component", "Pen_Color",
-                                      "Background_Color", "Channel_Visible", "IsTrigSource", "UserWaveComment",
-                                      "Channel_Units", "Channel_Multiplier", "Channel_Offset", "Channel_Skew",
-                                      "Range_Minimum_Limit_Value", "Range_Maximum_Limit_Value",
-                                      "Channel_Ratio_Primary", "Channel_Ratio_Secondary",
-                                      "Data_Primary_Secondary"}));
+            (std::vector<std::string>{
+                "Channel_ID", "Phase_ID", "Monitored_Component", "Pen_Color", "Background_Color",
+                "Channel_Visible", "IsTrigSource", "UserWaveComment", "Channel_Units", "Channel_Multiplier",
+                "Channel_Offset", "Channel_Skew", "Range_Minimum_Limit_Value", "Range_Maximum_Limit_Value",
+                "Channel_Ratio_Primary", "Channel_Ratio_Secondary", "Data_Primary_Secondary"}));
   EXPECT_EQ(rec.Inf.ReadSection("Public Status_Channel_#1").back(), "Normal_State");
   EXPECT_EQ(rec.Inf.ReadSection("Velmarsk RecAttribs"),
             (std::vector<std::string>{"TrigSrcDescr", "Komment", "ID", "Interrupted"}));
@@ -93,7 +94,8 @@ TEST(ComTrade3Inf, WritesTheTableInOrder) {
       {"Velmarsk RecAttribs", "Komment", "Zwarcie"_cp},
       {"Velmarsk RecAttribs", "Interrupted", "1"},
   };
-  for (const auto& e : values) EXPECT_EQ(v(e.Section, e.Key), e.Value) << e.Section << " " << e.Key;
+  for (const auto& e : values)
+    EXPECT_EQ(v(e.Section, e.Key), e.Value) << e.Section << " " << e.Key;
   // The stream holds the ini's lines, ended by CR LF.
   EXPECT_EQ(s.Data().substr(0, 27), "[Public File_Description]\r\n");
   EXPECT_EQ(s.Data(), rec.Inf.ToString());
@@ -107,7 +109,8 @@ TEST(ComTrade3Inf, WritesTheTableInOrder) {
   EXPECT_EQ(v("Public Analog_Channel_#1", "Data_Primary_Secondary"), "S");
 }
 
-TEST(ComTrade3Inf, SelectedSaveFollowsTheConfiguration) {
+TEST(ComTrade3Inf, SelectedSaveFollowsTheConfiguration)
+{
   TComtrade rec;
   Build(rec);
   rec.Analogs->Items(0).Visible = false;
@@ -143,10 +146,12 @@ TEST(ComTrade3Inf, SelectedSaveFollowsTheConfiguration) {
   TComtrade plain;
   Build(plain);
   TComtradeInterface::WriteInf(plain, "BINARY");
-  EXPECT_EQ(plain.Inf.ReadString("Public File_Description", "File_Start_Time", ""), "05/01/2001,01:02:03.000007");
+  EXPECT_EQ(plain.Inf.ReadString("Public File_Description", "File_Start_Time", ""),
+            "05/01/2001,01:02:03.000007");
 }
 
-TEST(ComTrade3Inf, ReadViewAndDefaultInfWinOrder) {
+TEST(ComTrade3Inf, ReadViewAndDefaultInfWinOrder)
+{
   TComtrade rec;
   Build(rec);
   TMemoryStream inf;
@@ -196,21 +201,25 @@ TEST(ComTrade3Inf, ReadViewAndDefaultInfWinOrder) {
   EXPECT_EQ(none.Analogs->Items(0).Comment, "stays");
 }
 
-TEST(ComTrade3Inf, ViewFileHoldsOnlyTheDisplayKeys) {
+TEST(ComTrade3Inf, ViewFileHoldsOnlyTheDisplayKeys)
+{
   TComtrade rec;
   Build(rec);
   TMemoryStream s(std::string(5000, 'x'));
   ComtradeInterface().SaveViewToStream(rec, s);
   TIniFile ini;
   ini.LoadFromString(s.Data());
-  EXPECT_EQ(ini.ReadSections(), (std::vector<std::string>{"Public Analog_Channel_#1", "Public Analog_Channel_#2",
-                                                          "Public Status_Channel_#1"}));
-  EXPECT_EQ(ini.ReadSection("Public Status_Channel_#1"),
-            (std::vector<std::string>{"Pen_Color", "Background_Color", "Channel_Visible", "UserWaveComment"}));
+  EXPECT_EQ(ini.ReadSections(),
+            (std::vector<std::string>{"Public Analog_Channel_#1", "Public Analog_Channel_#2",
+                                      "Public Status_Channel_#1"}));
+  EXPECT_EQ(
+      ini.ReadSection("Public Status_Channel_#1"),
+      (std::vector<std::string>{"Pen_Color", "Background_Color", "Channel_Visible", "UserWaveComment"}));
   EXPECT_EQ(s.Data().find("xxxx"), std::string::npos);
 }
 
-TEST(ComTrade3Inf, HeaderText) {
+TEST(ComTrade3Inf, HeaderText)
+{
   TComtrade rec;
   TMemoryStream out;
   TComtradeInterface::WriteHdrToStream(rec, out);

@@ -15,28 +15,29 @@
 
 namespace {
 
-const std::string kCfg1999 =
-    "Station,Device,1999\r\n"
-    "3,2A,1D\r\n"
-    "1,U1,A,comp,V,0.5,1.0,0,-32768,32767,10,1,P\r\n"
-    "2,U2,B,comp,V,2.0,0,0,-32768,32767,10,1,S\r\n"
-    "1,S1,,,0\r\n"
-    "50\r\n"
-    "1\r\n"
-    "1000,4\r\n"
-    "01/02/2020,10:00:00.000000\r\n"
-    "01/02/2020,10:00:00.001000\r\n";
+const std::string kCfg1999 = "Station,Device,1999\r\n"
+                             "3,2A,1D\r\n"
+                             "1,U1,A,comp,V,0.5,1.0,0,-32768,32767,10,1,P\r\n"
+                             "2,U2,B,comp,V,2.0,0,0,-32768,32767,10,1,S\r\n"
+                             "1,S1,,,0\r\n"
+                             "50\r\n"
+                             "1\r\n"
+                             "1000,4\r\n"
+                             "01/02/2020,10:00:00.000000\r\n"
+                             "01/02/2020,10:00:00.001000\r\n";
 
 std::string Ascii4() { return "1,0,10,-10,0\r\n2,1000,20,-20,1\r\n3,2000,30,-30,0\r\n4,3000,40,-40,1\r\n"; }
 
 struct TSet {
   TStringArray Names;
   TStreamArray Streams;
-  void Add(const std::string& name, const std::string& bytes) {
+  void Add(const std::string& name, const std::string& bytes)
+  {
     Names.push_back(name);
     Streams.push_back(std::make_unique<TMemoryStream>(bytes));
   }
-  std::string Bytes(const std::string& ext) const {
+  std::string Bytes(const std::string& ext) const
+  {
     const int32_t i = IndexOfFileExt(ext, Names);
     return i < 0 ? std::string() : static_cast<const TMemoryStream&>(*Streams[size_t(i)]).Data();
   }
@@ -45,16 +46,18 @@ struct TSet {
 // ---------------------------------------------------------------------------------------
 // File lists
 
-TEST(ComtradeInterface, ChangeFileExt) {
+TEST(ComtradeInterface, ChangeFileExt)
+{
   const std::pair<const char*, const char*> cases[] = {
-      {"a.cfg", "a.DAT"},       {"dir/a.cfg", "dir/a.DAT"}, {"dir.x/a", "dir.x/a.DAT"},
-      {"a", "a.DAT"},           {"", ".DAT"},               {"a.b.cfg", "a.b.DAT"},
-      {"dir\\a.cfg", "dir\\a.DAT"}, {".cfg", ".DAT"},
+      {"a.cfg", "a.DAT"}, {"dir/a.cfg", "dir/a.DAT"}, {"dir.x/a", "dir.x/a.DAT"},   {"a", "a.DAT"},
+      {"", ".DAT"},       {"a.b.cfg", "a.b.DAT"},     {"dir\\a.cfg", "dir\\a.DAT"}, {".cfg", ".DAT"},
   };
-  for (const auto& [in, out] : cases) EXPECT_EQ(ChangeFileExt(in, ".DAT"), out) << in;
+  for (const auto& [in, out] : cases)
+    EXPECT_EQ(ChangeFileExt(in, ".DAT"), out) << in;
 }
 
-TEST(ComtradeInterface, GetFileListFindsCompanionsWhateverTheirCase) {
+TEST(ComtradeInterface, GetFileListFindsCompanionsWhateverTheirCase)
+{
   TTempDir dir;
   WriteBytes(dir.File("rec.cfg"), "x");
   WriteBytes(dir.File("rec.dat"), "x");
@@ -67,7 +70,8 @@ TEST(ComtradeInterface, GetFileListFindsCompanionsWhateverTheirCase) {
   EXPECT_EQ(names, (TStringArray{dir.File("rec.cfg"), dir.File("rec.dat"), dir.File("REC.Hdr"),
                                  dir.File("default.INF")}));
   ci.GetFileList(dir.File("rec.cfg"), names, false);
-  EXPECT_EQ(names, (TStringArray{dir.File("rec.cfg"), dir.File("rec.dat"), dir.File("REC.Hdr"), dir.File("rec.INF")}));
+  EXPECT_EQ(names, (TStringArray{dir.File("rec.cfg"), dir.File("rec.dat"), dir.File("REC.Hdr"),
+                                 dir.File("rec.INF")}));
   // Named by its data file: the configuration found on disk still comes first.
   ci.GetFileList(dir.File("rec.DAT"), names, false);
   EXPECT_EQ(names[0], dir.File("rec.cfg"));
@@ -85,15 +89,15 @@ TEST(ComtradeInterface, GetFileListFindsCompanionsWhateverTheirCase) {
 // ---------------------------------------------------------------------------------------
 // Loading
 
-TEST(ComtradeInterface, LoadsASetOfStreams) {
+TEST(ComtradeInterface, LoadsASetOfStreams)
+{
   TLibraryScope lib;
   TSet set;
   set.Add("x/rec.cfg", kCfg1999 + "ASCII\r\n1000\r\n");
   set.Add("x/rec.dat", Ascii4());
   set.Add("x/rec.hdr", "line one\r\nline two\r\n");
-  set.Add("x/rec.inf",
-          "[Public Analog_Channel_#2]\r\nPen_Color=255\r\nUserWaveComment=own\r\n"
-          "[Velmarsk RecAttribs]\r\nKomment=k\r\nID=7\r\nInterrupted=1\r\n");
+  set.Add("x/rec.inf", "[Public Analog_Channel_#2]\r\nPen_Color=255\r\nUserWaveComment=own\r\n"
+                       "[Velmarsk RecAttribs]\r\nKomment=k\r\nID=7\r\nInterrupted=1\r\n");
   set.Add("x/Default.inf", "[Public Analog_Channel_#1]\r\nPen_Color=99\r\nUserWaveComment=dflt\r\n"
                            "[Public Status_Channel_#1]\r\nChannel_Visible=0\r\n");
   TComtrade rec;
@@ -122,7 +126,8 @@ TEST(ComtradeInterface, LoadsASetOfStreams) {
   EXPECT_TRUE(warnings.empty());
 }
 
-TEST(ComtradeInterface, LoadClearsTheRecordingFirst) {
+TEST(ComtradeInterface, LoadClearsTheRecordingFirst)
+{
   TLibraryScope lib;
   TComtrade rec;
   TSet big;
@@ -132,9 +137,8 @@ TEST(ComtradeInterface, LoadClearsTheRecordingFirst) {
   ComtradeInterface().LoadFromStreams(rec, big.Names, "", big.Streams, nullptr);
   ASSERT_EQ(rec.Analogs->Count(), 2);
   TSet small;
-  small.Add(".CFG",
-            "S2,D2,1999\r\n1,1A,0D\r\n1,V,,,V,1,0,0,-5,5,1,1,P\r\n50\r\n1\r\n100,2\r\n"
-            "01/01/2021,00:00:00.000000\r\n01/01/2021,00:00:00.000000\r\nASCII\r\n10000\r\n");
+  small.Add(".CFG", "S2,D2,1999\r\n1,1A,0D\r\n1,V,,,V,1,0,0,-5,5,1,1,P\r\n50\r\n1\r\n100,2\r\n"
+                    "01/01/2021,00:00:00.000000\r\n01/01/2021,00:00:00.000000\r\nASCII\r\n10000\r\n");
   small.Add(".DAT", "1,0,3\r\n2,0,-4\r\n");
   ComtradeInterface().LoadFromStreams(rec, small.Names, "", small.Streams, nullptr);
   EXPECT_EQ(rec.Analogs->Count(), 1);
@@ -146,18 +150,19 @@ TEST(ComtradeInterface, LoadClearsTheRecordingFirst) {
 
 // A parser that only writes, to see the read refusal.
 class TWriteOnlyParser : public TComtradeDataFileParser {
- public:
+public:
   std::string ParserName() const override { return "WONLY"; }
   int32_t Capabilities() const override { return ParserCanWrite; }
 };
 
 class TReadOnlyParser : public TComtradeDataFileParser {
- public:
+public:
   std::string ParserName() const override { return "RONLY"; }
   int32_t Capabilities() const override { return ParserCanRead; }
 };
 
-TEST(ComtradeInterface, LoadErrors) {
+TEST(ComtradeInterface, LoadErrors)
+{
   TLibraryScope lib;
   static const TWriteOnlyParser wonly;
   RegisterDataFileParser(wonly);
@@ -168,20 +173,25 @@ TEST(ComtradeInterface, LoadErrors) {
   };
   const TCase cases[] = {
       {"nothing", {{".DAT", ""}}, "TComtradeInterface.prvLoadFromStream: *.CFG stream not found"},
-      {"an empty configuration", {{".CFG", ""}, {".DAT", ""}},
+      {"an empty configuration",
+       {{".CFG", ""}, {".DAT", ""}},
        "TComtradeInterface.prvLoadFromStream: *.CFG stream not found"},
       {"an information file only", {{".INF", "[a]\r\n"}}, "Unknown data file format: "},
-      {"an unknown keyword", {{".CFG", kCfg1999 + "float32\r\n1\r\n"}, {".DAT", ""}},
+      {"an unknown keyword",
+       {{".CFG", kCfg1999 + "float32\r\n1\r\n"}, {".DAT", ""}},
        "Unknown data file format: FLOAT32"},
-      {"a parser that cannot read", {{".CFG", kCfg1999 + "wonly\r\n1\r\n"}, {".DAT", ""}},
+      {"a parser that cannot read",
+       {{".CFG", kCfg1999 + "wonly\r\n1\r\n"}, {".DAT", ""}},
        "Read not supported for format :WONLY"},
-      {"no data stream", {{".CFG", kCfg1999 + "BINARY\r\n1\r\n"}},
+      {"no data stream",
+       {{".CFG", kCfg1999 + "BINARY\r\n1\r\n"}},
        "TBinaryDataFileParser.LoadDataFromStream: brak pliku dat"},
   };
   for (const TCase& c : cases) {
     SCOPED_TRACE(c.Name);
     TSet set;
-    for (const auto& [name, bytes] : c.Files) set.Add(name, bytes);
+    for (const auto& [name, bytes] : c.Files)
+      set.Add(name, bytes);
     TComtrade rec;
     try {
       ComtradeInterface().LoadFromStreams(rec, set.Names, "", set.Streams, nullptr);
@@ -192,7 +202,8 @@ TEST(ComtradeInterface, LoadErrors) {
   }
 }
 
-TEST(ComtradeInterface, CanLoadProbesTheConfiguration) {
+TEST(ComtradeInterface, CanLoadProbesTheConfiguration)
+{
   TLibraryScope lib;
   std::vector<std::string> said;
   auto hook = [&](const std::string& s) { said.push_back(s); };
@@ -216,27 +227,32 @@ TEST(ComtradeInterface, CanLoadProbesTheConfiguration) {
 struct TSizeWatch {
   static constexpr int32_t kBudget = 1 << 20;
   static inline int32_t Largest = 0;
-  static void Note(int32_t n) {
+  static void Note(int32_t n)
+  {
     Largest = std::max(Largest, n);
-    if (n > kBudget) throw EComtrade("sized for " + std::to_string(n) + " samples");
+    if (n > kBudget)
+      throw EComtrade("sized for " + std::to_string(n) + " samples");
   }
 };
 struct TWatchedAnalog : TAnalogDescr {
   using TAnalogDescr::TAnalogDescr;
-  void SetSampleCount(int32_t n) override {
+  void SetSampleCount(int32_t n) override
+  {
     TSizeWatch::Note(n);
     TAnalogDescr::SetSampleCount(n);
   }
 };
 struct TWatchedStatus : TCyfrDescr {
-  void SetSampleCount(int32_t n) override {
+  void SetSampleCount(int32_t n) override
+  {
     TSizeWatch::Note(n);
     TCyfrDescr::SetSampleCount(n);
   }
 };
 class TWatchedClasses {
- public:
-  TWatchedClasses() : FSaved(ComtradeClasses()) {
+public:
+  TWatchedClasses() : FSaved(ComtradeClasses())
+  {
     ComtradeClasses().AnalogDescr = [](uint8_t f) { return std::make_unique<TWatchedAnalog>(f); };
     ComtradeClasses().CyfrDescr = [] { return std::make_unique<TWatchedStatus>(); };
     TSizeWatch::Largest = 0;
@@ -245,7 +261,7 @@ class TWatchedClasses {
   TWatchedClasses(const TWatchedClasses&) = delete;
   TWatchedClasses& operator=(const TWatchedClasses&) = delete;
 
- private:
+private:
   TComtradeClasses FSaved;
 };
 
@@ -254,10 +270,13 @@ constexpr int kHugeAnalogs = 60, kHugeStatuses = 40;
 constexpr int64_t kHugeDeclared = 5000000000;
 // A configuration of 100 channels declaring kHugeDeclared samples: at 1000 Hz, or with time
 // stamps (rate 0).
-std::string HugeCfg(const char* keyword, bool stamps) {
+std::string HugeCfg(const char* keyword, bool stamps)
+{
   std::string cfg = "Big,Dev,1999\r\n100,60A,40D\r\n";
-  for (int i = 1; i <= kHugeAnalogs; ++i) cfg += std::to_string(i) + ",A" + std::to_string(i) + ",,,V,1,0,0,-32768,32767,1,1,P\r\n";
-  for (int j = 1; j <= kHugeStatuses; ++j) cfg += std::to_string(j) + ",S" + std::to_string(j) + ",,,0\r\n";
+  for (int i = 1; i <= kHugeAnalogs; ++i)
+    cfg += std::to_string(i) + ",A" + std::to_string(i) + ",,,V,1,0,0,-32768,32767,1,1,P\r\n";
+  for (int j = 1; j <= kHugeStatuses; ++j)
+    cfg += std::to_string(j) + ",S" + std::to_string(j) + ",,,0\r\n";
   const std::string end = std::to_string(kHugeDeclared);
   cfg += stamps ? "50\r\n0\r\n0," + end + "\r\n" : "50\r\n1\r\n1000," + end + "\r\n";
   cfg += "01/02/2020,10:00:00.000000\r\n01/02/2020,10:00:00.000000\r\n";
@@ -265,24 +284,29 @@ std::string HugeCfg(const char* keyword, bool stamps) {
 }
 
 // One ASCII line of the huge configuration's channels.
-std::string HugeAsciiLine(int n) {
+std::string HugeAsciiLine(int n)
+{
   std::string line = std::to_string(n) + "," + std::to_string(n * 10);
-  for (int i = 0; i < kHugeAnalogs; ++i) line += "," + std::to_string(n + i);
-  for (int j = 0; j < kHugeStatuses; ++j) line += j == n % kHugeStatuses ? ",1" : ",0";
+  for (int i = 0; i < kHugeAnalogs; ++i)
+    line += "," + std::to_string(n + i);
+  for (int j = 0; j < kHugeStatuses; ++j)
+    line += j == n % kHugeStatuses ? ",1" : ",0";
   return line + "\r\n";
 }
 
-TEST(ComtradeInterface, DeclaredSamplesBeyondTheDataAllocateOnlyWhatTheDataHolds) {
+TEST(ComtradeInterface, DeclaredSamplesBeyondTheDataAllocateOnlyWhatTheDataHolds)
+{
   TLibraryScope lib;
   const size_t recSize = 8 + 2 * kHugeAnalogs + 2 * 3;  // 134 bytes
-  std::string binary(1024, '\0');                      // 7 whole records and a partial one
+  std::string binary(1024, '\0');                       // 7 whole records and a partial one
   for (size_t r = 0; r < 7; ++r) {
     binary[r * recSize] = static_cast<char>(r + 1);
-    binary[r * recSize + 4] = static_cast<char>(5 * r);  // time stamp
+    binary[r * recSize + 4] = static_cast<char>(5 * r);    // time stamp
     binary[r * recSize + 8] = static_cast<char>(100 + r);  // first analog
   }
   std::string ascii;
-  for (int n = 1; ascii.size() + HugeAsciiLine(n).size() <= 1024; ++n) ascii += HugeAsciiLine(n);
+  for (int n = 1; ascii.size() + HugeAsciiLine(n).size() <= 1024; ++n)
+    ascii += HugeAsciiLine(n);
   const int32_t asciiLines = static_cast<int32_t>(std::count(ascii.begin(), ascii.end(), '\n'));
   ASSERT_GT(asciiLines, 1);
   struct TCase {
@@ -294,13 +318,27 @@ TEST(ComtradeInterface, DeclaredSamplesBeyondTheDataAllocateOnlyWhatTheDataHolds
     std::vector<std::string> Warnings;
   };
   const std::vector<TCase> cases = {
-      {"BINARY at 1000 Hz", "BINARY", false, binary, 7, {"Comtrade warning : data file holds 7 of 5000000000 samples"}},
-      {"BINARY with time stamps", "BINARY", true, binary, 7,
+      {"BINARY at 1000 Hz",
+       "BINARY",
+       false,
+       binary,
+       7,
+       {"Comtrade warning : data file holds 7 of 5000000000 samples"}},
+      {"BINARY with time stamps",
+       "BINARY",
+       true,
+       binary,
+       7,
        {"Comtrade warning : data file holds 7 of 5000000000 samples"}},
       {"ASCII at 1000 Hz", "ASCII", false, ascii, asciiLines, {}},
       {"ASCII with time stamps", "ASCII", true, ascii, asciiLines, {}},
       {"ASCII of blank lines", "ASCII", false, std::string(1024, '\n'), 1024, {}},
-      {"no data at all", "BINARY", false, "", 0, {"Comtrade warning : data file holds 0 of 5000000000 samples"}},
+      {"no data at all",
+       "BINARY",
+       false,
+       "",
+       0,
+       {"Comtrade warning : data file holds 0 of 5000000000 samples"}},
   };
   for (const TCase& c : cases) {
     SCOPED_TRACE(c.Name);
@@ -323,8 +361,10 @@ TEST(ComtradeInterface, DeclaredSamplesBeyondTheDataAllocateOnlyWhatTheDataHolds
     EXPECT_LE(rec.Rates->Times().capacity(), bound);
     EXPECT_LE(rec.Rates->SampleNumbers().capacity(), bound);
     EXPECT_EQ(rec.Rates->SampleNumbers().size(), size_t(c.Samples));
-    for (int32_t i = 0; i < kHugeAnalogs; ++i) EXPECT_EQ(rec.Analogs->Items(i).SampleCount(), c.Samples);
-    for (int32_t j = 0; j < kHugeStatuses; ++j) EXPECT_EQ(rec.Statuses->Items(j).SampleCount(), c.Samples);
+    for (int32_t i = 0; i < kHugeAnalogs; ++i)
+      EXPECT_EQ(rec.Analogs->Items(i).SampleCount(), c.Samples);
+    for (int32_t j = 0; j < kHugeStatuses; ++j)
+      EXPECT_EQ(rec.Statuses->Items(j).SampleCount(), c.Samples);
     // The recording agrees with itself: its one segment ends at the samples read, at the
     // declared rate, and the time axis holds exactly those.
     ASSERT_EQ(rec.Rates->SegmentCount(), 1);
@@ -343,7 +383,8 @@ TEST(ComtradeInterface, DeclaredSamplesBeyondTheDataAllocateOnlyWhatTheDataHolds
   }
 }
 
-TEST(ComtradeInterface, ProbingAndReadingForNoDataSizeNoSampleBuffers) {
+TEST(ComtradeInterface, ProbingAndReadingForNoDataSizeNoSampleBuffers)
+{
   TLibraryScope lib;
   for (const bool stamps : {false, true}) {
     SCOPED_TRACE(stamps);
@@ -361,15 +402,17 @@ TEST(ComtradeInterface, ProbingAndReadingForNoDataSizeNoSampleBuffers) {
     EXPECT_EQ(rec.Rates->SampleNumbers().capacity(), 0u);
     EXPECT_EQ(rec.Rates->TotalSamples64(), kHugeDeclared);
     EXPECT_EQ(rec.Analogs->Count(), kHugeAnalogs);
-    for (int32_t i = 0; i < kHugeAnalogs; ++i) EXPECT_EQ(rec.Analogs->Items(i).SampleCount(), 0);
+    for (int32_t i = 0; i < kHugeAnalogs; ++i)
+      EXPECT_EQ(rec.Analogs->Items(i).SampleCount(), 0);
     EXPECT_EQ(ci.FileType, "BINARY");
     // Nor does a later change of the segments: only the data sizes the buffers.
     rec.Rates->GetItem(0).SetEndSample(kHugeDeclared + 1);
     EXPECT_EQ(rec.Rates->Times().capacity(), 0u);
     EXPECT_EQ(rec.Rates->SampleNumbers().capacity(), 0u);
     // The largest end sample 64 bits hold is read as well.
-    const std::string top = std::string(HugeCfg("BINARY", stamps)).replace(cfg.Data().find(std::to_string(kHugeDeclared)),
-                                                                           10, "9223372036854775807");
+    const std::string top =
+        std::string(HugeCfg("BINARY", stamps))
+            .replace(cfg.Data().find(std::to_string(kHugeDeclared)), 10, "9223372036854775807");
     TMemoryStream topCfg(top);
     TComtrade topRec;
     ci.ReadCfg(topRec, topCfg, nullptr);
@@ -378,7 +421,8 @@ TEST(ComtradeInterface, ProbingAndReadingForNoDataSizeNoSampleBuffers) {
   }
 }
 
-TEST(ComtradeInterface, ReusedRecordingKeepsNothingOfTheLastLoad) {
+TEST(ComtradeInterface, ReusedRecordingKeepsNothingOfTheLastLoad)
+{
   TLibraryScope lib;
   TComtrade rec;
   TSet first;
@@ -393,9 +437,8 @@ TEST(ComtradeInterface, ReusedRecordingKeepsNothingOfTheLastLoad) {
   // Time stamps and an end sample of 0: the configuration says nothing of the count, so
   // the data alone decides, and the old axis must not show through.
   TSet second;
-  second.Add(".CFG",
-             "S2,D2,1999\r\n1,1A,0D\r\n1,V,,,V,1,0,0,-5,5,1,1,P\r\n50\r\n0\r\n0,0\r\n"
-             "01/01/2021,00:00:00.000000\r\n01/01/2021,00:00:00.000000\r\nASCII\r\n1\r\n");
+  second.Add(".CFG", "S2,D2,1999\r\n1,1A,0D\r\n1,V,,,V,1,0,0,-5,5,1,1,P\r\n50\r\n0\r\n0,0\r\n"
+                     "01/01/2021,00:00:00.000000\r\n01/01/2021,00:00:00.000000\r\nASCII\r\n1\r\n");
   second.Add(".DAT", "7,500,3\r\n9,900,-4\r\n");
   ComtradeInterface().LoadFromStreams(rec, second.Names, "", second.Streams, nullptr);
   ASSERT_EQ(rec.GetSampleCount(), 2);
@@ -412,7 +455,8 @@ TEST(ComtradeInterface, ReusedRecordingKeepsNothingOfTheLastLoad) {
 // ---------------------------------------------------------------------------------------
 // Saving
 
-std::unique_ptr<TComtrade> LoadedRec() {
+std::unique_ptr<TComtrade> LoadedRec()
+{
   auto rec = std::make_unique<TComtrade>();
   TSet ascii;
   ascii.Add(".CFG", kCfg1999 + "ASCII\r\n1\r\n");
@@ -421,7 +465,8 @@ std::unique_ptr<TComtrade> LoadedRec() {
   return rec;
 }
 
-TEST(ComtradeInterface, SaveWritesTheFourNamedStreams) {
+TEST(ComtradeInterface, SaveWritesTheFourNamedStreams)
+{
   TLibraryScope lib;
   struct TCase {
     const char* Keyword;
@@ -480,7 +525,8 @@ TEST(ComtradeInterface, SaveWritesTheFourNamedStreams) {
   }
 }
 
-TEST(ComtradeInterface, SelectedViewSaveKeepsConfigurationDataAndInformationTogether) {
+TEST(ComtradeInterface, SelectedViewSaveKeepsConfigurationDataAndInformationTogether)
+{
   TLibraryScope lib;
   auto rec = LoadedRec();
   rec->Analogs->Items(0).Visible = false;
@@ -501,12 +547,14 @@ TEST(ComtradeInterface, SelectedViewSaveKeepsConfigurationDataAndInformationToge
   EXPECT_EQ(back.FileParam.StartTime.FormatText(), "01/02/2020,10:00:00.001000");
 }
 
-TEST(ComtradeInterface, ZeroMultiplierIsSettledBeforeTheConfiguration) {
+TEST(ComtradeInterface, ZeroMultiplierIsSettledBeforeTheConfiguration)
+{
   TLibraryScope lib;
   auto rec = LoadedRec();
   rec->Rates->GetItem(0).Rate = 0;  // no rate: the times are the file's
   rec->FileParam.TimeMultiplier = 0;
-  for (int32_t r = 0; r < 4; ++r) rec->Rates->FSetTime(r, r * 0.004);
+  for (int32_t r = 0; r < 4; ++r)
+    rec->Rates->FSetTime(r, r * 0.004);
   TStringArray names;
   TStreamArray streams;
   std::vector<std::string> warnings;
@@ -519,7 +567,8 @@ TEST(ComtradeInterface, ZeroMultiplierIsSettledBeforeTheConfiguration) {
   TComtrade back;
   ComtradeInterface().LoadFromStreams(back, names, "", streams, nullptr);
   ASSERT_EQ(back.GetSampleCount(), 4);
-  for (int32_t r = 0; r < 4; ++r) EXPECT_NEAR(back.Rates->GetTime(r), r * 0.004, 1.5e-3) << r;
+  for (int32_t r = 0; r < 4; ++r)
+    EXPECT_NEAR(back.Rates->GetTime(r), r * 0.004, 1.5e-3) << r;
 }
 
 // ---------------------------------------------------------------------------------------
@@ -541,17 +590,50 @@ struct TOtherFile {
 
 // The values the other reader reports (a x raw + b, without primary/secondary factors).
 const TOtherFile kOtherFiles[] = {
-    {"sample_ascii.cfg", "12/01/2011,05:55:30.075011", "12/01/2011,05:55:30.078261", 40, 0,
-     {-9.39605712890625, -1.65142822265625, 6.32098388671875}, -19.19073486328125, 3, 39, -12.47113037109375,
+    {"sample_ascii.cfg",
+     "12/01/2011,05:55:30.075011",
+     "12/01/2011,05:55:30.078261",
+     40,
+     0,
+     {-9.39605712890625, -1.65142822265625, 6.32098388671875},
+     -19.19073486328125,
+     3,
+     39,
+     -12.47113037109375,
      1.0 / 1200},
-    {"sample_bin.cfg", "07/01/2017,15:35:41.958268", "07/01/2017,15:35:41.958333", 5, 0,
-     {-9.038625717163086, -8.890992164611816, -8.703554153442383}, -8.246539115905762, 2, 0, 10.302122116088867,
+    {"sample_bin.cfg",
+     "07/01/2017,15:35:41.958268",
+     "07/01/2017,15:35:41.958333",
+     5,
+     0,
+     {-9.038625717163086, -8.890992164611816, -8.703554153442383},
+     -8.246539115905762,
+     2,
+     0,
+     10.302122116088867,
      1.0 / 15360},
-    {"sample_iso8859-1.cfg", "12/01/2011,05:55:30.075011", "12/01/2011,05:55:30.078261", 40, 0,
-     {-9.39605712890625, -1.65142822265625, 6.32098388671875}, -19.19073486328125, 3, 39, -12.47113037109375,
+    {"sample_iso8859-1.cfg",
+     "12/01/2011,05:55:30.075011",
+     "12/01/2011,05:55:30.078261",
+     40,
+     0,
+     {-9.39605712890625, -1.65142822265625, 6.32098388671875},
+     -19.19073486328125,
+     3,
+     39,
+     -12.47113037109375,
      1.0 / 1200},
-    {"sample_iso8859-1_bin.cfg", "12/01/2011,05:55:30.750110", "12/01/2011,05:55:30.782610", 40, 0,
-     {-9.395869255065918}, -19.190528869628906, 0, 39, -19.190528869628906, 1.0 / 1200},
+    {"sample_iso8859-1_bin.cfg",
+     "12/01/2011,05:55:30.750110",
+     "12/01/2011,05:55:30.782610",
+     40,
+     0,
+     {-9.395869255065918},
+     -19.190528869628906,
+     0,
+     39,
+     -19.190528869628906,
+     1.0 / 1200},
 };
 
 double Scaled(const TAnalogDescr& d, int32_t r) { return d.GetRawSample(r) * d.A + d.B; }
@@ -560,23 +642,27 @@ double Scaled(const TAnalogDescr& d, int32_t r) { return d.GetRawSample(r) * d.A
 // values agree to float rounding.
 double FloatTolerance(double v) { return 1e-7 * std::fabs(v) + 1e-9; }
 
-std::unique_ptr<TComtrade> LoadFromDisk(const std::string& cfg, std::vector<std::string>* warnings) {
+std::unique_ptr<TComtrade> LoadFromDisk(const std::string& cfg, std::vector<std::string>* warnings)
+{
   TStringArray names;
   ComtradeInterface().GetFileList(cfg, names, true);
   TStreamArray streams;
   for (const std::string& n : names) {
     std::string bytes;
-    if (!ReadWholeFile(n, bytes, size_t(1) << 26)) bytes.clear();
+    if (!ReadWholeFile(n, bytes, size_t(1) << 26))
+      bytes.clear();
     streams.push_back(std::make_unique<TMemoryStream>(bytes));
   }
   auto rec = std::make_unique<TComtrade>();
   ComtradeInterface().LoadFromStreams(*rec, names, "", streams, [&](const std::string& w) {
-    if (warnings) warnings->push_back(w);
+    if (warnings)
+      warnings->push_back(w);
   });
   return rec;
 }
 
-TEST(ComtradeInterface, LoadsTheFilesOfAnotherTool) {
+TEST(ComtradeInterface, LoadsTheFilesOfAnotherTool)
+{
   TLibraryScope lib;
   for (const TOtherFile& f : kOtherFiles) {
     SCOPED_TRACE(f.Cfg);
@@ -592,13 +678,16 @@ TEST(ComtradeInterface, LoadsTheFilesOfAnotherTool) {
     EXPECT_NEAR(Scaled(d, f.Samples - 1), f.LastValue, FloatTolerance(f.LastValue));
     EXPECT_NEAR(Scaled(rec->Analogs->Items(f.OtherChannel), f.OtherSample), f.OtherValue,
                 FloatTolerance(f.OtherValue));
-    for (int32_t r = 0; r < f.Samples; ++r) EXPECT_NEAR(rec->Rates->GetTime(r), r * f.Step, 1e-12) << r;
+    for (int32_t r = 0; r < f.Samples; ++r)
+      EXPECT_NEAR(rec->Rates->GetTime(r), r * f.Step, 1e-12) << r;
     // The status channels of these recordings are all 0 in their first samples.
-    for (const auto& s : *rec->Statuses) EXPECT_EQ(s->GetSample(0), 0);
+    for (const auto& s : *rec->Statuses)
+      EXPECT_EQ(s->GetSample(0), 0);
   }
 }
 
-TEST(ComtradeInterface, FilesOfAnotherToolSurviveASaveInEitherFormat) {
+TEST(ComtradeInterface, FilesOfAnotherToolSurviveASaveInEitherFormat)
+{
   TLibraryScope lib;
   for (const TOtherFile& f : kOtherFiles) {
     for (const char* keyword : {"BINARY", "ASCII"}) {

@@ -10,7 +10,8 @@
 
 namespace {
 
-std::string Message(const std::function<void()>& f) {
+std::string Message(const std::function<void()>& f)
+{
   try {
     f();
   } catch (const std::exception& e) {
@@ -27,26 +28,21 @@ struct TDateCase {
   int Day, Month, Year;  // 0: refused
 };
 
-TEST(ComTrade3Time, ParseDate) {
+TEST(ComTrade3Time, ParseDate)
+{
   const TDateCase cases[] = {
-      {1, "03/04/99", 4, 3, 1999},     // old forms read month first
-      {0, "03/04/99", 4, 3, 1999},
-      {1999, "03/04/99", 3, 4, 1999},  // newer forms day first
-      {1, "25/12/1999", 25, 12, 1999}, // 25 cannot be a month
-      {1997, "01-02-50", 1, 2, 2050},
-      {1997, "01.02.51", 1, 2, 1951},
-      {1997, "01/02/0050", 1, 2, 50},
-      {1997, "12/01/2011", 12, 1, 2011},
-      {1997, "31/02/2011", 0, 0, 0},
-      {1997, "01/13/2011", 0, 0, 0},
-      {1997, "01/02", 0, 0, 0},
-      {1997, "aa/02/2011", 0, 0, 0},
-      {1997, "", 0, 0, 0},
+      {1, "03/04/99", 4, 3, 1999},                                        // old forms read month first
+      {0, "03/04/99", 4, 3, 1999},       {1999, "03/04/99", 3, 4, 1999},  // newer forms day first
+      {1, "25/12/1999", 25, 12, 1999},                                    // 25 cannot be a month
+      {1997, "01-02-50", 1, 2, 2050},    {1997, "01.02.51", 1, 2, 1951}, {1997, "01/02/0050", 1, 2, 50},
+      {1997, "12/01/2011", 12, 1, 2011}, {1997, "31/02/2011", 0, 0, 0},  {1997, "01/13/2011", 0, 0, 0},
+      {1997, "01/02", 0, 0, 0},          {1997, "aa/02/2011", 0, 0, 0},  {1997, "", 0, 0, 0},
   };
   for (const TDateCase& c : cases) {
     TUsTime t;
     if (c.Day == 0) {
-      EXPECT_EQ(Message([&] { t.ParseDate(c.Revision, c.Text); }), std::string(c.Text) + " is not valid date");
+      EXPECT_EQ(Message([&] { t.ParseDate(c.Revision, c.Text); }),
+                std::string(c.Text) + " is not valid date");
       EXPECT_FALSE(t.DateValid);
       continue;
     }
@@ -64,7 +60,8 @@ struct TTimeCase {
   int32_t Us;  // -1: refused
 };
 
-TEST(ComTrade3Time, ParseTimeReadsTheFractionAsPartOfASecond) {
+TEST(ComTrade3Time, ParseTimeReadsTheFractionAsPartOfASecond)
+{
   const TTimeCase cases[] = {
       {"10:20:30.5", 10, 20, 30, 500000},
       {"05:55:30.75011", 5, 55, 30, 750110},
@@ -72,11 +69,11 @@ TEST(ComTrade3Time, ParseTimeReadsTheFractionAsPartOfASecond) {
       {"05:55:30.075011999", 5, 55, 30, 75011},  // nanoseconds: digits past six dropped
       {"23:59:59.999999", 23, 59, 59, 999999},
       {"01:02:03.000000 PM", 13, 2, 3, 0},
-      {"12:00:00.000000 PM", 12, 0, 0, 0},        // noon
-      {"12:30:00.000000 AM", 0, 30, 0, 0},        // half past midnight
+      {"12:00:00.000000 PM", 12, 0, 0, 0},  // noon
+      {"12:30:00.000000 AM", 0, 30, 0, 0},  // half past midnight
       {"11:59:59.1 AM", 11, 59, 59, 100000},
       {" 7:08:09.000001", 7, 8, 9, 1},
-      {"01:02:03", 0, 0, 0, -1},                  // four pieces needed
+      {"01:02:03", 0, 0, 0, -1},  // four pieces needed
       {"24:00:00.0", 0, 0, 0, -1},
       {"13:00:00.0 PM", 0, 0, 0, -1},
       {"10:60:00.0", 0, 0, 0, -1},
@@ -102,14 +99,16 @@ TEST(ComTrade3Time, ParseTimeReadsTheFractionAsPartOfASecond) {
   }
 }
 
-TUsTime Make(int y, int mo, int d, int h, int mi, int s, int32_t us) {
+TUsTime Make(int y, int mo, int d, int h, int mi, int s, int32_t us)
+{
   TUsTime t;
   t.Year = uint16_t(y), t.Month = uint16_t(mo), t.Day = uint16_t(d);
   t.Hour = uint16_t(h), t.Minute = uint16_t(mi), t.Second = uint16_t(s), t.Microsecond = us;
   return t;
 }
 
-TEST(ComTrade3Time, FormatText) {
+TEST(ComTrade3Time, FormatText)
+{
   EXPECT_EQ(Make(2001, 1, 5, 1, 2, 3, 7).FormatText(), "05/01/2001,01:02:03.000007");
   EXPECT_EQ(Make(1999, 12, 31, 23, 59, 59, 999999).FormatText(), "31/12/1999,23:59:59.999999");
   // A microsecond field set out of range is carried, never printed with seven digits.
@@ -123,7 +122,8 @@ struct TAddCase {
   const char* Expect;
 };
 
-TEST(ComTrade3Time, AddMicrosecondsCarriesAndBorrows) {
+TEST(ComTrade3Time, AddMicrosecondsCarriesAndBorrows)
+{
   const TAddCase cases[] = {
       {Make(2001, 1, 5, 1, 2, 3, 7), 1500, "05/01/2001,01:02:03.001507"},
       {Make(2001, 1, 5, 1, 2, 3, 999000), 1500, "05/01/2001,01:02:04.000500"},
@@ -144,7 +144,8 @@ TEST(ComTrade3Time, AddMicrosecondsCarriesAndBorrows) {
   EXPECT_THROW(t.AddMicroseconds(1), EComtrade);
 }
 
-TEST(ComTrade3Time, DateTimeRoundTripToTheMicrosecond) {
+TEST(ComTrade3Time, DateTimeRoundTripToTheMicrosecond)
+{
   const TUsTime cases[] = {Make(2011, 1, 12, 5, 55, 30, 75011), Make(2017, 1, 7, 15, 35, 41, 958268),
                            Make(2000, 2, 29, 23, 59, 59, 999999), Make(1899, 12, 30, 0, 0, 0, 0),
                            Make(1970, 1, 1, 12, 0, 0, 1)};
@@ -167,7 +168,8 @@ TEST(ComTrade3Time, DateTimeRoundTripToTheMicrosecond) {
 
 // ---- descriptors ----
 
-TEST(ComTrade3Channels, IdentsSettersAndDefaults) {
+TEST(ComTrade3Channels, IdentsSettersAndDefaults)
+{
   TAnalogDescr a(MemoryFormatRaw);
   TCyfrDescr c;
   a.Number = 7;
@@ -188,7 +190,8 @@ TEST(ComTrade3Channels, IdentsSettersAndDefaults) {
   EXPECT_EQ(a.Phase, "AB");
 }
 
-TEST(ComTrade3Channels, RawAndScaledStores) {
+TEST(ComTrade3Channels, RawAndScaledStores)
+{
   TAnalogDescr raw(MemoryFormatRaw), scaled(MemoryFormatScaled);
   for (TAnalogDescr* d : {&raw, &scaled}) {
     d->A = 0.5;
@@ -219,7 +222,8 @@ TEST(ComTrade3Channels, RawAndScaledStores) {
   EXPECT_EQ(scaled.GetRawSample(0), -32768);
 }
 
-TEST(ComTrade3Channels, IndexAndFormatErrors) {
+TEST(ComTrade3Channels, IndexAndFormatErrors)
+{
   TAnalogDescr a(MemoryFormatScaled);
   a.Number = 4;
   a.SetSampleCount(2);
@@ -248,7 +252,8 @@ TEST(ComTrade3Channels, IndexAndFormatErrors) {
   EXPECT_EQ(c.GetSample(2), 0);
 }
 
-TEST(ComTrade3Channels, GetValueExModes) {
+TEST(ComTrade3Channels, GetValueExModes)
+{
   TAnalogDescr d(MemoryFormatRaw);
   d.A = 2.0;
   d.B = 1.0;
@@ -263,9 +268,9 @@ TEST(ComTrade3Channels, GetValueExModes) {
     bool Unipolar;
     double Expect;
   } cases[] = {
-      {0, DataModePrimary, false, 11},        {1, DataModePrimary, false, 220},
-      {0, DataModeSecondary, false, 0.55},    {1, DataModeSecondary, false, 11},
-      {0, DataModeRaw, false, 5},             {0, DataModePercent, false, 50},
+      {0, DataModePrimary, false, 11},     {1, DataModePrimary, false, 220},
+      {0, DataModeSecondary, false, 0.55}, {1, DataModeSecondary, false, 11},
+      {0, DataModeRaw, false, 5},          {0, DataModePercent, false, 50},
       {0, DataModePercent, true, 75},
   };
   for (const TCase& c : cases) {
@@ -287,7 +292,8 @@ TEST(ComTrade3Channels, GetValueExModes) {
   EXPECT_THROW(d.GetValueEx(DataModePercent, 0, ok), EComtrade);
 }
 
-TEST(ComTrade3Channels, CheckRangeWidensWithWarnings) {
+TEST(ComTrade3Channels, CheckRangeWidensWithWarnings)
+{
   struct TCase {
     std::vector<int32_t> Samples;
     int32_t Min, Max;
@@ -299,7 +305,11 @@ TEST(ComTrade3Channels, CheckRangeWidensWithWarnings) {
       {{5, -30, 7}, -10, 10, -30, 10, {"Comtrade warning : Data < Min for : ch"}},
       // A 0x8000 low half is the "no value" marker, not a reading.
       {{5, -32768, 7}, -10, 10, -10, 10, {}},
-      {{5, 0x18000, -20}, -10, 10, -20, 0x18000,
+      {{5, 0x18000, -20},
+       -10,
+       10,
+       -20,
+       0x18000,
        {"Comtrade warning : Data > Max for : ch", "Comtrade warning : Data < Min for : ch"}},
       {{}, 5, 3, 5, 3, {}},
   };
@@ -309,7 +319,8 @@ TEST(ComTrade3Channels, CheckRangeWidensWithWarnings) {
     d.RangeMin = c.Min;
     d.RangeMax = c.Max;
     d.SetSampleCount(int32_t(c.Samples.size()));
-    for (size_t i = 0; i < c.Samples.size(); ++i) d.SetRawSample(int32_t(i), c.Samples[i]);
+    for (size_t i = 0; i < c.Samples.size(); ++i)
+      d.SetRawSample(int32_t(i), c.Samples[i]);
     std::vector<std::string> got;
     d.CheckRange([&](const std::string& s) { got.push_back(s); });
     EXPECT_EQ(d.RangeMin, c.ExpMin);
@@ -318,11 +329,13 @@ TEST(ComTrade3Channels, CheckRangeWidensWithWarnings) {
   }
 }
 
-TEST(ComTrade3Channels, ScaleAnalog) {
+TEST(ComTrade3Channels, ScaleAnalog)
+{
   TAnalogDescr d(MemoryFormatScaled);
   d.SetSampleCount(4);
   const double v[] = {-2.0, 5.0, 1.0, std::nan("")};
-  for (int i = 0; i < 4; ++i) d.SetScaledSample(i, v[i]);
+  for (int i = 0; i < 4; ++i)
+    d.SetScaledSample(i, v[i]);
   d.ScaleAnalog();
   EXPECT_DOUBLE_EQ(d.Primary, 6.0);
   EXPECT_DOUBLE_EQ(d.Secondary, 6.0);
@@ -349,7 +362,8 @@ TEST(ComTrade3Channels, ScaleAnalog) {
 
 // ---- rates and the time axis ----
 
-void TwoRates(TRateList& r) {
+void TwoRates(TRateList& r)
+{
   TRateDescr& a = r.AddRate();
   a.Rate = 1000;
   a.SetEndSample(100);
@@ -358,7 +372,8 @@ void TwoRates(TRateList& r) {
   b.SetEndSample(200);
 }
 
-TEST(ComTrade3Rates, TwoRateTimeAxis) {
+TEST(ComTrade3Rates, TwoRateTimeAxis)
+{
   TRateList r(nullptr);
   TwoRates(r);
   EXPECT_EQ(r.GetItem(1).StartSample, 100);
@@ -377,7 +392,8 @@ TEST(ComTrade3Rates, TwoRateTimeAxis) {
     double T;
     int32_t Pos;
   } at[] = {{0.0, 0}, {0.05, 50}, {0.1, 100}, {0.2, 150}, {0.3, 200}, {-1, 0}};
-  for (const auto& c : at) EXPECT_EQ(r.SampleAtTime(c.T), c.Pos) << c.T;
+  for (const auto& c : at)
+    EXPECT_EQ(r.SampleAtTime(c.T), c.Pos) << c.T;
   // Past the last segment is refused, not read beyond the list.
   EXPECT_THROW(r.SampleAtTime(0.31), EComtrade);
   EXPECT_EQ(r.FGetSamplIdx(0), 1);
@@ -390,7 +406,8 @@ TEST(ComTrade3Rates, TwoRateTimeAxis) {
   EXPECT_NEAR(mean, (0.1 + 0.2 - 0.002) / 199, 1e-15);
 }
 
-TEST(ComTrade3Rates, SegmentsDeclareAndTheAxisHoldsWhatItIsGiven) {
+TEST(ComTrade3Rates, SegmentsDeclareAndTheAxisHoldsWhatItIsGiven)
+{
   TRateList r(nullptr);
   TRateDescr& a = r.AddRate();
   a.Rate = 1000;
@@ -426,7 +443,8 @@ TEST(ComTrade3Rates, SegmentsDeclareAndTheAxisHoldsWhatItIsGiven) {
   EXPECT_FALSE(r.HasExplicitTimes());
 }
 
-TEST(ComTrade3Rates, ErrorsAndBounds) {
+TEST(ComTrade3Rates, ErrorsAndBounds)
+{
   TRateList r(nullptr);
   TwoRates(r);
   r.SetCount(200);
@@ -450,7 +468,8 @@ TEST(ComTrade3Rates, ErrorsAndBounds) {
   EXPECT_EQ(r.Count(), 150);
 }
 
-TEST(ComTrade3Rates, ExplicitTimesComeFromTheDataFile) {
+TEST(ComTrade3Rates, ExplicitTimesComeFromTheDataFile)
+{
   TRateList r(nullptr);
   EXPECT_TRUE(r.HasExplicitTimes());
   TRateDescr& z = r.AddRate();
@@ -459,12 +478,14 @@ TEST(ComTrade3Rates, ExplicitTimesComeFromTheDataFile) {
   EXPECT_EQ(r.Count(), 0);  // no rate: the axis waits for the time stamps
   r.SetCount(4);
   const double times[] = {0, 0.5, 0.7, 2.0};
-  for (int i = 0; i < 4; ++i) r.FSetTime(i, times[i]);
+  for (int i = 0; i < 4; ++i)
+    r.FSetTime(i, times[i]);
   struct {
     double T;
     int32_t Pos;
   } at[] = {{0.0, 0}, {0.6, 1}, {0.7, 1}, {0.71, 2}, {5, 3}};
-  for (const auto& c : at) EXPECT_EQ(r.SampleAtTime(c.T), c.Pos) << c.T;
+  for (const auto& c : at)
+    EXPECT_EQ(r.SampleAtTime(c.T), c.Pos) << c.T;
   EXPECT_THROW(r.SampleTime(1), EComtrade);
   EXPECT_NEAR(r.MeanRate(), 1.5, 1e-12);
   r.SetCount(1);
@@ -475,7 +496,8 @@ TEST(ComTrade3Rates, ExplicitTimesComeFromTheDataFile) {
 
 // ---- the recording ----
 
-TEST(ComTrade3Model, CreateClearAndSampleCounts) {
+TEST(ComTrade3Model, CreateClearAndSampleCounts)
+{
   TComtrade rec;
   EXPECT_EQ(rec.FileParam.RevisionYear, 1997);
   EXPECT_EQ(rec.FileParam.LineFrequency, 50.0);
@@ -513,7 +535,8 @@ TEST(ComTrade3Model, CreateClearAndSampleCounts) {
   EXPECT_THROW(two.Analogs->Items(1), EComtrade);
 }
 
-TEST(ComTrade3Model, DataFileFormat) {
+TEST(ComTrade3Model, DataFileFormat)
+{
   TComtrade rec;
   rec.SetDataFileFormat(1);
   EXPECT_EQ(rec.DataFileFormat(), 1);
@@ -523,10 +546,13 @@ TEST(ComTrade3Model, DataFileFormat) {
   EXPECT_EQ(rec.DataFileFormat(), 0);
 }
 
-TEST(ComTrade3Model, SelectChannels) {
+TEST(ComTrade3Model, SelectChannels)
+{
   TComtrade rec;
-  for (int i = 0; i < 3; ++i) rec.Analogs->AddChannel(MemoryFormatRaw);
-  for (int i = 0; i < 2; ++i) rec.Statuses->AddChannel();
+  for (int i = 0; i < 3; ++i)
+    rec.Analogs->AddChannel(MemoryFormatRaw);
+  for (int i = 0; i < 2; ++i)
+    rec.Statuses->AddChannel();
   rec.Analogs->Items(1).Visible = false;
   rec.Statuses->Items(0).Visible = false;
   TAnalogSelection a;
@@ -542,8 +568,10 @@ TEST(ComTrade3Model, SelectChannels) {
   rec.SelectChannels(false, a, s);
   EXPECT_EQ(a.size(), 3u);
   EXPECT_EQ(s.size(), 2u);
-  for (const auto& d : *rec.Analogs) d->Visible = false;
-  for (const auto& d : *rec.Statuses) d->Visible = false;
+  for (const auto& d : *rec.Analogs)
+    d->Visible = false;
+  for (const auto& d : *rec.Statuses)
+    d->Visible = false;
   {
     TAnalogSelection none;
     TCyfrSelection noneS;
@@ -554,7 +582,8 @@ TEST(ComTrade3Model, SelectChannels) {
   EXPECT_EQ(rec.Analogs->Count(), 3);
 }
 
-TEST(ComTrade3Model, SubstitutedClassesAreUsed) {
+TEST(ComTrade3Model, SubstitutedClassesAreUsed)
+{
   struct TMyAnalog : TAnalogDescr {
     using TAnalogDescr::TAnalogDescr;
     std::string GetIdent() const override { return "MY"; }

@@ -15,32 +15,35 @@
 namespace {
 
 class TNamedParser : public TComtradeDataFileParser {
- public:
+public:
   TNamedParser(std::string name, int32_t caps) : FName(std::move(name)), FCaps(caps) {}
   std::string ParserName() const override { return FName; }
   int32_t Capabilities() const override { return FCaps; }
 
- private:
+private:
   std::string FName;
   int32_t FCaps;
 };
 
 class TNamedInterface : public TFileInterface {
- public:
+public:
   explicit TNamedInterface(std::string name) : FName(std::move(name)) {}
   std::string InterfaceName() const override { return FName; }
 
- private:
+private:
   std::string FName;
 };
 
-std::vector<std::string> InterfaceNames() {
+std::vector<std::string> InterfaceNames()
+{
   std::vector<std::string> out;
-  for (const TFileInterface* i : FileInterfaces()) out.push_back(i->InterfaceName());
+  for (const TFileInterface* i : FileInterfaces())
+    out.push_back(i->InterfaceName());
   return out;
 }
 
-TEST(ComTrade3Registry, StartUpPutsComtradeFirstAfterEarlierAppends) {
+TEST(ComTrade3Registry, StartUpPutsComtradeFirstAfterEarlierAppends)
+{
   TLibraryScope lib;
   ASSERT_FALSE(FileInterfaces().empty());
   EXPECT_EQ(FileInterfaces().front(), &ComtradeInterface());
@@ -51,7 +54,8 @@ TEST(ComTrade3Registry, StartUpPutsComtradeFirstAfterEarlierAppends) {
   EXPECT_TRUE(listed);
 }
 
-TEST(ComTrade3Registry, FinaliseEmptiesBothRegistries) {
+TEST(ComTrade3Registry, FinaliseEmptiesBothRegistries)
+{
   static const TNamedParser p("X", 3);
   {
     TLibraryScope lib;
@@ -63,7 +67,8 @@ TEST(ComTrade3Registry, FinaliseEmptiesBothRegistries) {
   EXPECT_EQ(FindDataFileParser("X"), nullptr);
 }
 
-TEST(ComTrade3Registry, InsertAtIndexZeroShiftsTheRest) {
+TEST(ComTrade3Registry, InsertAtIndexZeroShiftsTheRest)
+{
   TLibraryScope lib;
   static const TNamedInterface e("E"), f("F");
   // The classes of start-up before the insertion: COMTRADE and the five recorder formats.
@@ -80,7 +85,8 @@ TEST(ComTrade3Registry, InsertAtIndexZeroShiftsTheRest) {
   EXPECT_EQ(FileInterfaces().size(), 8u);
 }
 
-TEST(ComTrade3Registry, FindIsExactAndFirstWins) {
+TEST(ComTrade3Registry, FindIsExactAndFirstWins)
+{
   TLibraryScope lib;
   // The library's own parsers are registered at start-up and come first.
   static const TNamedParser bin1("XBINARY", 3), bin2("XBINARY", 1), ascii("XASCII", 3), late("BINARY", 3);
@@ -96,7 +102,8 @@ TEST(ComTrade3Registry, FindIsExactAndFirstWins) {
   EXPECT_EQ(FindDataFileParser(""), nullptr);
 }
 
-TEST(ComTrade3Registry, AbstractSlotsRaiseAndBaseFileListIsTheName) {
+TEST(ComTrade3Registry, AbstractSlotsRaiseAndBaseFileListIsTheName)
+{
   const TFileInterface base;
   TComtrade rec;
   TMemoryStream s;
@@ -129,7 +136,8 @@ TEST(ComTrade3Registry, AbstractSlotsRaiseAndBaseFileListIsTheName) {
     }
 }
 
-TEST(ComTrade3Registry, ComtradeInterfaceNames) {
+TEST(ComTrade3Registry, ComtradeInterfaceNames)
+{
   const TComtradeInterface& ci = ComtradeInterface();
   EXPECT_EQ(ci.InterfaceName(), "COMTRADE");
   EXPECT_EQ(ci.Description(), "Plik commtrade");
@@ -144,12 +152,13 @@ struct TIndexCase {
   int32_t Name;
 };
 
-TEST(ComTrade3Registry, IndexOfFileExtAndName) {
+TEST(ComTrade3Registry, IndexOfFileExtAndName)
+{
   const TIndexCase cases[] = {
       {".cfg", {"x.DAT", "X.Cfg"}, 1, -1},
       {".HDR", {".HDR"}, 0, 0},
       {".DAT", {"/home/u/rec/a.cfg", "/home/u/rec/a.dat"}, 1, -1},
-      {".INF", {"/home/u.v/rec"}, -1, -1},            // a dot in a folder is no extension
+      {".INF", {"/home/u.v/rec"}, -1, -1},  // a dot in a folder is no extension
       {".INF", {"C:\\a.b\\rec", "C:\\a\\r.inf"}, 1, -1},
       {"DEFAULT.INF", {"/r/a.INF", "/r/Default.inf"}, -1, 1},
       {"DEFAULT.INF", {"C:\\r\\a.INF", "C:\\r\\default.INF"}, -1, 1},
@@ -163,7 +172,8 @@ TEST(ComTrade3Registry, IndexOfFileExtAndName) {
   }
 }
 
-TEST(ComTrade3Stream, MemorySeekReadWriteTruncate) {
+TEST(ComTrade3Stream, MemorySeekReadWriteTruncate)
+{
   TMemoryStream m;
   m.Write("abcdef");
   EXPECT_EQ(m.Size(), 6);
@@ -187,7 +197,8 @@ TEST(ComTrade3Stream, MemorySeekReadWriteTruncate) {
   EXPECT_EQ(m.Size(), 0);
 }
 
-TEST(ComTrade3Stream, FileStreamCreatesReadsAndTruncates) {
+TEST(ComTrade3Stream, FileStreamCreatesReadsAndTruncates)
+{
   TTempDir dir;
   const std::string path = dir.File("s.bin");
   {
@@ -204,7 +215,8 @@ TEST(ComTrade3Stream, FileStreamCreatesReadsAndTruncates) {
   EXPECT_THROW(TFileStream(dir.File("missing"), TFileStream::TMode::Read), EStreamError);
 }
 
-TEST(ComTrade3Stream, OnlyARegularFileBacksAFileStream) {
+TEST(ComTrade3Stream, OnlyARegularFileBacksAFileStream)
+{
   TTempDir dir;
   const std::string fifo = MakeFifo(dir.File("rec.dat"));
   const THangGuard guard;
@@ -215,7 +227,8 @@ TEST(ComTrade3Stream, OnlyARegularFileBacksAFileStream) {
   // A system device only for reading: a regression must not write to one.
   std::vector<TCase> cases{{"/dev/zero", TFileStream::TMode::Read}};
   for (const std::string& path : {fifo, dir.Path()})
-    for (TFileStream::TMode mode : {TFileStream::TMode::Read, TFileStream::TMode::ReadWrite, TFileStream::TMode::Create})
+    for (TFileStream::TMode mode :
+         {TFileStream::TMode::Read, TFileStream::TMode::ReadWrite, TFileStream::TMode::Create})
       cases.push_back({path, mode});
   for (const auto& [path, mode] : cases) {
     try {

@@ -22,15 +22,17 @@ struct THiokiFile {
 
 std::string Build(const THiokiFile& f)
 {
-  std::vector<std::string> rows = {"\"Recorder \"\"8860\"\"\"\tPlant", f.Row2, "1\t" + f.Count + "\t" + f.Date + "\t" + f.Time,
-                                   "", "CH\tUnit\tMode\tRange\tComment\tScaling\tRatio\tOffset\tEU"};
+  std::vector<std::string> rows = {"\"Recorder \"\"8860\"\"\"\tPlant", f.Row2,
+                                   "1\t" + f.Count + "\t" + f.Date + "\t" + f.Time, "",
+                                   "CH\tUnit\tMode\tRange\tComment\tScaling\tRatio\tOffset\tEU"};
   rows.insert(rows.end(), f.Channels.begin(), f.Channels.end());
   rows.insert(rows.end(), {"", "", f.Titles});
   rows.insert(rows.end(), f.Samples.begin(), f.Samples.end());
   std::string out;
   for (size_t i = 0; i < rows.size(); ++i) {
     out += rows[i];
-    if (i + 1 < rows.size() || f.FinalEol) out += f.Eol;
+    if (i + 1 < rows.size() || f.FinalEol)
+      out += f.Eol;
   }
   return out;
 }
@@ -158,7 +160,8 @@ TEST(HiokiInterface, HeaderAndSampleErrors)
   struct TCase {
     std::string Bytes, Error;
   } cases[] = {
-      {with([](THiokiFile& f) { f.Row2 = "Shot\t(Data Num)\tTrig Date\tTrig time"; }), "Błąd w linii 2 pliku Hioki"_cp},
+      {with([](THiokiFile& f) { f.Row2 = "Shot\t(Data Num)\tTrig Date\tTrig time"; }),
+       "Błąd w linii 2 pliku Hioki"_cp},
       {with([](THiokiFile& f) { f.Channels[1] = "CH2\tU2"; }), "Błąd w linii 7 pliku Hioki"_cp},
       {with([](THiokiFile& f) { f.Titles = "Time[s]\tVa"; }), "Błąd w linii 10 pliku Hioki"_cp},
       {with([](THiokiFile& f) { f.Titles = "Time\tVa\tIa"; }), "Błąd w linii 10 pliku Hioki"_cp},
@@ -167,7 +170,8 @@ TEST(HiokiInterface, HeaderAndSampleErrors)
       {with([](THiokiFile& f) { f.Count = "-1"; }), "Błąd w linii 3 pliku Hioki"_cp},
       {with([](THiokiFile& f) { f.Count = "x"; }), "'x' is not a valid integer value"},
       {with([](THiokiFile& f) { f.Date = "2024-13-05"; }), "'2024-13-05' is not a valid date"},
-      {with([](THiokiFile& f) { f.Samples[0] = "0,5\t1.5\t0"; }), "'1.5' is not a valid floating point value"},
+      {with([](THiokiFile& f) { f.Samples[0] = "0,5\t1.5\t0"; }),
+       "'1.5' is not a valid floating point value"},
       // A count no file of this size can hold: the rows run out, no buffer of that size is made.
       {with([](THiokiFile& f) { f.Count = "2000000000"; }), "Błąd w linii 14 pliku Hioki"_cp},
   };
@@ -193,7 +197,8 @@ TEST(HiokiInterface, NoneOrOneSample)
     EXPECT_EQ(LoadError(Build(f), rec), "");
     EXPECT_EQ(rec.GetSampleCount(), n);
     EXPECT_EQ(rec.Rates->GetItem(0).Rate, 0.0);  // times stay as read
-    EXPECT_EQ(rec.FileParam.StartTime.FormatText(), n == 0 ? "05/03/2024,10:20:30.000000" : "05/03/2024,10:20:30.500000");
+    EXPECT_EQ(rec.FileParam.StartTime.FormatText(),
+              n == 0 ? "05/03/2024,10:20:30.000000" : "05/03/2024,10:20:30.500000");
   }
 }
 
@@ -207,7 +212,10 @@ TEST(HiokiInterface, SavesAsComtradeAndLoadsBackWithinOneRawStep)
 TEST(HiokiInterface, LoadsTheSeedFile)
 {
   TComtrade rec;
-  HiokiInterface().LoadFromStreams(rec, {}, "", OneStream(ReadBytes(std::string(KIV_SOURCE_DIR) + "/tests/fuzz/seeds/fuzz_hioki/two_channels.txt")), {});
+  HiokiInterface().LoadFromStreams(
+      rec, {}, "",
+      OneStream(ReadBytes(std::string(KIV_SOURCE_DIR) + "/tests/fuzz/seeds/fuzz_hioki/two_channels.txt")),
+      {});
   EXPECT_EQ(rec.GetSampleCount(), 3);
   EXPECT_DOUBLE_EQ(rec.Analogs->Items(1).Primary, 2.5);
   bool ok = false;

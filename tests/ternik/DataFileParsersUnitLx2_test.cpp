@@ -25,13 +25,16 @@ std::string Build(const TLx2File& f)
   for (size_t c = 0; c < 16; ++c) {
     const size_t o = 28 + 106 * c;
     h.F32(o, float(100 * (c + 1)));
-    h.Text(o + 20, c == 4 ? "[A]" : (c == 3 ? "V" : "Hz")).Text(o + 60, "Kanał "_cp + std::string(1, char('A' + c)));
+    h.Text(o + 20, c == 4 ? "[A]" : (c == 3 ? "V" : "Hz"))
+        .Text(o + 60, "Kanał "_cp + std::string(1, char('A' + c)));
     h.U16(o + 12, 1).U16(o + 102, 1);
-    if (int(c) == f.BadFlagChannel) h.U16(o + 100, 2);
+    if (int(c) == f.BadFlagChannel)
+      h.U16(o + 100, 2);
   }
   const size_t n = size_t(f.Last - f.First) + 1;
   for (size_t i = 0; i < f.Frames; ++i)
-    for (size_t k = 0; k < n; ++k) h.U16(h.End(), uint16_t(0x8000 + 10 * i + k));
+    for (size_t k = 0; k < n; ++k)
+      h.U16(h.End(), uint16_t(0x8000 + 10 * i + k));
   return h.Bytes;
 }
 
@@ -59,8 +62,9 @@ TEST(Lx2Interface, CanLoadChecksTheHeader)
   struct TCase {
     std::string Bytes;
     bool Can;
-  } cases[] = {{Build(ok), true},         {Build(first16), false}, {Build(reversed), false}, {Build(kind), false}, {Build(kindZero), true},
-               {Build(w26), false},       {Build(flag), false},    {Build(ok).substr(0, 1827), false}};
+  } cases[] = {{Build(ok), true},    {Build(first16), false},           {Build(reversed), false},
+               {Build(kind), false}, {Build(kindZero), true},           {Build(w26), false},
+               {Build(flag), false}, {Build(ok).substr(0, 1827), false}};
   for (const TCase& c : cases) {
     TMemoryStream s(c.Bytes);
     EXPECT_EQ(Lx2Interface().CanLoad(s, {}), c.Can);
@@ -116,9 +120,15 @@ TEST(Lx2Interface, IncompleteDataAndHeaderErrors)
     std::string Bytes, Error;
     int32_t Samples;
   } cases[] = {
-      {frames(9), "", 20},                      // 11 short: the short read counts as an attempt
-      {[] { TLx2File g; g.Samples = 5; g.Frames = 0; return Build(g); }(), "", 5},  // "count - 10" below 0
-      {frames(8), "Nie kompletne dane", 0},     // 12 short
+      {frames(9), "", 20},  // 11 short: the short read counts as an attempt
+      {[] {
+         TLx2File g;
+         g.Samples = 5;
+         g.Frames = 0;
+         return Build(g);
+       }(),
+       "", 5},                               // "count - 10" below 0
+      {frames(8), "Nie kompletne dane", 0},  // 12 short
       {Build(channel16), "Incorrect header.", 0},
       {Build(zeroRate), "Incorrect header.", 0},
       {Build(huge), "Nie kompletne dane", 0},
@@ -145,7 +155,10 @@ TEST(Lx2Interface, SavesAsComtradeAndLoadsBack)
 TEST(Lx2Interface, LoadsTheSeedFile)
 {
   TComtrade rec;
-  Lx2Interface().LoadFromStreams(rec, {}, "", OneStream(ReadBytes(std::string(KIV_SOURCE_DIR) + "/tests/fuzz/seeds/fuzz_lx2/three_channels.bin")), {});
+  Lx2Interface().LoadFromStreams(
+      rec, {}, "",
+      OneStream(ReadBytes(std::string(KIV_SOURCE_DIR) + "/tests/fuzz/seeds/fuzz_lx2/three_channels.bin")),
+      {});
   EXPECT_EQ(rec.Rates->GetItem(0).Rate, 1000.0);
   EXPECT_EQ(rec.Analogs->Items(0).ChannelId, "WE_4");
   EXPECT_EQ(rec.Analogs->Items(1).GetRawSample(5), -5);

@@ -43,12 +43,14 @@ std::string Build(const TLx3File& f)
     r.U8(0, s.Present).U8(1, s.Slot).U8(5, s.Kind).I32(10, s.Zero).F64(40, s.Secondary);
     r.LenText(56, s.Component).LenText(97, s.Units, s.UnitsLength).F64(106, s.Factor);
     r.I32(114, s.Colour1).I32(118, s.Colour2);
-    if (f.V32) r.F64(122, s.Gain);
+    if (f.V32)
+      r.F64(122, s.Gain);
     out.Append(r);
   }
   for (const auto& frame : f.Frames) {
     const size_t o = out.End();
-    for (size_t i = 0; i < frame.size(); ++i) out.U16(o + 2 * i, frame[i]);
+    for (size_t i = 0; i < frame.size(); ++i)
+      out.U16(o + 2 * i, frame[i]);
   }
   out.Append(f.Tail);
   return out.Bytes;
@@ -101,7 +103,8 @@ TEST(Lx3Interface, LoadsChannelsInSlotOrderAndFramesInFrameOrder)
     d.Component = "Wyłącznik"_cp;
     f.Slots = {s7, d, s2, s1};  // records in any order
     // The frame: slot 1, slot 7, slot 2, then the status word (slot 17 is bit 2).
-    f.Frames = {{0x0011, 0x0070, 0x0020, 0x0004}, {0x0013, 0x0072, 0x0022, 0}, {1, 2, 4, 4}, {0xFFFF, 0, 0, 0}};
+    f.Frames = {
+        {0x0011, 0x0070, 0x0020, 0x0004}, {0x0013, 0x0072, 0x0022, 0}, {1, 2, 4, 4}, {0xFFFF, 0, 0, 0}};
     TComtrade rec;
     Lx3Interface().LoadFromStreams(rec, {}, "", OneStream(Build(f)), {});
     EXPECT_EQ(rec.FileParam.StationName, "Rozdzielnia");
@@ -168,7 +171,8 @@ TEST(Lx3Interface, ShortDataAndHeaderErrors)
     TLx3File f;
     f.Samples = 10;
     f.Slots = {Slot(0)};
-    for (size_t i = 0; i < n; ++i) f.Frames.push_back({uint16_t(2 * i + 1)});
+    for (size_t i = 0; i < n; ++i)
+      f.Frames.push_back({uint16_t(2 * i + 1)});
     f.Tail = tail;
     return Build(f);
   };
@@ -188,7 +192,7 @@ TEST(Lx3Interface, ShortDataAndHeaderErrors)
     std::string Bytes, Error;
     int32_t Samples;
   } cases[] = {
-      {withFrames(8), "", 10},  // 2 short: loads
+      {withFrames(8), "", 10},                          // 2 short: loads
       {withFrames(7, "\x01"), "Niekompletne dane", 0},  // 3 short (and a partial word): before sizing
       {Build(badSlot), "Nieznany nagłówek pliku"_cp, 0},
       {Build(zeroPeriod), "Nieznany nagłówek pliku"_cp, 0},
@@ -210,7 +214,7 @@ TEST(Lx3Interface, BoundedFieldsAndNoChannels)
   TLx3File f;
   f.Start = -2.8e18;  // no date: the start is the date-time 0
   TLx3Slot s = Slot(0);
-  s.Kind = 200;         // outside the kind table
+  s.Kind = 200;  // outside the kind table
   s.Units = "kV12345678XYZ";
   s.UnitsLength = 255;  // claims more than its field holds
   f.Slots = {s};
@@ -270,7 +274,9 @@ TEST(Lx3Interface, PartialFrameAtTheEndIsNoSample)
 TEST(Lx3Interface, LoadsTheSeedFile)
 {
   TComtrade rec;
-  Lx3Interface().LoadFromStreams(rec, {}, "", OneStream(ReadBytes(std::string(KIV_SOURCE_DIR) + "/tests/fuzz/seeds/fuzz_lx3/two_slots.lx3")), {});
+  Lx3Interface().LoadFromStreams(
+      rec, {}, "",
+      OneStream(ReadBytes(std::string(KIV_SOURCE_DIR) + "/tests/fuzz/seeds/fuzz_lx3/two_slots.lx3")), {});
   EXPECT_EQ(rec.FileParam.StationName, "Stacj");
   EXPECT_EQ(rec.GetSampleCount(), 4);
   EXPECT_EQ(rec.Analogs->Items(0).GetRawSample(3), 7);

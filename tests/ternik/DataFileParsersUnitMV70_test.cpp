@@ -42,7 +42,8 @@ std::string SamplesOf(const TMvChannel& c, bool be, uint32_t n)
 {
   TFixture s(be);
   if (c.Analog) {
-    for (uint32_t i = 0; i < n; ++i) s.I16(2 * i, i < c.Values.size() ? c.Values[i] : 0);
+    for (uint32_t i = 0; i < n; ++i)
+      s.I16(2 * i, i < c.Values.size() ? c.Values[i] : 0);
   } else {
     s.Pad((n + 15) / 16 * 2);
     for (uint32_t i = 0; i < n && i < c.Bits.size(); ++i)
@@ -63,15 +64,23 @@ std::string Build(const TMvFile& f)
   const uint32_t n = f.P + f.Q;
   TFixture out(be);
   switch (f.Version) {
-    case 1: out.Text(0, MV70Signature10); break;
-    case 2: out.Text(0, MV70Signature11); break;
-    case 4: out.Text(0, MV70Signature20); break;
-    default: break;
+  case 1:
+    out.Text(0, MV70Signature10);
+    break;
+  case 2:
+    out.Text(0, MV70Signature11);
+    break;
+  case 4:
+    out.Text(0, MV70Signature20);
+    break;
+  default:
+    break;
   }
   if (old) {
     TFixture cfg(be, MV70CfgSize);
     cfg.Text(4, f.Name.substr(0, 3));  // the check dword at 8 lies inside the name field
-    for (auto [card, type] : f.CardTypes) cfg.U32(300 + 976 * card, type);
+    for (auto [card, type] : f.CardTypes)
+      cfg.U32(300 + 976 * card, type);
     for (const TMvChannel& c : f.Channels) {
       const size_t o = 300 + 976 * (c.Place / 4) + 4 + 60 * (c.Place % 4);
       if (f.IntegerFactors)
@@ -88,7 +97,8 @@ std::string Build(const TMvFile& f)
   h.U32(24, uint32_t(f.Year) | uint32_t(f.Month) << 16 | uint32_t(f.Day) << 24);
   h.U8(28, f.Hour).U8(29, f.Minute).U8(30, f.Second).U16(32, f.Ms);
   h.U32(60, f.P).U32(64, f.Q).U32(68, f.Rate);
-  if (!old) h.Text(92, f.Name);
+  if (!old)
+    h.Text(92, f.Name);
   out.Append(h);
   for (const TMvChannel& c : f.Channels) {
     TFixture b(be);
@@ -396,7 +406,8 @@ TEST(MV70Interface, SavesAsComtradeAndLoadsBack)
   for (uint8_t version : {uint8_t(1), uint8_t(4)}) {
     TMvFile f;
     f.Version = version;
-    if (version == 1) f.Rate = 6;
+    if (version == 1)
+      f.Rate = 6;
     TMvChannel a = Analog(0, {32767, -32768, 5, 6, 7});  // 2v leaves 16 bits
     a.Zero = 12;
     f.Channels = {a, Status(version == 1 ? 8 : 0x0102, {1, 0, 1, 1, 0})};
@@ -418,7 +429,8 @@ struct TV5Channel {
   std::vector<int16_t> Values;
 };
 
-std::string BuildV5(uint32_t p, uint32_t q, uint32_t rate, const std::vector<TV5Channel>& chans, uint16_t month = 2)
+std::string BuildV5(uint32_t p, uint32_t q, uint32_t rate, const std::vector<TV5Channel>& chans,
+                    uint16_t month = 2)
 {
   TFixture out(true);
   out.Text(0, MV70Signature13S);
@@ -503,7 +515,7 @@ TEST(MV70Interface, Version5EndsQuietly)
       {BuildV5(1, 2, 1000, {a, s}) + std::string(140, '\x07'), 1, 1, 3},  // foreign marker
       // The second block's samples are cut: the blocks do not fit, nothing is sized.
       {BuildV5(1, 2, 1000, {a, s}).substr(0, 20 + 184 + 132 + 6 + 132 + 1), 0, 0, 0},
-      {BuildV5(1, 2, 0, {a}), 0, 0, 0},                                     // no rate
+      {BuildV5(1, 2, 0, {a}), 0, 0, 0},  // no rate
       {BuildV5(0, 0, 1000, {}) + std::string(10, '\0'), 0, 0, 0},
       {BuildV5(100000000, 0, 1000, {}), 0, 0, 0},
       {std::string(MV70Signature13S) + "short", 0, 0, 0},
@@ -525,7 +537,8 @@ TEST(MV70Interface, LoadsTheSeedFilesOfBothByteOrders)
 {
   for (const char* file : {"fuzz_mv70/v4.m70", "fuzz_mv70/v2.m70"}) {
     TComtrade rec;
-    MV70Interface().LoadFromStreams(rec, {}, "", OneStream(ReadBytes(std::string(KIV_SOURCE_DIR) + "/tests/fuzz/seeds/" + file)), {});
+    MV70Interface().LoadFromStreams(
+        rec, {}, "", OneStream(ReadBytes(std::string(KIV_SOURCE_DIR) + "/tests/fuzz/seeds/" + file)), {});
     EXPECT_EQ(rec.FileParam.StationName, "Station A");
     EXPECT_EQ(rec.FileParam.TriggerTime.FormatText(), "15/06/2021,10:20:30.250000");
     ASSERT_EQ(rec.Analogs->Count(), 1);
@@ -540,7 +553,9 @@ TEST(MV70Interface, LoadsTheSeedFilesOfBothByteOrders)
     EXPECT_EQ(rec.Statuses->Items(0).GetSample(2), 1);
   }
   TComtrade rec;
-  MV70Interface().LoadFromStreams(rec, {}, "", OneStream(ReadBytes(std::string(KIV_SOURCE_DIR) + "/tests/fuzz/seeds/fuzz_mv70/v0.m70")), {});
+  MV70Interface().LoadFromStreams(
+      rec, {}, "", OneStream(ReadBytes(std::string(KIV_SOURCE_DIR) + "/tests/fuzz/seeds/fuzz_mv70/v0.m70")),
+      {});
   EXPECT_EQ(rec.Rates->GetItem(0).Rate, 8000.0);
   EXPECT_EQ(rec.Analogs->Items(0).ChannelId, "UA");
   EXPECT_DOUBLE_EQ(rec.Analogs->Items(0).Primary, 400);

@@ -11,11 +11,13 @@ namespace {
 
 // One record: moment 2019-05-07 08:09:10.250, delay 40 ms, sample k with A = 2048 + k and
 // word B as given (12-bit value plus signal bits).
-std::string Record(const std::string& name = "NEB 1", uint16_t wordB0 = 2048 + 100, uint16_t wordB1 = 2048 + 40,
-                   bool badSum = false)
+std::string Record(const std::string& name = "NEB 1", uint16_t wordB0 = 2048 + 100,
+                   uint16_t wordB1 = 2048 + 40, bool badSum = false)
 {
   TFixture r(false, Neb1RecordSize);
-  r.U16(2, uint16_t((2019 - 1980) << 9 | 5 << 5 | 7)).U16(4, uint16_t(8 << 6 | 9)).U16(6, uint16_t(10 << 10 | 250));
+  r.U16(2, uint16_t((2019 - 1980) << 9 | 5 << 5 | 7))
+      .U16(4, uint16_t(8 << 6 | 9))
+      .U16(6, uint16_t(10 << 10 | 250));
   r.Text(8, name).U16(56, 16384).U16(58, 32768).U16(66, 12).U16(88, 40);
   for (size_t k = 0; k < 1000; ++k) {
     r.U16(90 + 4 * k, uint16_t((2048 + k % 1000) & 0xFFF) | (k == 5 ? 0xF000 : 0));
@@ -94,11 +96,13 @@ TEST(Neb1Interface, OneRecordLoadsWithoutAsking)
   EXPECT_EQ(rec.Statuses->Items(0).ChannelId, "Wyl");
   EXPECT_EQ(rec.Statuses->Items(0).Component, "Wyłączenie"_cp);
   EXPECT_EQ(rec.Statuses->Items(5).Component, "Pobudzenie w torze kierunkowo-prądowym"_cp);
-  for (int32_t i = 0; i < 4; ++i) EXPECT_EQ(rec.Statuses->Items(i).GetSample(5), 1) << i;
+  for (int32_t i = 0; i < 4; ++i)
+    EXPECT_EQ(rec.Statuses->Items(i).GetSample(5), 1) << i;
   EXPECT_EQ(rec.Statuses->Items(0).GetSample(4), 0);
   // Word B 0xA000 at sample 6: bits 13 and 15.
   const int expected[] = {0, 1, 0, 1};
-  for (int32_t i = 0; i < 4; ++i) EXPECT_EQ(rec.Statuses->Items(4 + i).GetSample(6), expected[i]) << i;
+  for (int32_t i = 0; i < 4; ++i)
+    EXPECT_EQ(rec.Statuses->Items(4 + i).GetSample(6), expected[i]) << i;
 }
 
 TEST(Neb1Interface, IoIsLimited)
@@ -127,7 +131,8 @@ TEST(Neb1Interface, RecordChoiceThroughPrompts)
   };
   for (const TCase& c : cases) {
     TPromptScope p;
-    for (const auto& a : c.Answers) p.Prompts.Inputs.push_back(a);
+    for (const auto& a : c.Answers)
+      p.Prompts.Inputs.push_back(a);
     TComtrade rec;
     rec.FileParam.StationName = "";
     Load(rec, two, c.Option);
@@ -169,7 +174,8 @@ TEST(Neb1Interface, SavesAsComtradeAndLoadsBack)
 
 TEST(Neb1Interface, LoadsTheSeedFile)
 {
-  const std::string bytes = ReadBytes(std::string(KIV_SOURCE_DIR) + "/tests/fuzz/seeds/fuzz_neb1/one_record").substr(2);
+  const std::string bytes =
+      ReadBytes(std::string(KIV_SOURCE_DIR) + "/tests/fuzz/seeds/fuzz_neb1/one_record").substr(2);
   TComtrade rec;
   Load(rec, bytes);
   EXPECT_EQ(rec.FileParam.StationName, "Nazwa= NEB.1..........., Ns=0");

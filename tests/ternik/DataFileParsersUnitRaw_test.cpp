@@ -12,11 +12,13 @@
 namespace {
 
 // A recording as its configuration leaves it: channels, one rate segment, the declared count.
-void Declare(TComtrade& rec, std::vector<int32_t> analogNumbers, std::vector<int32_t> statusNumbers, int64_t end,
-             double rate)
+void Declare(TComtrade& rec, std::vector<int32_t> analogNumbers, std::vector<int32_t> statusNumbers,
+             int64_t end, double rate)
 {
-  for (int32_t n : analogNumbers) rec.Analogs->AddChannel(MemoryFormatRaw).Number = n;
-  for (int32_t n : statusNumbers) rec.Statuses->AddChannel().Number = n;
+  for (int32_t n : analogNumbers)
+    rec.Analogs->AddChannel(MemoryFormatRaw).Number = n;
+  for (int32_t n : statusNumbers)
+    rec.Statuses->AddChannel().Number = n;
   TRateDescr& r = rec.Rates->AddRate();
   r.Rate = rate;
   r.SetEndSample(end);
@@ -41,7 +43,8 @@ std::string Packets(size_t count, const std::vector<uint16_t>& words)
   TFixture f(true);
   for (size_t p = 0; p < count; ++p) {
     const size_t o = f.End();
-    for (size_t i = 0; i < words.size(); ++i) f.U16(o + 2 * i, i == 0 ? uint16_t(words[i] | 1) : uint16_t(words[i] & ~1u));
+    for (size_t i = 0; i < words.size(); ++i)
+      f.U16(o + 2 * i, i == 0 ? uint16_t(words[i] | 1) : uint16_t(words[i] & ~1u));
   }
   return f.Bytes;
 }
@@ -62,7 +65,8 @@ std::string Frames(size_t count, size_t analogs, uint8_t counter0 = 0)
   for (size_t k = 0; k < count; ++k) {
     const size_t o = f.End();
     f.U8(o, '#').U8(o + 1, uint8_t(counter0 + k));
-    for (size_t i = 0; i < analogs; ++i) f.I16(o + 2 + 2 * i, int16_t(100 * i + k - 5));
+    for (size_t i = 0; i < analogs; ++i)
+      f.I16(o + 2 + 2 * i, int16_t(100 * i + k - 5));
   }
   return f.Bytes;
 }
@@ -79,7 +83,9 @@ TEST(MvkRaw, NamesAndCapabilities)
             "TMV70OPFaultDataFileParser.LoadDataFromStream: brak pliku dat");
   EXPECT_EQ(ErrorOf([&] { MV70OPTrendDataFileParser().LoadDataFromStream(rec, {}, none, {}); }),
             "TMV70OPTrendDataFileParser.LoadDataFromStream: brak pliku dat");
-  EXPECT_NE(ErrorOf([&] { MV70OPFaultDataFileParser().SaveDataToStream(rec, {}, false, false, none, 0, 0, {}); }), "");
+  EXPECT_NE(
+      ErrorOf([&] { MV70OPFaultDataFileParser().SaveDataToStream(rec, {}, false, false, none, 0, 0, {}); }),
+      "");
 }
 
 TEST(MvkRaw, PacketOrderAndStatusCards)
@@ -121,7 +127,8 @@ TEST(MvkRaw, TruncationAndItsReports)
     TEnv env(c.Debug);
     TComtrade rec;
     Declare(rec, {1}, {}, 1000, 1000);
-    if (c.Interrupted) rec.Inf.WriteString("Velmarsk RecAttribs", "Interrupted", "1");
+    if (c.Interrupted)
+      rec.Inf.WriteString("Velmarsk RecAttribs", "Interrupted", "1");
     THookLog log;
     Load(MV70OPFaultDataFileParser(), rec, Packets(c.Packets, {0x0011, 0}), log);
     EXPECT_EQ(rec.GetSampleCount(), c.Samples) << c.Packets;
@@ -142,10 +149,19 @@ TEST(RawParsers, StreamsWithNothingReadLeaveNoSamples)
     std::vector<std::string> Texts;
   } cases[] = {
       {"MVK_RAW of 39 words", &MV70OPFaultDataFileParser(), Packets(19, {1, 0}) + std::string(2, '\0'), {}},
-      {"MVK_RAW whose first sync word comes too late", &MV70OPFaultDataFileParser(), std::string(200, '\0'), {}},
-      {"MVK_RAW with one sync word only", &MV70OPFaultDataFileParser(), Packets(1, {1}) + std::string(100, '\0'), {}},
+      {"MVK_RAW whose first sync word comes too late",
+       &MV70OPFaultDataFileParser(),
+       std::string(200, '\0'),
+       {}},
+      {"MVK_RAW with one sync word only",
+       &MV70OPFaultDataFileParser(),
+       Packets(1, {1}) + std::string(100, '\0'),
+       {}},
       {"SLOW_RAW of 29 frames", &MV70OPTrendDataFileParser(), Frames(29, 2) + std::string(5, '#'), {}},
-      {"SLOW_RAW without a # frame", &MV70OPTrendDataFileParser(), std::string(300, '\x23'), {"Niepoprawny plik *.DAT ."}},
+      {"SLOW_RAW without a # frame",
+       &MV70OPTrendDataFileParser(),
+       std::string(300, '\x23'),
+       {"Niepoprawny plik *.DAT ."}},
   };
   for (const TCase& c : cases) {
     SCOPED_TRACE(c.Name);
@@ -240,12 +256,15 @@ TEST(SlowRaw, StartSearchCountersAndTruncation)
     int16_t FirstValue;
     std::vector<std::string> Texts;
   } cases[] = {
-      {Frames(40, 2, 250), 40, 40, -5, {}},                                // the counter wraps 255 -> 0
-      {std::string(2, 'x') + Frames(40, 2), 40, 40, -5, {}},               // found at word offset 1
-      {Frames(30, 2) + std::string(50, '\x55'), 100, 30, -5,
+      {Frames(40, 2, 250), 40, 40, -5, {}},                   // the counter wraps 255 -> 0
+      {std::string(2, 'x') + Frames(40, 2), 40, 40, -5, {}},  // found at word offset 1
+      {Frames(30, 2) + std::string(50, '\x55'),
+       100,
+       30,
+       -5,
        {"Uszkodzony plik danych. Obcięcie z 1.000[s] do 0.300[s]\\e"_cp}},
-      {Frames(35, 2) + std::string(5, '#'), 37, 35, -5, {}},               // 2 short: no report
-      {Frames(40, 2), 30, 40, -5, {}},                                     // more than declared
+      {Frames(35, 2) + std::string(5, '#'), 37, 35, -5, {}},  // 2 short: no report
+      {Frames(40, 2), 30, 40, -5, {}},                        // more than declared
   };
   for (const TCase& c : cases) {
     TComtrade rec;
@@ -293,8 +312,10 @@ TEST(MvkRaw, LoadsThroughTheComtradeInterface)
   TEnv env(nullptr);
   TLibraryScope library;
   const auto cfg = [](const char* end, const char* keyword) {
-    return std::string("Stacja,MV70,1999\r\n2,1A,1D\r\n1,U1,,,kV,0.01,0,0,-32768,32767,1,1,S\r\n101,CB,,,0\r\n50\r\n1\r\n") +
-           "1000," + end + "\r\n01/02/2020,10:00:00.000000\r\n01/02/2020,10:00:00.050000\r\n" + keyword + "\r\n1000\r\n";
+    return std::string("Stacja,MV70,1999\r\n2,1A,1D\r\n1,U1,,,kV,0.01,0,0,-32768,32767,1,1,S\r\n101,CB,,,"
+                       "0\r\n50\r\n1\r\n") +
+           "1000," + end + "\r\n01/02/2020,10:00:00.000000\r\n01/02/2020,10:00:00.050000\r\n" + keyword +
+           "\r\n1000\r\n";
   };
   struct TCase {
     const char* Name;
@@ -304,13 +325,21 @@ TEST(MvkRaw, LoadsThroughTheComtradeInterface)
     int16_t LastValue;
     std::vector<std::string> Texts;  // the first reports
   } cases[] = {
-      {"60 of 100 packets", cfg("100", "MVK_RAW"), Packets(60, {0x0101, 0x0002}), 60, 0x0101,
+      {"60 of 100 packets",
+       cfg("100", "MVK_RAW"),
+       Packets(60, {0x0101, 0x0002}),
+       60,
+       0x0101,
        {"rec: uszkodzony plik danych. Obcięcie z 0.100[s] do 0.060[s]\\e"_cp}},
       // Every declared sample held: the times come from the rate.
       {"100 of 100 packets", cfg("100", "MVK_RAW"), Packets(100, {0x0101, 0x0002}), 100, 0x0101, {}},
       // Far more declared than any buffer could hold: the packets held load, the report gives
       // both durations, and no buffer follows the declaration.
-      {"100 of 2,000,000,000 packets", cfg("2000000000", "MVK_RAW"), Packets(100, {0x0101, 0x0002}), 100, 0x0101,
+      {"100 of 2,000,000,000 packets",
+       cfg("2000000000", "MVK_RAW"),
+       Packets(100, {0x0101, 0x0002}),
+       100,
+       0x0101,
        {"rec: uszkodzony plik danych. Obcięcie z 2000000.000[s] do 0.100[s]\\e"_cp}},
       {"SLOW_RAW, 100 of 100 frames", cfg("100", "SLOW_RAW"), Frames(100, 1), 100, 94, {}},
   };
@@ -328,8 +357,10 @@ TEST(MvkRaw, LoadsThroughTheComtradeInterface)
     EXPECT_DOUBLE_EQ(rec.Rates->GetTime(c.Samples - 1), (c.Samples - 1) / 1000.0);
     EXPECT_EQ(rec.Analogs->Items(0).GetRawSample(c.Samples - 1), c.LastValue);
     // SLOW_RAW carries no status channels.
-    EXPECT_EQ(rec.Statuses->Items(0).GetSample(c.Samples - 1), c.Cfg.find("MVK_RAW") != std::string::npos ? 1 : 0);
-    const std::vector<std::string> first(log.Texts.begin(), log.Texts.begin() + std::min(log.Texts.size(), c.Texts.size()));
+    EXPECT_EQ(rec.Statuses->Items(0).GetSample(c.Samples - 1),
+              c.Cfg.find("MVK_RAW") != std::string::npos ? 1 : 0);
+    const std::vector<std::string> first(log.Texts.begin(),
+                                         log.Texts.begin() + std::min(log.Texts.size(), c.Texts.size()));
     EXPECT_EQ(first, c.Texts);
     if (c.Texts.empty()) {
       EXPECT_TRUE(log.Texts.empty());

@@ -21,7 +21,8 @@ namespace {
 
 // A recording of A raw analog and D status channels, numbered from 1, without samples yet.
 std::unique_ptr<TComtrade> MakeRec(int A, int D, std::initializer_list<std::pair<double, int64_t>> rates = {},
-                                   double multiplier = 1.0) {
+                                   double multiplier = 1.0)
+{
   auto rec = std::make_unique<TComtrade>();
   for (int i = 0; i < A; ++i) {
     TAnalogDescr& d = rec->Analogs->AddChannel(MemoryFormatRaw);
@@ -29,7 +30,8 @@ std::unique_ptr<TComtrade> MakeRec(int A, int D, std::initializer_list<std::pair
     d.RangeMin = -32768;
     d.RangeMax = 32767;
   }
-  for (int j = 0; j < D; ++j) rec->Statuses->AddChannel();
+  for (int j = 0; j < D; ++j)
+    rec->Statuses->AddChannel();
   AddRates(*rec, rates);
   rec->FileParam.TimeMultiplier = multiplier;
   return rec;
@@ -38,7 +40,8 @@ std::unique_ptr<TComtrade> MakeRec(int A, int D, std::initializer_list<std::pair
 struct TDatSet {
   TStringArray Names;
   TStreamArray Streams;
-  explicit TDatSet(std::string bytes, std::string name = "rec.dat") {
+  explicit TDatSet(std::string bytes, std::string name = "rec.dat")
+  {
     Names.push_back(".CFG");
     Streams.push_back(std::make_unique<TMemoryStream>());
     Names.push_back(std::move(name));
@@ -55,13 +58,16 @@ struct TBinRec {
   std::vector<uint16_t> Words;
 };
 
-std::string BinBytes(const std::vector<TBinRec>& recs) {
+std::string BinBytes(const std::vector<TBinRec>& recs)
+{
   std::string b;
   for (const TBinRec& r : recs) {
     AppendU32LE(b, r.Number);
     AppendU32LE(b, r.Stamp);
-    for (int16_t a : r.Analogs) AppendI16LE(b, a);
-    for (uint16_t w : r.Words) AppendU16LE(b, w);
+    for (int16_t a : r.Analogs)
+      AppendI16LE(b, a);
+    for (uint16_t w : r.Words)
+      AppendU16LE(b, w);
   }
   return b;
 }
@@ -69,7 +75,8 @@ std::string BinBytes(const std::vector<TBinRec>& recs) {
 // ---------------------------------------------------------------------------------------
 // BINARY loading
 
-TEST(BinaryDataFileParser, LoadsRecordsTable) {
+TEST(BinaryDataFileParser, LoadsRecordsTable)
+{
   struct TCase {
     const char* Name;
     int A, D;
@@ -82,24 +89,46 @@ TEST(BinaryDataFileParser, LoadsRecordsTable) {
   const TCase cases[] = {
       // 8 + 2x2 + 2x2 = 16-byte records; no declared count: the stream size decides.
       {"A2 D17 ten records",
-       2, 17, {},
-       {{1, 0, {100, -100}, {0x0001, 0x0001}}, {2, 10, {-32768, 32767}, {0x8000, 0x0000}},
-        {3, 20, {0, 1}, {0xFFFF, 0x0001}}, {4, 30, {5, 5}, {0, 0}}, {5, 40, {6, 6}, {0, 0}},
-        {6, 50, {7, 7}, {0, 0}}, {7, 60, {8, 8}, {0, 0}}, {8, 70, {9, 9}, {0, 0}}, {9, 80, {10, 10}, {0, 0}},
+       2,
+       17,
+       {},
+       {{1, 0, {100, -100}, {0x0001, 0x0001}},
+        {2, 10, {-32768, 32767}, {0x8000, 0x0000}},
+        {3, 20, {0, 1}, {0xFFFF, 0x0001}},
+        {4, 30, {5, 5}, {0, 0}},
+        {5, 40, {6, 6}, {0, 0}},
+        {6, 50, {7, 7}, {0, 0}},
+        {7, 60, {8, 8}, {0, 0}},
+        {8, 70, {9, 9}, {0, 0}},
+        {9, 80, {10, 10}, {0, 0}},
         {10, 90, {11, 11}, {0, 0}}},
-       "", 10, 10},
+       "",
+       10,
+       10},
       {"sample numbers 0 and 0xFFFFFFFF, stamp 0xFFFFFFFF",
-       1, 1, {},
+       1,
+       1,
+       {},
        {{0, 0, {1}, {1}}, {0xFFFFFFFF, 0xFFFFFFFF, {2}, {0}}, {0, 5, {3}, {1}}},
-       "", 3, 3},
+       "",
+       3,
+       3},
       {"declared count below the stream's records",
-       1, 0, {{1000, 2}},
+       1,
+       0,
+       {{1000, 2}},
        {{1, 0, {1}, {}}, {2, 0, {2}, {}}, {3, 0, {3}, {}}},
-       "", 2, 2},
+       "",
+       2,
+       2},
       {"partial last record is not read",
-       1, 2, {},
+       1,
+       2,
+       {},
        {{1, 0, {1}, {3}}, {2, 1, {2}, {0}}},
-       std::string(7, '\x7F'), 2, 2},
+       std::string(7, '\x7F'),
+       2,
+       2},
       {"no channels at all", 0, 0, {}, {{1, 0, {}, {}}, {2, 1, {}, {}}}, "", 2, 2},
   };
   for (const TCase& c : cases) {
@@ -121,21 +150,24 @@ TEST(BinaryDataFileParser, LoadsRecordsTable) {
       const TBinRec& b = c.Records[size_t(r)];
       EXPECT_EQ(rec->Rates->FGetSamplIdx(r), b.Number == 0 ? r + 1 : int64_t(b.Number));
       EXPECT_DOUBLE_EQ(rec->Rates->GetTime(r), stamps ? double(b.Stamp) * 2.5 / 1e6 : r / 1000.0);
-      for (int i = 0; i < c.A; ++i) EXPECT_EQ(rec->Analogs->Items(i).GetRawSample(r), b.Analogs[size_t(i)]);
+      for (int i = 0; i < c.A; ++i)
+        EXPECT_EQ(rec->Analogs->Items(i).GetRawSample(r), b.Analogs[size_t(i)]);
       for (int j = 0; j < c.D; ++j)
         EXPECT_EQ(rec->Statuses->Items(j).GetSample(r), (b.Words[size_t(j / 16)] >> (j % 16)) & 1);
     }
   }
 }
 
-TEST(BinaryDataFileParser, StatusChannel16IsBit0OfTheSecondWord) {
+TEST(BinaryDataFileParser, StatusChannel16IsBit0OfTheSecondWord)
+{
   auto rec = MakeRec(2, 17);
   // Written by hand: number 1, stamp 0, analogs 0 and 0, word 1 = 0x0000, word 2 = 0x0001.
   const std::string bytes("\x01\0\0\0\0\0\0\0\0\0\0\0\0\0\x01\0", 16);
   TDatSet set(bytes);
   BinaryDataFileParser().LoadDataFromStream(*rec, set.Names, set.Streams, nullptr);
   ASSERT_EQ(rec->GetSampleCount(), 1);
-  for (int j = 0; j < 16; ++j) EXPECT_EQ(rec->Statuses->Items(j).GetSample(0), 0) << j;
+  for (int j = 0; j < 16; ++j)
+    EXPECT_EQ(rec->Statuses->Items(j).GetSample(0), 0) << j;
   EXPECT_EQ(rec->Statuses->Items(16).GetSample(0), 1);
   EXPECT_DOUBLE_EQ(rec->Rates->GetTime(0), 0.0);
   // A time stamp 0xFFFFFFFF is a large unsigned count, never -1.
@@ -145,7 +177,8 @@ TEST(BinaryDataFileParser, StatusChannel16IsBit0OfTheSecondWord) {
   EXPECT_DOUBLE_EQ(one->Rates->GetTime(0), 4294.967295);
 }
 
-TEST(BinaryDataFileParser, ScaledStoresAreFilledThroughTheirScaling) {
+TEST(BinaryDataFileParser, ScaledStoresAreFilledThroughTheirScaling)
+{
   // A channel held as scaled values (raw x A + B) next to a raw one, in both formats.
   const std::pair<const TComtradeDataFileParser*, std::string> files[] = {
       {&BinaryDataFileParser(), BinBytes({{1, 0, {5, 5}, {1}}, {2, 1, {-3, -3}, {0}}})},
@@ -168,22 +201,26 @@ TEST(BinaryDataFileParser, ScaledStoresAreFilledThroughTheirScaling) {
   }
 }
 
-TEST(BinaryDataFileParser, ShortFileLoadsTheRecordsItHolds) {
+TEST(BinaryDataFileParser, ShortFileLoadsTheRecordsItHolds)
+{
   // Declared 6 samples at 1000 Hz, the file holds 2 records and a few bytes: the 2 records
   // load, and the buffers are sized for them, not for the declared count.
   for (const bool stampMode : {false, true}) {
     SCOPED_TRACE(stampMode);
     auto rec = stampMode ? MakeRec(2, 3, {{0, 6}}) : MakeRec(2, 3, {{1000, 6}});
     // Values from an earlier use of the buffers must not survive.
-    for (int32_t r = 0; r < 6; ++r) rec->Analogs->Items(0).SetRawSample(r, 77);
+    for (int32_t r = 0; r < 6; ++r)
+      rec->Analogs->Items(0).SetRawSample(r, 77);
     TDatSet set(BinBytes({{1, 10, {11, -11}, {5}}, {2, 20, {22, -22}, {2}}}) + "\x01\x02\x03");
     std::vector<std::string> warnings;
     BinaryDataFileParser().LoadDataFromStream(*rec, set.Names, set.Streams,
                                               [&](const std::string& w) { warnings.push_back(w); });
     ASSERT_EQ(rec->GetSampleCount(), 2);
     EXPECT_EQ(warnings, std::vector<std::string>{"Comtrade warning : data file holds 2 of 6 samples"});
-    for (int i = 0; i < 2; ++i) EXPECT_EQ(rec->Analogs->Items(i).SampleCount(), 2);
-    for (int j = 0; j < 3; ++j) EXPECT_EQ(rec->Statuses->Items(j).SampleCount(), 2);
+    for (int i = 0; i < 2; ++i)
+      EXPECT_EQ(rec->Analogs->Items(i).SampleCount(), 2);
+    for (int j = 0; j < 3; ++j)
+      EXPECT_EQ(rec->Statuses->Items(j).SampleCount(), 2);
     EXPECT_EQ(rec->Rates->SampleNumbers().size(), 2u);
     EXPECT_EQ(rec->Analogs->Items(0).GetRawSample(0), 11);
     EXPECT_EQ(rec->Analogs->Items(0).GetRawSample(1), 22);
@@ -199,7 +236,8 @@ TEST(BinaryDataFileParser, ShortFileLoadsTheRecordsItHolds) {
   }
 }
 
-TEST(BinaryDataFileParser, DeclaredCountFarBeyondTheDataLoadsTheRecordsItHolds) {
+TEST(BinaryDataFileParser, DeclaredCountFarBeyondTheDataLoadsTheRecordsItHolds)
+{
   // Any declared count that 64 bits hold is only a declaration: no error, no buffer for it.
   for (const int64_t declared : {int64_t(100000001), int64_t(5000000000), INT64_MAX}) {
     SCOPED_TRACE(declared);
@@ -211,8 +249,8 @@ TEST(BinaryDataFileParser, DeclaredCountFarBeyondTheDataLoadsTheRecordsItHolds) 
     std::vector<std::string> warnings;
     BinaryDataFileParser().LoadDataFromStream(*rec, set.Names, set.Streams,
                                               [&](const std::string& w) { warnings.push_back(w); });
-    EXPECT_EQ(warnings, std::vector<std::string>{"Comtrade warning : data file holds 2 of " + IntToStr(declared) +
-                                                 " samples"});
+    EXPECT_EQ(warnings, std::vector<std::string>{"Comtrade warning : data file holds 2 of " +
+                                                 IntToStr(declared) + " samples"});
     ASSERT_EQ(rec->GetSampleCount(), 2);
     EXPECT_EQ(rec->Rates->TotalSamples64(), 2);
     EXPECT_LE(rec->Rates->Times().capacity(), 2u);
@@ -224,7 +262,8 @@ TEST(BinaryDataFileParser, DeclaredCountFarBeyondTheDataLoadsTheRecordsItHolds) 
 // Both parsers: a recording holds only the samples its data file gave. The segment that holds
 // the last sample read ends there and later ones go; with none read the first segment stays,
 // at its rate, ending at 0.
-TEST(DataFileParsers, RecordingHoldsOnlyTheSamplesRead) {
+TEST(DataFileParsers, RecordingHoldsOnlyTheSamplesRead)
+{
   using TSegs = std::vector<std::pair<double, int64_t>>;
   struct TCase {
     int32_t Held;  // samples the data file holds
@@ -253,7 +292,8 @@ TEST(DataFileParsers, RecordingHoldsOnlyTheSamplesRead) {
       TDatSet set(ascii ? dat : BinBytes(recs));
       std::vector<std::string> warnings;
       (ascii ? AsciiDataFileParser() : BinaryDataFileParser())
-          .LoadDataFromStream(*rec, set.Names, set.Streams, [&](const std::string& w) { warnings.push_back(w); });
+          .LoadDataFromStream(*rec, set.Names, set.Streams,
+                              [&](const std::string& w) { warnings.push_back(w); });
       ASSERT_EQ(rec->GetSampleCount(), c.Held);
       EXPECT_EQ(rec->Analogs->Items(0).SampleCount(), c.Held);
       EXPECT_EQ(rec->Statuses->Items(0).SampleCount(), c.Held);
@@ -271,15 +311,16 @@ TEST(DataFileParsers, RecordingHoldsOnlyTheSamplesRead) {
       }
       // BINARY says that the file was short; ASCII has no such report.
       const std::vector<std::string> said =
-          !ascii && c.Held < 300
-              ? std::vector<std::string>{"Comtrade warning : data file holds " + std::to_string(c.Held) + " of 300 samples"}
-              : std::vector<std::string>{};
+          !ascii && c.Held < 300 ? std::vector<std::string>{"Comtrade warning : data file holds " +
+                                                            std::to_string(c.Held) + " of 300 samples"}
+                                 : std::vector<std::string>{};
       EXPECT_EQ(warnings, said);
     }
   }
 }
 
-TEST(BinaryDataFileParser, MissingStreamAndFailingStore) {
+TEST(BinaryDataFileParser, MissingStreamAndFailingStore)
+{
   TLibraryScope lib;
   auto rec = MakeRec(1, 0);
   TStringArray names{".CFG", "x.hdr"};
@@ -314,11 +355,12 @@ TEST(BinaryDataFileParser, MissingStreamAndFailingStore) {
 // ---------------------------------------------------------------------------------------
 // ASCII loading
 
-TEST(AsciiDataFileParser, LoadTable) {
+TEST(AsciiDataFileParser, LoadTable)
+{
   TLibraryScope lib;
   struct TCase {
     const char* Name;
-    bool Stamps;     // time-stamp mode (no rates) or 1000 Hz
+    bool Stamps;  // time-stamp mode (no rates) or 1000 Hz
     std::string Text;
     int32_t Samples;
     const char* Error;  // expected message, or null
@@ -326,36 +368,92 @@ TEST(AsciiDataFileParser, LoadTable) {
     std::vector<std::array<int64_t, 5>> Values;
   };
   const TCase cases[] = {
-      {"plain CR LF", true, "1,0,5,-3,0\r\n2,1000,6,-4,1\r\n", 2, nullptr,
+      {"plain CR LF",
+       true,
+       "1,0,5,-3,0\r\n2,1000,6,-4,1\r\n",
+       2,
+       nullptr,
        {{1, 0, 5, -3, 0}, {2, 1000, 6, -4, 1}}},
-      {"LF and CR line ends, no final break", true, "1,0,5,-3,0\n2,1000,6,-4,1\r3,2000,7,-5,0", 3, nullptr,
+      {"LF and CR line ends, no final break",
+       true,
+       "1,0,5,-3,0\n2,1000,6,-4,1\r3,2000,7,-5,0",
+       3,
+       nullptr,
        {{1, 0, 5, -3, 0}, {2, 1000, 6, -4, 1}, {3, 2000, 7, -5, 0}}},
-      {"blank line keeps its sample", true, "1,0,5,-3,0\r\n   \r\n3,2000,7,-5,1\r\n", 3, nullptr,
+      {"blank line keeps its sample",
+       true,
+       "1,0,5,-3,0\r\n   \r\n3,2000,7,-5,1\r\n",
+       3,
+       nullptr,
        {{1, 0, 5, -3, 0}, {2, 0, 0, 0, 0}, {3, 2000, 7, -5, 1}}},
-      {"a trailing empty line is a sample", true, "1,0,5,-3,0\r\n\r\n", 2, nullptr,
+      {"a trailing empty line is a sample",
+       true,
+       "1,0,5,-3,0\r\n\r\n",
+       2,
+       nullptr,
        {{1, 0, 5, -3, 0}, {2, 0, 0, 0, 0}}},
       {"fields trimmed, empty number", true, " , 7 ,\t8 , -9 ,  2 \r\n", 1, nullptr, {{1, 7, 8, -9, 1}}},
-      {"status -1 reads 1, sample numbers in 64 bits", true, "9999999999,4294967295,0,0,-1\r\n", 1, nullptr,
+      {"status -1 reads 1, sample numbers in 64 bits",
+       true,
+       "9999999999,4294967295,0,0,-1\r\n",
+       1,
+       nullptr,
        {{9999999999, 4294967295, 0, 0, 1}}},
-      {"rates: the time stamp field is not read", false, "1,x,5,-3,0\r\n2,,6,-4,1\r\n", 2, nullptr,
+      {"rates: the time stamp field is not read",
+       false,
+       "1,x,5,-3,0\r\n2,,6,-4,1\r\n",
+       2,
+       nullptr,
        {{1, 0, 5, -3, 0}, {2, 1, 6, -4, 1}}},
-      {"bad time stamp on line 0", true, "1,x,5,-3,0\r\n", 1,
-       "Błąd w 0 linii pliku .dat : odczyt czasu dla próbki nr  0 błąd:'x' is not a valid integer value", {}},
-      {"time stamp beyond 32 bits", true, "1,0,5,-3,0\r\n2,4294967296,5,-3,0\r\n", 2,
-       "Błąd w 1 linii pliku .dat : odczyt czasu dla próbki nr  1 błąd:'4294967296' is not a valid integer value",
+      {"bad time stamp on line 0",
+       true,
+       "1,x,5,-3,0\r\n",
+       1,
+       "Błąd w 0 linii pliku .dat : odczyt czasu dla próbki nr  0 błąd:'x' is not a valid integer value",
        {}},
-      {"negative time stamp", true, "1,-1,5,-3,0\r\n", 1,
-       "Błąd w 0 linii pliku .dat : odczyt czasu dla próbki nr  0 błąd:'-1' is not a valid integer value", {}},
-      {"missing time stamp field", true, "1\r\n", 1,
-       "Błąd w 0 linii pliku .dat : odczyt czasu dla próbki nr  0 błąd:List index out of bounds (1)", {}},
-      {"missing status field", true, "1,0,5,-3,0\r\n\r\n2,0,5,-3\r\n", 3,
-       "Błąd w 2 linii pliku .dat : List index out of bounds (4)", {}},
-      {"analog not an integer", false, "1,0,5.5,-3,0\r\n", 1,
-       "Błąd w 0 linii pliku .dat : '5.5' is not a valid integer value", {}},
-      {"sample number not an integer", false, "1,0,5,-3,0\r\nz,0,5,-3,0\r\n", 2,
-       "Błąd w 1 linii pliku .dat : 'z' is not a valid integer value", {}},
-      {"analog beyond 32 bits", false, "1,0,2147483648,0,0\r\n", 1,
-       "Błąd w 0 linii pliku .dat : '2147483648' is not a valid integer value", {}},
+      {"time stamp beyond 32 bits",
+       true,
+       "1,0,5,-3,0\r\n2,4294967296,5,-3,0\r\n",
+       2,
+       "Błąd w 1 linii pliku .dat : odczyt czasu dla próbki nr  1 błąd:'4294967296' is not a valid integer "
+       "value",
+       {}},
+      {"negative time stamp",
+       true,
+       "1,-1,5,-3,0\r\n",
+       1,
+       "Błąd w 0 linii pliku .dat : odczyt czasu dla próbki nr  0 błąd:'-1' is not a valid integer value",
+       {}},
+      {"missing time stamp field",
+       true,
+       "1\r\n",
+       1,
+       "Błąd w 0 linii pliku .dat : odczyt czasu dla próbki nr  0 błąd:List index out of bounds (1)",
+       {}},
+      {"missing status field",
+       true,
+       "1,0,5,-3,0\r\n\r\n2,0,5,-3\r\n",
+       3,
+       "Błąd w 2 linii pliku .dat : List index out of bounds (4)",
+       {}},
+      {"analog not an integer",
+       false,
+       "1,0,5.5,-3,0\r\n",
+       1,
+       "Błąd w 0 linii pliku .dat : '5.5' is not a valid integer value",
+       {}},
+      {"sample number not an integer",
+       false,
+       "1,0,5,-3,0\r\nz,0,5,-3,0\r\n",
+       2,
+       "Błąd w 1 linii pliku .dat : 'z' is not a valid integer value",
+       {}},
+      {"analog beyond 32 bits",
+       false,
+       "1,0,2147483648,0,0\r\n",
+       1,
+       "Błąd w 0 linii pliku .dat : '2147483648' is not a valid integer value",
+       {}},
   };
   for (const TCase& c : cases) {
     SCOPED_TRACE(c.Name);
@@ -384,7 +482,8 @@ TEST(AsciiDataFileParser, LoadTable) {
   }
 }
 
-TEST(AsciiDataFileParser, LinesBeforeTheBadOneStayAndMissingStreamFails) {
+TEST(AsciiDataFileParser, LinesBeforeTheBadOneStayAndMissingStreamFails)
+{
   TLibraryScope lib;
   auto rec = MakeRec(1, 0, {}, 1.0);
   TDatSet set("1,0,42\r\n2,1,x\r\n");
@@ -396,8 +495,10 @@ TEST(AsciiDataFileParser, LinesBeforeTheBadOneStayAndMissingStreamFails) {
   streams.push_back(std::make_unique<TMemoryStream>());
   for (int save = 0; save < 2; ++save) {
     try {
-      if (save) AsciiDataFileParser().SaveDataToStream(*rec, names, false, false, streams, 0, 0, nullptr);
-      else AsciiDataFileParser().LoadDataFromStream(*rec, names, streams, nullptr);
+      if (save)
+        AsciiDataFileParser().SaveDataToStream(*rec, names, false, false, streams, 0, 0, nullptr);
+      else
+        AsciiDataFileParser().LoadDataFromStream(*rec, names, streams, nullptr);
       FAIL();
     } catch (const EComtrade& e) {
       EXPECT_EQ(std::string(e.what()), std::string("TAsciiDataFileParser.") +
@@ -407,7 +508,8 @@ TEST(AsciiDataFileParser, LinesBeforeTheBadOneStayAndMissingStreamFails) {
   }
 }
 
-TEST(AsciiDataFileParser, TranslatedLinePatternThatDoesNotFitFallsBack) {
+TEST(AsciiDataFileParser, TranslatedLinePatternThatDoesNotFitFallsBack)
+{
   TLibraryScope lib;
   TXLangGroup* g = LangDictionary().FindGroup("DateFileParserUnit");
   ASSERT_NE(g, nullptr);
@@ -436,7 +538,8 @@ TEST(AsciiDataFileParser, TranslatedLinePatternThatDoesNotFitFallsBack) {
 
 // A recording of two analog and two status channels over five samples at 1000 Hz, with
 // values that tell the samples apart.
-std::unique_ptr<TComtrade> FiveSamples() {
+std::unique_ptr<TComtrade> FiveSamples()
+{
   auto rec = MakeRec(2, 2, {{1000, 5}}, 1.0);
   for (int32_t r = 0; r < 5; ++r) {
     rec->Analogs->Items(0).SetRawSample(r, 100 + r);
@@ -459,21 +562,39 @@ struct TSaveCase {
 };
 
 const TSaveCase kSaveCases[] = {
-    {"everything", false, false, 0, 0, {0, 1, 2, 3, 4}, false,
+    {"everything",
+     false,
+     false,
+     0,
+     0,
+     {0, 1, 2, 3, 4},
+     false,
      "1,0,100,-100,0,1\r\n2,1000,101,-101,1,1\r\n3,2000,102,-102,0,1\r\n5,3000,103,-103,1,1\r\n"
      "6,4000,104,-104,0,1\r\n"},
-    {"selected channels", true, false, 0, 0, {0, 1, 2, 3, 4}, true,
+    {"selected channels",
+     true,
+     false,
+     0,
+     0,
+     {0, 1, 2, 3, 4},
+     true,
      "1,0,-100,0,1\r\n2,1000,-101,1,1\r\n3,2000,-102,0,1\r\n5,3000,-103,1,1\r\n6,4000,-104,0,1\r\n"},
-    {"hidden channels all written without selectedOnly", false, false, 0, 0, {0, 1, 2, 3, 4}, true,
+    {"hidden channels all written without selectedOnly",
+     false,
+     false,
+     0,
+     0,
+     {0, 1, 2, 3, 4},
+     true,
      "1,0,100,-100,0,1\r\n2,1000,101,-101,1,1\r\n3,2000,102,-102,0,1\r\n5,3000,103,-103,1,1\r\n"
      "6,4000,104,-104,0,1\r\n"},
-    {"view window", false, true, 0.002, 0.004, {2, 3}, false,
-     "1,0,102,-102,0,1\r\n3,1000,103,-103,1,1\r\n"},
+    {"view window", false, true, 0.002, 0.004, {2, 3}, false, "1,0,102,-102,0,1\r\n3,1000,103,-103,1,1\r\n"},
     {"zero-length view", false, true, 0.002, 0.002, {}, false, ""},
 };
 
 // The case's save into a stream that held older, longer content.
-std::string SaveCase(const TSaveCase& c, const TComtradeDataFileParser& parser) {
+std::string SaveCase(const TSaveCase& c, const TComtradeDataFileParser& parser)
+{
   auto rec = FiveSamples();
   rec->Analogs->Items(0).Visible = !c.HideFirstAnalog;
   rec->View.ViewStart = c.ViewStart;
@@ -483,14 +604,16 @@ std::string SaveCase(const TSaveCase& c, const TComtradeDataFileParser& parser) 
   return set.Dat();
 }
 
-TEST(DataFileParsersSave, AsciiTable) {
+TEST(DataFileParsersSave, AsciiTable)
+{
   for (const TSaveCase& c : kSaveCases) {
     SCOPED_TRACE(c.Name);
     EXPECT_EQ(SaveCase(c, AsciiDataFileParser()), c.Ascii);
   }
 }
 
-TEST(DataFileParsersSave, BinaryTable) {
+TEST(DataFileParsersSave, BinaryTable)
+{
   for (const TSaveCase& c : kSaveCases) {
     SCOPED_TRACE(c.Name);
     std::vector<TBinRec> expected;
@@ -498,7 +621,8 @@ TEST(DataFileParsersSave, BinaryTable) {
     for (size_t k = 0; k < c.Samples.size(); ++k) {
       const int32_t r = c.Samples[k];
       TBinRec b{uint32_t(k + 1), uint32_t(1000 * (r - c.Samples[0])), {}, {uint16_t((r % 2) | 2)}};
-      if (both) b.Analogs.push_back(int16_t(100 + r));
+      if (both)
+        b.Analogs.push_back(int16_t(100 + r));
       b.Analogs.push_back(int16_t(-100 - r));
       expected.push_back(b);  // numbered by position: 1, 2, 3, ...
     }
@@ -506,7 +630,8 @@ TEST(DataFileParsersSave, BinaryTable) {
   }
 }
 
-TEST(DataFileParsersSave, UnreadableAnalogValue) {
+TEST(DataFileParsersSave, UnreadableAnalogValue)
+{
   // A channel of scaled values with multiplier 0 has no raw value.
   auto rec = MakeRec(0, 0, {{1000, 2}});
   TAnalogDescr& d = rec->Analogs->AddChannel(MemoryFormatScaled);
@@ -524,11 +649,13 @@ TEST(DataFileParsersSave, UnreadableAnalogValue) {
   EXPECT_EQ(asc.Dat(), "keep");
 }
 
-TEST(DataFileParsersSave, BinaryClampsAnalogValuesWithAWarning) {
+TEST(DataFileParsersSave, BinaryClampsAnalogValuesWithAWarning)
+{
   auto rec = MakeRec(3, 0, {{1000, 4}});
   const int32_t values[3][4] = {{40000, 32767, -32768, -32769}, {5, 6, 7, 8}, {-100000, 0, 0, 0}};
   for (int i = 0; i < 3; ++i)
-    for (int32_t r = 0; r < 4; ++r) rec->Analogs->Items(i).SetRawSample(r, values[i][r]);
+    for (int32_t r = 0; r < 4; ++r)
+      rec->Analogs->Items(i).SetRawSample(r, values[i][r]);
   rec->Analogs->Items(2).Number = 9;
   std::vector<std::string> warnings;
   TDatSet set("");
@@ -538,11 +665,13 @@ TEST(DataFileParsersSave, BinaryClampsAnalogValuesWithAWarning) {
                                  {2, 1000, {32767, 6, 0}, {}},
                                  {3, 2000, {-32768, 7, 0}, {}},
                                  {4, 3000, {-32767, 8, 0}, {}}}));
-  EXPECT_EQ(warnings, (std::vector<std::string>{"Comtrade warning : analog values out of range in channel 1",
-                                                "Comtrade warning : analog values out of range in channel 9"}));
+  EXPECT_EQ(warnings,
+            (std::vector<std::string>{"Comtrade warning : analog values out of range in channel 1",
+                                      "Comtrade warning : analog values out of range in channel 9"}));
 }
 
-TEST(DataFileParsersSave, TimeStampsClampedNotWrapped) {
+TEST(DataFileParsersSave, TimeStampsClampedNotWrapped)
+{
   struct TCase {
     std::vector<double> Times;
     double Multiplier;
@@ -562,7 +691,8 @@ TEST(DataFileParsersSave, TimeStampsClampedNotWrapped) {
       SCOPED_TRACE(parser->ParserName() + " case " + IntToStr(int64_t(k)));
       auto rec = MakeRec(0, 0, {}, c.Multiplier);
       rec->SetSampleCount(int32_t(c.Times.size()));
-      for (size_t r = 0; r < c.Times.size(); ++r) rec->Rates->FSetTime(int32_t(r), c.Times[r]);
+      for (size_t r = 0; r < c.Times.size(); ++r)
+        rec->Rates->FSetTime(int32_t(r), c.Times[r]);
       std::vector<std::string> warnings;
       TDatSet set("");
       parser->SaveDataToStream(*rec, set.Names, false, false, set.Streams, 0, 0,
@@ -583,7 +713,8 @@ TEST(DataFileParsersSave, TimeStampsClampedNotWrapped) {
   }
 }
 
-TEST(DataFileParsersSave, ZeroTimeMultiplierGetsTheFallback) {
+TEST(DataFileParsersSave, ZeroTimeMultiplierGetsTheFallback)
+{
   const std::string warning = "Ostrzeżenie: brak parametru \"TimeMultiplier\" w pliku cfg"_cp;
   struct TCase {
     const char* Name;
@@ -603,7 +734,8 @@ TEST(DataFileParsersSave, ZeroTimeMultiplierGetsTheFallback) {
       auto rec = c.Rates ? MakeRec(0, 0, {{2000, 3}}, 0.0) : MakeRec(0, 0, {}, 0.0);
       if (!c.Rates) {
         rec->SetSampleCount(3);
-        for (int32_t r = 0; r < 3; ++r) rec->Rates->FSetTime(r, c.Times[size_t(r)]);
+        for (int32_t r = 0; r < 3; ++r)
+          rec->Rates->FSetTime(r, c.Times[size_t(r)]);
       }
       std::vector<std::string> warnings;
       TDatSet set("");
@@ -612,7 +744,8 @@ TEST(DataFileParsersSave, ZeroTimeMultiplierGetsTheFallback) {
       EXPECT_EQ(rec->FileParam.TimeMultiplier, c.Multiplier);
       EXPECT_EQ(warnings, std::vector<std::string>{warning});
       for (size_t r = 0; r < 3; ++r) {
-        if (parser == &AsciiDataFileParser()) continue;
+        if (parser == &AsciiDataFileParser())
+          continue;
         EXPECT_EQ(GetU32LE(set.Dat(), 8 * r + 4), c.Stamps[r]) << r;
       }
     }
@@ -623,7 +756,8 @@ TEST(DataFileParsersSave, ZeroTimeMultiplierGetsTheFallback) {
   EXPECT_EQ(empty->FileParam.TimeMultiplier, 1.0);
 }
 
-TEST(DataFileParsersSave, RoundTripsBetweenTheFormats) {
+TEST(DataFileParsersSave, RoundTripsBetweenTheFormats)
+{
   // Time-stamp mode with uneven times, 17 status channels (two words) and extreme values.
   auto src = MakeRec(3, 17, {}, 0.5);
   src->SetSampleCount(40);
@@ -632,7 +766,8 @@ TEST(DataFileParsersSave, RoundTripsBetweenTheFormats) {
     src->Analogs->Items(0).SetRawSample(r, r * 1000 - 20000);
     src->Analogs->Items(1).SetRawSample(r, r % 2 ? -32768 : 32767);
     src->Analogs->Items(2).SetRawSample(r, -r);
-    for (int j = 0; j < 17; ++j) src->Statuses->Items(j).SetSample(r, ((r >> (j % 6)) & 1));
+    for (int j = 0; j < 17; ++j)
+      src->Statuses->Items(j).SetSample(r, ((r >> (j % 6)) & 1));
   }
   for (const char* path : {"BINARY,ASCII,BINARY", "ASCII,BINARY,ASCII"}) {
     SCOPED_TRACE(path);
@@ -641,7 +776,8 @@ TEST(DataFileParsersSave, RoundTripsBetweenTheFormats) {
     std::vector<std::unique_ptr<TComtrade>> hops;
     for (size_t b = 0, e; b < order.size(); b = e + 1) {
       e = order.find(',', b);
-      if (e == std::string::npos) e = order.size();
+      if (e == std::string::npos)
+        e = order.size();
       const TComtradeDataFileParser* p =
           order.substr(b, e - b) == "BINARY" ? &BinaryDataFileParser() : &AsciiDataFileParser();
       TDatSet set("");
@@ -658,7 +794,8 @@ TEST(DataFileParsersSave, RoundTripsBetweenTheFormats) {
       for (int i = 0; i < 3; ++i)
         EXPECT_EQ(from->Analogs->Items(i).GetRawSample(r), src->Analogs->Items(i).GetRawSample(r)) << r;
       for (int j = 0; j < 17; ++j)
-        EXPECT_EQ(from->Statuses->Items(j).GetSample(r), src->Statuses->Items(j).GetSample(r)) << r << " " << j;
+        EXPECT_EQ(from->Statuses->Items(j).GetSample(r), src->Statuses->Items(j).GetSample(r))
+            << r << " " << j;
     }
   }
 }
@@ -666,39 +803,66 @@ TEST(DataFileParsersSave, RoundTripsBetweenTheFormats) {
 // ---------------------------------------------------------------------------------------
 // Start-up
 
-TEST(DataFileParsersUnit, StartUpAddsTheMessageGroupAndTheParsers) {
+TEST(DataFileParsersUnit, StartUpAddsTheMessageGroupAndTheParsers)
+{
   TLibraryScope lib;
   const char* const keys[] = {
-      "KEY_CORRUPTED_REC",        "KEY_CANCELLED_REC",       "KEY_CORRUPTED_REC2",
-      "KEY_DAT_NOT_FOUND",        "KEY_DAT_STREAM_NOT_FOUND", "KEY_READ_SAMP_TIME",
-      "KEY_ERROR",                "KEY_INCORRECT_DAT_FILE",  "KEY_LX3_DESC",
-      "KEY_UNKNOWN_FILE_HEADER",  "KEY_UNEXPECTED_EOD",      "KEY_DMG_FIX_CNT",
-      "KEY_LX2_DESC",             "KEY_INCOMPLETE_DATA",     "KEY_MV70I_DESC",
-      "KEY_CFG_READ_ERROR",       "KEY_CFG_CHKSUM_ERROR",    "KEY_HDR_READ_ERROR",
-      "KEY_UNRECOG_SIGNATURE_I",  "KEY_UNRECOG_SIGNATURE_IS", "KEY_UNRECOG_SIGNATURE_II",
-      "KEY_INVALID_HDRSPEED",     "KEY_DAT_STORED_INCORRECTLY", "KEY_DATA_CORRUPTED_IN",
-      "KEY_DATA_CORRUPTED",       "KEY_ERROR_READING_HDR",   "KEY_HIOKII_DESC",
-      "KEY_HIOKI_ERROR_LINE",     "KEY_SELECT_RECNUM",       "KEY_NAME",
-      "KEY_INTEGRAL",             "KEY_PWRCUT_ABBR",         "KEY_PWRCUT",
+      "KEY_CORRUPTED_REC",
+      "KEY_CANCELLED_REC",
+      "KEY_CORRUPTED_REC2",
+      "KEY_DAT_NOT_FOUND",
+      "KEY_DAT_STREAM_NOT_FOUND",
+      "KEY_READ_SAMP_TIME",
+      "KEY_ERROR",
+      "KEY_INCORRECT_DAT_FILE",
+      "KEY_LX3_DESC",
+      "KEY_UNKNOWN_FILE_HEADER",
+      "KEY_UNEXPECTED_EOD",
+      "KEY_DMG_FIX_CNT",
+      "KEY_LX2_DESC",
+      "KEY_INCOMPLETE_DATA",
+      "KEY_MV70I_DESC",
+      "KEY_CFG_READ_ERROR",
+      "KEY_CFG_CHKSUM_ERROR",
+      "KEY_HDR_READ_ERROR",
+      "KEY_UNRECOG_SIGNATURE_I",
+      "KEY_UNRECOG_SIGNATURE_IS",
+      "KEY_UNRECOG_SIGNATURE_II",
+      "KEY_INVALID_HDRSPEED",
+      "KEY_DAT_STORED_INCORRECTLY",
+      "KEY_DATA_CORRUPTED_IN",
+      "KEY_DATA_CORRUPTED",
+      "KEY_ERROR_READING_HDR",
+      "KEY_HIOKII_DESC",
+      "KEY_HIOKI_ERROR_LINE",
+      "KEY_SELECT_RECNUM",
+      "KEY_NAME",
+      "KEY_INTEGRAL",
+      "KEY_PWRCUT_ABBR",
+      "KEY_PWRCUT",
       "KEY_ERROR_IN_DAT_LINE_us",
   };
   const TXLangGroup* g = LangDictionary().FindGroup("DateFileParserUnit");
   ASSERT_NE(g, nullptr);
   ASSERT_EQ(g->ChildCount(), std::size(keys));
-  for (size_t i = 0; i < std::size(keys); ++i) EXPECT_EQ(g->GetChildObject(i).GetName(), keys[i]);
+  for (size_t i = 0; i < std::size(keys); ++i)
+    EXPECT_EQ(g->GetChildObject(i).GetName(), keys[i]);
   // "\e" is two characters, part of the text.
-  EXPECT_EQ(Cp1250ToUtf8(g->Translate("KEY_CORRUPTED_REC2")), "Uszkodzony plik danych. Obcięcie z %.3f[s] do %.3f[s]\\e");
+  EXPECT_EQ(Cp1250ToUtf8(g->Translate("KEY_CORRUPTED_REC2")),
+            "Uszkodzony plik danych. Obcięcie z %.3f[s] do %.3f[s]\\e");
   EXPECT_EQ(Cp1250ToUtf8(g->Translate("KEY_READ_SAMP_TIME")), "odczyt czasu dla próbki nr ");
 
   const auto& parsers = DataFileParsers();
   std::vector<std::string> names;
-  for (const TComtradeDataFileParser* p : parsers) names.push_back(p->ParserName());
+  for (const TComtradeDataFileParser* p : parsers)
+    names.push_back(p->ParserName());
   EXPECT_EQ(names, (std::vector<std::string>{"BINARY", "ASCII", "MVK_RAW", "SLOW_RAW"}));
   ASSERT_EQ(parsers.size(), 4u);
   EXPECT_EQ(parsers[0], &BinaryDataFileParser());
   EXPECT_EQ(parsers[1], &AsciiDataFileParser());
   names.clear();
-  for (const TFileInterface* f : FileInterfaces()) names.push_back(f->InterfaceName());
+  for (const TFileInterface* f : FileInterfaces())
+    names.push_back(f->InterfaceName());
   EXPECT_EQ(names, (std::vector<std::string>{"COMTRADE", "MV70", "LX3", "LX2", "HIOKI", "NEB1"}));
   EXPECT_EQ(BinaryDataFileParser().ParserName(), "BINARY");
   EXPECT_EQ(AsciiDataFileParser().ParserName(), "ASCII");

@@ -14,7 +14,8 @@ namespace {
 std::vector<std::string> GroupNames(const TXLangCfg& cfg)
 {
   std::vector<std::string> names;
-  for (size_t i = 0; i < cfg.ChildCount(); ++i) names.push_back(cfg.GetChildObject(i).GetName());
+  for (size_t i = 0; i < cfg.ChildCount(); ++i)
+    names.push_back(cfg.GetChildObject(i).GetName());
   return names;
 }
 
@@ -22,7 +23,8 @@ bool InOrder(const std::vector<std::string>& all, const std::vector<std::string>
 {
   size_t k = 0;
   for (const auto& n : all)
-    if (k < wanted.size() && n == wanted[k]) ++k;
+    if (k < wanted.size() && n == wanted[k])
+      ++k;
   return k == wanted.size();
 }
 
@@ -49,8 +51,7 @@ TEST(LangUnit, StartUpGroupsAndLookUps)
   ASSERT_NE(box, nullptr);
   EXPECT_EQ(box->ChildCount(), 20u);
   EXPECT_EQ(box->FindItem("TXT_BladOtw"), &box->GetChildObject(10));
-  EXPECT_EQ(box->Translate("TXT_ZawPliku"),
-            "Zawartość pliku na dysku jest taka sama jak w edytorze."_cp);
+  EXPECT_EQ(box->Translate("TXT_ZawPliku"), "Zawartość pliku na dysku jest taka sama jak w edytorze."_cp);
   EXPECT_EQ(box->Translate("TXT_008"), "Bład dla nastawy"_cp);
 
   // Library classes come from the registry by element name.

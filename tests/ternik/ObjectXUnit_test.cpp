@@ -16,13 +16,13 @@ namespace {
 
 // Records the languages passed down to it.
 class TLangProbe : public TXObject {
- public:
+public:
   TLangProbe(TLhXMLNode* parent, const std::string& name, const TXmlErrorEvent& onError)
-      : TXObject(parent, name, onError) {}
+      : TXObject(parent, name, onError)
+  {}
   static const TNodeClass& StaticClass()
   {
-    static const TNodeClass c{"PROBE", "TLangProbe", &TXObject::StaticClass(),
-                              &ConstructXmlNode<TLangProbe>};
+    static const TNodeClass c{"PROBE", "TLangProbe", &TXObject::StaticClass(), &ConstructXmlNode<TLangProbe>};
     return c;
   }
   const TNodeClass& GetClass() const override { return StaticClass(); }
@@ -37,7 +37,8 @@ class TLangProbe : public TXObject {
 std::bitset<256> Keep(std::string_view chars)
 {
   std::bitset<256> set;
-  for (char c : chars) set.set(static_cast<unsigned char>(c));
+  for (char c : chars)
+    set.set(static_cast<unsigned char>(c));
   return set;
 }
 
@@ -195,7 +196,8 @@ TEST(ObjectY, WritesOnlyWhatWasSet)
   y->DoFillAttribs();
   const char* order[] = {"NAME", "DEV_TYPE", "DEV_ID", "RD_TIME", "LANGUAGE"};
   ASSERT_EQ(y->Attribs().Count(), std::size(order));
-  for (size_t i = 0; i < std::size(order); ++i) EXPECT_EQ(y->Attribs().Item(i).Name(), order[i]);
+  for (size_t i = 0; i < std::size(order); ++i)
+    EXPECT_EQ(y->Attribs().Item(i).Name(), order[i]);
   EXPECT_EQ(y->ReadAttrib("RD_TIME"), DateTimeToXmlTimeStr(t));
 
   // Attributes as a reader or a copy hands them over.
@@ -229,7 +231,9 @@ TEST(FilterLangText, Table)
       {"__ALL__", "", "A&&B", "A&B"},
       {"E_", "", "&!common", "common"},
       {"P_", "", "&!common", "common"},
-      {"__ALL__", "", "&!common", "\x07" "common"},
+      {"__ALL__", "", "&!common",
+       "\x07"
+       "common"},
       {"E_", "", "plain", "plain"},
       {"", "", "plain", "plain"},
       {"E_", "", "&P_Tak&!wsp", "wsp"},
@@ -245,8 +249,12 @@ TEST(FilterLangText, Table)
       // "&" after "&" and one code character drops everything up to a KeepSet character.
       {"E_", "|", "&E&xyz|after", "|after"},
       {"E_", "", "&E&xyz", ""},
-      {"__ALL__", "|", "&P_a&E&zz|b", "\x01" "a|b\x07"},
-      {"__ALL__", "", "&X_abc", "\x07" "abc"},
+      {"__ALL__", "|", "&P_a&E&zz|b",
+       "\x01"
+       "a|b\x07"},
+      {"__ALL__", "", "&X_abc",
+       "\x07"
+       "abc"},
       {"__ALL__", "", "&Pxabc", "abc"},
       {"__ALL__", "", "", ""},
   };

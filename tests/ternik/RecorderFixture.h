@@ -20,7 +20,7 @@
 #include "tests/ternik/TernikTestSupport.h"
 
 class TFixture {
- public:
+public:
   explicit TFixture(bool bigEndian = false, size_t size = 0) : BigEndian(bigEndian), Bytes(size, '\0') {}
 
   bool BigEndian;
@@ -62,7 +62,7 @@ class TFixture {
     return *this;
   }
 
- private:
+private:
   TFixture& Raw(size_t off, uint64_t v, size_t width)
   {
     Grow(off + width);
@@ -74,7 +74,8 @@ class TFixture {
   }
   void Grow(size_t size)
   {
-    if (Bytes.size() < size) Bytes.resize(size, '\0');
+    if (Bytes.size() < size)
+      Bytes.resize(size, '\0');
   }
 };
 
@@ -111,14 +112,16 @@ std::string ErrorOf(F&& f)
 // Analog values are compared in the primary mode, within tolerance (0: to rounding of the
 // configuration's 16 decimals).
 // Answers the data stream that was written.
-inline std::string ExpectComtradeRoundTrip(TComtrade& rec, double tolerance = 0, const std::string& fileType = "ASCII")
+inline std::string ExpectComtradeRoundTrip(TComtrade& rec, double tolerance = 0,
+                                           const std::string& fileType = "ASCII")
 {
   TLibraryScope library;
   TStringArray names;
   TStreamArray streams;
   ComtradeInterface().SaveToStreams(rec, names, false, false, fileType, streams, 0, 0);
   const int32_t dat = IndexOfFileExt(".DAT", names);
-  const std::string data = dat >= 0 ? static_cast<TMemoryStream&>(*streams[size_t(dat)]).Data() : std::string();
+  const std::string data =
+      dat >= 0 ? static_cast<TMemoryStream&>(*streams[size_t(dat)]).Data() : std::string();
   TComtrade back;
   ComtradeInterface().LoadFromStreams(back, names, "", streams, {});
   EXPECT_EQ(back.GetSampleCount(), rec.GetSampleCount());

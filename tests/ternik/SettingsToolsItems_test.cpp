@@ -22,39 +22,39 @@ const std::string kHeader = "<?xml version=\"1.0\" encoding=\"UTF-8\" standalone
 // Nested groups with an item of every kind, plus the odd cases a file may hold.
 std::string Fixture()
 {
-  return kHeader +
-         "<GROUP NAME=\"Kivs\" DESCR=\"&amp;P_Nastawy&amp;E_Settings\" DEV_TYPE=\"Kivs3\">\r\n"
-         "  <GROUP NAME=\"Comm\" SHORTDESCR=\"Komunikacja\" SOURCE=\"dev\">\r\n"
-         "    <ITEM NAME=\"Port\" TYPE=\"COM_NR\" VALUE=\"1\" DEFVALUE=\"2\"/>\r\n"
-         "    <ITEM NAME=\"Addr\" TYPE=\"IP\" VALUE=\"192.168.1.10\" DEFVALUE=\"0.0.0.0\"/>\r\n"
-         "    <ITEM NAME=\"Speed\" TYPE=\"SELECT\" VALUE=\"9600\" ITEMS=\"4800|9600|19200\""
-         " ITEMDESCR=\"&amp;P_wolno&amp;E_slow|&amp;!9600|&amp;!19200\"/>\r\n"
-         "    <GROUP NAME=\"Deep\">\r\n"
-         "      <ITEM NAME=\"Retry\" TYPE=\"INT\" VALUE=\"3\" MIN=\"1\" MAX=\"9\"/>\r\n"
-         "    </GROUP>\r\n"
-         "  </GROUP>\r\n"
-         "  <GROUP NAME=\"Meas\">\r\n"
-         "    <ITEM NAME=\"On\" TYPE=\"BOOL\" VALUE=\"1\" LOW_STR=\"Nie\" HIGH_STR=\"Tak\"/>\r\n"
-         "    <ITEM NAME=\"Gain\" TYPE=\"FLOAT\" VALUE=\"1.5\" DEFVALUE=\"2.25\" MAX=\"10\"/>\r\n"
-         "    <ITEM NAME=\"Limit\" TYPE=\"FLOAT\" VALUE=\"INF\" DEFVALUE=\"-inf\"/>\r\n"
-         "    <ITEM NAME=\"Junk\" TYPE=\"FLOAT\" VALUE=\"abc\"/>\r\n"
-         "    <ITEM NAME=\"Label\" TYPE=\"STR\" VALUE=\"Pole " "\xB3\xB9\x6B\x61" "\" MAX=\"8\""
-         " CHILD_DESCR=\"&amp;P_dzieci&amp;E_children\"/>\r\n"
-         "    <ITEM NAME=\"Start\" TYPE=\"DATE_TIME\" VALUE=\"01/02/2020,10:00:00.000000\"/>\r\n"
-         "    <ITEM NAME=\"Log\" TYPE=\"FILE_NAME\" VALUE=\"/tmp/kiv.log\"/>\r\n"
-         "    <ITEM NAME=\"Day\" TYPE=\"DATE\" VALUE=\"01/02/2020\"/>\r\n"
-         "    <ITEM NAME=\"Hour\" TYPE=\"TIME\" VALUE=\"10:00\"/>\r\n"
-         "    <ITEM NAME=\"Odd\" TYPE=\"bool\" VALUE=\"1\"/>\r\n"
-         "    <ITEM NAME=\"Auto\" TYPE=\"AUTO\" VALUE=\"x\"/>\r\n"
-         "    <ITEM NAME=\"OnlyDef\" TYPE=\"INT\" DEFVALUE=\"7\"/>\r\n"
-         "    <ITEM NAME=\"NoData\" TYPE=\"INT\"/>\r\n"
-         "  </GROUP>\r\n"
-         "</GROUP>\r\n";
+  return kHeader + "<GROUP NAME=\"Kivs\" DESCR=\"&amp;P_Nastawy&amp;E_Settings\" DEV_TYPE=\"Kivs3\">\r\n"
+                   "  <GROUP NAME=\"Comm\" SHORTDESCR=\"Komunikacja\" SOURCE=\"dev\">\r\n"
+                   "    <ITEM NAME=\"Port\" TYPE=\"COM_NR\" VALUE=\"1\" DEFVALUE=\"2\"/>\r\n"
+                   "    <ITEM NAME=\"Addr\" TYPE=\"IP\" VALUE=\"192.168.1.10\" DEFVALUE=\"0.0.0.0\"/>\r\n"
+                   "    <ITEM NAME=\"Speed\" TYPE=\"SELECT\" VALUE=\"9600\" ITEMS=\"4800|9600|19200\""
+                   " ITEMDESCR=\"&amp;P_wolno&amp;E_slow|&amp;!9600|&amp;!19200\"/>\r\n"
+                   "    <GROUP NAME=\"Deep\">\r\n"
+                   "      <ITEM NAME=\"Retry\" TYPE=\"INT\" VALUE=\"3\" MIN=\"1\" MAX=\"9\"/>\r\n"
+                   "    </GROUP>\r\n"
+                   "  </GROUP>\r\n"
+                   "  <GROUP NAME=\"Meas\">\r\n"
+                   "    <ITEM NAME=\"On\" TYPE=\"BOOL\" VALUE=\"1\" LOW_STR=\"Nie\" HIGH_STR=\"Tak\"/>\r\n"
+                   "    <ITEM NAME=\"Gain\" TYPE=\"FLOAT\" VALUE=\"1.5\" DEFVALUE=\"2.25\" MAX=\"10\"/>\r\n"
+                   "    <ITEM NAME=\"Limit\" TYPE=\"FLOAT\" VALUE=\"INF\" DEFVALUE=\"-inf\"/>\r\n"
+                   "    <ITEM NAME=\"Junk\" TYPE=\"FLOAT\" VALUE=\"abc\"/>\r\n"
+                   "    <ITEM NAME=\"Label\" TYPE=\"STR\" VALUE=\"Pole "
+                   "\xB3\xB9\x6B\x61"
+                   "\" MAX=\"8\""
+                   " CHILD_DESCR=\"&amp;P_dzieci&amp;E_children\"/>\r\n"
+                   "    <ITEM NAME=\"Start\" TYPE=\"DATE_TIME\" VALUE=\"01/02/2020,10:00:00.000000\"/>\r\n"
+                   "    <ITEM NAME=\"Log\" TYPE=\"FILE_NAME\" VALUE=\"/tmp/kiv.log\"/>\r\n"
+                   "    <ITEM NAME=\"Day\" TYPE=\"DATE\" VALUE=\"01/02/2020\"/>\r\n"
+                   "    <ITEM NAME=\"Hour\" TYPE=\"TIME\" VALUE=\"10:00\"/>\r\n"
+                   "    <ITEM NAME=\"Odd\" TYPE=\"bool\" VALUE=\"1\"/>\r\n"
+                   "    <ITEM NAME=\"Auto\" TYPE=\"AUTO\" VALUE=\"x\"/>\r\n"
+                   "    <ITEM NAME=\"OnlyDef\" TYPE=\"INT\" DEFVALUE=\"7\"/>\r\n"
+                   "    <ITEM NAME=\"NoData\" TYPE=\"INT\"/>\r\n"
+                   "  </GROUP>\r\n"
+                   "</GROUP>\r\n";
 }
 
 struct TLoaded {
-  explicit TLoaded(const std::string& text)
-      : Doc([this](const std::string& m) { Errors.push_back(m); })
+  explicit TLoaded(const std::string& text) : Doc([this](const std::string& m) { Errors.push_back(m); })
   {
     Doc.ReadFromString(text);
   }
@@ -63,7 +63,8 @@ struct TLoaded {
   {
     TSettGroup* g = Root().FindGroup(group);
     TSettItem* i = g ? g->FindItem(name) : nullptr;
-    if (!i) throw std::runtime_error(std::string("no item ") + group + "\\" + name);
+    if (!i)
+      throw std::runtime_error(std::string("no item ") + group + "\\" + name);
     return *i;
   }
   std::vector<std::string> Errors;
@@ -73,7 +74,8 @@ struct TLoaded {
 std::vector<std::string> Texts(const std::vector<TSettCompareLine>& lines)
 {
   std::vector<std::string> r;
-  for (const auto& l : lines) r.push_back(l.Text);
+  for (const auto& l : lines)
+    r.push_back(l.Text);
   return r;
 }
 
@@ -82,7 +84,8 @@ void ExpectNothingModified(TLhXMLNode& n, const std::string& where)
   if (n.IsA(TSttObject::StaticClass())) {
     EXPECT_FALSE(static_cast<TSttObject&>(n).Modified()) << where << " " << n.GetPath();
   }
-  for (size_t i = 0; i < n.ChildCount(); ++i) ExpectNothingModified(n.GetChild(i), where);
+  for (size_t i = 0; i < n.ChildCount(); ++i)
+    ExpectNothingModified(n.GetChild(i), where);
 }
 
 }  // namespace
@@ -162,7 +165,8 @@ TEST(SettingsItems, FloatValueFollowsTheSeparatorAndSavesWithAPoint)
     EXPECT_EQ(gain.ValueText(), sep == ',' ? "1,5" : "1.5");
     const std::string saved = f.Doc.SaveToString();
     EXPECT_NE(saved.find("<ITEM NAME=\"Gain\" TYPE=\"FLOAT\" VALUE=\"1.5\" DEFVALUE=\"2.25\" MAX=\"10\"/>"),
-              std::string::npos) << sep;
+              std::string::npos)
+        << sep;
   }
 }
 
@@ -306,9 +310,10 @@ TEST(SettingsItems, CompareWith)
 {
   TLibraryScope lib;
   auto doc = [](const std::string& body) { return kHeader + body; };
-  const std::string base = doc(
-      "<GROUP NAME=\"R\"><GROUP NAME=\"A\"><ITEM NAME=\"x\" TYPE=\"INT\" VALUE=\"1\"/>"
-      "<ITEM NAME=\"y\" TYPE=\"INT\" DEFVALUE=\"2\"/></GROUP><ITEM NAME=\"z\" TYPE=\"STR\" VALUE=\"s\"/></GROUP>");
+  const std::string base =
+      doc("<GROUP NAME=\"R\"><GROUP NAME=\"A\"><ITEM NAME=\"x\" TYPE=\"INT\" VALUE=\"1\"/>"
+          "<ITEM NAME=\"y\" TYPE=\"INT\" DEFVALUE=\"2\"/></GROUP><ITEM NAME=\"z\" TYPE=\"STR\" "
+          "VALUE=\"s\"/></GROUP>");
   struct TCase {
     const char* Name;
     std::string Mine, Other;
@@ -320,13 +325,15 @@ TEST(SettingsItems, CompareWith)
       {"other order and letter case",
        base,
        doc("<GROUP NAME=\"R\"><ITEM NAME=\"Z\" TYPE=\"STR\" VALUE=\"s\"/><GROUP NAME=\"a\">"
-           "<ITEM NAME=\"Y\" TYPE=\"INT\" VALUE=\"2\"/><ITEM NAME=\"X\" TYPE=\"INT\" VALUE=\"1\"/></GROUP></GROUP>"),
+           "<ITEM NAME=\"Y\" TYPE=\"INT\" VALUE=\"2\"/><ITEM NAME=\"X\" TYPE=\"INT\" "
+           "VALUE=\"1\"/></GROUP></GROUP>"),
        true,
        {}},
       {"different value",
        base,
        doc("<GROUP NAME=\"R\"><GROUP NAME=\"A\"><ITEM NAME=\"x\" TYPE=\"INT\" VALUE=\"5\"/>"
-           "<ITEM NAME=\"y\" TYPE=\"INT\" DEFVALUE=\"2\"/></GROUP><ITEM NAME=\"z\" TYPE=\"STR\" VALUE=\"S\"/></GROUP>"),
+           "<ITEM NAME=\"y\" TYPE=\"INT\" DEFVALUE=\"2\"/></GROUP><ITEM NAME=\"z\" TYPE=\"STR\" "
+           "VALUE=\"S\"/></GROUP>"),
        false,
        {"R\\A\\X : [1]<->[5]", "R\\Z : [s]<->[S]"}},
       {"missing item and group",

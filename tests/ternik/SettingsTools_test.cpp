@@ -24,8 +24,10 @@ struct TFakeTtyDir {
   void Add(const std::string& name, bool device, const char* type = nullptr)
   {
     std::filesystem::create_directories(Dir.File(name));
-    if (device) std::filesystem::create_directories(Dir.File(name) + "/device");
-    if (type) WriteBytes(Dir.File(name) + "/type", std::string(type) + "\n");
+    if (device)
+      std::filesystem::create_directories(Dir.File(name) + "/device");
+    if (type)
+      WriteBytes(Dir.File(name) + "/type", std::string(type) + "\n");
   }
   TTempDir Dir;
   std::string Old;
@@ -51,8 +53,10 @@ TEST(SettingsTools, StartUpRegistersClassesAndTheFirstDictionaryGroup)
   EXPECT_EQ(RegNodeList()->FindExact("GROUP"), &TSettGroup::StaticClass());
   int itemAt = -1, groupAt = -1;
   for (size_t i = 0; i < RegNodeList()->Count(); ++i) {
-    if (&RegNodeList()->Item(i) == &TSettItem::StaticClass()) itemAt = static_cast<int>(i);
-    if (&RegNodeList()->Item(i) == &TSettGroup::StaticClass()) groupAt = static_cast<int>(i);
+    if (&RegNodeList()->Item(i) == &TSettItem::StaticClass())
+      itemAt = static_cast<int>(i);
+    if (&RegNodeList()->Item(i) == &TSettGroup::StaticClass())
+      groupAt = static_cast<int>(i);
   }
   EXPECT_LT(itemAt, groupAt);
 
@@ -100,9 +104,15 @@ TEST(SettingsTools, SubstituteSNeverInterpretsOtherDirectives)
   for (const TCase& c : cases) {
     std::string got;
     switch (c.Args.size()) {
-      case 0: got = SubstituteS(c.Pattern, {}); break;
-      case 1: got = SubstituteS(c.Pattern, {c.Args[0]}); break;
-      default: got = SubstituteS(c.Pattern, {c.Args[0], c.Args[1], c.Args[2]}); break;
+    case 0:
+      got = SubstituteS(c.Pattern, {});
+      break;
+    case 1:
+      got = SubstituteS(c.Pattern, {c.Args[0]});
+      break;
+    default:
+      got = SubstituteS(c.Pattern, {c.Args[0], c.Args[1], c.Args[2]});
+      break;
     }
     EXPECT_EQ(got, c.Want) << c.Pattern;
   }
@@ -135,21 +145,20 @@ TEST(SettingsTools, FindInList)
       {"Alpha|Beta|Gamma", "Beta", false, false, 1},
       {"Alpha|Beta|Gamma", "beta", false, false, -1},
       {"Alpha|Beta|Gamma", "beta", true, false, 1},
-      {"Alpha|Beta|Gamma", "be", true, true, 1},     // only Beta begins with it
-      {"Alpha|Beta|Gamma", "a", true, true, 0},      // only Alpha begins; Gamma merely contains
-      {"Alpha|Beta|Gamma", "m", true, true, 2},      // only Gamma contains it
+      {"Alpha|Beta|Gamma", "be", true, true, 1},  // only Beta begins with it
+      {"Alpha|Beta|Gamma", "a", true, true, 0},   // only Alpha begins; Gamma merely contains
+      {"Alpha|Beta|Gamma", "m", true, true, 2},   // only Gamma contains it
       {"Alpha|Beta|Gamma", "x", true, true, -1},
-      {"Alpha|Beta|Gamma", "be", true, false, -1},   // no partial matches asked for
-      {"Alpha|Alpine|Beta", "al", true, true, -1},   // two begin with it: ambiguous at once
-      {"Alpha|Alpine|Beta", "lp", true, true, -1},   // two contain it: ambiguous
-      {"xAB|yAB|AB2", "AB", false, true, 2},         // one begins with it; the others only contain
-      {"ab|abc|xabx", "ab", true, true, 0},          // the equal entry wins over the partial ones
-      {"Low|High", "", true, true, -1},              // an empty text begins every entry
+      {"Alpha|Beta|Gamma", "be", true, false, -1},  // no partial matches asked for
+      {"Alpha|Alpine|Beta", "al", true, true, -1},  // two begin with it: ambiguous at once
+      {"Alpha|Alpine|Beta", "lp", true, true, -1},  // two contain it: ambiguous
+      {"xAB|yAB|AB2", "AB", false, true, 2},        // one begins with it; the others only contain
+      {"ab|abc|xabx", "ab", true, true, 0},         // the equal entry wins over the partial ones
+      {"Low|High", "", true, true, -1},             // an empty text begins every entry
       {"", "a", true, true, -1},
   };
   for (const TCase& c : cases)
-    EXPECT_EQ(FindInList(c.List, c.Text, c.IgnoreCase, c.AllowPartial), c.Want)
-        << c.List << " / " << c.Text;
+    EXPECT_EQ(FindInList(c.List, c.Text, c.IgnoreCase, c.AllowPartial), c.Want) << c.List << " / " << c.Text;
 }
 
 TEST(SettingsTools, TextToFloat)
@@ -239,9 +248,19 @@ TEST(SettingsTools, CheckTextOfEveryTool)
       {SK_FLOAT, {{"MAX", "10"}}, "NAN", true, "NAN", ""},  // a loaded "INF" passes as it is
       {SK_FLOAT, {{"MAX", "10"}}, "INF", true, "INF", ""},
       // Str.
-      {SK_STR, {}, "12345678901234567890", false, "1234567890123456", "ROOT\\X:" + SettTranslate("TXT007") + "16"},
+      {SK_STR,
+       {},
+       "12345678901234567890",
+       false,
+       "1234567890123456",
+       "ROOT\\X:" + SettTranslate("TXT007") + "16"},
       {SK_STR, {}, "1234567890123456", true, "1234567890123456", ""},
-      {SK_STR, {{"MAX", "3"}}, turtle, false, turtle.substr(0, 3), "ROOT\\X:" + SettTranslate("TXT007") + "3"},
+      {SK_STR,
+       {{"MAX", "3"}},
+       turtle,
+       false,
+       turtle.substr(0, 3),
+       "ROOT\\X:" + SettTranslate("TXT007") + "3"},
       {SK_STR, {{"MAX", "-1"}}, "ab", false, "", "ROOT\\X:" + SettTranslate("TXT007") + "-1"},
       // Select.
       {SK_SELECT, {{"ITEMS", "a|b|c"}}, "B", true, "b", ""},
@@ -268,7 +287,8 @@ TEST(SettingsTools, CheckTextOfEveryTool)
     auto root = NewXmlNode<TSettGroup>();
     root->WriteAttrib("NAME", "Root");
     TSettItem& item = root->AddItem("X", c.Kind);
-    for (const TAttr& a : c.Attrs) item.WriteAttrib(a.Name, a.Value);
+    for (const TAttr& a : c.Attrs)
+      item.WriteAttrib(a.Name, a.Value);
     std::string text = c.Input;
     std::string message;
     const bool ok = item.Tool().CheckText(text, message);
@@ -313,7 +333,7 @@ TEST(SettingsTools, SerialPortsAreComNamesOfTheUarts)
   tty.Add("ttyS1", true, "0");  // a slot with no UART behind it
   tty.Add("ttyS9", true, "4");
   tty.Add("ttyS12", true, "4");
-  tty.Add("ttyUSB0", true);     // no COM name for it
+  tty.Add("ttyUSB0", true);  // no COM name for it
   tty.Add("ttySx", true);
   tty.Add("tty0", false);
   std::vector<std::string> ports{"stale"};
@@ -344,8 +364,8 @@ TEST(SettingsTools, BoolTool)
     bool Ok;
     const char* Stored;
   };
-  const TCase cases[] = {{"t", true, "1"},  {"TA", true, "1"}, {"n", true, "0"},
-                         {"NIE", true, "0"}, {"x", false, ""}, {"", false, ""}};
+  const TCase cases[] = {{"t", true, "1"},   {"TA", true, "1"}, {"n", true, "0"},
+                         {"NIE", true, "0"}, {"x", false, ""},  {"", false, ""}};
   for (const TCase& c : cases) {
     item.SetValueText("");
     message.clear();
@@ -403,8 +423,8 @@ TEST(SettingsTools, SelectTool)
     bool Ok;
     const char* Stored;
   };
-  const TCase cases[] = {{"be", true, "b"}, {"a", true, "a"}, {"m", true, "c"}, {"GAMMA", true, "c"},
-                         {"x", false, "c"}};
+  const TCase cases[] = {
+      {"be", true, "b"}, {"a", true, "a"}, {"m", true, "c"}, {"GAMMA", true, "c"}, {"x", false, "c"}};
   for (const TCase& c : cases) {
     message.clear();
     EXPECT_EQ(tool.SetTextUnchecked(c.Text, message), c.Ok) << c.Text;
@@ -485,10 +505,10 @@ TEST(SettingsTools, ToolClassByKind)
   auto root = NewXmlNode<TSettGroup>();
   TSettItem& item = root->AddItem("K", SK_UNKNOWN);
   const std::vector<const std::type_info*> want = {
-      &typeid(TBaseXCfgTool),   &typeid(TBoolXCfgTool),     &typeid(TIntXCfgTool),
-      &typeid(TFloatXCfgTool),  &typeid(TStrXCfgTool),      &typeid(TSelectXCfgTool),
-      &typeid(TIpXCfgTool),     &typeid(TCommNrXCfgTool),   &typeid(TBaseXCfgTool),
-      &typeid(TBaseXCfgTool),   &typeid(TDateTimeXCfgTool), &typeid(TFileNameXCfgTool)};
+      &typeid(TBaseXCfgTool),  &typeid(TBoolXCfgTool),     &typeid(TIntXCfgTool),
+      &typeid(TFloatXCfgTool), &typeid(TStrXCfgTool),      &typeid(TSelectXCfgTool),
+      &typeid(TIpXCfgTool),    &typeid(TCommNrXCfgTool),   &typeid(TBaseXCfgTool),
+      &typeid(TBaseXCfgTool),  &typeid(TDateTimeXCfgTool), &typeid(TFileNameXCfgTool)};
   for (uint8_t k = 0; k < want.size(); ++k) {
     item.SetKind(k);
     EXPECT_EQ(item.Kind(), k);

@@ -26,7 +26,8 @@
 
 namespace {
 
-TEST(VersionList, HeadersInStartUpOrderWithoutTheirEnd) {
+TEST(VersionList, HeadersInStartUpOrderWithoutTheirEnd)
+{
   std::vector<std::string> units;
   {
     TLibraryScope lib;
@@ -36,23 +37,26 @@ TEST(VersionList, HeadersInStartUpOrderWithoutTheirEnd) {
       size_t slash = line.rfind('/', line.find(",v "));
       units.push_back(line.substr(slash + 1, line.find(".pas") - slash - 1));
     }
-    EXPECT_EQ(VersionList()[1], "$Header: /ternik/XmlLight/XmlLight2Unit.pas,v 1.111 2016/11/16 00:00:00 ternik Exp");
+    EXPECT_EQ(VersionList()[1],
+              "$Header: /ternik/XmlLight/XmlLight2Unit.pas,v 1.111 2016/11/16 00:00:00 ternik Exp");
     EXPECT_TRUE(LibraryInitialized());
   }
   // Units of later issues slot in between; these keep their relative order.
-  std::vector<std::string> expected = {"VersionListUnit", "XmlLight2Unit", "WbStrUtils", "MeasListUnit",
-                                       "uWin32Tools", "uDateTimeEx", "uMappedFile", "RNTools"};
+  std::vector<std::string> expected = {"VersionListUnit", "XmlLight2Unit", "WbStrUtils",  "MeasListUnit",
+                                       "uWin32Tools",     "uDateTimeEx",   "uMappedFile", "RNTools"};
   std::vector<std::string> seen;
   for (const std::string& u : units)
     for (const std::string& e : expected)
-      if (u == e) seen.push_back(u);
+      if (u == e)
+        seen.push_back(u);
   EXPECT_EQ(seen, expected);
   EXPECT_TRUE(VersionList().empty());
   EXPECT_FALSE(LibraryInitialized());
 }
 
 // Each unit's line carries its own revision and date, in start-up order.
-TEST(VersionList, EveryUnitWithItsRevisionAndDate) {
+TEST(VersionList, EveryUnitWithItsRevisionAndDate)
+{
   struct TRow {
     const char* Unit;
     const char* RevisionAndDate;
@@ -73,11 +77,13 @@ TEST(VersionList, EveryUnitWithItsRevisionAndDate) {
         EXPECT_NE(line.find(".pas,v " + std::string(r.RevisionAndDate) + " "), std::string::npos) << line;
       }
   std::vector<std::string> expected;
-  for (const TRow& r : rows) expected.push_back(r.Unit);
+  for (const TRow& r : rows)
+    expected.push_back(r.Unit);
   EXPECT_EQ(seen, expected);
 }
 
-TEST(VersionList, AddCutsTheClosingTwoCharacters) {
+TEST(VersionList, AddCutsTheClosingTwoCharacters)
+{
   TLibraryScope lib;
   AddVersionHeader("$Id: X.pas,v 1.1 2001/01/01 10:00:00 a Exp $");
   EXPECT_EQ(VersionList().back(), "$Id: X.pas,v 1.1 2001/01/01 10:00:00 a Exp");
@@ -85,7 +91,8 @@ TEST(VersionList, AddCutsTheClosingTwoCharacters) {
   EXPECT_EQ(VersionList().back(), "");
 }
 
-TEST(LibraryInit, SecondInitialiseDoesNothing) {
+TEST(LibraryInit, SecondInitialiseDoesNothing)
+{
   TLibraryScope lib;
   const size_t n = VersionList().size();
   const size_t classes = RegNodeList()->Count();
@@ -95,7 +102,8 @@ TEST(LibraryInit, SecondInitialiseDoesNothing) {
   EXPECT_EQ(&RegNodeList()->Item(0), &TLhXMLNode::StaticClass());
 }
 
-TEST(SysErrorText, MessageWithCode) {
+TEST(SysErrorText, MessageWithCode)
+{
   const std::string t = SysErrorText(2);
   EXPECT_EQ(t, SysErrorMessage(2) + " [SysErr: 2]");
   EXPECT_EQ(SysErrorText(987654), "");
@@ -103,7 +111,8 @@ TEST(SysErrorText, MessageWithCode) {
   EXPECT_EQ(LastSysErrorText(), t);
 }
 
-TEST(WindowsVersion, Classifier) {
+TEST(WindowsVersion, Classifier)
+{
   struct TCase {
     TWinPlatform P;
     uint32_t Major, Minor;
@@ -128,20 +137,23 @@ TEST(WindowsVersion, Classifier) {
   EXPECT_EQ(DateTimeExSettings().Third, 1);
 }
 
-TEST(FastStrings, CopyClamped) {
+TEST(FastStrings, CopyClamped)
+{
   struct TCase {
     const char* S;
     int Index, Count;
     const char* Out;
   } cases[] = {
-      {"abcde", 4, 9, "de"}, {"abcde", 1, 5, "abcde"}, {"abcde", 2, 2, "bc"}, {"abcde", 5, 1, "e"},
-      {"abcde", 6, 1, ""},   {"abcde", 0, 3, ""},      {"abcde", 2, 0, ""},  {"abcde", 2, -1, ""},
-      {"", 1, 1, ""},
+      {"abcde", 4, 9, "de"}, {"abcde", 1, 5, "abcde"}, {"abcde", 2, 2, "bc"},
+      {"abcde", 5, 1, "e"},  {"abcde", 6, 1, ""},      {"abcde", 0, 3, ""},
+      {"abcde", 2, 0, ""},   {"abcde", 2, -1, ""},     {"", 1, 1, ""},
   };
-  for (const TCase& c : cases) EXPECT_EQ(CopyClamped(c.S, c.Index, c.Count), c.Out) << c.Index << "," << c.Count;
+  for (const TCase& c : cases)
+    EXPECT_EQ(CopyClamped(c.S, c.Index, c.Count), c.Out) << c.Index << "," << c.Count;
 }
 
-TEST(FastStrings, ByteCopyRunsFrontToBack) {
+TEST(FastStrings, ByteCopyRunsFrontToBack)
+{
   char buf[] = "abcdefgh";
   FastByteCopy(buf, buf + 2, 4);  // overlapping forwards repeats the first bytes
   EXPECT_STREQ(buf, "abababgh");
@@ -153,7 +165,8 @@ TEST(FastStrings, ByteCopyRunsFrontToBack) {
   EXPECT_STREQ(dst, "xyz");
 }
 
-TEST(Tables, UpperCaseAndLetterFold) {
+TEST(Tables, UpperCaseAndLetterFold)
+{
   TLibraryScope lib;
   const auto& up = UpperCaseTable();
   EXPECT_EQ(up['a'], 'A');
@@ -165,13 +178,15 @@ TEST(Tables, UpperCaseAndLetterFold) {
   const std::string ascii = "SZszLAZlazCENOceno";
   size_t changed = 0;
   for (int i = 0; i < 256; ++i)
-    if (fold[static_cast<size_t>(i)] != i) ++changed;
+    if (fold[static_cast<size_t>(i)] != i)
+      ++changed;
   EXPECT_EQ(changed, 18u);
   for (size_t i = 0; i < polish.size(); ++i)
     EXPECT_EQ(fold[static_cast<unsigned char>(polish[i])], static_cast<unsigned char>(ascii[i])) << i;
 }
 
-TEST(Tables, StartUpOffTheMainThreadIsRefused) {
+TEST(Tables, StartUpOffTheMainThreadIsRefused)
+{
   std::string what;
   std::thread t([&] {
     try {
@@ -185,7 +200,8 @@ TEST(Tables, StartUpOffTheMainThreadIsRefused) {
   EXPECT_TRUE(IsMainThread());
 }
 
-TEST(LibraryInit, FailedStartUpUndoesTheUnitsBefore) {
+TEST(LibraryInit, FailedStartUpUndoesTheUnitsBefore)
+{
   ASSERT_FALSE(LibraryInitialized());
   std::string what;
   std::thread t([&] {
@@ -204,7 +220,8 @@ TEST(LibraryInit, FailedStartUpUndoesTheUnitsBefore) {
   EXPECT_NE(RegNodeList(), nullptr);
 }
 
-TEST(Tables, MeasuringRanges) {
+TEST(Tables, MeasuringRanges)
+{
   TLibraryScope lib;
   const auto& k = KnvInfo();
   struct TRow {
@@ -237,7 +254,8 @@ TEST(Tables, MeasuringRanges) {
   }
 }
 
-TEST(Tables, ConnectorKindsAndColours) {
+TEST(Tables, ConnectorKindsAndColours)
+{
   TLibraryScope lib;
   EXPECT_EQ(ConnectorKindTexts(0).InputName, std::string("Złącze puste"_cp));
   EXPECT_EQ(ConnectorKindTexts(1).CardDescription,
@@ -262,13 +280,15 @@ TEST(Tables, ConnectorKindsAndColours) {
 // --- TBaseFile ---
 
 struct TErrors {
-  static std::vector<std::string>& Lines() {
+  static std::vector<std::string>& Lines()
+  {
     static std::vector<std::string> l;
     return l;
   }
 };
 
-TEST(BaseFile, SetSizeKeepsPositionInsideAndDestroyKeepsLength) {
+TEST(BaseFile, SetSizeKeepsPositionInsideAndDestroyKeepsLength)
+{
   TLibraryScope lib;
   TTempDir dir;
   const std::string path = dir.File("f.bin");
@@ -293,7 +313,8 @@ TEST(BaseFile, SetSizeKeepsPositionInsideAndDestroyKeepsLength) {
   EXPECT_EQ(st.st_size, 60);  // freeing the object never truncates the file
 }
 
-TEST(BaseFile, FailuresGoToTheCallback) {
+TEST(BaseFile, FailuresGoToTheCallback)
+{
   TLibraryScope lib;
   TFileErrorCallback old = TBaseFile::GetErrorCallback();
   ASSERT_TRUE(old);

@@ -32,12 +32,14 @@ struct TDecimalScope {
 #include <fstream>
 #include <iterator>
 
-inline std::string ReadBytes(const std::string& path) {
+inline std::string ReadBytes(const std::string& path)
+{
   std::ifstream f(path, std::ios::binary);
   return std::string(std::istreambuf_iterator<char>(f), std::istreambuf_iterator<char>());
 }
 
-inline void WriteBytes(const std::string& path, const std::string& bytes) {
+inline void WriteBytes(const std::string& path, const std::string& bytes)
+{
   std::ofstream f(path, std::ios::binary | std::ios::trunc);
   f << bytes;
 }

@@ -17,7 +17,8 @@ struct TTimeCase {
 
 class XmlTimeTest : public ::testing::TestWithParam<TTimeCase> {};
 
-TEST_P(XmlTimeTest, Parses) {
+TEST_P(XmlTimeTest, Parses)
+{
   const TTimeCase& c = GetParam();
   TDateTime v = -1;
   EXPECT_EQ(TryXmlTimeStrToDateTime(c.Text, v), c.Ok) << c.Text;
@@ -50,7 +51,8 @@ INSTANTIATE_TEST_SUITE_P(
                       TTimeCase{"20x8.11.22 18:30", false, 0, 0, 0, 0, 0, 0, 0},
                       TTimeCase{"", false, 0, 0, 0, 0, 0, 0, 0}));
 
-TEST(XmlTime, WritesAndReadsBack) {
+TEST(XmlTime, WritesAndReadsBack)
+{
   EXPECT_EQ(DateTimeToXmlTimeStr(0), "????.??.?? ??:??:??.???");
   TDateTime v = 0;
   ASSERT_TRUE(TryEncodeDateTime(2018, 11, 22, 18, 30, 28, 125, v));
@@ -66,20 +68,20 @@ struct TIpCase {
 
 class IpAddrTest : public ::testing::TestWithParam<TIpCase> {};
 
-TEST_P(IpAddrTest, Converts) {
+TEST_P(IpAddrTest, Converts)
+{
   const TIpCase& c = GetParam();
   uint32_t a = 0xDEADBEEF;
   EXPECT_EQ(StrToIpAddr(c.Text, a), c.Ok) << c.Text;
   EXPECT_EQ(a, c.Ok ? c.Address : 0xDEADBEEF) << c.Text;
 }
 
-INSTANTIATE_TEST_SUITE_P(Texts, IpAddrTest,
-                         ::testing::Values(TIpCase{"192.168.1.10", true, 0x0A01A8C0},
-                                           TIpCase{"1.2.3.4.5", true, 0x04030201},
-                                           TIpCase{"0.0.0.0", true, 0}, TIpCase{"255.255.255.255", true, 0xFFFFFFFF},
-                                           TIpCase{"1.2.3", false, 0}, TIpCase{"1.2.3.256", false, 0},
-                                           TIpCase{"1..3.4", false, 0}, TIpCase{"1.2.3.", false, 0},
-                                           TIpCase{"a.2.3.4", false, 0}, TIpCase{"1.2.3.-1", false, 0},
-                                           TIpCase{"", false, 0}));
+INSTANTIATE_TEST_SUITE_P(
+    Texts, IpAddrTest,
+    ::testing::Values(TIpCase{"192.168.1.10", true, 0x0A01A8C0}, TIpCase{"1.2.3.4.5", true, 0x04030201},
+                      TIpCase{"0.0.0.0", true, 0}, TIpCase{"255.255.255.255", true, 0xFFFFFFFF},
+                      TIpCase{"1.2.3", false, 0}, TIpCase{"1.2.3.256", false, 0}, TIpCase{"1..3.4", false, 0},
+                      TIpCase{"1.2.3.", false, 0}, TIpCase{"a.2.3.4", false, 0},
+                      TIpCase{"1.2.3.-1", false, 0}, TIpCase{"", false, 0}));
 
 }  // namespace

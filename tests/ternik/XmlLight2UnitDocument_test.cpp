@@ -16,7 +16,8 @@ namespace {
 const std::string kBom = "\xEF\xBB\xBF";
 const std::string kHeader = "<?xml version=\"1.0\" encoding=\"UTF-8\" standalone=\"yes\"?>\r\n";
 
-TEST(XmlDocument, WholeFileRoundTripIsByteExact) {
+TEST(XmlDocument, WholeFileRoundTripIsByteExact)
+{
   TLibraryScope lib;
   const std::string text = kBom + kHeader +
                            "<ROOT a=\"1\" b=\"x y\">\r\n"
@@ -33,27 +34,33 @@ TEST(XmlDocument, WholeFileRoundTripIsByteExact) {
   EXPECT_EQ(doc.SaveToString(), text);
 }
 
-
 std::string Doc(const std::string& body) { return kBom + kHeader + body; }
 
 // A typed node that takes fields from its attributes, as the library's object classes do.
 class TTestItem : public TLhXMLNode {
- public:
+public:
   using TLhXMLNode::TLhXMLNode;
-  static const TNodeClass& StaticClass() {
+  static const TNodeClass& StaticClass()
+  {
     static const TNodeClass c{"ITEM", "TTestItem", &TLhXMLNode::StaticClass(), &ConstructXmlNode<TTestItem>};
     return c;
   }
   const TNodeClass& GetClass() const override { return StaticClass(); }
-  void ExecAttrib(const std::string& name, const std::string& value) override {
-    if (name == "BAD") throw std::runtime_error("bad");
+  void ExecAttrib(const std::string& name, const std::string& value) override
+  {
+    if (name == "BAD")
+      throw std::runtime_error("bad");
     Log.push_back(name + "=" + value);
-    if (name == "KIND") Kind = value;
+    if (name == "KIND")
+      Kind = value;
   }
-  void FillAttribs() override {
-    if (!Kind.empty()) WriteAttrib("KIND", Kind);
+  void FillAttribs() override
+  {
+    if (!Kind.empty())
+      WriteAttrib("KIND", Kind);
   }
-  void AfterLoad() override {
+  void AfterLoad() override
+  {
     // A child sees its parent's fields already taken from the start tag.
     if (Parent() && Parent()->IsA(StaticClass()))
       Log.push_back("parent kind " + static_cast<TTestItem*>(Parent())->Kind);
@@ -65,10 +72,12 @@ class TTestItem : public TLhXMLNode {
 };
 
 class TTestGroup : public TLhXMLNode {
- public:
+public:
   using TLhXMLNode::TLhXMLNode;
-  static const TNodeClass& StaticClass() {
-    static const TNodeClass c{"GROUP", "TTestGroup", &TLhXMLNode::StaticClass(), &ConstructXmlNode<TTestGroup>};
+  static const TNodeClass& StaticClass()
+  {
+    static const TNodeClass c{"GROUP", "TTestGroup", &TLhXMLNode::StaticClass(),
+                              &ConstructXmlNode<TTestGroup>};
     return c;
   }
   const TNodeClass& GetClass() const override { return StaticClass(); }
@@ -76,7 +85,8 @@ class TTestGroup : public TLhXMLNode {
 
 // A registry of the test classes, in use for the length of a test.
 struct TTestRegistry {
-  TTestRegistry() {
+  TTestRegistry()
+  {
     List.Register(TLhXMLNode::StaticClass());
     List.Register(TTestItem::StaticClass());
     List.Register(TTestGroup::StaticClass());
@@ -89,27 +99,29 @@ struct TTestRegistry {
 
 struct TMessages {
   std::vector<std::string> Lines;
-  TXmlErrorEvent Sink() {
+  TXmlErrorEvent Sink()
+  {
     return [this](const std::string& m) { Lines.push_back(m); };
   }
 };
 
-TEST(XmlDocument, SingleByteWriterEscapesOutsidePlainSet) {
+TEST(XmlDocument, SingleByteWriterEscapesOutsidePlainSet)
+{
   TLibraryScope lib;
   auto root = NewXmlNode<TLhXMLNode>(nullptr, "R");
   root->WriteAttrib("v", "a&b>c\xB3");
   root->AddChild("C").WriteAttrib("w", "x");
   std::string out;
   root->WriteDocument(out, true, false, 0);
-  EXPECT_EQ(out,
-            "<?xml version=\"1.0\" encoding=\"windows-1252\" standalone=\"yes\"?>\r\n"
-            "<R v=\"a&#x26;b&#x3E;c\xB3\">\r\n  <C w=\"x\"/>\r\n</R>\r\n");
+  EXPECT_EQ(out, "<?xml version=\"1.0\" encoding=\"windows-1252\" standalone=\"yes\"?>\r\n"
+                 "<R v=\"a&#x26;b&#x3E;c\xB3\">\r\n  <C w=\"x\"/>\r\n</R>\r\n");
   std::string utf8;
   root->WriteDocument(utf8, false, true, 0);
   EXPECT_EQ(utf8, kBom + "<R v=\"a&#x26;b>c\xC5\x82\">\r\n  <C w=\"x\"/>\r\n</R>\r\n");
 }
 
-TEST(XmlDocument, SaveMaskOmitsSubtree) {
+TEST(XmlDocument, SaveMaskOmitsSubtree)
+{
   TLibraryScope lib;
   auto root = NewXmlNode<TLhXMLNode>(nullptr, "R");
   TLhXMLNode& a = root->AddChild("A");
@@ -125,7 +137,8 @@ TEST(XmlDocument, SaveMaskOmitsSubtree) {
   EXPECT_EQ(out, "<R>\r\n  <A>\r\n    <A1/>\r\n  </A>\r\n  <B/>\r\n</R>\r\n");
 }
 
-TEST(XmlDocument, WholeSaveWritesTheNodeWhateverItsMask) {
+TEST(XmlDocument, WholeSaveWritesTheNodeWhateverItsMask)
+{
   TLibraryScope lib;
   TTempDir dir;
   auto root = NewXmlNode<TLhXMLNode>(nullptr, "R");
@@ -140,7 +153,8 @@ TEST(XmlDocument, WholeSaveWritesTheNodeWhateverItsMask) {
   EXPECT_EQ(out, "");
 }
 
-TEST(XmlDocument, WholeSaveKeepsPreviousContentAsBackup) {
+TEST(XmlDocument, WholeSaveKeepsPreviousContentAsBackup)
+{
   TLibraryScope lib;
   TTempDir dir;
   const std::string file = dir.File("data.xml");
@@ -157,13 +171,15 @@ TEST(XmlDocument, WholeSaveKeepsPreviousContentAsBackup) {
   EXPECT_EQ(dir.Count(), 2);
 }
 
-TEST(XmlDocument, SaveThroughALinkReplacesItsTargetAndBacksUpBesideIt) {
+TEST(XmlDocument, SaveThroughALinkReplacesItsTargetAndBacksUpBesideIt)
+{
   TLibraryScope lib;
   TTempDir dir;
   std::filesystem::create_directory(dir.File("real"));
   const std::string target = dir.File("real/x.xml");
   WriteBytes(target, "<OLD/>\r\n");
-  std::filesystem::permissions(target, std::filesystem::perms::owner_read | std::filesystem::perms::group_read |
+  std::filesystem::permissions(target, std::filesystem::perms::owner_read |
+                                           std::filesystem::perms::group_read |
                                            std::filesystem::perms::others_read);
   std::filesystem::create_symlink("real/x.xml", dir.File("link.xml"));
   TLhXmlDocument doc;
@@ -176,11 +192,13 @@ TEST(XmlDocument, SaveThroughALinkReplacesItsTargetAndBacksUpBesideIt) {
   EXPECT_EQ(ReadBytes(dir.File("real/x.~xml")), "<OLD/>\r\n");
   EXPECT_FALSE(std::filesystem::exists(dir.File("link.~xml")));
   size_t n = 0;
-  for (const auto& e : std::filesystem::directory_iterator(dir.File("real"))) (void)e, ++n;
+  for (const auto& e : std::filesystem::directory_iterator(dir.File("real")))
+    (void)e, ++n;
   EXPECT_EQ(n, 2u);
 }
 
-TEST(XmlDocument, ASpecialFileIsNotWaitedOnAndCountsAsNoFile) {
+TEST(XmlDocument, ASpecialFileIsNotWaitedOnAndCountsAsNoFile)
+{
   TLibraryScope lib;
   TTempDir dir;
   const std::string fifo = MakeFifo(dir.File("fifo.xml"));
@@ -203,7 +221,8 @@ TEST(XmlDocument, ASpecialFileIsNotWaitedOnAndCountsAsNoFile) {
   EXPECT_TRUE(std::filesystem::is_fifo(fifo));
 }
 
-TEST(XmlDocument, MakeBackupFileMovesTheFile) {
+TEST(XmlDocument, MakeBackupFileMovesTheFile)
+{
   TTempDir dir;
   const std::string file = dir.File("a.xml");
   EXPECT_TRUE(MakeBackupFile(file));  // nothing to move
@@ -216,7 +235,8 @@ TEST(XmlDocument, MakeBackupFileMovesTheFile) {
   EXPECT_EQ(ReadBytes(dir.File("a.~xml")), "current");
 }
 
-TEST(XmlDocument, FailedSaveLeavesPreviousFile) {
+TEST(XmlDocument, FailedSaveLeavesPreviousFile)
+{
   TLibraryScope lib;
   TTempDir dir;
   const std::string file = dir.File("data.xml");
@@ -236,7 +256,8 @@ TEST(XmlDocument, FailedSaveLeavesPreviousFile) {
   EXPECT_EQ(dir.Count(), 2);
 }
 
-TEST(XmlDocument, FileNamesAndMissingFiles) {
+TEST(XmlDocument, FileNamesAndMissingFiles)
+{
   TLibraryScope lib;
   TTempDir dir;
   TLhXmlDocument doc;
@@ -271,20 +292,23 @@ TEST(XmlDocument, FileNamesAndMissingFiles) {
   EXPECT_FALSE(std::filesystem::exists(dir.File("empty.xml")));
 }
 
-TEST(XmlDocument, SectionSaveKeepsSiblings) {
+TEST(XmlDocument, SectionSaveKeepsSiblings)
+{
   TLibraryScope lib;
   TTempDir dir;
   const std::string file = dir.File("cfg.xml");
   TLhXmlDocument doc;
-  doc.ReadFromString(Doc("<ROOT r=\"1\">\r\n  <X k=\"x\"/>\r\n  <A>\r\n    <B old=\"1\"/>\r\n    <C/>\r\n  </A>\r\n</ROOT>\r\n"));
+  doc.ReadFromString(Doc("<ROOT r=\"1\">\r\n  <X k=\"x\"/>\r\n  <A>\r\n    <B old=\"1\"/>\r\n    <C/>\r\n  "
+                         "</A>\r\n</ROOT>\r\n"));
   doc.SaveToFile(file);
 
   auto b = NewXmlNode<TLhXMLNode>(nullptr, "B");
   b->WriteAttrib("new", "2");
   b->AddChild("D").WriteAttrib("d", "4");
   b->SaveToFile(file, "ROOT\\A");
-  EXPECT_EQ(ReadBytes(file), Doc("<ROOT r=\"1\">\r\n  <X k=\"x\"/>\r\n  <A>\r\n    <B new=\"2\">\r\n      <D d=\"4\"/>\r\n"
-                                 "    </B>\r\n    <C/>\r\n  </A>\r\n</ROOT>\r\n"));
+  EXPECT_EQ(ReadBytes(file),
+            Doc("<ROOT r=\"1\">\r\n  <X k=\"x\"/>\r\n  <A>\r\n    <B new=\"2\">\r\n      <D d=\"4\"/>\r\n"
+                "    </B>\r\n    <C/>\r\n  </A>\r\n</ROOT>\r\n"));
 
   // A path that is not there yet is made.
   auto e = NewXmlNode<TLhXMLNode>(nullptr, "E");
@@ -300,7 +324,8 @@ TEST(XmlDocument, SectionSaveKeepsSiblings) {
   EXPECT_EQ(ReadBytes(dir.File("new.xml")), Doc("<TOP>\r\n  <F/>\r\n</TOP>\r\n"));
 }
 
-TEST(XmlDocument, SectionSaveOverBrokenFileFailsAndKeepsIt) {
+TEST(XmlDocument, SectionSaveOverBrokenFileFailsAndKeepsIt)
+{
   TLibraryScope lib;
   TTempDir dir;
   const std::string file = dir.File("cfg.xml");
@@ -316,7 +341,8 @@ TEST(XmlDocument, SectionSaveOverBrokenFileFailsAndKeepsIt) {
   EXPECT_FALSE(std::filesystem::exists(dir.File("cfg.~xml")));
 }
 
-TEST(XmlDocument, OpenNodeAndMainNode) {
+TEST(XmlDocument, OpenNodeAndMainNode)
+{
   TLibraryScope lib;
   TLhXmlDocument doc;
   TLhXMLNode& c = doc.OpenNode("R\\A\\B", true);
@@ -348,7 +374,8 @@ TEST(XmlDocument, OpenNodeAndMainNode) {
   EXPECT_EQ(doc.HeaderAttribs().Count(), 0u);
 }
 
-TEST(XmlNode, ReadAttribAndDefaults) {
+TEST(XmlNode, ReadAttribAndDefaults)
+{
   TLibraryScope lib;
   TLhXmlDocument doc;
   doc.ReadFromString("<ROOT><G NAME=\"Grp\"><V n=\"12\" bad=\"x1\"/></G></ROOT>");
@@ -369,7 +396,8 @@ TEST(XmlNode, ReadAttribAndDefaults) {
   EXPECT_EQ(v.ReadAttribIntDef("missing", 7), 7);
 }
 
-TEST(XmlNode, RemovedNameNoLongerNamesTheNode) {
+TEST(XmlNode, RemovedNameNoLongerNamesTheNode)
+{
   TLibraryScope lib;
   auto root = NewXmlNode<TLhXMLNode>(nullptr, "R");
   TLhXMLNode& c = root->AddChild("ITEM", true);
@@ -384,7 +412,8 @@ TEST(XmlNode, RemovedNameNoLongerNamesTheNode) {
   EXPECT_EQ(c.DisplayName(), "ITEM");
 }
 
-TEST(XmlNode, AttribModeOneAppends) {
+TEST(XmlNode, AttribModeOneAppends)
+{
   TLibraryScope lib;
   auto root = NewXmlNode<TLhXMLNode>(nullptr, "R");
   root->WriteAttrib("a", "1");
@@ -404,10 +433,12 @@ TEST(XmlNode, AttribModeOneAppends) {
   EXPECT_EQ(root->ReadAttrib("a"), "3");
 }
 
-TEST(XmlNode, LongAttributeListsStayConsistent) {
+TEST(XmlNode, LongAttributeListsStayConsistent)
+{
   TLhXmlDocument doc;
   std::string data = "<A";
-  for (int i = 0; i < 20000; ++i) data += " a" + std::to_string(i) + "=\"" + std::to_string(i) + "\"";
+  for (int i = 0; i < 20000; ++i)
+    data += " a" + std::to_string(i) + "=\"" + std::to_string(i) + "\"";
   data += " A7=\"again\"/>";
   doc.ReadFromString(data);  // linear: a quadratic look-up would take minutes here
   TLhXMLNode& n = *doc.MainNode();
@@ -427,7 +458,8 @@ TEST(XmlNode, LongAttributeListsStayConsistent) {
   EXPECT_EQ(n.FindAttrib("a3"), nullptr);
 }
 
-TEST(XmlNode, DetachGivesOwnership) {
+TEST(XmlNode, DetachGivesOwnership)
+{
   TLibraryScope lib;
   auto root = NewXmlNode<TLhXMLNode>(nullptr, "R");
   TLhXMLNode& c = root->AddChild("C");
@@ -441,25 +473,29 @@ TEST(XmlNode, DetachGivesOwnership) {
   EXPECT_EQ(root->GetChild(1).ElementName(), "C");
 }
 
-TEST(XmlNode, TypedNodesTakeFieldsWhenRead) {
+TEST(XmlNode, TypedNodesTakeFieldsWhenRead)
+{
   TLibraryScope lib;
   TTestRegistry reg;
   TMessages msgs;
   TLhXmlDocument doc(msgs.Sink());
-  doc.ReadFromString(Doc("<ROOT>\r\n  <ITEM NAME=\"a\" KIND=\"k1\" BAD=\"1\" X=\"2\">\r\n    <ITEM KIND=\"k2\"/>\r\n  </ITEM>\r\n</ROOT>\r\n"));
+  doc.ReadFromString(Doc("<ROOT>\r\n  <ITEM NAME=\"a\" KIND=\"k1\" BAD=\"1\" X=\"2\">\r\n    <ITEM "
+                         "KIND=\"k2\"/>\r\n  </ITEM>\r\n</ROOT>\r\n"));
   ASSERT_TRUE(doc.MainNode()->GetChild(0).IsA(TTestItem::StaticClass()));
   auto& item = static_cast<TTestItem&>(doc.MainNode()->GetChild(0));
   auto& inner = static_cast<TTestItem&>(item.GetChild(0));
   EXPECT_EQ(item.Kind, "k1");
   EXPECT_EQ(item.Log, (std::vector<std::string>{"NAME=a", "KIND=k1", "X=2"}));
-  EXPECT_EQ(inner.Log, (std::vector<std::string>{"parent kind k1", "parent kind k1", "KIND=k2", "parent kind k1"}));
+  EXPECT_EQ(inner.Log,
+            (std::vector<std::string>{"parent kind k1", "parent kind k1", "KIND=k2", "parent kind k1"}));
   EXPECT_EQ(msgs.Lines, (std::vector<std::string>{"ExecAttrib error : ROOT\\A[ITEM]\\n"}));
   // Fields are written back through FillAttribs.
   item.Kind = "k9";
   EXPECT_NE(doc.SaveToString().find("KIND=\"k9\""), std::string::npos);
 }
 
-TEST(XmlNode, PlainReadBuildsPlainNodes) {
+TEST(XmlNode, PlainReadBuildsPlainNodes)
+{
   TLibraryScope lib;
   TTestRegistry reg;
   TLhXmlDocument doc;
@@ -474,7 +510,8 @@ TEST(XmlNode, PlainReadBuildsPlainNodes) {
   EXPECT_EQ(&doc.MainNode()->GetChild(2).GetClass(), &TLhXMLNode::StaticClass());
 }
 
-TEST(XmlNode, CopyAttribsFromFillsSourceWithoutItsExecAttrib) {
+TEST(XmlNode, CopyAttribsFromFillsSourceWithoutItsExecAttrib)
+{
   TLibraryScope lib;
   TTestRegistry reg;
   auto src = NewXmlNode<TTestItem>(nullptr, "ITEM");
@@ -490,7 +527,8 @@ TEST(XmlNode, CopyAttribsFromFillsSourceWithoutItsExecAttrib) {
   EXPECT_EQ(dst->FindAttrib("OLD"), nullptr);
 }
 
-TEST(XmlNode, AssignCopiesTree) {
+TEST(XmlNode, AssignCopiesTree)
+{
   TLibraryScope lib;
   TTestRegistry reg;
   TLhXmlDocument doc;
@@ -510,7 +548,8 @@ TEST(XmlNode, AssignCopiesTree) {
   EXPECT_EQ(plain->GetChild(0).ElementName(), "ITEM");
 }
 
-TEST(XmlNode, AssignFromOwnDescendant) {
+TEST(XmlNode, AssignFromOwnDescendant)
+{
   TLibraryScope lib;
   TLhXmlDocument doc;
   doc.ReadFromString("<R a=\"1\"><S b=\"2\"><T c=\"3\"/></S></R>");
@@ -519,12 +558,16 @@ TEST(XmlNode, AssignFromOwnDescendant) {
   EXPECT_EQ(doc.SaveToString(), Doc("<S b=\"2\">\r\n  <T c=\"3\"/>\r\n</S>\r\n"));
 }
 
-TEST(XmlNode, CompareReportsEveryDifference) {
+TEST(XmlNode, CompareReportsEveryDifference)
+{
   TLibraryScope lib;
   TMessages msgs;
   TLhXmlDocument a(msgs.Sink()), b;
-  a.ReadFromString("<R v=\"1\" only=\"a\"><ITEM NAME=\"x\" p=\"1\"/><ITEM NAME=\"y\" p=\"2\"/><S/><OLD/></R>", true);
-  b.ReadFromString("<R v=\"2\" extra=\"b\"><ITEM NAME=\"y\" p=\"3\"/><ITEM NAME=\"X\" p=\"4\"/><S/><NEW NAME=\"n\"/></R>", true);
+  a.ReadFromString("<R v=\"1\" only=\"a\"><ITEM NAME=\"x\" p=\"1\"/><ITEM NAME=\"y\" p=\"2\"/><S/><OLD/></R>",
+                   true);
+  b.ReadFromString(
+      "<R v=\"2\" extra=\"b\"><ITEM NAME=\"y\" p=\"3\"/><ITEM NAME=\"X\" p=\"4\"/><S/><NEW NAME=\"n\"/></R>",
+      true);
   EXPECT_FALSE(a.MainNode()->Compare(*b.MainNode(), {}));
   EXPECT_EQ(msgs.Lines, (std::vector<std::string>{
                             "Xml.Differences in attribute value:R\\v: [old=2] [new=1]\\n",
@@ -538,7 +581,8 @@ TEST(XmlNode, CompareReportsEveryDifference) {
                         }));
 }
 
-TEST(XmlNode, CompareIgnoresChildOrder) {
+TEST(XmlNode, CompareIgnoresChildOrder)
+{
   TLibraryScope lib;
   TMessages msgs;
   TLhXmlDocument a(msgs.Sink()), b;
@@ -551,7 +595,8 @@ TEST(XmlNode, CompareIgnoresChildOrder) {
   EXPECT_EQ(msgs.Lines, (std::vector<std::string>{"Old, there is no key:R\\G\\H\\n"}));
 }
 
-TEST(XmlNode, ReportErrorTakesRootHandler) {
+TEST(XmlNode, ReportErrorTakesRootHandler)
+{
   TLibraryScope lib;
   TMessages msgs;
   auto root = NewXmlNode<TLhXMLNode>(nullptr, "R", msgs.Sink());
@@ -566,24 +611,31 @@ TEST(XmlNode, ReportErrorTakesRootHandler) {
 
 struct TIdentClass : TLhXMLNode {
   using TLhXMLNode::TLhXMLNode;
-  static const TNodeClass& StaticClass() {
-    static const TNodeClass c{"ITEM", "TIdentClass", &TLhXMLNode::StaticClass(), &ConstructXmlNode<TIdentClass>};
+  static const TNodeClass& StaticClass()
+  {
+    static const TNodeClass c{"ITEM", "TIdentClass", &TLhXMLNode::StaticClass(),
+                              &ConstructXmlNode<TIdentClass>};
     return c;
   }
   const TNodeClass& GetClass() const override { return StaticClass(); }
 };
 
-TEST(NodeRegistry, ExactThenPrefixLookups) {
+TEST(NodeRegistry, ExactThenPrefixLookups)
+{
   TTestRegistry reg;
   const std::pair<const char*, const TNodeClass*> cases[] = {
-      {"ITEM", &TTestItem::StaticClass()},   {"item", &TTestItem::StaticClass()},
-      {"ITEMS", &TTestItem::StaticClass()},  {"GROUP_1", &TTestGroup::StaticClass()},
-      {"XNODEX", &TLhXMLNode::StaticClass()}, {"ITE", nullptr},
+      {"ITEM", &TTestItem::StaticClass()},
+      {"item", &TTestItem::StaticClass()},
+      {"ITEMS", &TTestItem::StaticClass()},
+      {"GROUP_1", &TTestGroup::StaticClass()},
+      {"XNODEX", &TLhXMLNode::StaticClass()},
+      {"ITE", nullptr},
       {"VALUE", nullptr},
   };
   for (const auto& [name, cls] : cases) {
     const TNodeClass* found = reg.List.FindExact(name);
-    if (!found) found = reg.List.FindByPrefix(name);
+    if (!found)
+      found = reg.List.FindByPrefix(name);
     EXPECT_EQ(found, cls) << name;
     std::unique_ptr<TLhXMLNode> n = reg.List.CreateNode(nullptr, name, {});
     EXPECT_EQ(&n->GetClass(), cls ? cls : &TLhXMLNode::StaticClass()) << name;
@@ -593,7 +645,8 @@ TEST(NodeRegistry, ExactThenPrefixLookups) {
   EXPECT_EQ(reg.List.FindExact("item"), nullptr);
 }
 
-TEST(NodeRegistry, Modes) {
+TEST(NodeRegistry, Modes)
+{
   TTestRegistry reg;
   reg.List.Register(TIdentClass::StaticClass(), 2);
   EXPECT_EQ(reg.List.FindExact("ITEM"), &TTestItem::StaticClass());
@@ -607,14 +660,17 @@ TEST(NodeRegistry, Modes) {
   EXPECT_EQ(reg.List.FindExact("ITEM"), &TIdentClass::StaticClass());
 }
 
-TEST(NodeRegistryDeathTest, ModeZeroDuplicateStops) {
+TEST(NodeRegistryDeathTest, ModeZeroDuplicateStops)
+{
   GTEST_FLAG_SET(death_test_style, "threadsafe");
   TRegNodeList list;
   list.Register(TTestItem::StaticClass());
-  EXPECT_DEATH(list.Register(TIdentClass::StaticClass(), 0), "TIdentClass: Ident ITEM already exist for type:TTestItem");
+  EXPECT_DEATH(list.Register(TIdentClass::StaticClass(), 0),
+               "TIdentClass: Ident ITEM already exist for type:TTestItem");
 }
 
-TEST(NodeRegistry, LibraryRegistersXnode) {
+TEST(NodeRegistry, LibraryRegistersXnode)
+{
   {
     TLibraryScope lib;
     ASSERT_NE(RegNodeList(), nullptr);

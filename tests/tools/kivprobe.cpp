@@ -27,8 +27,14 @@ const TProbeCommand Commands[] = {
     {"raw", "[-buffile F] [-zns1file F] [-zns2file F] [-kivtype T] -o OUT.kiv", ProbeRaw},
     {"listing", "FILE.kiv [--show-all] [--no-correct]", ProbeListing},
     {"chart", "FILE.kiv [--show-all] [--no-correct]", ProbeChart},
-    {"read", "(--tcp IP:PORT | --serial DEVICE [--speed INDEX]) [--slave N] [--sets 1,2] [--events] [--show-all] [--timeout MS] [--silence MS] [--trace] --install-dir DIR -o OUT.kiv", ProbeRead},
-    {"write", "(--tcp IP:PORT | --serial DEVICE [--speed INDEX]) [--slave N] [--timeout MS] [--silence MS] [--trace] --from FILE.kiv --command ZNS1_1|ZNS2_2|ZNS1_2|ZNS2_1", ProbeWrite},
+    {"read",
+     "(--tcp IP:PORT | --serial DEVICE [--speed INDEX]) [--slave N] [--sets 1,2] [--events] [--show-all] "
+     "[--timeout MS] [--silence MS] [--trace] --install-dir DIR -o OUT.kiv",
+     ProbeRead},
+    {"write",
+     "(--tcp IP:PORT | --serial DEVICE [--speed INDEX]) [--slave N] [--timeout MS] [--silence MS] [--trace] "
+     "--from FILE.kiv --command ZNS1_1|ZNS2_2|ZNS1_2|ZNS2_1",
+     ProbeWrite},
 };
 
 int Usage(std::ostream& err)
@@ -39,7 +45,7 @@ int Usage(std::ostream& err)
   return 2;
 }
 
-} // namespace
+}  // namespace
 
 void ProbeLine(std::ostream& out, const std::string& name, const std::string& value)
 {
@@ -49,10 +55,7 @@ void ProbeLine(std::ostream& out, const std::string& name, const std::string& va
   out << '\n';
 }
 
-void ProbeSetUp(TProbeContext& ctx, TKiv& kiv)
-{
-  kiv.SetInstallDir(ctx.DefsDir);
-}
+void ProbeSetUp(TProbeContext& ctx, TKiv& kiv) { kiv.SetInstallDir(ctx.DefsDir); }
 
 int main(int argc, char** argv)
 {

@@ -14,14 +14,14 @@
 class TKiv;
 
 struct TProbeContext {
-  std::string DefsDir;        // definition files folder given to every TKiv
+  std::string DefsDir;  // definition files folder given to every TKiv
   std::ostream& Out;
   std::ostream& Err;
 };
 
 struct TProbeCommand {
   const char* Name;
-  const char* Usage;          // arguments, for the usage text
+  const char* Usage;  // arguments, for the usage text
   int (*Run)(TProbeContext& ctx, const std::vector<std::string>& args);
 };
 
@@ -33,7 +33,8 @@ void ProbeSetUp(TProbeContext& ctx, TKiv& kiv);
 // The opening of the register commands: parses "FILE.kiv [--show-all] [--no-correct]", loads
 // the document into `kiv` with those read options and sets the main window's number and date
 // formats. 0 when done, else the exit code (the message is written).
-int ProbeOpenRegister(TProbeContext& ctx, const std::vector<std::string>& args, const char* command, TKiv& kiv);
+int ProbeOpenRegister(TProbeContext& ctx, const std::vector<std::string>& args, const char* command,
+                      TKiv& kiv);
 
 // Commands.
 int ProbeDump(TProbeContext& ctx, const std::vector<std::string>& args);

@@ -59,7 +59,7 @@ void PrintChart(std::ostream& out, TGraphModel& model)
   }
 }
 
-} // namespace
+}  // namespace
 
 int ProbeChart(TProbeContext& ctx, const std::vector<std::string>& args)
 {

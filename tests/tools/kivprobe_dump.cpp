@@ -18,7 +18,7 @@ std::string DateText(TDateTime d)
   return FormatDateTime("yyyy/mm/dd hh:nn:ss", d, fs);
 }
 
-} // namespace
+}  // namespace
 
 int ProbeDump(TProbeContext& ctx, const std::vector<std::string>& args)
 {

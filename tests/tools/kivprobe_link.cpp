@@ -153,7 +153,7 @@ void SetUpKiv(TProbeContext& ctx, TKiv& kiv, TKivLink& link, TStringsMemo& memo,
   kiv.TraceMessages = o.Trace;
 }
 
-} // namespace
+}  // namespace
 
 int ProbeRead(TProbeContext& ctx, const std::vector<std::string>& args)
 {
@@ -203,7 +203,8 @@ int ProbeWrite(TProbeContext& ctx, const std::vector<std::string>& args)
   }
   if ((source != 1 && source != 2) || (target != 1 && target != 2) || o.From.empty()) {
     ctx.Err << "kivprobe write: "
-            << (error.empty() ? "--from FILE.kiv and --command ZNS1_1|ZNS2_2|ZNS1_2|ZNS2_1 are required" : error)
+            << (error.empty() ? "--from FILE.kiv and --command ZNS1_1|ZNS2_2|ZNS1_2|ZNS2_1 are required"
+                              : error)
             << '\n';
     return 2;
   }

@@ -8,7 +8,8 @@
 #include "platform/Codepage.h"
 #include "platform/NumText.h"
 
-int ProbeOpenRegister(TProbeContext& ctx, const std::vector<std::string>& args, const char* command, TKiv& kiv)
+int ProbeOpenRegister(TProbeContext& ctx, const std::vector<std::string>& args, const char* command,
+                      TKiv& kiv)
 {
   std::string file;
   bool showAll = false, noCorrect = false;

@@ -18,16 +18,17 @@
 
 namespace {
 
-int Usage() {
-  std::fprintf(stderr,
-               "usage: ternikprobe xml-copy IN OUT\n"
-               "       ternikprobe comtrade-dump FILE.cfg\n"
-               "       ternikprobe comtrade-copy IN.cfg OUT.cfg [--ascii|--binary]\n"
-               "       ternikprobe load FILE\n");
+int Usage()
+{
+  std::fprintf(stderr, "usage: ternikprobe xml-copy IN OUT\n"
+                       "       ternikprobe comtrade-dump FILE.cfg\n"
+                       "       ternikprobe comtrade-copy IN.cfg OUT.cfg [--ascii|--binary]\n"
+                       "       ternikprobe load FILE\n");
   return 2;
 }
 
-int XmlCopy(const std::string& in, const std::string& out) {
+int XmlCopy(const std::string& in, const std::string& out)
+{
   TLhXmlDocument doc;
   doc.LoadFromFile(in);
   doc.SaveToFile(out);
@@ -36,14 +37,18 @@ int XmlCopy(const std::string& in, const std::string& out) {
 
 }  // namespace
 
-int main(int argc, char** argv) {
-  if (argc < 2) return Usage();
+int main(int argc, char** argv)
+{
+  if (argc < 2)
+    return Usage();
   const std::string command = argv[1];
   try {
     InitializeLibrary();
     int rc = 2;
-    if (command == "xml-copy" && argc == 4) rc = XmlCopy(argv[2], argv[3]);
-    else if ((rc = ComtradeCommand(command, argc, argv)) < 0) rc = Usage();
+    if (command == "xml-copy" && argc == 4)
+      rc = XmlCopy(argv[2], argv[3]);
+    else if ((rc = ComtradeCommand(command, argc, argv)) < 0)
+      rc = Usage();
     FinalizeLibrary();
     return rc;
   } catch (const XLhException& e) {

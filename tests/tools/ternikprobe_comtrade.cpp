@@ -31,11 +31,13 @@ void Warn(const std::string& text) { std::fprintf(stderr, "warning: %s\n", Cp125
 
 std::string Num(double v) { return FloatToStr(v, LibraryFormat()); }
 
-void Line(const char* name, const std::string& value) {
+void Line(const char* name, const std::string& value)
+{
   std::printf("%s: %s\n", name, Cp1250ToUtf8(value).c_str());
 }
 
-void Dump(const TComtrade& rec) {
+void Dump(const TComtrade& rec)
+{
   const TObFileParam& fp = rec.FileParam;
   Line("station", fp.StationName);
   Line("device", fp.RecordingDeviceId);
@@ -49,7 +51,8 @@ void Dump(const TComtrade& rec) {
   Line("status channels", IntToStr(rec.Statuses->Count()));
   std::string segments;
   for (int32_t k = 0; k < rec.Rates->SegmentCount(); ++k) {
-    if (k) segments += ' ';
+    if (k)
+      segments += ' ';
     segments += Num(rec.Rates->GetItem(k).Rate) + "," + IntToStr(rec.Rates->GetItem(k).EndSample());
   }
   Line("rate segments", segments);
@@ -69,23 +72,28 @@ void Dump(const TComtrade& rec) {
   std::string row;
   for (int32_t r = 0; r < rec.GetSampleCount(); ++r) {
     row = Num(rec.Rates->GetTime(r));
-    for (const auto& d : *rec.Analogs) row += "," + Num(d->GetRawSample(r) * d->A + d->B);
-    for (const auto& d : *rec.Statuses) row += d->GetSample(r) ? ",1" : ",0";
+    for (const auto& d : *rec.Analogs)
+      row += "," + Num(d->GetRawSample(r) * d->A + d->B);
+    for (const auto& d : *rec.Statuses)
+      row += d->GetSample(r) ? ",1" : ",0";
     std::printf("%s\n", row.c_str());
   }
 }
 
 // The streams of the named files; a file that cannot be read gives an empty stream.
-void ReadFiles(const TStringArray& names, TStreamArray& streams) {
+void ReadFiles(const TStringArray& names, TStreamArray& streams)
+{
   streams.clear();
   for (const std::string& n : names) {
     std::string bytes;
-    if (!ReadWholeFile(n, bytes, kMaxFile)) bytes.clear();
+    if (!ReadWholeFile(n, bytes, kMaxFile))
+      bytes.clear();
     streams.push_back(std::make_unique<TMemoryStream>(std::move(bytes)));
   }
 }
 
-void LoadSet(const TFileInterface& fi, const std::string& file, TComtrade& rec) {
+void LoadSet(const TFileInterface& fi, const std::string& file, TComtrade& rec)
+{
   TStringArray names;
   fi.GetFileList(file, names, true);
   TStreamArray streams;
@@ -93,27 +101,34 @@ void LoadSet(const TFileInterface& fi, const std::string& file, TComtrade& rec) 
   fi.LoadFromStreams(rec, names, "", streams, Warn);
 }
 
-bool MaskMatches(const std::string& mask, const std::string& file) {
+bool MaskMatches(const std::string& mask, const std::string& file)
+{
   for (size_t b = 0; b <= mask.size();) {
     size_t e = mask.find(';', b);
-    if (e == std::string::npos) e = mask.size();
+    if (e == std::string::npos)
+      e = mask.size();
     std::string pattern = mask.substr(b, e - b);
     if (pattern.size() > 1 && pattern[0] == '*') {
       const std::string tail = pattern.substr(1);
-      if (file.size() >= tail.size() && CpSameText(file.substr(file.size() - tail.size()), tail)) return true;
+      if (file.size() >= tail.size() && CpSameText(file.substr(file.size() - tail.size()), tail))
+        return true;
     }
     b = e + 1;
   }
   return false;
 }
 
-int Copy(const std::string& in, const std::string& out, const std::string& option) {
+int Copy(const std::string& in, const std::string& out, const std::string& option)
+{
   TComtrade rec;
   LoadSet(ComtradeInterface(), in, rec);
   std::string keyword(DataFileFormatNames[rec.DataFileFormat() == 0 ? 0 : 1]);
-  if (option == "--ascii") keyword = "ASCII";
-  else if (option == "--binary") keyword = "BINARY";
-  else if (!option.empty()) return -1;
+  if (option == "--ascii")
+    keyword = "ASCII";
+  else if (option == "--binary")
+    keyword = "BINARY";
+  else if (!option.empty())
+    return -1;
   TStringArray names;
   TStreamArray streams;
   ComtradeInterface().SaveToStreams(rec, names, false, false, keyword, streams, 0, 0, Warn);
@@ -122,7 +137,8 @@ int Copy(const std::string& in, const std::string& out, const std::string& optio
   const bool lower = dot != std::string::npos && out.substr(dot) != CpUpperCase(out.substr(dot));
   for (size_t i = 0; i < names.size(); ++i) {
     const std::string& bytes = static_cast<const TMemoryStream&>(*streams[i]).Data();
-    if (names[i] == ".HDR" && bytes.empty()) continue;  // no header text, no header file
+    if (names[i] == ".HDR" && bytes.empty())
+      continue;  // no header text, no header file
     const std::string path = ChangeFileExt(out, lower ? CpLowerCase(names[i]) : names[i]);
     std::string error;
     if (!AtomicWriteFile(path, bytes, &error)) {
@@ -133,17 +149,21 @@ int Copy(const std::string& in, const std::string& out, const std::string& optio
   return 0;
 }
 
-int LoadAny(const std::string& file) {
+int LoadAny(const std::string& file)
+{
   for (const TFileInterface* fi : FileInterfaces()) {
-    if (!MaskMatches(fi->FileMask(), file)) continue;
+    if (!MaskMatches(fi->FileMask(), file))
+      continue;
     TStringArray names;
     fi->GetFileList(file, names, true);
     TStreamArray streams;
     ReadFiles(names, streams);
     size_t self = 0;
     for (size_t i = 0; i < names.size(); ++i)
-      if (names[i] == file) self = i;
-    if (streams.empty() || !fi->CanLoad(*streams[self], Warn)) continue;
+      if (names[i] == file)
+        self = i;
+    if (streams.empty() || !fi->CanLoad(*streams[self], Warn))
+      continue;
     streams[self]->Seek(0);
     TComtrade rec;
     fi->LoadFromStreams(rec, names, "", streams, Warn);
@@ -156,14 +176,17 @@ int LoadAny(const std::string& file) {
 
 }  // namespace
 
-int ComtradeCommand(const std::string& command, int argc, char** argv) {
+int ComtradeCommand(const std::string& command, int argc, char** argv)
+{
   if (command == "comtrade-dump" && argc == 3) {
     TComtrade rec;
     LoadSet(ComtradeInterface(), argv[2], rec);
     Dump(rec);
     return 0;
   }
-  if (command == "comtrade-copy" && (argc == 4 || argc == 5)) return Copy(argv[2], argv[3], argc == 5 ? argv[4] : "");
-  if (command == "load" && argc == 3) return LoadAny(argv[2]);
+  if (command == "comtrade-copy" && (argc == 4 || argc == 5))
+    return Copy(argv[2], argv[3], argc == 5 ? argv[4] : "");
+  if (command == "load" && argc == 3)
+    return LoadAny(argv[2]);
   return -1;
 }

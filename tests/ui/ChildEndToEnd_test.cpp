@@ -147,7 +147,8 @@ TEST_P(ChildEndToEnd, ReadEditWriteSaveReopenPrint)
   EXPECT_FALSE(form.Kiv().Modified());
   TChildForm reopened(Frame);
   ASSERT_TRUE(reopened.LoadFile(Path("odczyt.kiv")));
-  EXPECT_TRUE(std::equal(form.Kiv().Image().begin(), form.Kiv().Image().end(), reopened.Kiv().Image().begin()));
+  EXPECT_TRUE(
+      std::equal(form.Kiv().Image().begin(), form.Kiv().Image().end(), reopened.Kiv().Image().begin()));
   ASSERT_EQ(reopened.EventsListBox->count(), 3);
   for (int i = 0; i < 3; ++i)
     EXPECT_EQ(reopened.EventsListBox->item(i)->text(), form.EventsListBox->item(i)->text());
@@ -159,7 +160,8 @@ TEST_P(ChildEndToEnd, ReadEditWriteSaveReopenPrint)
   ASSERT_EQ(Frame.PdfFiles.size(), 6u);
   for (const std::string& pdf : Frame.PdfFiles)
     EXPECT_GE(std::atoi(pdftools::InfoField(pdftools::PdfInfo(pdf), "Pages").c_str()), 1) << pdf;
-  EXPECT_EQ(pdftools::InfoField(pdftools::PdfInfo(Frame.PdfFiles[5]), "Title"), "odczyt.kiv-Sekwencja 3-Przebiegi");
+  EXPECT_EQ(pdftools::InfoField(pdftools::PdfInfo(Frame.PdfFiles[5]), "Title"),
+            "odczyt.kiv-Sekwencja 3-Przebiegi");
   ASSERT_EQ(Frame.PrintedGrids.size(), 2u);
   EXPECT_EQ(Frame.PrintedGrids[1].second.Cell(2, 1), "BEEF");
 }
@@ -169,7 +171,8 @@ TEST_P(ChildEndToEnd, ControlsAreGuardedDuringReadAndWrite)
   TChildForm form(Frame);
   form.show();
   struct TSeen {
-    bool Any = false, Notebook = true, Read = true, Execute = true, Cancel = false, Closed = true, Save = true;
+    bool Any = false, Notebook = true, Read = true, Execute = true, Cancel = false, Closed = true,
+         Save = true;
   };
   TSeen read, write;
   TSeen* seen = &read;
@@ -199,10 +202,10 @@ TEST_P(ChildEndToEnd, ControlsAreGuardedDuringReadAndWrite)
   EXPECT_TRUE(write.Any);
   EXPECT_FALSE(write.Notebook);
   EXPECT_FALSE(write.Read);
-  EXPECT_FALSE(write.Cancel); // a set write is not cut short
-  EXPECT_FALSE(write.Closed); // nor closed under way
+  EXPECT_FALSE(write.Cancel);  // a set write is not cut short
+  EXPECT_FALSE(write.Closed);  // nor closed under way
   EXPECT_FALSE(write.Save);
-  EXPECT_GE(Frame.ToolbarUpdates, 4); // the frame's buttons follow every start and end
+  EXPECT_GE(Frame.ToolbarUpdates, 4);  // the frame's buttons follow every start and end
   EXPECT_EQ(MemoLines(form).back(), "Zapis zestawu nastaw 2 do 1: OK");
   const uint16_t size = form.Kiv().GetZns2Size();
   EXPECT_TRUE(std::equal(Device.Set(1).begin(), Device.Set(1).begin() + size, form.Kiv().GetZns2Data()));
@@ -264,7 +267,8 @@ TEST_P(ChildEndToEnd, SilentControllerLeavesTheDocumentAsItWas)
   EXPECT_GT(form.MessageMemo().LineCount(), linesBefore);
   EXPECT_FALSE(form.IsBusy());
   const auto image = form.Kiv().Image();
-  EXPECT_TRUE(std::equal(image.begin() + KivImage::EVREG_SIZE, image.end(), before.begin() + KivImage::EVREG_SIZE));
+  EXPECT_TRUE(
+      std::equal(image.begin() + KivImage::EVREG_SIZE, image.end(), before.begin() + KivImage::EVREG_SIZE));
   EXPECT_EQ(form.EventsListBox->count(), 3);
 }
 
@@ -288,4 +292,4 @@ TEST_P(ChildEndToEnd, ExceptionInAReadIsShownAndTheProgramGoesOn)
 INSTANTIATE_TEST_SUITE_P(Transports, ChildEndToEnd, ::testing::Values(TTransport::Rtu, TTransport::Tcp),
                          TransportName);
 
-} // namespace
+}  // namespace

@@ -43,7 +43,8 @@ TEST_P(ChildKivsim, ReadsAndWritesThroughTheProgram)
   std::ofstream(folder + "/ev.bin", std::ios::binary) << std::string(events.begin(), events.end());
 
   TKivSimProcess sim;
-  ASSERT_TRUE(sim.Start(KIVSIM, {"--events", folder + "/ev.bin", "--ident", "K3DEMO-01", "--dump-sets", folder}));
+  ASSERT_TRUE(
+      sim.Start(KIVSIM, {"--events", folder + "/ev.bin", "--ident", "K3DEMO-01", "--dump-sets", folder}));
   TQtPumpInstaller pump;
   TKivLink link;
   TCommSettings s;
@@ -72,6 +73,7 @@ TEST_P(ChildKivsim, ReadsAndWritesThroughTheProgram)
   SetPrompts(nullptr);
 }
 
-INSTANTIATE_TEST_SUITE_P(Transports, ChildKivsim, ::testing::Values(TTransport::Rtu, TTransport::Tcp), TransportName);
+INSTANTIATE_TEST_SUITE_P(Transports, ChildKivsim, ::testing::Values(TTransport::Rtu, TTransport::Tcp),
+                         TransportName);
 
-} // namespace
+}  // namespace

@@ -55,7 +55,8 @@ protected:
     FPrevious = SetPrompts(&Script);
     std::filesystem::create_directories(Dir.File("bin"));
     for (const char* f : {"Kivs2.set", "Kivs3.set"})
-      std::filesystem::copy_file(std::string(KIV_SOURCE_DIR) + "/data/" + f, Dir.File(std::string("bin/") + f));
+      std::filesystem::copy_file(std::string(KIV_SOURCE_DIR) + "/data/" + f,
+                                 Dir.File(std::string("bin/") + f));
   }
   void TearDown() override
   {
@@ -70,8 +71,10 @@ protected:
     o.ConfigPath = Dir.File("cfg/kiv.ini");
     o.SysfsClassDir = Dir.File("no-sysfs");
     auto frame = std::make_unique<TMainForm>(o);
-    frame->SetDocumentFactory([](IChildFrame& f, QMdiArea* parent) -> IChildOps* { return new TChildForm(f, parent); });
-    frame->SetNoticeHandler([this](const QString& text, const QString&) { Notices.push_back(text.toStdString()); });
+    frame->SetDocumentFactory(
+        [](IChildFrame& f, QMdiArea* parent) -> IChildOps* { return new TChildForm(f, parent); });
+    frame->SetNoticeHandler(
+        [this](const QString& text, const QString&) { Notices.push_back(text.toStdString()); });
     return frame;
   }
 
@@ -80,11 +83,12 @@ protected:
   {
     const std::string kivsim = std::string(KIV_BINARY_DIR) + "/tests/sim/kivsim";
     ASSERT_TRUE(std::filesystem::exists(kivsim));
-    ASSERT_TRUE(sim.Start(kivsim, {"--events", std::string(KIV_SOURCE_DIR) + "/tests/tools/listing_model2.buf",
-                                   "--ident", "K3DEMO-01"}));
+    ASSERT_TRUE(
+        sim.Start(kivsim, {"--events", std::string(KIV_SOURCE_DIR) + "/tests/tools/listing_model2.buf",
+                           "--ident", "K3DEMO-01"}));
     std::filesystem::create_directories(Dir.File("cfg"));
-    Dir.Write("cfg/kiv.ini", "[kivssn]\nMBTCPComm=1\nMBTCPIP=127.0.0.1\nMBTCPPort=" + std::to_string(sim.TcpPort) +
-                                 "\nTime_Out=500\nTimeSilence=20\n");
+    Dir.Write("cfg/kiv.ini", "[kivssn]\nMBTCPComm=1\nMBTCPIP=127.0.0.1\nMBTCPPort=" +
+                                 std::to_string(sim.TcpPort) + "\nTime_Out=500\nTimeSilence=20\n");
   }
   static TChildForm* Form(IChildOps* doc) { return dynamic_cast<TChildForm*>(doc); }
 
@@ -141,7 +145,10 @@ private:
 };
 
 // The message for a .kiv file that could not be read (paths are native text).
-std::string CannotLoad(const std::string& path) { return Utf8ToCp1250("Nie udało się załadować pliku: " + path); }
+std::string CannotLoad(const std::string& path)
+{
+  return Utf8ToCp1250("Nie udało się załadować pliku: " + path);
+}
 
 TEST_F(ChildMain, AFailedLoadNeverLeavesTheWindowWithoutACaption)
 {
@@ -153,7 +160,7 @@ TEST_F(ChildMain, AFailedLoadNeverLeavesTheWindowWithoutACaption)
   const std::vector<Case> cases{
       {"random.kiv", std::string(3000, '\x5a'), "Nieznany format pliku"},
       {"short.kiv", "KIVS-3 no data", "Nieznany format pliku"},
-      {"empty.kiv", "", "Nieznany format pliku"}, // neither layout
+      {"empty.kiv", "", "Nieznany format pliku"},  // neither layout
   };
   for (const Case& c : cases) {
     const std::string path = Dir.File(c.File);
@@ -200,7 +207,7 @@ TEST_F(ChildMain, OpeningAnEmptyOrUnreadableFileSaysWhy)
   };
   const Case cases[] = {
       {empty, "Nieznany format pliku"},
-      {fifo, CannotLoad(fifo)}, // no writer: refused at once, never waited on
+      {fifo, CannotLoad(fifo)},  // no writer: refused at once, never waited on
       {folder, CannotLoad(folder)},
       {missing, CannotLoad(missing)},
   };
@@ -258,14 +265,14 @@ TEST_F(ChildMain, ExitIsReachableFromTheDocumentMenuAndClosesTheProgram)
   struct Case {
     int Documents;
     bool Modified;
-    TPromptAnswer Answer; // to the close question of a modified document
+    TPromptAnswer Answer;  // to the close question of a modified document
     bool Closes;
   };
   const Case cases[] = {
       {0, false, TPromptAnswer::Cancel, true},
       {1, false, TPromptAnswer::Cancel, true},
       {2, false, TPromptAnswer::Cancel, true},
-      {1, true, TPromptAnswer::Cancel, false}, // Cancel keeps the program and the document
+      {1, true, TPromptAnswer::Cancel, false},  // Cancel keeps the program and the document
       {1, true, TPromptAnswer::No, true},
   };
   for (const Case& c : cases) {
@@ -305,7 +312,7 @@ TEST_F(ChildMain, EndingTheProgramAsksEveryWindowBeforeClosingAny)
     const char* Name;
     bool FrameButton;
     bool Reading;
-    TPromptAnswer Answer; // to the first document's "Zachować zmiany ?"
+    TPromptAnswer Answer;  // to the first document's "Zachować zmiany ?"
     bool Ends;
   };
   const Case cases[] = {
@@ -375,7 +382,7 @@ TEST_F(ChildMain, EndingTheProgramAsksEveryWindowBeforeClosingAny)
     const bool cancelled = memo.Line(memo.LineCount() - 1) == "Odczyt anulowany";
     EXPECT_EQ(cancelled, c.Answer == TPromptAnswer::No);
     if (!cancelled) {
-      EXPECT_EQ(forms[2]->EventsListBox->count(), 2); // the read went on to its end
+      EXPECT_EQ(forms[2]->EventsListBox->count(), 2);  // the read went on to its end
     }
     for (auto& f : forms)
       f->Kiv().SetModified(false);
@@ -423,11 +430,11 @@ TEST_F(ChildMain, WhileOneDocumentHoldsTheLinkTheOthersOfferNoReadOrWrite)
     otherLines = other->MessageMemo().LineCount();
   });
   reader->ReadClick();
-  ASSERT_TRUE(held); // the check ran while the first document held the link
+  ASSERT_TRUE(held);  // the check ran while the first document held the link
   EXPECT_TRUE(readerCancels);
   EXPECT_FALSE(otherRead);
   EXPECT_FALSE(otherExecute);
-  EXPECT_EQ(asked, 0u); // no "Potwierdź wykonanie polecenia" for a write that cannot be sent
+  EXPECT_EQ(asked, 0u);  // no "Potwierdź wykonanie polecenia" for a write that cannot be sent
   EXPECT_EQ(otherLines, 0u);
   EXPECT_EQ(reader->MessageMemo().Line(0), "Identyfikacja automatu:KIVS-3");
   EXPECT_EQ(reader->EventsListBox->count(), 2);
@@ -476,7 +483,8 @@ TEST_F(ChildMain, OnePrintCommandWithoutAPrinterSaysSoOnce)
   form->FilePrintAction->trigger();
   EXPECT_EQ(dialogs, 1);
   EXPECT_EQ(form->PrintFlags(), 0x0F);
-  EXPECT_EQ(Script.Texts(TScriptedPrompts::TKind::Confirm), std::vector<std::string>{"Brak domyślnej drukarki"_cp});
+  EXPECT_EQ(Script.Texts(TScriptedPrompts::TKind::Confirm),
+            std::vector<std::string>{"Brak domyślnej drukarki"_cp});
   frame->ActionByName(QStringLiteral("btnPrint"))->trigger();
   EXPECT_EQ(Script.Texts(TScriptedPrompts::TKind::Confirm).size(), 2u);
   EXPECT_NE(printer.printerState(), QPrinter::Active);
@@ -609,7 +617,8 @@ TEST_F(ChildMain, ReadmeJourneyOverTcpFromTheCommunicationDialogToKivIni)
     form->Kiv().GetZns1Data()[0] = 0x5A;
     Script.Answers.push_back(TPromptAnswer::Yes);
     form->ExecuteZnsCommand("ZNS1_2");
-    EXPECT_EQ(form->MessageMemo().Line(form->MessageMemo().LineCount() - 1), "Zapis zestawu nastaw 1 do 2: OK");
+    EXPECT_EQ(form->MessageMemo().Line(form->MessageMemo().LineCount() - 1),
+              "Zapis zestawu nastaw 1 do 2: OK");
     form->Kiv().SetModified(false);
   }
   std::string rest;
@@ -623,4 +632,4 @@ TEST_F(ChildMain, ReadmeJourneyOverTcpFromTheCommunicationDialogToKivIni)
   EXPECT_NE(text.find("MBTCPPort=" + port), std::string::npos) << text;
 }
 
-} // namespace
+}  // namespace

@@ -92,4 +92,4 @@ TEST_F(ChildScreenshot, ThreePagesOfALoadedDocument)
   SetPrompts(nullptr);
 }
 
-} // namespace
+}  // namespace

@@ -25,7 +25,7 @@ public:
   std::string Install = std::string(KIV_SOURCE_DIR) + "/data";
   bool Service = false;
   TKivLink* LinkPtr = nullptr;
-  std::string PdfFolder; // where printers write
+  std::string PdfFolder;  // where printers write
   int ToolbarUpdates = 0;
   std::function<void()> OnUpdateToolbar;
   // Answers of the save dialog in turn (nothing left: cancelled), and the filters asked for.
@@ -35,7 +35,7 @@ public:
   std::deque<uint8_t> PrintOptionAnswers;
   int PrintOptionRuns = 0;
   std::vector<std::pair<std::string, TStringGridImage>> PrintedGrids;
-  std::vector<std::string> PdfFiles; // one per printer handed out
+  std::vector<std::string> PdfFiles;  // one per printer handed out
   int PropertiesShown = 0;
   int Counter = 0;
   bool XAutoscale = false;
@@ -155,4 +155,4 @@ inline bool SaveModel2Document(const std::string& path, const std::string& insta
   return kiv.SaveToFile(path);
 }
 
-} // namespace childtest
+}  // namespace childtest

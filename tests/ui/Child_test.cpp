@@ -76,7 +76,7 @@ TEST_F(ChildForm, StartsAsANewUnnamedDocumentOnTheReadPage)
 {
   TChildForm form(Frame);
   EXPECT_EQ(form.Notebook1->currentIndex(), 2);
-  EXPECT_EQ(Frame.Counter, 0); // the frame names new windows
+  EXPECT_EQ(Frame.Counter, 0);  // the frame names new windows
   form.SetDocumentName(Frame.NextDocumentName());
   EXPECT_EQ(form.DocumentName(), "Dokument1.kiv");
   EXPECT_EQ(form.windowTitle().toStdString(), "Dokument1");
@@ -100,12 +100,13 @@ TEST_F(ChildForm, StartsAsANewUnnamedDocumentOnTheReadPage)
   std::vector<std::string> items;
   for (QAction* a : menus[0]->actions())
     if (!a->isSeparator())
-      items.push_back(Text(a->text()) + "|" + a->shortcut().toString().toStdString() + (a->isEnabled() ? "" : "|off"));
-  const std::vector<std::string> expected{"&Nowy|Ctrl+N", "&Otwórz|Ctrl+O"_cp, "Zamknij|", "Zapi&sz|Ctrl+S",
-                                          "Zapisz jako|", "Wlasciwosci|", "Drukuj|Ctrl+P", "Ustawienia drukarki|",
-                                          "Zakoncz|"};
+      items.push_back(Text(a->text()) + "|" + a->shortcut().toString().toStdString() +
+                      (a->isEnabled() ? "" : "|off"));
+  const std::vector<std::string> expected{"&Nowy|Ctrl+N",   "&Otwórz|Ctrl+O"_cp,    "Zamknij|",
+                                          "Zapi&sz|Ctrl+S", "Zapisz jako|",         "Wlasciwosci|",
+                                          "Drukuj|Ctrl+P",  "Ustawienia drukarki|", "Zakoncz|"};
   EXPECT_EQ(items, expected);
-  EXPECT_EQ(menus[1]->actions().size(), 5); // three commands, a separator, "Opcje"
+  EXPECT_EQ(menus[1]->actions().size(), 5);  // three commands, a separator, "Opcje"
 }
 
 TEST_F(ChildForm, PageButtonsPerPageAndServiceMode)
@@ -114,11 +115,11 @@ TEST_F(ChildForm, PageButtonsPerPageAndServiceMode)
     bool Service;
     int Page;
     bool Panel;
-    const char* Captions[3]; // nullptr: hidden
+    const char* Captions[3];  // nullptr: hidden
   };
   const Case cases[] = {
-      {false, 0, false, {nullptr, nullptr, nullptr}}, {true, 0, true, {"HexList", "Save Buf", nullptr}},
-      {false, 1, false, {nullptr, nullptr, nullptr}}, {true, 1, false, {nullptr, nullptr, nullptr}},
+      {false, 0, false, {nullptr, nullptr, nullptr}},    {true, 0, true, {"HexList", "Save Buf", nullptr}},
+      {false, 1, false, {nullptr, nullptr, nullptr}},    {true, 1, false, {nullptr, nullptr, nullptr}},
       {false, 2, true, {"Odczyt", "Wykonaj", "Anuluj"}}, {true, 2, true, {"Odczyt", "Wykonaj", "Anuluj"}},
   };
   for (const auto& c : cases) {
@@ -136,7 +137,7 @@ TEST_F(ChildForm, PageButtonsPerPageAndServiceMode)
     if (c.Page == 2) {
       EXPECT_TRUE(form.Btn[0]->isEnabled());
       EXPECT_TRUE(form.Btn[1]->isEnabled());
-      EXPECT_FALSE(form.Btn[2]->isEnabled()); // Anuluj only while reading
+      EXPECT_FALSE(form.Btn[2]->isEnabled());  // Anuluj only while reading
       EXPECT_EQ(form.Btn[0]->toolTip().toStdString(), "Odczyt danych z automatu");
       EXPECT_EQ(form.Btn[0]->statusTip().toStdString(), "Odczytaj wybrane pozycje z automatu");
     }
@@ -246,7 +247,7 @@ TEST_F(ChildForm, GridShowsTitlesValuesAndSetTwoOnItsTab)
   EXPECT_EQ(cells.Cell(0, 0), "def: Kivs3.set");
   EXPECT_EQ(cells.Cell(0, 1), "1. Rejestry 1-6");
   EXPECT_EQ(cells.Cell(1, 1), "Rejestr 1 []");
-  EXPECT_EQ(cells.Cell(2, 1), "0001"); // register 1: bytes 0 and 1
+  EXPECT_EQ(cells.Cell(2, 1), "0001");  // register 1: bytes 0 and 1
   auto* model = form.ZnsGrid->GridModel();
   EXPECT_EQ(model->headerData(0, Qt::Vertical).toString().toStdString(), "1. Rejestry 1-6");
   EXPECT_EQ(model->data(model->index(0, 1)).toString().toStdString(), "0001");
@@ -284,7 +285,7 @@ TEST_F(ChildForm, DelegateEditCommitsIntoTheShownSet)
   ASSERT_NE(editor, nullptr);
   editor->setText("ABCD");
   QTest::keyClick(editor, Qt::Key_Return);
-  QApplication::processEvents(); // the delegate commits on Enter through a queued call
+  QApplication::processEvents();  // the delegate commits on Enter through a queued call
   EXPECT_EQ(form.GridCells().Cell(2, 1), "ABCD");
   EXPECT_EQ(form.Kiv().GetZns1Data()[0], 0xAB);
   EXPECT_EQ(form.Kiv().GetZns1Data()[1], 0xCD);
@@ -318,7 +319,8 @@ TEST_F(ChildForm, FailedLoadKeepsNoFileName)
 {
   std::ofstream(Path("bad.kiv"), std::ios::binary) << "KIVS-3 this is no document";
   std::ofstream(Path("empty.kiv"), std::ios::binary);
-  for (const std::string& file : std::vector<std::string>{Path("bad.kiv"), Path("empty.kiv"), Path("missing.kiv")}) {
+  for (const std::string& file :
+       std::vector<std::string>{Path("bad.kiv"), Path("empty.kiv"), Path("missing.kiv")}) {
     TChildForm form(Frame);
     const std::string before = std::filesystem::exists(file) ? "exists" : "";
     EXPECT_FALSE(form.LoadFile(file)) << file;
@@ -413,7 +415,7 @@ TEST_F(ChildForm, CloseQuestionTable)
       {TPromptAnswer::No, true, true},
       {TPromptAnswer::Cancel, true, false},
       {TPromptAnswer::Yes, true, true},
-      {TPromptAnswer::Yes, false, false}, // the save failed: the document is still modified
+      {TPromptAnswer::Yes, false, false},  // the save failed: the document is still modified
   };
   for (const auto& c : cases) {
     TChildForm form(Frame);
@@ -452,20 +454,24 @@ TEST_F(ChildForm, PrintsListingChartAndGridsByTheFlags)
   Frame.PrintOptionAnswers = {0x0F};
   form.FilePrintClick(false);
   EXPECT_EQ(form.PrintFlags(), 0x0F);
-  ASSERT_EQ(Frame.PdfFiles.size(), 4u); // listing and chart of two sequences
-  EXPECT_EQ(pdftools::InfoField(pdftools::PdfInfo(Frame.PdfFiles[0]), "Title"), "druk.kiv-Sekwencja 1-Listing");
+  ASSERT_EQ(Frame.PdfFiles.size(), 4u);  // listing and chart of two sequences
+  EXPECT_EQ(pdftools::InfoField(pdftools::PdfInfo(Frame.PdfFiles[0]), "Title"),
+            "druk.kiv-Sekwencja 1-Listing");
   // The listing's first line is the sequence's list line.
   const std::string listing = pdftools::PdfText(Frame.PdfFiles[0]);
-  EXPECT_NE(listing.find(form.EventsListBox->item(0)->text().left(10).toStdString()), std::string::npos) << listing;
-  EXPECT_EQ(pdftools::InfoField(pdftools::PdfInfo(Frame.PdfFiles[2]), "Title"), "druk.kiv-Sekwencja 2-Listing");
+  EXPECT_NE(listing.find(form.EventsListBox->item(0)->text().left(10).toStdString()), std::string::npos)
+      << listing;
+  EXPECT_EQ(pdftools::InfoField(pdftools::PdfInfo(Frame.PdfFiles[2]), "Title"),
+            "druk.kiv-Sekwencja 2-Listing");
   EXPECT_GE(std::stoi(pdftools::InfoField(pdftools::PdfInfo(Frame.PdfFiles[1]), "Pages")), 1);
-  EXPECT_EQ(pdftools::InfoField(pdftools::PdfInfo(Frame.PdfFiles[3]), "Title"), "druk.kiv-Sekwencja 2-Przebiegi");
+  EXPECT_EQ(pdftools::InfoField(pdftools::PdfInfo(Frame.PdfFiles[3]), "Title"),
+            "druk.kiv-Sekwencja 2-Przebiegi");
   ASSERT_EQ(Frame.PrintedGrids.size(), 2u);
   EXPECT_EQ(Frame.PrintedGrids[0].first, "ZESTAW NASTAW 1");
   EXPECT_EQ(Frame.PrintedGrids[0].second.Cell(2, 1), "0001");
   EXPECT_EQ(Frame.PrintedGrids[1].first, "ZESTAW NASTAW 2");
   EXPECT_EQ(Frame.PrintedGrids[1].second.Cell(2, 1), "FFFE");
-  EXPECT_EQ(form.ShownSet(), 0); // switched back
+  EXPECT_EQ(form.ShownSet(), 0);  // switched back
   // From the toolbar: the last flags, no dialog.
   Frame.PrintedGrids.clear();
   form.FilePrintClick(true);
@@ -534,7 +540,7 @@ TEST_F(ChildForm, MemoKeepsLinesAsTheControllerWritesThem)
   EXPECT_TRUE(form.MemoMessage->toPlainText().isEmpty());
 }
 
-} // namespace
+}  // namespace
 
 TEST_F(ChildForm, CloseIsRefusedWhilePrinting)
 {
@@ -570,9 +576,9 @@ TEST_F(ChildForm, CloseIsRefusedWhilePrinting)
   EXPECT_FALSE(closed);
   EXPECT_TRUE(busy);
   EXPECT_FALSE(readEnabled);
-  EXPECT_EQ(Frame.PdfFiles.size(), 4u); // the print went on to its end
+  EXPECT_EQ(Frame.PdfFiles.size(), 4u);  // the print went on to its end
   EXPECT_EQ(Frame.PrintedGrids.size(), 2u);
   EXPECT_FALSE(form->IsBusy());
   EXPECT_TRUE(form->Btn[0]->isEnabled());
-  EXPECT_TRUE(sub->close()); // afterwards the window closes
+  EXPECT_TRUE(sub->close());  // afterwards the window closes
 }

@@ -17,24 +17,24 @@
 template <class TDialog>
 void OnModalDialog(const std::function<void(TDialog&)>& work)
 {
-    QTimer::singleShot(0, [work] {
-        auto* dlg = qobject_cast<TDialog*>(QApplication::activeModalWidget());
-        ASSERT_NE(dlg, nullptr);
-        dlg->activateWindow();
-        if (QTest::qWaitForWindowActive(dlg))
-            work(*dlg);
-        else
-            ADD_FAILURE() << "the dialog never became the active window";
-        if (dlg->isVisible()) {
-            ADD_FAILURE() << "the dialog is still open";
-            dlg->reject();
-        }
-    });
+  QTimer::singleShot(0, [work] {
+    auto* dlg = qobject_cast<TDialog*>(QApplication::activeModalWidget());
+    ASSERT_NE(dlg, nullptr);
+    dlg->activateWindow();
+    if (QTest::qWaitForWindowActive(dlg))
+      work(*dlg);
+    else
+      ADD_FAILURE() << "the dialog never became the active window";
+    if (dlg->isVisible()) {
+      ADD_FAILURE() << "the dialog is still open";
+      dlg->reject();
+    }
+  });
 }
 
 // A click near a widget's top-left corner; it gives focusOwner the focus as it would a user.
 inline void ClickInto(QWidget* target, QWidget* focusOwner)
 {
-    QTest::mouseClick(target, Qt::LeftButton, {}, QPoint(4, 4));
-    EXPECT_EQ(QApplication::focusWidget(), focusOwner);
+  QTest::mouseClick(target, Qt::LeftButton, {}, QPoint(4, 4));
+  EXPECT_EQ(QApplication::focusWidget(), focusOwner);
 }

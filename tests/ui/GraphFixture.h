@@ -35,8 +35,8 @@ protected:
 // changes often.
 inline void FillNineTraces(TGraphModel& M)
 {
-  constexpr int32_t RED = 0x0000FF, GREEN = 0x008000, BLUE = 0xC00000, GREY = 0x808080,
-                    ORANGE = 0x0080FF, PURPLE = 0x800080;
+  constexpr int32_t RED = 0x0000FF, GREEN = 0x008000, BLUE = 0xC00000, GREY = 0x808080, ORANGE = 0x0080FF,
+                    PURPLE = 0x800080;
   M.BeginUpdate();
   M.Clear();
   const std::string Captions[] = {"Wyłącznik Q1"_cp, "Wyłącznik Q2"_cp, "Sprzęgło Q3"_cp,
@@ -56,7 +56,11 @@ inline void FillNineTraces(TGraphModel& M)
   Add(6, {{0, {BLUE, 10}}, {30, {BLUE, 10}}});
   Add(7, {{0, {GREY, 3}}, {9.0, {ORANGE, 10}}, {14.5, {GREY, 3}}, {30, {GREY, 3}}});
   Add(8, {{0, {GREY, 3}}, {3.3, {PURPLE, 10}}, {19.2, {GREY, 3}}, {30, {GREY, 3}}});
-  Add(9, {{0, {GREEN, 8}}, {4.0, {RED, 8}}, {5.0, {GREEN, 8}}, {20.8, {RED, 8}}, {22.0, {GREEN, 8}},
+  Add(9, {{0, {GREEN, 8}},
+          {4.0, {RED, 8}},
+          {5.0, {GREEN, 8}},
+          {20.8, {RED, 8}},
+          {22.0, {GREEN, 8}},
           {30, {GREEN, 8}}});
   M.EndUpdate();
 }

@@ -23,10 +23,7 @@ QImage Blank(int W, int H, int Ppi)
   return Img;
 }
 
-int64_t Px(int Ppi, long double Mm)
-{
-  return PixelRound(Mm * Ppi / 25.4L);
-}
+int64_t Px(int Ppi, long double Mm) { return PixelRound(Mm * Ppi / 25.4L); }
 
 class RenderAtResolution : public TQtTest, public ::testing::WithParamInterface<int> {
 protected:
@@ -76,8 +73,8 @@ TEST_P(RenderAtResolution, BarsStandOnTheBandBottomInTheSampleColour)
   const int InRed = X(2) - 2;
   for (int Y = Bottom - static_cast<int>(T); Y < Bottom; ++Y) {
     EXPECT_EQ(Img.pixel(InRed, Y), RED) << Y;
-    EXPECT_EQ(Img.pixel(X(2) - 1, Y), RED) << Y;   // the bar leaves out its end point
-    EXPECT_EQ(Img.pixel(X(2), Y), BLUE) << Y;      // where the next one begins
+    EXPECT_EQ(Img.pixel(X(2) - 1, Y), RED) << Y;  // the bar leaves out its end point
+    EXPECT_EQ(Img.pixel(X(2), Y), BLUE) << Y;     // where the next one begins
     EXPECT_EQ(Img.pixel(X(3) - 1, Y), BLUE) << Y;
   }
   EXPECT_EQ(Img.pixel(InRed, Bottom - static_cast<int>(T) - 1), WHITE);
@@ -184,8 +181,8 @@ TEST_F(CanvasPrimitives, LinesRunBothWaysAndClipToTheDevice)
   {
     QPainter P(&Img);
     TQtChartCanvas Canvas(P, 96);
-    Canvas.Line(30, 10, 20, 10, 1, 0x0000FF, TPenStyle::Solid);     // leftwards: 21..30
-    Canvas.Line(5, 40, 5, 30, 3, 0xFF0000, TPenStyle::Solid);       // upwards, 3 wide: 31..40
+    Canvas.Line(30, 10, 20, 10, 1, 0x0000FF, TPenStyle::Solid);  // leftwards: 21..30
+    Canvas.Line(5, 40, 5, 30, 3, 0xFF0000, TPenStyle::Solid);    // upwards, 3 wide: 31..40
     Canvas.Line(-(int64_t{1} << 40), 20, int64_t{1} << 40, 20, 1, 0x000000, TPenStyle::Dash);
   }
   EXPECT_EQ(Img.pixel(20, 10), WHITE);

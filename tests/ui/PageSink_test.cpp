@@ -21,13 +21,14 @@ TEST(PrintJobFileName, NumbersTheJobsAfterTheFirst)
     const char* Expected;
   };
   const TCase cases[] = {
-      {"/tmp/out.pdf", 1, "/tmp/out.pdf"},      {"/tmp/out.pdf", 2, "/tmp/out-2.pdf"},
-      {"/tmp/out.pdf", 12, "/tmp/out-12.pdf"},  {"/tmp/out", 3, "/tmp/out-3"},
-      {"/tmp/a.b/out", 2, "/tmp/a.b/out-2"},    {"/tmp/.pdf", 2, "/tmp/.pdf-2"},
-      {"out.tar.pdf", 2, "out.tar-2.pdf"},      {"wydruk", 2, "wydruk-2"},
+      {"/tmp/out.pdf", 1, "/tmp/out.pdf"},     {"/tmp/out.pdf", 2, "/tmp/out-2.pdf"},
+      {"/tmp/out.pdf", 12, "/tmp/out-12.pdf"}, {"/tmp/out", 3, "/tmp/out-3"},
+      {"/tmp/a.b/out", 2, "/tmp/a.b/out-2"},   {"/tmp/.pdf", 2, "/tmp/.pdf-2"},
+      {"out.tar.pdf", 2, "out.tar-2.pdf"},     {"wydruk", 2, "wydruk-2"},
   };
   for (const TCase& c : cases)
-    EXPECT_EQ(PrintJobFileName(QString::fromUtf8(c.First), c.Job).toStdString(), c.Expected) << c.First << " " << c.Job;
+    EXPECT_EQ(PrintJobFileName(QString::fromUtf8(c.First), c.Job).toStdString(), c.Expected)
+        << c.First << " " << c.Job;
 }
 
 class PageSinkTest : public TQtAppTest {
@@ -81,4 +82,4 @@ TEST_F(PageSinkTest, JobsOfARunGoToFilesOfTheirOwn)
   EXPECT_FALSE(std::filesystem::exists(Dir.File("run-4.pdf")));
 }
 
-} // namespace
+}  // namespace

@@ -10,17 +10,17 @@
 
 class TQtAppTest : public ::testing::Test {
 protected:
-    void SetUp() override
-    {
-        if (!QCoreApplication::instance()) {
-            static int argc = 1;
-            static char name[] = "tests_ui";
-            static char* argv[] = {name, nullptr};
-            FApp = std::make_unique<QApplication>(argc, argv);
-        }
+  void SetUp() override
+  {
+    if (!QCoreApplication::instance()) {
+      static int argc = 1;
+      static char name[] = "tests_ui";
+      static char* argv[] = {name, nullptr};
+      FApp = std::make_unique<QApplication>(argc, argv);
     }
-    void TearDown() override { FApp.reset(); }
+  }
+  void TearDown() override { FApp.reset(); }
 
 private:
-    std::unique_ptr<QApplication> FApp;
+  std::unique_ptr<QApplication> FApp;
 };
