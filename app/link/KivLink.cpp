@@ -64,6 +64,12 @@ TTransactionPolicy TTransactionPolicy::Of(const TCommSettings& settings)
   return policy;
 }
 
+int TTransactionPolicy::TcpWaitMs(int timeOut) const
+{
+  const int64_t wait = int64_t(TcpWaitFactor) * int64_t(timeOut);
+  return int(std::clamp<int64_t>(wait, 0, std::numeric_limits<int>::max()));
+}
+
 bool TRtuTransport::Send(std::span<const uint8_t> request, std::span<uint8_t> reply, size_t& replyLength,
                          std::string& error)
 {
@@ -93,7 +99,7 @@ bool TTcpTransport::Send(std::span<const uint8_t> request, std::span<uint8_t> re
   size_t pduLength = 0;
   const auto pdu = request.subspan(1, request.size() - 3);
   if (!FClient.SendAndWait(FSettings.MBTCPIP, FSettings.MBTCPPort, request[0], pdu,
-                           reply.subspan(1, reply.size() - 3), FPolicy.TcpWaitFactor * FSettings.Time_Out,
+                           reply.subspan(1, reply.size() - 3), FPolicy.TcpWaitMs(FSettings.Time_Out),
                            pduLength)) {
     // The protocol line stays as it always was; the reason goes where a terminal sees it.
     DebugOutput("Modbus TCP " + FSettings.MBTCPIP + ": " + FClient.LastError());

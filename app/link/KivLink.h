@@ -47,6 +47,10 @@ struct TTransactionPolicy {
   // Ms after each page of the event register, before the next page is asked for.
   int SilenceAfterEventPage = 300;
 
+  // How long a TCP attempt waits for its reply, ms: the factor times the time-out, which
+  // comes from kiv.ini and may hold anything (never below 0, never past what an int holds).
+  int TcpWaitMs(int timeOut) const;
+
   // The policy of a connection: its TimeSilence for every pause.
   static TTransactionPolicy Of(const TCommSettings& settings);
 

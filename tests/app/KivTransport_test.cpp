@@ -6,6 +6,7 @@
 #include <gtest/gtest.h>
 
 #include <chrono>
+#include <limits>
 #include <string>
 #include <vector>
 
@@ -177,6 +178,21 @@ TEST(KivTransportPolicy, SettingsGiveThePauses)
   s.MBTCPComm = true;
   ASSERT_TRUE(link.SetSettings(s));
   EXPECT_NE(&link.Transport(), &chosen);
+}
+
+}  // namespace
+
+namespace {
+
+// kiv.ini may hold any time-out: the TCP wait never overflows and never goes below zero.
+TEST(KivTransportPolicy, TcpWaitIsTwiceTheTimeOutWithinAnInt)
+{
+  const TTransactionPolicy p;
+  EXPECT_EQ(p.TcpWaitMs(250), 500);
+  EXPECT_EQ(p.TcpWaitMs(0), 0);
+  EXPECT_EQ(p.TcpWaitMs(-40), 0);
+  EXPECT_EQ(p.TcpWaitMs(std::numeric_limits<int>::max()), std::numeric_limits<int>::max());
+  EXPECT_EQ(p.TcpWaitMs(std::numeric_limits<int>::max() / 2 + 1), std::numeric_limits<int>::max());
 }
 
 }  // namespace
