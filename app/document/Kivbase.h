@@ -204,8 +204,10 @@ public:
   // Writes set `source` into the device's set `target` (each 1 or 2). False when refused.
   bool WriteZestawNastaw(int source, int target);
   // Register blocks in chunks of at most 125 (read) or `step` (write, at most 123) registers.
-  // A read copies only within `destination`; true when every chunk came back.
-  bool ReadRegisters(uint16_t start, std::span<uint8_t> destination, int count);
+  // A read copies only within `destination`; true when every chunk came back. With
+  // `mayBeShort` a reply may bring fewer registers than asked (an event page); otherwise a
+  // short reply is a failed attempt (a setting set must come back whole).
+  bool ReadRegisters(uint16_t start, std::span<uint8_t> destination, int count, bool mayBeShort = false);
   void WriteRegisters(uint16_t start, std::span<const uint8_t> source, int step, int count);
   // One request (the request frame set up before) and its reply, with up to five attempts.
   void Transaction();
@@ -265,8 +267,8 @@ private:
   uint16_t FRequestLength = 0;
   std::array<uint8_t, FRAME_SIZE> FReply{};
   int32_t FReplyLength = 0;
-  // The event register may answer a page with fewer registers than asked; a setting set
-  // must come back whole.
+  // Set by ReadRegisters for its own transactions: a reply may bring fewer registers than
+  // asked.
   bool FShortReadAllowed = false;
 };
 

@@ -185,8 +185,9 @@ void TKiv::Transaction()
   }
 }
 
-bool TKiv::ReadRegisters(uint16_t start, std::span<uint8_t> destination, int count)
+bool TKiv::ReadRegisters(uint16_t start, std::span<uint8_t> destination, int count, bool mayBeShort)
 {
+  const TStateScope<bool> shortReads(FShortReadAllowed, mayBeShort);
   int first = start;
   size_t at = 0;
   while (count > 0) {
@@ -396,7 +397,6 @@ bool TKiv::DoReadEvReg()
   size_t gathered = 0;
   // Whether the read ends or throws: keep what came, give the link back, then tell.
   const auto complete = [&] {
-    FShortReadAllowed = false;  // also when a page's wait threw
     if (FAbort && (FReply[1] & 0x80) && !FCancel && gathered > 0)
       FAbort = false;  // the device marks the end of its register with an exception reply
     if (gathered > 0) {
@@ -417,9 +417,7 @@ bool TKiv::DoReadEvReg()
     bool finished = false;
     do {
       const size_t at = std::min(gathered, buffer.size());
-      FShortReadAllowed = true;
-      ReadRegisters(uint16_t(page), std::span<uint8_t>(buffer).subspan(at), READ_CHUNK);
-      FShortReadAllowed = false;
+      ReadRegisters(uint16_t(page), std::span<uint8_t>(buffer).subspan(at), READ_CHUNK, true);
       if (!FAbort && !FCancel) {
         if (FReply[1] == 3)
           gathered += FReply[2];
