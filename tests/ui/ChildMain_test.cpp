@@ -16,6 +16,7 @@
 #include <QPrinterInfo>
 #include <QPointer>
 #include <QPushButton>
+#include <QScrollBar>
 #include <QTest>
 #include <QTimer>
 #include <QTreeWidget>
@@ -630,6 +631,100 @@ TEST_F(ChildMain, ReadmeJourneyOverTcpFromTheCommunicationDialogToKivIni)
   EXPECT_NE(text.find("MBTCPComm=1"), std::string::npos) << text;
   EXPECT_NE(text.find("MBTCPIP=127.0.0.1"), std::string::npos) << text;
   EXPECT_NE(text.find("MBTCPPort=" + port), std::string::npos) << text;
+}
+
+}  // namespace
+
+namespace {
+
+// Opens a menu of the menu bar and clicks one of its items, as a user does with the mouse.
+void ClickMenuItem(QMenuBar* bar, const QString& title, const QString& item)
+{
+  QAction* top = nullptr;
+  for (QAction* a : bar->actions())
+    if (a->text() == title)
+      top = a;
+  ASSERT_NE(top, nullptr) << title.toStdString();
+  QTest::mouseClick(bar, Qt::LeftButton, {}, bar->actionGeometry(top).center());
+  QMenu* menu = top->menu();
+  ASSERT_NE(menu, nullptr);
+  ASSERT_TRUE(QTest::qWaitForWindowExposed(menu)) << title.toStdString();
+  QAction* target = nullptr;
+  for (QAction* a : menu->actions())
+    if (a->text() == item)
+      target = a;
+  ASSERT_NE(target, nullptr) << item.toStdString();
+  QTest::mouseClick(menu, Qt::LeftButton, {}, menu->actionGeometry(target).center());
+  QApplication::processEvents();
+}
+
+TEST_F(ChildMain, TileKeepsTheFrameAndScrollsToWhatDoesNotFit)
+{
+  struct TCase {
+    int Windows;
+    bool Fit;  // whether the tiles can take the windows at their minimum size
+  };
+  const TCase cases[] = {{2, true}, {8, false}, {12, false}};
+  for (const TCase& c : cases) {
+    auto frame = MakeFrame();
+    frame->resize(1400, 950);
+    frame->move(50, 20);
+    frame->show();
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(frame.get()));
+    for (int i = 0; i < c.Windows; ++i)
+      frame->MF_NewClick();
+    QApplication::processEvents();
+    const QRect before = frame->geometry();
+    const QRect beforeOuter = frame->frameGeometry();
+    TLogoMdiArea* area = frame->MdiArea();
+    const QSize room = area->viewport()->size();
+
+    ClickMenuItem(frame->menuBar(), QStringLiteral("Okno"), QStringLiteral("Tile"));
+
+    EXPECT_EQ(frame->geometry(), before) << c.Windows;
+    EXPECT_EQ(frame->frameGeometry(), beforeOuter) << c.Windows;
+    const QList<QMdiSubWindow*> windows = area->subWindowList(QMdiArea::CreationOrder);
+    ASSERT_EQ(windows.size(), c.Windows);
+    QRect used;
+    QSize minimum(0, 0);
+    for (QMdiSubWindow* w : windows) {
+      used |= w->geometry();
+      minimum = minimum.expandedTo(w->minimumSizeHint());
+      // No window is laid over another.
+      for (QMdiSubWindow* o : windows) {
+        if (o != w) {
+          EXPECT_FALSE(o->geometry().intersects(w->geometry())) << c.Windows;
+        }
+      }
+    }
+    const int columns = c.Windows == 2 ? 2 : (c.Windows == 8 ? 3 : 4);
+    const int rows = c.Windows == 2 ? 1 : 3;
+    EXPECT_EQ(minimum.width() * columns <= room.width() && minimum.height() * rows <= room.height(), c.Fit)
+        << c.Windows;
+    for (QMdiSubWindow* w : windows) {
+      EXPECT_GE(w->width(), w->minimumSizeHint().width());
+      EXPECT_GE(w->height(), w->minimumSizeHint().height());
+    }
+    const bool scrolls =
+        area->horizontalScrollBar()->maximum() > 0 || area->verticalScrollBar()->maximum() > 0;
+    if (c.Fit) {
+      // The tiles cover the area as it is, and nothing needs scrolling.
+      EXPECT_EQ(used.topLeft(), QPoint(0, 0));
+      EXPECT_LE(used.right(), room.width());
+      EXPECT_GE(used.right(), room.width() - columns);
+      EXPECT_FALSE(scrolls);
+    } else {
+      // What lies beyond the area is reached by scrolling to it.
+      EXPECT_TRUE(scrolls) << c.Windows;
+      QScrollBar* bar = area->horizontalScrollBar()->maximum() > 0 ? area->horizontalScrollBar()
+                                                                   : area->verticalScrollBar();
+      EXPECT_TRUE(bar->isVisible());
+      bar->setValue(bar->maximum());
+      QApplication::processEvents();
+      const QRect last = windows.back()->geometry();
+      EXPECT_TRUE(area->viewport()->rect().intersects(last)) << c.Windows;
+    }
+  }
 }
 
 }  // namespace
