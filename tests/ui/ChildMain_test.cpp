@@ -25,7 +25,9 @@
 
 #include <filesystem>
 #include <fstream>
+#include <functional>
 #include <map>
+#include <memory>
 
 #include "ChildTestSupport.h"
 #include "PdfTools.h"
@@ -34,6 +36,7 @@
 #include "app/document/Kivbase.h"
 #include "app/ui/Child.h"
 #include "app/ui/ChildMemo.h"
+#include "app/ui/Fileprop.h"
 #include "app/ui/Main.h"
 #include "app/ui/Pagedlg.h"
 #include "app/ui/Params.h"
@@ -42,6 +45,7 @@
 #include "platform/Codepage.h"
 #include "platform/Prompts.h"
 #include "tests/app/DocTestSupport.h"
+#include "tests/ui/DialogTools.h"
 #include "tests/platform/SpecialFiles.h"
 #include "tests/sim/KivSimProcess.h"
 
@@ -658,6 +662,27 @@ void ClickMenuItem(QMenuBar* bar, const QString& title, const QString& item)
   QApplication::processEvents();
 }
 
+// Works a modal dialog that a later click opens: the dialog is looked for until it is there
+// (the clicks themselves run events, so a dialog looked for at once would not be open yet).
+template <class TDialog>
+void WhenModalDialogOpens(const std::function<void(TDialog&)>& work)
+{
+  auto* poll = new QTimer;
+  auto polls = std::make_shared<int>(0);
+  QObject::connect(poll, &QTimer::timeout, [poll, polls, work] {
+    const bool open = qobject_cast<TDialog*>(QApplication::activeModalWidget()) != nullptr;
+    if (!open && ++*polls < 500)
+      return;
+    poll->stop();
+    poll->deleteLater();
+    if (open)
+      OnModalDialog<TDialog>(work);
+    else
+      ADD_FAILURE() << "the dialog never opened";
+  });
+  poll->start(10);
+}
+
 TEST_F(ChildMain, TileKeepsTheFrameAndScrollsToWhatDoesNotFit)
 {
   struct TCase {
@@ -725,6 +750,63 @@ TEST_F(ChildMain, TileKeepsTheFrameAndScrollsToWhatDoesNotFit)
       EXPECT_TRUE(area->viewport()->rect().intersects(last)) << c.Windows;
     }
   }
+}
+
+TEST_F(ChildMain, EditingTheStationTextKeepsTheBytesTheUserDidNotTouch)
+{
+  // A station text with a byte the code page gives no letter, and Polish letters around it.
+  const std::string station = std::string("GPZ \x98ywiec ") + "ąę"_cp + " 1";
+  const std::string path = Dir.File("gpz.kiv");
+  {
+    TKiv kiv;
+    kiv.SetInstallDir(Dir.File("bin"));
+    kiv.SetIdent("K3GPZ-01");
+    kiv.SetKivType(2);
+    kiv.SetStationInfo(station);
+    ASSERT_TRUE(kiv.SaveToFile(path));
+  }
+  const auto readFile = [](const std::string& p) {
+    std::ifstream in(p, std::ios::binary);
+    return std::string((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
+  };
+  const std::string before = readFile(path);
+  ASSERT_GT(before.size(), 40 + station.size() + 1);
+  ASSERT_EQ(before.substr(40, station.size() + 1), station + '\0');
+
+  auto frame = MakeFrame({path});
+  frame->show();
+  ASSERT_TRUE(QTest::qWaitForWindowExposed(frame.get()));
+  frame->ProcessCommandLine();
+  QApplication::processEvents();
+  ASSERT_EQ(frame->Documents().size(), 1u);
+  TKiv& kiv = frame->Documents()[0]->Kiv();
+  EXPECT_FALSE(kiv.Modified());
+
+  QString shown;
+  const std::function<void(TFileInfoDlg&)> work = [&shown](TFileInfoDlg& d) {
+    shown = d.StationEdit()->text();
+    ClickInto(d.StationEdit(), d.StationEdit());
+    QTest::keyClick(QApplication::focusWidget(), Qt::Key_End);
+    QTest::keyClicks(QApplication::focusWidget(), QStringLiteral("X"));
+    QTest::mouseClick(d.findChild<QPushButton*>(QStringLiteral("OKButton")), Qt::LeftButton);
+  };
+  WhenModalDialogOpens<TFileInfoDlg>(work);
+  ClickMenuItem(frame->menuBar(), QStringLiteral("&Plik"), QStringLiteral("Wlasciwosci"));
+  // The byte without a letter shows as the control character of its own value.
+  EXPECT_EQ(shown, QStringLiteral("GPZ ") + QChar(0x98) + QString::fromUtf8("ywiec ąę 1"));
+  EXPECT_TRUE(kiv.Modified());
+  EXPECT_EQ(kiv.GetStationInfo(), station + "X");
+
+  ClickMenuItem(frame->menuBar(), QStringLiteral("&Plik"), QStringLiteral("Zapi&sz"));
+  EXPECT_FALSE(kiv.Modified());
+  const std::string after = readFile(path);
+  ASSERT_EQ(after.size(), before.size());
+  // Only the end of the text changed: the added letter took the place of the terminator.
+  std::string expected = before;
+  expected[40 + station.size()] = 'X';
+  expected[40 + station.size() + 1] = '\0';
+  EXPECT_EQ(after.substr(40, 100), expected.substr(40, 100));
+  EXPECT_TRUE(after == expected);
 }
 
 }  // namespace
