@@ -634,13 +634,19 @@ TEST(XmlNode, NodesKeepTheHandlerTheyWereMadeWithElseTakeTheRoots)
   m.ReportError("m2");
   l.ReportError("l1");
   root->ReportError("r1");
-  // A node's own handler serves it alone.
+  // A node's own handler serves it alone, also one made under a parent with another one.
   a.SetOnError(own.Sink());
   a.ReportError("a1");
   b.ReportError("b3");
+  TMessages given;
+  NewXmlNode<TLhXMLNode>(&b, "G", given.Sink())->ReportError("g1");
+  // Made under b without a handler: it takes the root's when it reports.
+  root->SetOnError(later.Sink());
+  NewXmlNode<TLhXMLNode>(&b, "E")->ReportError("e1");
   EXPECT_EQ(made.Lines, (std::vector<std::string>{"b1", "b2", "c1", "b3"}));
-  EXPECT_EQ(later.Lines, (std::vector<std::string>{"m1", "m2"}));
+  EXPECT_EQ(later.Lines, (std::vector<std::string>{"m1", "m2", "e1"}));
   EXPECT_EQ(own.Lines, (std::vector<std::string>{"a1"}));
+  EXPECT_EQ(given.Lines, (std::vector<std::string>{"g1"}));
 }
 
 TEST(XmlNode, AHandlerLivesAsLongAsANodeHoldsIt)
