@@ -78,3 +78,13 @@ void TComtrade::KeepSamplesRead(int32_t n)
   Rates->CutToSamples(n);
   SetSampleCount(n);
 }
+
+void TComtrade::KeepSamplesToFill(int32_t n)
+{
+  Rates->CutToSamples(n);
+  for (const auto& d : *Analogs)
+    d->SetSampleCountUnset(n);
+  for (const auto& d : *Statuses)
+    d->SetSampleCountUnset(n);
+  Rates->SetCount(n);
+}
