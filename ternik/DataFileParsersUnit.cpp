@@ -500,9 +500,10 @@ void TAsciiDataFileParser::LoadDataFromStream(TComtrade& rec, const TStringArray
       if (pos < data.size())
         pos += (data[pos] == '\r' && pos + 1 < data.size() && data[pos + 1] == '\n') ? 2 : 1;
       if (CpTrim(line).empty()) {
-        // A blank line leaves its sample as it is: 0, which the extents count too.
+        // A blank line leaves its sample as it is, and the extents count it as it is.
         for (TAnalogSink& s : sinks)
-          s.Extent.Add(0);
+          if (s.IsRaw)
+            s.Extent.Add(s.Raw[q]);
         continue;
       }
 
