@@ -352,6 +352,28 @@ TEST(BinaryDataFileParser, MissingStreamAndFailingStore)
   }
 }
 
+// A channel that cannot be sized fails the load before any sample is written; the channels
+// sized before it read 0 in their new samples, not what their stores held before.
+TEST(BinaryDataFileParser, FailedSizingLeavesZeros)
+{
+  TLibraryScope lib;
+  auto rec = MakeRec(1, 1);
+  rec->SetSampleCount(3);
+  for (int32_t r = 0; r < 3; ++r) {
+    rec->Analogs->Items(0).SetRawSample(r, 77);
+    rec->Statuses->Items(0).SetSample(r, 1);
+  }
+  rec->SetSampleCount(1);
+  rec->Analogs->Add(std::make_unique<TAnalogDescr>(uint8_t(7)));
+  TDatSet set(BinBytes({{1, 0, {5, 5}, {1}}, {2, 0, {6, 6}, {1}}, {3, 0, {7, 7}, {1}}}));
+  EXPECT_THROW(BinaryDataFileParser().LoadDataFromStream(*rec, set.Names, set.Streams, nullptr), EComtrade);
+  const TAnalogDescr& a = rec->Analogs->Items(0);
+  ASSERT_EQ(a.SampleCount(), 3);
+  EXPECT_EQ(a.GetRawSample(0), 77);  // kept from before, as a plain sizing keeps it
+  EXPECT_EQ(a.GetRawSample(1), 0);
+  EXPECT_EQ(a.GetRawSample(2), 0);
+}
+
 // ---------------------------------------------------------------------------------------
 // ASCII loading
 
