@@ -5,6 +5,7 @@
 #include "platform/SysUtil.h"
 
 #include <algorithm>
+#include <functional>
 #include <utility>
 
 namespace {
@@ -19,7 +20,7 @@ constexpr size_t ShortSection = 8;
 
 // The hash of a name folded as CpSameText folds it, so that names it takes as the same hash
 // the same (FNV-1a, with a final mix because the slot is taken from the low bits).
-size_t FoldedHash(std::string_view name)
+uint32_t FoldedHash(std::string_view name)
 {
   uint64_t h = 14695981039346656037u;
   for (const char c : name)
@@ -27,20 +28,20 @@ size_t FoldedHash(std::string_view name)
   h ^= h >> 32;
   h *= 0xd6e8feb86659fd93u;
   h ^= h >> 32;
-  return static_cast<size_t>(h);
+  return static_cast<uint32_t>(h);
 }
 
 // What an index asks for the name of entry i: a member of the i-th of a list.
-template <class List, class Member>
-auto NamesOf(const List& list, Member member)
+template <class List, class Name>
+auto NamesOf(const List& list, Name name)
 {
-  return [&list, member](size_t i) -> std::string_view { return list[i].*member; };
+  return [&list, name](size_t i) -> std::string_view { return std::invoke(name, list[i]); };
 }
 
 }  // namespace
 
 template <class NameOf>
-size_t TIniFile::TFoldedIndex::Slot(std::string_view name, size_t hash, const NameOf& nameOf) const
+size_t TIniFile::TFoldedIndex::Slot(std::string_view name, uint32_t hash, const NameOf& nameOf) const
 {
   const size_t mask = FSlots.size() - 1;
   size_t i = hash & mask;
@@ -63,7 +64,7 @@ void TIniFile::TFoldedIndex::Add(std::string_view name, size_t at, const NameOf&
 {
   if (2 * (FUsed + 1) > FSlots.size())
     Grow();
-  const size_t hash = FoldedHash(name);
+  const uint32_t hash = FoldedHash(name);
   TSlot& slot = FSlots[Slot(name, hash, nameOf)];
   if (slot.Count++ != 0)
     return;
@@ -106,9 +107,20 @@ void TIniFile::TFoldedIndex::Erased(size_t at)
       --slot.At;
 }
 
-void TIniFile::TFoldedIndex::Grow()
+void TIniFile::TFoldedIndex::Reserve(size_t entries)
 {
-  std::vector<TSlot> old(std::max<size_t>(8, 2 * FSlots.size()));
+  size_t slots = 8;
+  while (slots < 2 * entries)
+    slots *= 2;
+  if (slots > FSlots.size())
+    Rehash(slots);
+}
+
+void TIniFile::TFoldedIndex::Grow() { Rehash(std::max<size_t>(8, 2 * FSlots.size())); }
+
+void TIniFile::TFoldedIndex::Rehash(size_t slots)
+{
+  std::vector<TSlot> old(slots);
   old.swap(FSlots);
   const size_t mask = FSlots.size() - 1;
   for (const TSlot& slot : old)
@@ -130,11 +142,11 @@ size_t TIniFile::TSection::FindKeyAt(std::string_view key) const
 {
   if (!Indexed()) {
     for (size_t i = 0; i < Lines.size(); ++i)
-      if (Lines[i].IsKey && CpSameText(Lines[i].Text, key))
+      if (Lines[i].IsKey() && CpSameText(Lines[i].Key(), key))
         return i;
     return Lines.size();
   }
-  const size_t* at = Keys.Find(key, NamesOf(Lines, &TLine::Text));
+  const size_t* at = Keys.Find(key, NamesOf(Lines, &TLine::Key));
   return at ? *at : Lines.size();
 }
 
@@ -152,8 +164,8 @@ void TIniFile::TSection::IndexKeys()
 {
   Keys.Clear();
   for (size_t i = 0; i < Lines.size(); ++i)
-    if (Lines[i].IsKey)
-      Keys.Add(Lines[i].Text, i, NamesOf(Lines, &TLine::Text));
+    if (Lines[i].IsKey())
+      Keys.Add(Lines[i].Key(), i, NamesOf(Lines, &TLine::Key));
 }
 
 // The index of a section's keys is there exactly while the section is longer than ShortSection
@@ -164,12 +176,15 @@ void TIniFile::TSection::Added(size_t at)
 {
   if (Lines.size() == ShortSection + 1)
     IndexKeys();
-  else if (Indexed() && Lines[at].IsKey)
-    Keys.Add(Lines[at].Text, at, NamesOf(Lines, &TLine::Text));
+  else if (Indexed() && Lines[at].IsKey())
+    Keys.Add(Lines[at].Key(), at, NamesOf(Lines, &TLine::Key));
 }
 
 void TIniFile::TSection::AddLine(TLine line)
 {
+  // Most sections hold a few lines: one allocation for them instead of one a line.
+  if (Lines.empty())
+    Lines.reserve(4);
   Lines.push_back(std::move(line));
   Added(Lines.size() - 1);
 }
@@ -177,23 +192,22 @@ void TIniFile::TSection::AddLine(TLine line)
 void TIniFile::TSection::DropTrailingBlanks()
 {
   // Only lines that are no keys go, from the end: the positions the index holds stay.
-  while (!Lines.empty() && !Lines.back().IsKey && CpTrim(Lines.back().Text).empty())
+  while (!Lines.empty() && !Lines.back().IsKey() && CpTrim(Lines.back().Text).empty())
     Lines.pop_back();
   if (!Indexed())
     Keys.Clear();
 }
 
-void TIniFile::TSection::InsertKey(std::string key, std::string value)
+void TIniFile::TSection::InsertKey(std::string_view key, std::string_view value)
 {
   // After the last key, so trailing comments of the section stay at its end. Only lines that
   // are no keys move, so the positions the index holds stay as they are.
   size_t at = Lines.size();
-  while (at > 0 && !Lines[at - 1].IsKey)
+  while (at > 0 && !Lines[at - 1].IsKey())
     --at;
   if (at == 0)
     at = Lines.size();
-  Lines.insert(Lines.begin() + static_cast<std::ptrdiff_t>(at),
-               TLine{std::move(key), std::move(value), true});
+  Lines.insert(Lines.begin() + static_cast<std::ptrdiff_t>(at), TLine::Pair(key, value));
   Added(at);
 }
 
@@ -201,10 +215,10 @@ void TIniFile::TSection::EraseKey(std::vector<TLine>::iterator line)
 {
   const size_t at = static_cast<size_t>(line - Lines.begin());
   if (Indexed()) {
-    const std::string_view key = Lines[at].Text;
-    Keys.RemoveFirst(key, NamesOf(Lines, &TLine::Text), [&] {
+    const std::string_view key = Lines[at].Key();
+    Keys.RemoveFirst(key, NamesOf(Lines, &TLine::Key), [&] {
       size_t next = at + 1;
-      while (!(Lines[next].IsKey && CpSameText(Lines[next].Text, key)))
+      while (!(Lines[next].IsKey() && CpSameText(Lines[next].Key(), key)))
         ++next;
       return next;
     });
@@ -214,6 +228,15 @@ void TIniFile::TSection::EraseKey(std::vector<TLine>::iterator line)
     Keys.Erased(at);
   else
     Keys.Clear();
+}
+
+TIniFile::TLine TIniFile::TLine::Pair(std::string_view key, std::string_view value)
+{
+  TLine l;
+  l.Text.reserve(key.size() + 1 + value.size());
+  l.Text.append(key).append(1, '=').append(value);
+  l.KeyLength = key.size();
+  return l;
 }
 
 TIniFile::TSection& TIniFile::AddSection(std::string name)
@@ -249,6 +272,13 @@ void TIniFile::LoadFromString(std::string_view text)
     FLineBreak = "\r\n";
   else if (!text.empty())
     FLineBreak = "\n";
+  // Room for the sections at once, so that neither they nor their index grow on the way: a
+  // header usually starts its line.
+  size_t headers = !text.empty() && text.front() == '[' ? 1 : 0;
+  for (size_t at = text.find("\n["); at != std::string_view::npos; at = text.find("\n[", at + 2))
+    ++headers;
+  FSections.reserve(headers);
+  FSectionIndex.Reserve(headers);
   TSection* current = nullptr;
   size_t pos = 0;
   while (pos < text.size()) {
@@ -270,9 +300,7 @@ void TIniFile::LoadFromString(std::string_view text)
     TLine l;
     const size_t eq = t.find('=');
     if (!t.empty() && t.front() != ';' && t.front() != '#' && eq != std::string_view::npos && eq > 0) {
-      l.IsKey = true;
-      l.Text = std::string(CpTrim(t.substr(0, eq)));
-      l.Value = std::string(CpTrim(t.substr(eq + 1)));
+      l = TLine::Pair(CpTrim(t.substr(0, eq)), CpTrim(t.substr(eq + 1)));
     } else {
       // Trailing blanks and stray carriage returns carry nothing and would change the
       // line breaks of the next save.
@@ -281,7 +309,7 @@ void TIniFile::LoadFromString(std::string_view text)
     if (current)
       current->AddLine(std::move(l));
     else
-      FPreamble.push_back(l.IsKey ? std::string(CpTrimRight(line)) : l.Text);
+      FPreamble.push_back(l.IsKey() ? std::string(CpTrimRight(line)) : l.Text);
   }
   // A trailing empty line of the file is the last line break, not a line of its own.
   for (auto& s : FSections)
@@ -308,10 +336,6 @@ std::string TIniFile::ToString() const
     out += FLineBreak;
     for (const auto& l : s.Lines) {
       out += l.Text;
-      if (l.IsKey) {
-        out += '=';
-        out += l.Value;
-      }
       out += FLineBreak;
     }
   }
@@ -346,13 +370,13 @@ const TIniFile::TLine* TIniFile::FindLine(std::string_view section, std::string_
 std::string TIniFile::ReadString(std::string_view section, std::string_view key, std::string_view def) const
 {
   const TLine* l = FindLine(section, key);
-  return l ? l->Value : std::string(def);
+  return l ? std::string(l->Value()) : std::string(def);
 }
 
 int32_t TIniFile::ReadInteger(std::string_view section, std::string_view key, int32_t def) const
 {
   const TLine* l = FindLine(section, key);
-  return l ? StrToIntDef(l->Value, def) : def;
+  return l ? StrToIntDef(l->Value(), def) : def;
 }
 
 bool TIniFile::ReadBool(std::string_view section, std::string_view key, bool def) const
@@ -365,7 +389,7 @@ double TIniFile::ReadFloat(std::string_view section, std::string_view key, doubl
 {
   const TLine* l = FindLine(section, key);
   double v = 0;
-  if (l && TryStrToFloat(l->Value, v, decimalSeparator))
+  if (l && TryStrToFloat(l->Value(), v, decimalSeparator))
     return v;
   return def;
 }
@@ -386,7 +410,7 @@ void TIniFile::WriteString(std::string_view section, std::string_view key, std::
   if (!s)
     s = &AddSection(oneLine(section));
   if (const auto it = s->FindKey(k); it != s->Lines.end())
-    it->Value = v;
+    it->SetValue(v);
   else
     s->InsertKey(k, v);
 }
@@ -420,8 +444,8 @@ std::vector<std::string> TIniFile::ReadSection(std::string_view section) const
   std::vector<std::string> keys;
   if (const TSection* s = Find(section))
     for (const auto& l : s->Lines)
-      if (l.IsKey)
-        keys.push_back(l.Text);
+      if (l.IsKey())
+        keys.emplace_back(l.Key());
   return keys;
 }
 
@@ -439,8 +463,8 @@ std::vector<std::pair<std::string, std::string>> TIniFile::ReadSectionValues(std
   std::vector<std::pair<std::string, std::string>> values;
   if (const TSection* s = Find(section))
     for (const auto& l : s->Lines)
-      if (l.IsKey)
-        values.emplace_back(l.Text, l.Value);
+      if (l.IsKey())
+        values.emplace_back(l.Key(), l.Value());
   return values;
 }
 

@@ -51,10 +51,17 @@ public:
   void Clear();
 
 private:
+  // A line as it is written: "key=value" for a key (both trimmed), any other line as read.
   struct TLine {
-    std::string Text;   // a key, trimmed; a comment or other line, kept as written
-    std::string Value;  // trimmed
-    bool IsKey = false;
+    static constexpr size_t NoKey = static_cast<size_t>(-1);
+    std::string Text;
+    size_t KeyLength = NoKey;
+
+    static TLine Pair(std::string_view key, std::string_view value);
+    bool IsKey() const { return KeyLength != NoKey; }
+    std::string_view Key() const { return std::string_view(Text).substr(0, KeyLength); }
+    std::string_view Value() const { return std::string_view(Text).substr(KeyLength + 1); }
+    void SetValue(std::string_view value) { Text.replace(KeyLength + 1, std::string::npos, value); }
   };
 
   // Positions of named entries by their names folded to one case, CpSameText's rule: for each
@@ -74,17 +81,19 @@ private:
     void RemoveFirst(std::string_view name, const NameOf& nameOf, const Next& nextSame);
     // The owner erased the entry at `at`: every later one is one position nearer.
     void Erased(size_t at);
+    void Reserve(size_t entries);  // room for that many names without growing
     void Clear();
 
   private:
     struct TSlot {
-      size_t Hash = 0;
       size_t At = 0;
-      size_t Count = 0;  // 0: a free slot
+      uint32_t Hash = 0;
+      uint32_t Count = 0;  // 0: a free slot
     };
     template <class NameOf>
-    size_t Slot(std::string_view name, size_t hash, const NameOf& nameOf) const;  // its own or the free one
+    size_t Slot(std::string_view name, uint32_t hash, const NameOf& nameOf) const;  // its own or the free one
     void Grow();
+    void Rehash(size_t slots);
     std::vector<TSlot> FSlots;  // open addressing, linear probing, at most half used
     size_t FUsed = 0;
   };
@@ -99,7 +108,7 @@ private:
     void DropTrailingBlanks();
     std::vector<TLine>::iterator FindKey(std::string_view key);
     std::vector<TLine>::const_iterator FindKey(std::string_view key) const;
-    void InsertKey(std::string key, std::string value);
+    void InsertKey(std::string_view key, std::string_view value);
     void EraseKey(std::vector<TLine>::iterator line);
 
   private:
