@@ -107,15 +107,6 @@ void TIniFile::TFoldedIndex::Erased(size_t at)
       --slot.At;
 }
 
-void TIniFile::TFoldedIndex::Reserve(size_t entries)
-{
-  size_t slots = 8;
-  while (slots < 2 * entries)
-    slots *= 2;
-  if (slots > FSlots.size())
-    Rehash(slots);
-}
-
 void TIniFile::TFoldedIndex::Grow() { Rehash(std::max<size_t>(8, 2 * FSlots.size())); }
 
 void TIniFile::TFoldedIndex::Rehash(size_t slots)
@@ -272,13 +263,6 @@ void TIniFile::LoadFromString(std::string_view text)
     FLineBreak = "\r\n";
   else if (!text.empty())
     FLineBreak = "\n";
-  // Room for the sections at once, so that neither they nor their index grow on the way: a
-  // header usually starts its line.
-  size_t headers = !text.empty() && text.front() == '[' ? 1 : 0;
-  for (size_t at = text.find("\n["); at != std::string_view::npos; at = text.find("\n[", at + 2))
-    ++headers;
-  FSections.reserve(headers);
-  FSectionIndex.Reserve(headers);
   TSection* current = nullptr;
   size_t pos = 0;
   while (pos < text.size()) {

@@ -81,7 +81,6 @@ private:
     void RemoveFirst(std::string_view name, const NameOf& nameOf, const Next& nextSame);
     // The owner erased the entry at `at`: every later one is one position nearer.
     void Erased(size_t at);
-    void Reserve(size_t entries);  // room for that many names without growing
     void Clear();
 
   private:
