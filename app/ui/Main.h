@@ -4,6 +4,7 @@
 // its tool buttons and menus to the active one. What it decides lives in app/MainLogic.
 
 #include <QApplication>
+#include <QIcon>
 #include <QImage>
 #include <QMainWindow>
 #include <QMdiArea>
@@ -189,6 +190,9 @@ private:
   std::function<void(const QString&, const QString&)> FNotice;
   std::function<void(QWidget&)> FRunAbout;
 
+  // The title-bar icon every document window shows. One icon for all of them: each icon of
+  // its own would leave its scaled pixmaps in Qt's pixmap cache after the window is gone.
+  QIcon FDocumentIcon;
   TLogoMdiArea* FMdi = nullptr;
   QMenu* FFileMenu = nullptr;
   QMenu* FOptionsMenu = nullptr;
