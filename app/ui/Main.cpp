@@ -225,11 +225,13 @@ IChildOps* TMainForm::NewChild(const std::string& name)
   sub->setWindowIcon(FDocumentIcon);
   if (!name.empty())
     doc->SetDocumentName(name);
-  // A closed document leaves the tool bar and the menus to the next one.
+  // A closed document leaves the tool bar and the menus to the next one, and its item in
+  // "Okno" goes with it.
   connect(sub, &QObject::destroyed, this, [this] {
     QTimer::singleShot(0, this, [this] {
       UpdateMenus();
       UpdateToolbar();
+      FillWindowMenu();
     });
   });
   sub->show();

@@ -8,6 +8,7 @@
 #include <QImage>
 #include <QMainWindow>
 #include <QMdiArea>
+#include <QPointer>
 
 #include <functional>
 #include <memory>
@@ -203,7 +204,9 @@ private:
   QLabel* FStatus0 = nullptr;
   QLabel* FStatus1 = nullptr;
   std::vector<QAction*> FDocumentButtons;
-  std::vector<QMenu*> FSwappedMenus;
+  // The menus the menu bar shows; a closed document's menus become null here, so a new
+  // document's menus at the same address are never taken for them.
+  std::vector<QPointer<QMenu>> FSwappedMenus;
 };
 
 // Splits "short|long": the tool tip and the status tip.

@@ -15,6 +15,7 @@
 #include <filesystem>
 #include <functional>
 #include <memory>
+#include <stdexcept>
 #include <string>
 
 #include "app/ui/Child.h"
@@ -22,10 +23,10 @@
 #include "platform/Prompts.h"
 #include "platform/qt/QtPrompts.h"
 #include "tests/support/TempDir.h"
+#include "tests/ui/ChildTestSupport.h"
+#include "tests/ui/ProgramFrame.h"
 
 namespace {
-
-std::string SourceDir() { return KIV_SOURCE_DIR; }
 
 double HeapInUse()
 {
@@ -33,35 +34,17 @@ double HeapInUse()
   return double(m.uordblks + m.hblkhd);
 }
 
-// Runs what was posted, deferred deletes included, as the event loop would between clicks.
-void Settle()
-{
-  for (int i = 0; i < 3; ++i) {
-    QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
-    QApplication::processEvents();
-  }
-}
+using programtest::Settle;
 
-// The program's main window with real document windows, on a copy of a loaded document; the
-// link is set to TCP so no serial port is opened.
+// The program's main window with real document windows, on a loaded document.
 class TProgram {
 public:
   TProgram()
   {
-    namespace fs = std::filesystem;
-    fs::create_directories(FDir.File("bin"));
-    for (const char* f : {"Kivs2.set", "Kivs3.set"})
-      fs::copy_file(SourceDir() + "/data/" + f, FDir.File(std::string("bin/") + f));
-    fs::copy_file(SourceDir() + "/tests/fixtures/image_kivs3.kiv", Document());
-    FDir.Write("kiv.ini", "[kivssn]\nMBTCPComm=1\nMBTCPIP=127.0.0.1\nMBTCPPort=1\n");
-    TMainFormOptions o;
-    o.ProgramPath = FDir.File("bin/kivssn");
-    o.ConfigPath = FDir.File("kiv.ini");
-    o.SysfsClassDir = FDir.File("no-sysfs");
-    Frame = std::make_unique<TMainForm>(o);
-    Frame->SetDocumentFactory(
-        [](IChildFrame& f, QMdiArea* parent) -> IChildOps* { return new TChildForm(f, parent); });
-    Frame->resize(1000, 700);
+    programtest::PrepareFolder(FDir, KIV_SOURCE_DIR);
+    if (!childtest::SaveModel2Document(Document(), FDir.File("bin")))
+      throw std::runtime_error("cannot write the document");
+    Frame = programtest::MakeFrame(FDir);
     Frame->show();
     Settle();
   }

@@ -16,6 +16,8 @@
 #include <QListWidget>
 #include <QMdiArea>
 #include <QMdiSubWindow>
+#include <QMenu>
+#include <QMenuBar>
 #include <QMessageBox>
 #include <QPointer>
 #include <QPushButton>
@@ -32,6 +34,7 @@
 #include <vector>
 
 #include "ChildTestSupport.h"
+#include "ProgramFrame.h"
 #include "QtTestApp.h"
 #include "app/logic/DocNameLogic.h"
 #include "app/ui/Child.h"
@@ -169,13 +172,7 @@ TModalPlayer::TStep Click(QMessageBox::StandardButton button)
   };
 }
 
-void Settle()
-{
-  for (int i = 0; i < 3; ++i) {
-    QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
-    QApplication::processEvents();
-  }
-}
+using programtest::Settle;
 
 class FileDialogs : public TQtAppTest {
 protected:
@@ -185,11 +182,7 @@ protected:
     qputenv("XDG_CONFIG_HOME", QByteArray::fromStdString(Config.Path()));
     TQtAppTest::SetUp();
     childtest::SetFormats();
-    std::filesystem::create_directories(Dir.File("bin"));
-    for (const char* f : {"Kivs2.set", "Kivs3.set"})
-      std::filesystem::copy_file(std::string(KIV_SOURCE_DIR) + "/data/" + f,
-                                 Dir.File(std::string("bin/") + f));
-    Dir.Write("kiv.ini", "[kivssn]\nMBTCPComm=1\nMBTCPIP=127.0.0.1\nMBTCPPort=1\n");
+    programtest::PrepareFolder(Dir, KIV_SOURCE_DIR);
     // A loaded document: three sequences and both sets.
     ASSERT_TRUE(childtest::SaveModel2Document(Dir.File("doc.kiv"), Dir.File("bin")));
   }
@@ -202,15 +195,7 @@ protected:
   // The frame on the screen, with the Qt prompts and their widget file dialogs.
   void Start(std::vector<std::string> params = {})
   {
-    TMainFormOptions o;
-    o.Params = std::move(params);
-    o.ProgramPath = Dir.File("bin/kivssn");
-    o.ConfigPath = Dir.File("kiv.ini");
-    o.SysfsClassDir = Dir.File("no-sysfs");
-    Frame = std::make_unique<TMainForm>(o);
-    Frame->SetDocumentFactory(
-        [](IChildFrame& f, QMdiArea* parent) -> IChildOps* { return new TChildForm(f, parent); });
-    Frame->resize(1000, 700);
+    Frame = programtest::MakeFrame(Dir, std::move(params));
     QtPrompts.Prompts().SetParent(Frame.get());
     QtPrompts.Prompts().SetFileDialogOptions(QFileDialog::DontUseNativeDialog);
     Frame->show();
@@ -231,6 +216,13 @@ protected:
     }
     Settle();
     return form;
+  }
+  QMenu* WindowMenu() const
+  {
+    for (QAction* a : Frame->menuBar()->actions())
+      if (a->text() == QStringLiteral("Okno"))
+        return a->menu();
+    return nullptr;
   }
   static int ObjectsOf(QObject* o) { return int(o->findChildren<QObject*>().size()); }
   static int TopLevels() { return int(QApplication::topLevelWidgets().size()); }
@@ -424,9 +416,23 @@ TEST_F(FileDialogs, ClosedDocumentsLeaveTheFrameAndTheApplicationAsTheyWere)
     EXPECT_EQ(form->EventsListBox->count(), 3);
     auto* sub = qobject_cast<QMdiSubWindow*>(form->parentWidget());
     ASSERT_NE(sub, nullptr);
+    // "Okno" shown while the document is open lists it.
+    QMenu* windows = WindowMenu();
+    ASSERT_NE(windows, nullptr);
+    windows->popup(Frame->mapToGlobal(QPoint(10, 10)));
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(windows));
+    QStringList items;
+    for (QAction* a : windows->actions())
+      items << a->text();
+    EXPECT_TRUE(items.contains(sub->windowTitle())) << items.join(u',').toStdString();
+    windows->hide();
+    const QString title = sub->windowTitle();
     EXPECT_TRUE(sub->close());
     Settle();
     EXPECT_TRUE(Frame->Documents().empty());
+    // Its item goes with it, not at the next showing of the menu.
+    for (QAction* a : windows->actions())
+      EXPECT_NE(a->text(), title);
     // The first cycle makes what the program keeps for the next ones (the open dialog).
     if (cycle == 0) {
       dialog = player.Seen[0].Widget;
