@@ -27,6 +27,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <filesystem>
 #include <functional>
 #include <memory>
@@ -55,7 +56,8 @@ struct TSeen {
   QString Text;                 // a box's text
 };
 
-// Plays the modal windows that come up, one step for each in turn, and records them. A window
+// Plays the modal windows that come up, one step for each in turn, and records them (a window
+// shown again after it was hidden comes up again). A window
 // nobody expected is closed and fails the test; after 10 s whatever is still open is closed,
 // so a failing test never hangs.
 class TModalPlayer {
@@ -83,13 +85,12 @@ private:
       }
       return;
     }
-    if (!w || !w->isVisible()) {
-      FLast = nullptr;
+    // A window counts once for as long as it stays open: one under a box that has just
+    // closed is not a new one.
+    std::erase_if(FOpen, [](const QPointer<QWidget>& p) { return !p || !p->isVisible(); });
+    if (!w || !w->isVisible() || std::find(FOpen.begin(), FOpen.end(), w) != FOpen.end())
       return;
-    }
-    if (w == FLast)
-      return;
-    FLast = w;
+    FOpen.emplace_back(w);
     TSeen seen;
     seen.Widget = w;
     seen.FileDialog = qobject_cast<QFileDialog*>(w) != nullptr;
@@ -116,7 +117,7 @@ private:
 
   std::vector<TStep> FSteps;
   size_t FNext = 0;
-  QWidget* FLast = nullptr;
+  std::vector<QPointer<QWidget>> FOpen;
   QTimer FTimer;
   QElapsedTimer FClock;
 };
@@ -313,10 +314,16 @@ TEST_F(FileDialogs, TheBufferSaveKeepsTheDialogsOwnQuestion)
     SCOPED_TRACE(answer == QMessageBox::Yes ? "Yes" : "No");
     Dir.Write("bufor.bin", "stary");
     // After No the dialog stays open for another name: Escape cancels it.
-    std::vector<TModalPlayer::TStep> steps = {TypeName(file), Click(answer)};
-    if (answer == QMessageBox::No)
-      steps.push_back(Cancel());
-    TModalPlayer player(steps);
+    TModalPlayer player({TypeName(file), [answer](QWidget& box) {
+                           auto* dialog = qobject_cast<QFileDialog*>(box.parentWidget());
+                           Click(answer)(box);
+                           if (dialog && answer == QMessageBox::No)
+                             QTimer::singleShot(0, dialog, [dialog] {
+                               dialog->activateWindow();
+                               ASSERT_TRUE(QTest::qWaitForWindowActive(dialog));
+                               Cancel()(*dialog);
+                             });
+                         }});
     QTest::mouseClick(form->Btn[1], Qt::LeftButton);
     Settle();
     EXPECT_EQ(player.Played(), player.Steps());
