@@ -88,9 +88,11 @@ bool TScriptedPrompts::OpenFileName(const std::string& caption, const std::strin
   return TakeAnswer(Files, path);
 }
 
-bool TScriptedPrompts::SaveFileName(const std::string& caption, const std::string& filter, std::string& path)
+bool TScriptedPrompts::SaveFileName(const std::string& caption, const std::string& filter, std::string& path,
+                                    TOverwriteQuery query)
 {
   Records.push_back({TKind::SaveFile, filter, caption, TPromptButtons::OkCancel});
+  SaveQueries.push_back(query);
   return TakeAnswer(Files, path);
 }
 
@@ -116,6 +118,7 @@ void TScriptedPrompts::Clear()
   Files.clear();
   Colors.clear();
   Records.clear();
+  SaveQueries.clear();
   Unscripted = 0;
 }
 

@@ -12,6 +12,9 @@
 enum class TPromptAnswer { Yes, No, Cancel, Ok };
 enum class TPromptButtons { Ok, OkCancel, YesNo, YesNoCancel };
 enum class TPromptKind { Information, Warning, Error, Confirmation };
+// Who asks before a save writes over a file that exists: the save dialog itself, or the
+// caller after it, with a question of its own (the dialog must not ask first).
+enum class TOverwriteQuery { Dialog, Caller };
 
 class IPrompts {
 public:
@@ -34,11 +37,13 @@ public:
     (void)path;
     return false;
   }
-  virtual bool SaveFileName(const std::string& caption, const std::string& filter, std::string& path)
+  virtual bool SaveFileName(const std::string& caption, const std::string& filter, std::string& path,
+                            TOverwriteQuery query = TOverwriteQuery::Dialog)
   {
     (void)caption;
     (void)filter;
     (void)path;
+    (void)query;
     return false;
   }
   // The colour dialog: shows `color` (COLORREF $00BBGGRR); true (color replaced) when a
@@ -83,7 +88,9 @@ public:
                         TPromptKind kind) override;
   bool InputQuery(const std::string& caption, const std::string& prompt, std::string& value) override;
   bool OpenFileName(const std::string& caption, const std::string& filter, std::string& path) override;
-  bool SaveFileName(const std::string& caption, const std::string& filter, std::string& path) override;
+  // Records who asks before writing over a file in SaveQueries.
+  bool SaveFileName(const std::string& caption, const std::string& filter, std::string& path,
+                    TOverwriteQuery query = TOverwriteQuery::Dialog) override;
   // Records the colour shown (as 6 hex digits) in Text.
   bool ChooseColor(uint32_t& color) override;
 
@@ -96,6 +103,7 @@ public:
   std::deque<std::optional<std::string>> Files;   // for OpenFileName / SaveFileName
   std::deque<std::optional<uint32_t>> Colors;     // for ChooseColor; nullopt = Cancel
   std::vector<TRecord> Records;
+  std::vector<TOverwriteQuery> SaveQueries;  // one per save dialog, in order
   int Unscripted = 0;
 
 private:

@@ -64,6 +64,8 @@ public:
   // The frame's save dialog, starting from `name` (its folder, its file part proposed). On
   // OK `name` is replaced by the chosen path and true returned. filterIndex 1 is
   // "Pliki rejestracji" (*.kiv), 2 "Wszystkie pliki"; the dialog returns to 1 afterwards.
+  // With 1 the caller asks before a file is written over (the dialog does not); with 2 the
+  // dialog asks.
   virtual bool ExecuteSaveDialog(std::string& name, int filterIndex) = 0;
   // The printer-setup dialog on the process-wide printer; false when cancelled.
   virtual bool PrinterSetupDialog() = 0;

@@ -19,6 +19,7 @@
 #include <QSignalBlocker>
 #include <QStatusBar>
 #include <QStatusTipEvent>
+#include <QStyle>
 #include <QTimer>
 #include <QToolBar>
 
@@ -218,13 +219,19 @@ IChildOps* TMainForm::NewChild(const std::string& name)
   QWidget* widget = doc->Widget();
   QMdiSubWindow* sub = FMdi->addSubWindow(widget);
   sub->setAttribute(Qt::WA_DeleteOnClose);
+  // The icon the sub-window would make for itself, made once.
+  if (FDocumentIcon.isNull())
+    FDocumentIcon = sub->style()->standardIcon(QStyle::SP_TitleBarMenuButton, nullptr, sub);
+  sub->setWindowIcon(FDocumentIcon);
   if (!name.empty())
     doc->SetDocumentName(name);
-  // A closed document leaves the tool bar and the menus to the next one.
+  // A closed document leaves the tool bar and the menus to the next one, and its item in
+  // "Okno" goes with it.
   connect(sub, &QObject::destroyed, this, [this] {
     QTimer::singleShot(0, this, [this] {
       UpdateMenus();
       UpdateToolbar();
+      FillWindowMenu();
     });
   });
   sub->show();

@@ -4,9 +4,11 @@
 // its tool buttons and menus to the active one. What it decides lives in app/MainLogic.
 
 #include <QApplication>
+#include <QIcon>
 #include <QImage>
 #include <QMainWindow>
 #include <QMdiArea>
+#include <QPointer>
 
 #include <functional>
 #include <memory>
@@ -194,6 +196,9 @@ private:
   std::function<void(const QString&, const QString&)> FNotice;
   std::function<void(QWidget&)> FRunAbout;
 
+  // The title-bar icon every document window shows. One icon for all of them: each icon of
+  // its own would leave its scaled pixmaps in Qt's pixmap cache after the window is gone.
+  QIcon FDocumentIcon;
   TLogoMdiArea* FMdi = nullptr;
   QMenu* FFileMenu = nullptr;
   QMenu* FOptionsMenu = nullptr;
@@ -204,7 +209,9 @@ private:
   QLabel* FStatus0 = nullptr;
   QLabel* FStatus1 = nullptr;
   std::vector<QAction*> FDocumentButtons;
-  std::vector<QMenu*> FSwappedMenus;
+  // The menus the menu bar shows; a closed document's menus become null here, so a new
+  // document's menus at the same address are never taken for them.
+  std::vector<QPointer<QMenu>> FSwappedMenus;
 };
 
 // Splits "short|long": the tool tip and the status tip.

@@ -200,7 +200,10 @@ void TMainForm::FillWindowMenu()
     QAction* item = FWindowMenu->addAction(w->windowTitle());
     item->setCheckable(true);
     item->setChecked(w == FMdi->currentSubWindow());
-    connect(item, &QAction::triggered, this, [this, w] { FMdi->setActiveSubWindow(w); });
+    connect(item, &QAction::triggered, this, [this, w = QPointer<QMdiSubWindow>(w)] {
+      if (w)
+        FMdi->setActiveSubWindow(w);
+    });
   }
 }
 
@@ -279,7 +282,8 @@ void TMainForm::UpdateMenus()
     wanted = doc->Menus();
   if (wanted.empty())
     wanted.push_back(FFileMenu);
-  if (wanted == FSwappedMenus)
+  if (std::equal(wanted.begin(), wanted.end(), FSwappedMenus.begin(), FSwappedMenus.end(),
+                 [](QMenu* w, const QPointer<QMenu>& shown) { return w == shown.data(); }))
     return;
   QMenuBar* bar = menuBar();
   bar->clear();
@@ -288,5 +292,5 @@ void TMainForm::UpdateMenus()
   bar->addMenu(FOptionsMenu);
   bar->addMenu(FHelpMenu);
   bar->addMenu(FWindowMenu);
-  FSwappedMenus = wanted;
+  FSwappedMenus.assign(wanted.begin(), wanted.end());
 }

@@ -25,8 +25,11 @@ bool TMainForm::ExecuteSaveDialog(std::string& name, int filterIndex)
 {
   // The filter chosen is offered first; the next dialog starts with the documents again.
   const char* filter = filterIndex == 2 ? "Wszystkie pliki|*.*|Pliki rejestracji|*.kiv" : KIV_FILE_FILTER;
+  // A document's save asks its own question before it writes over a file; the raw buffer's
+  // save asks none, so its dialog does.
+  const TOverwriteQuery query = filterIndex == 2 ? TOverwriteQuery::Dialog : TOverwriteQuery::Caller;
   std::string path = name;
-  if (!Prompts().SaveFileName(std::string(), filter, path))
+  if (!Prompts().SaveFileName(std::string(), filter, path, query))
     return false;
   // The default extension: a name typed without one is saved as .kiv.
   if (filterIndex != 2 && !path.empty() && fs::path(path).extension().empty())

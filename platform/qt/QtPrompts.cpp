@@ -4,8 +4,11 @@
 
 #include <QApplication>
 #include <QColorDialog>
+#include <QDir>
 #include <QFileDialog>
+#include <QFileInfo>
 #include <QInputDialog>
+#include <QLineEdit>
 #include <QStringList>
 
 namespace {
@@ -140,14 +143,84 @@ QString QtFileFilter(const std::string& cp1250Filter)
   return filters.join(QStringLiteral(";;"));
 }
 
+TFileDialogStart FileDialogStart(const QString& path, const QString& lastFolder)
+{
+  TFileDialogStart start;
+  if (path.isEmpty()) {
+    start.Folder = lastFolder;
+    return start;
+  }
+  const QFileInfo info(QDir::current(), path);
+  if (!info.isDir())
+    start.File = info.fileName();
+  const QFileInfo folder(info.absolutePath());
+  if (info.isDir())
+    start.Folder = QDir::cleanPath(info.absoluteFilePath());
+  else if (folder.isDir())
+    start.Folder = folder.absoluteFilePath();
+  else
+    start.Folder = lastFolder;
+  return start;
+}
+
+TQtPrompts::~TQtPrompts() { DropFileDialogs(); }
+
+void TQtPrompts::SetParent(QWidget* parent)
+{
+  if (parent != FParent)
+    DropFileDialogs();
+  FParent = parent;
+}
+
+void TQtPrompts::DropFileDialogs()
+{
+  for (const TFileDialog& d : FFileDialogs)
+    delete d.Dialog.data();
+  FFileDialogs.clear();
+}
+
+QFileDialog& TQtPrompts::FileDialog(QFileDialog::AcceptMode mode, const QString& caption,
+                                    const QString& filter, QFileDialog::Options options)
+{
+  std::erase_if(FFileDialogs, [](const TFileDialog& d) { return d.Dialog.isNull(); });
+  for (const TFileDialog& d : FFileDialogs)
+    if (d.Mode == mode && d.Caption == caption && d.Filter == filter && d.Options == options)
+      return *d.Dialog;
+  // Made as QFileDialog's static functions make theirs.
+  auto* dialog = new QFileDialog(FParent.data(), caption, QString(), filter);
+  dialog->setFileMode(mode == QFileDialog::AcceptOpen ? QFileDialog::ExistingFile : QFileDialog::AnyFile);
+  dialog->setOptions(options);
+  dialog->setAcceptMode(mode);
+  FFileDialogs.push_back({mode, caption, filter, options, dialog});
+  return *dialog;
+}
+
+bool TQtPrompts::RunFileDialog(QFileDialog::AcceptMode mode, const std::string& caption,
+                               const std::string& filter, QFileDialog::Options options, std::string& path)
+{
+  QFileDialog& dialog = FileDialog(mode, ToQ(caption), QtFileFilter(filter), options | FFileDialogOptions);
+  // Each showing starts as a new dialog would: the first filter, and only the proposed name.
+  const TFileDialogStart start = FileDialogStart(PathToQ(path), FLastFolder);
+  if (!dialog.nameFilters().isEmpty())
+    dialog.selectNameFilter(dialog.nameFilters().front());
+  if (!start.Folder.isEmpty())
+    dialog.setDirectory(start.Folder);
+  if (!start.File.isEmpty())
+    dialog.selectFile(start.File);
+  else if (auto* edit = dialog.findChild<QLineEdit*>(QStringLiteral("fileNameEdit")))
+    edit->clear();
+  const bool accepted = dialog.exec() == QDialog::Accepted;
+  FLastFolder = dialog.directory().absolutePath();
+  const QStringList chosen = dialog.selectedFiles();
+  if (!accepted || chosen.isEmpty() || chosen.front().isEmpty())
+    return false;
+  path = PathFromQ(chosen.front());
+  return true;
+}
+
 bool TQtPrompts::OpenFileName(const std::string& caption, const std::string& filter, std::string& path)
 {
-  const QString r =
-      QFileDialog::getOpenFileName(FParent.data(), ToQ(caption), PathToQ(path), QtFileFilter(filter));
-  if (r.isEmpty())
-    return false;
-  path = PathFromQ(r);
-  return true;
+  return RunFileDialog(QFileDialog::AcceptOpen, caption, filter, {}, path);
 }
 
 bool TQtPrompts::ChooseColor(uint32_t& color)
@@ -160,14 +233,13 @@ bool TQtPrompts::ChooseColor(uint32_t& color)
   return true;
 }
 
-bool TQtPrompts::SaveFileName(const std::string& caption, const std::string& filter, std::string& path)
+bool TQtPrompts::SaveFileName(const std::string& caption, const std::string& filter, std::string& path,
+                              TOverwriteQuery query)
 {
-  const QString r =
-      QFileDialog::getSaveFileName(FParent.data(), ToQ(caption), PathToQ(path), QtFileFilter(filter));
-  if (r.isEmpty())
-    return false;
-  path = PathFromQ(r);
-  return true;
+  // A caller with a question of its own must not have the user asked twice.
+  const QFileDialog::Options options =
+      query == TOverwriteQuery::Caller ? QFileDialog::DontConfirmOverwrite : QFileDialog::Options();
+  return RunFileDialog(QFileDialog::AcceptSave, caption, filter, options, path);
 }
 
 TQtPromptsInstaller::TQtPromptsInstaller(QWidget* parent) : FPrompts(parent), FPrevious(SetPrompts(&FPrompts))
