@@ -356,7 +356,8 @@ TEST_F(ChildMain, EndingTheProgramAsksEveryWindowBeforeClosingAny)
       }
     };
     if (c.Reading) {
-      QTimer::singleShot(0, frame.get(), askToEnd);
+      QObject scope;  // not the frame, which outlives what the question writes to
+      QTimer::singleShot(0, &scope, askToEnd);
       forms[2]->ReadClick();
       EXPECT_TRUE(readingWhenAsked);
     } else {
@@ -417,7 +418,8 @@ TEST_F(ChildMain, WhileOneDocumentHoldsTheLinkTheOthersOfferNoReadOrWrite)
 
   bool held = false, readerCancels = false, otherRead = true, otherExecute = true;
   size_t asked = 99, otherLines = 99;
-  QTimer::singleShot(0, frame.get(), [&] {
+  QObject scope;  // not the frame: it outlives the flags
+  QTimer::singleShot(0, &scope, [&] {
     held = frame->TheLink().Busy() && frame->TheLink().Holder() == &reader->Kiv();
     readerCancels = reader->Btn[2]->isEnabled();
     otherRead = other->Btn[0]->isEnabled();
