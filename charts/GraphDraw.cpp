@@ -4,6 +4,8 @@
 #include <cmath>
 #include <limits>
 
+#include "platform/NumText.h"
+
 void IChartCanvas::Bar(int64_t X1, int64_t X2, int64_t RowTop, int64_t Rows, TColorRef Color, TPenStyle Style)
 {
   for (int64_t R = 0; R < Rows; ++R)
@@ -38,6 +40,46 @@ void ClippedLine(IChartCanvas& C, const TGraphRect& P, int64_t X1, int64_t Y1, i
 }
 
 }  // namespace
+
+namespace {
+
+// Decimals of the labels on an axis of PerDiv per division; 0 keeps the whole numbers.
+int LabelDecimals(double PerDiv)
+{
+  if (std::floor(PerDiv) == PerDiv)
+    return 0;
+  for (int D = 1; D <= 3; ++D) {
+    const double Scaled = PerDiv * std::pow(10.0, D);
+    if (std::fabs(Scaled - std::round(Scaled)) <= 1e-9)
+      return D;
+  }
+  return 3;
+}
+
+std::string LabelText(int Decimals, double Value)
+{
+  std::string S;
+  if (Decimals == 0) {
+    ValueToText(3, S, Value);
+    return S;
+  }
+  const char Sep = UtilityFormat().DecimalSeparator;
+  S = FormatFixed(Value, Decimals, UtilityFormat());
+  if (S.find(Sep) != std::string::npos && S.find_first_of("Ee") == std::string::npos) {
+    while (S.back() == '0')
+      S.pop_back();
+    if (S.back() == Sep)
+      S.pop_back();
+  }
+  // A tick a rounding error left of zero reads as zero, not as "-0".
+  if (S == "-0")
+    S = "0";
+  return S;
+}
+
+}  // namespace
+
+std::string TickLabel(double PerDiv, double Value) { return LabelText(LabelDecimals(PerDiv), Value); }
 
 namespace {
 
@@ -129,13 +171,14 @@ std::vector<TTick> GenerateTicks(const TTickParams& P, const std::function<bool(
   const int64_t UnitLeft = P.PlotRight - static_cast<int64_t>(P.UnitTextLen) * P.CharWidth / 2;
   const int64_t Width = std::max<int64_t>(0, P.PlotRight - P.PlotLeft);
   int64_t LastRight = -32000;
+  const int Decimals = LabelDecimals(P.PerDiv);
   auto Add = [&](int64_t N, int64_t X) {
     TTick T;
     T.Value = static_cast<double>(Walk.Value(N));
     T.X = X;
     T.Major = Walk.Major(N);
     if (T.Major) {
-      ValueToText(3, T.Label, T.Value);
+      T.Label = LabelText(Decimals, T.Value);
       const int64_t Len = static_cast<int64_t>(T.Label.size()) * P.CharWidth;
       T.LabelX = P.PlotLeft + T.X - Len / 2;
       if (T.LabelX + Len < UnitLeft && T.LabelX > LastRight + (5 * P.CharWidth) / 2) {

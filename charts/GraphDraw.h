@@ -87,6 +87,12 @@ struct TTickParams {
   int CharWidth = 0;
   size_t UnitTextLen = 0;
 };
+// The label of a major tick at Value on an axis of PerDiv per division. A whole PerDiv gives
+// the whole numbers of ValueToText. Any other shows Value with as many decimals as PerDiv
+// needs (the fewest of 1, 2 and 3 that hold it within 1e-9, else 3), without trailing zeros
+// and with the utility's decimal separator: at 0.25 per division "0", "0,25", "0,5", ...
+std::string TickLabel(double PerDiv, double Value);
+
 // The ticks from the first multiple of the minor step at or after Start up to the last one not
 // above End and not right of the plot, in ascending order. Of the ticks that fall into one pixel
 // column only the first major and the first minor one are returned, so there are at most two per

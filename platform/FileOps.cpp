@@ -5,9 +5,12 @@
 #include <cstdio>
 #include <cstdlib>
 #include <fcntl.h>
+#include <sys/random.h>
 #include <sys/stat.h>
+#include <time.h>
 #include <unistd.h>
 
+#include "platform/NumText.h"
 #include "platform/SysUtil.h"
 
 namespace {
@@ -52,7 +55,7 @@ std::string ResolveTarget(const std::string& path)
   return p;
 }
 
-bool WriteAll(int fd, std::string_view bytes)
+bool WriteAll(int fd, std::string_view bytes, const std::function<void()>* afterWrite = nullptr)
 {
   size_t done = 0;
   while (done < bytes.size()) {
@@ -63,8 +66,50 @@ bool WriteAll(int fd, std::string_view bytes)
       return false;
     }
     done += size_t(w);
+    if (afterWrite && *afterWrite)
+      (*afterWrite)();
   }
   return true;
+}
+
+// The start of the hidden names a new file has beside its target before the rename:
+// ".NAME.tmp", which six characters complete.
+std::string HiddenTemporaryStem(const std::string& target)
+{
+  const size_t slash = target.find_last_of('/');
+  const size_t name = slash == std::string::npos ? 0 : slash + 1;
+  return target.substr(0, name) + "." + target.substr(name) + ".tmp";
+}
+
+// Six characters of a file name that no other save is likely to pick at the same time.
+std::string RandomSuffix()
+{
+  static const char Letters[] = "ABCDEFGHIJKLMNOPQRSTUVWXYZabcdefghijklmnopqrstuvwxyz0123456789";
+  uint64_t bits = 0;
+  if (::getrandom(&bits, sizeof bits, GRND_NONBLOCK) != ssize_t(sizeof bits)) {
+    struct timespec now {};
+    ::clock_gettime(CLOCK_MONOTONIC, &now);
+    static uint64_t calls = 0;
+    bits =
+        uint64_t(now.tv_nsec) ^ (uint64_t(now.tv_sec) << 30) ^ (uint64_t(::getpid()) << 40) ^ (++calls << 20);
+  }
+  std::string s(6, ' ');
+  for (char& c : s) {
+    c = Letters[bits % (sizeof Letters - 1)];
+    bits /= sizeof Letters - 1;
+  }
+  return s;
+}
+
+// A new file without a name in folder, for writing; -1 with errno set when there is none. The
+// name it gets later is made through /proc, so without /proc there is none either.
+int OpenUnnamed(const std::string& folder)
+{
+  if (::access("/proc/self/fd", X_OK) != 0) {
+    errno = EOPNOTSUPP;
+    return -1;
+  }
+  return ::open(folder.c_str(), O_TMPFILE | O_WRONLY | O_CLOEXEC, 0600);
 }
 
 // Copies the file at from to a new file at to with the given permissions (used where hard
@@ -152,7 +197,7 @@ bool FileOpsMoveReplacing(const std::string& from, const std::string& to, std::s
 }
 
 bool FileOpsReplaceWithBackup(const std::string& path, std::string_view bytes, const TBackupName& backupName,
-                              std::string* error)
+                              std::string* error, const TReplaceSeam* seam)
 {
   const auto fail = [&](const std::string& what, const std::string& where, const std::string& reason) {
     if (error)
@@ -176,30 +221,49 @@ bool FileOpsReplaceWithBackup(const std::string& path, std::string_view bytes, c
     mode = 0666 & ~mask;
   }
 
-  std::string temp = target + ".tmpXXXXXX";
-  const int fd = ::mkostemp(temp.data(), O_CLOEXEC);
-  if (fd < 0)
-    return fail("Cannot create a temporary file beside", target, SysErrorMessage(errno));
+  // How a folder says it makes no file without a name: EISDIR from a kernel that knows only
+  // the O_DIRECTORY bit of O_TMPFILE, EOPNOTSUPP from a file system without such files, EINVAL
+  // from one that refuses the flags.
+  const auto noUnnamedFiles = [](int err) { return err == EOPNOTSUPP || err == EISDIR || err == EINVAL; };
+  const std::string stem = HiddenTemporaryStem(target);
+  std::string temp;  // the new file's name, once it has one
+  int fd = -1;
+  if (!(seam && seam->NamedTemporary)) {
+    fd = OpenUnnamed(FolderOf(target));
+    if (fd < 0 && !noUnnamedFiles(errno))
+      return fail("Cannot create a temporary file beside", target, SysErrorMessage(errno));
+  }
+  const bool unnamed = fd >= 0;
+  if (!unnamed) {
+    temp = stem + "XXXXXX";
+    fd = ::mkostemp(temp.data(), O_CLOEXEC);
+    if (fd < 0)
+      return fail("Cannot create a temporary file beside", target, SysErrorMessage(errno));
+  }
   const auto abandon = [&](const std::string& what, const std::string& where, const std::string& reason) {
-    ::unlink(temp.c_str());
+    if (fd >= 0)
+      ::close(fd);
+    if (!temp.empty())
+      ::unlink(temp.c_str());
     return fail(what, where, reason);
   };
-  int err = 0;
   const char* step = nullptr;
-  if (!WriteAll(fd, bytes))
+  if (!WriteAll(fd, bytes, seam ? &seam->AfterWrite : nullptr))
     step = "Cannot write";
   else if (::fchmod(fd, mode) != 0)
     step = "Cannot set the permissions of";
   else if (::fsync(fd) != 0)
     step = "Cannot flush";
   if (step)
-    err = errno;
-  if (::close(fd) != 0 && !step) {
-    err = errno;
-    step = "Cannot close";
-  }
-  if (step)
-    return abandon(step, target, SysErrorMessage(err));
+    return abandon(step, target, SysErrorMessage(errno));
+  // A file without a name stays open until it has one.
+  const auto closeFile = [&] {
+    const int closing = fd;
+    fd = -1;
+    return ::close(closing) == 0;
+  };
+  if (!unnamed && !closeFile())
+    return abandon("Cannot close", target, SysErrorMessage(errno));
 
   if (backupName && exists) {
     const std::string backup = backupName(target);
@@ -208,6 +272,20 @@ bool FileOpsReplaceWithBackup(const std::string& path, std::string_view bytes, c
     std::string reason;
     if (::link(target.c_str(), backup.c_str()) != 0 && !CopyFile(target, backup, mode, reason))
       return abandon("Cannot make the backup", backup, reason);
+  }
+  if (unnamed) {
+    const std::string self = "/proc/self/fd/" + IntToStr(fd);
+    for (int tries = 1;; ++tries) {
+      const std::string name = stem + RandomSuffix();
+      if (::linkat(AT_FDCWD, self.c_str(), AT_FDCWD, name.c_str(), AT_SYMLINK_FOLLOW) == 0) {
+        temp = name;
+        break;
+      }
+      if (errno != EEXIST || tries == 100)
+        return abandon("Cannot name the new file of", target, SysErrorMessage(errno));
+    }
+    if (!closeFile())
+      return abandon("Cannot close", target, SysErrorMessage(errno));
   }
   if (::rename(temp.c_str(), target.c_str()) != 0)
     return abandon("Cannot replace", target, SysErrorMessage(errno));

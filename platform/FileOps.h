@@ -26,16 +26,29 @@
 // Names the backup of a file from the path of the file itself.
 using TBackupName = std::function<std::string(const std::string& target)>;
 
+// What a test may ask of the replacing save: to be called after each write of the new bytes
+// (to stop or kill the saving process there), and to take the named temporary file even where
+// the folder's file system offers one without a name.
+struct TReplaceSeam {
+  std::function<void()> AfterWrite;
+  bool NamedTemporary = false;
+};
+
 // Replaces the file at path with bytes so that a failure at any step leaves the previous file
 // as it was. A symbolic link is followed: the file it names is replaced and the link stays.
 // An existing file keeps its permission bits; a new one gets 0666 less the umask; anything
-// that is not a regular file is not replaced. The bytes go to a temporary file beside the
-// target and are synced; then, when backupName is given and the target exists, the backup
-// named from the target (so beside it, not beside a link) becomes a second name of the
-// current file (a copy where the file system has no hard links), so the file is never absent;
-// then the temporary file is renamed onto the target and the folder synced.
+// that is not a regular file is not replaced. The bytes go to a file without a name in the
+// target's folder (O_TMPFILE) and are synced; then, when backupName is given and the target
+// exists, the backup named from the target (so beside it, not beside a link) becomes a second
+// name of the current file (a copy where the file system has no hard links), so the file is
+// never absent; then the new file gets a hidden temporary name, is renamed onto the target and
+// the folder synced. A save killed on the way so leaves the old file or the new one and
+// nothing else. Where the file system makes no file without a name (vfat, NFS, CIFS, some
+// overlays) or /proc is missing, the bytes go to the hidden `.NAME.tmpXXXXXX` beside the
+// target from the start, which a killed save leaves behind.
 [[nodiscard]] bool FileOpsReplaceWithBackup(const std::string& path, std::string_view bytes,
-                                            const TBackupName& backupName, std::string* error = nullptr);
+                                            const TBackupName& backupName, std::string* error = nullptr,
+                                            const TReplaceSeam* seam = nullptr);
 
 [[nodiscard]] bool FileOpsClose(int fd, int* code = nullptr);
 [[nodiscard]] bool FileOpsSeek(int fd, int64_t position, int* code = nullptr);

@@ -4,18 +4,244 @@
 #include "platform/NumText.h"
 #include "platform/SysUtil.h"
 
+#include <algorithm>
+#include <functional>
+#include <utility>
+
 namespace {
 
 // An ini file larger than this is not a settings file; refusing it keeps a wrong path from
 // reading a disk image into memory.
 constexpr size_t MaxIniBytes = 64u * 1024u * 1024u;
 
+// A section this short is looked along instead of through an index of its own: an
+// information file has a hundred thousand sections of a few keys each.
+constexpr size_t ShortSection = 8;
+
+// The hash of a name folded as CpSameText folds it, so that names it takes as the same hash
+// the same (FNV-1a, with a final mix because the slot is taken from the low bits).
+uint32_t FoldedHash(std::string_view name)
+{
+  uint64_t h = 14695981039346656037u;
+  for (const char c : name)
+    h = (h ^ static_cast<unsigned char>(CpUpper(c))) * 1099511628211u;
+  h ^= h >> 32;
+  h *= 0xd6e8feb86659fd93u;
+  h ^= h >> 32;
+  return static_cast<uint32_t>(h);
+}
+
+// What an index asks for the name of entry i: a member of the i-th of a list.
+template <class List, class Name>
+auto NamesOf(const List& list, Name name)
+{
+  return [&list, name](size_t i) -> std::string_view { return std::invoke(name, list[i]); };
+}
+
 }  // namespace
+
+template <class NameOf>
+size_t TIniFile::TFoldedIndex::Slot(std::string_view name, uint32_t hash, const NameOf& nameOf) const
+{
+  const size_t mask = FSlots.size() - 1;
+  size_t i = hash & mask;
+  while (FSlots[i].Count != 0 && !(FSlots[i].Hash == hash && CpSameText(nameOf(FSlots[i].At), name)))
+    i = (i + 1) & mask;
+  return i;
+}
+
+template <class NameOf>
+const size_t* TIniFile::TFoldedIndex::Find(std::string_view name, const NameOf& nameOf) const
+{
+  if (FUsed == 0)
+    return nullptr;
+  const TSlot& slot = FSlots[Slot(name, FoldedHash(name), nameOf)];
+  return slot.Count != 0 ? &slot.At : nullptr;
+}
+
+template <class NameOf>
+void TIniFile::TFoldedIndex::Add(std::string_view name, size_t at, const NameOf& nameOf)
+{
+  if (2 * (FUsed + 1) > FSlots.size())
+    Grow();
+  const uint32_t hash = FoldedHash(name);
+  TSlot& slot = FSlots[Slot(name, hash, nameOf)];
+  if (slot.Count++ != 0)
+    return;
+  slot.Hash = hash;
+  slot.At = at;
+  ++FUsed;
+}
+
+template <class NameOf, class Next>
+void TIniFile::TFoldedIndex::RemoveFirst(std::string_view name, const NameOf& nameOf, const Next& nextSame)
+{
+  if (FUsed == 0)
+    return;
+  size_t i = Slot(name, FoldedHash(name), nameOf);
+  if (FSlots[i].Count == 0)
+    return;
+  if (--FSlots[i].Count != 0) {
+    FSlots[i].At = nextSame();
+    return;
+  }
+  // Linear probing's deletion: later slots of the run that may sit in the freed one move
+  // back, so that no look-up stops short at a hole.
+  const size_t mask = FSlots.size() - 1;
+  for (size_t j = (i + 1) & mask; FSlots[j].Count != 0; j = (j + 1) & mask) {
+    const size_t home = FSlots[j].Hash & mask;
+    const bool between = i <= j ? (i < home && home <= j) : (i < home || home <= j);
+    if (!between) {
+      FSlots[i] = FSlots[j];
+      i = j;
+    }
+  }
+  FSlots[i] = TSlot{};
+  --FUsed;
+}
+
+void TIniFile::TFoldedIndex::Erased(size_t at)
+{
+  for (TSlot& slot : FSlots)
+    if (slot.Count != 0 && slot.At > at)
+      --slot.At;
+}
+
+void TIniFile::TFoldedIndex::Grow() { Rehash(std::max<size_t>(8, 2 * FSlots.size())); }
+
+void TIniFile::TFoldedIndex::Rehash(size_t slots)
+{
+  std::vector<TSlot> old(slots);
+  old.swap(FSlots);
+  const size_t mask = FSlots.size() - 1;
+  for (const TSlot& slot : old)
+    if (slot.Count != 0) {
+      size_t i = slot.Hash & mask;
+      while (FSlots[i].Count != 0)
+        i = (i + 1) & mask;
+      FSlots[i] = slot;
+    }
+}
+
+void TIniFile::TFoldedIndex::Clear()
+{
+  FSlots.clear();
+  FUsed = 0;
+}
+
+size_t TIniFile::TSection::FindKeyAt(std::string_view key) const
+{
+  if (!Indexed()) {
+    for (size_t i = 0; i < Lines.size(); ++i)
+      if (Lines[i].IsKey() && CpSameText(Lines[i].Key(), key))
+        return i;
+    return Lines.size();
+  }
+  const size_t* at = Keys.Find(key, NamesOf(Lines, &TLine::Key));
+  return at ? *at : Lines.size();
+}
+
+std::vector<TIniFile::TLine>::iterator TIniFile::TSection::FindKey(std::string_view key)
+{
+  return Lines.begin() + static_cast<std::ptrdiff_t>(FindKeyAt(key));
+}
+
+std::vector<TIniFile::TLine>::const_iterator TIniFile::TSection::FindKey(std::string_view key) const
+{
+  return Lines.begin() + static_cast<std::ptrdiff_t>(FindKeyAt(key));
+}
+
+void TIniFile::TSection::IndexKeys()
+{
+  Keys.Clear();
+  for (size_t i = 0; i < Lines.size(); ++i)
+    if (Lines[i].IsKey())
+      Keys.Add(Lines[i].Key(), i, NamesOf(Lines, &TLine::Key));
+}
+
+// The index of a section's keys is there exactly while the section is longer than ShortSection
+// lines: it is made when a line makes the section longer, and dropped when one makes it short.
+bool TIniFile::TSection::Indexed() const { return Lines.size() > ShortSection; }
+
+void TIniFile::TSection::Added(size_t at)
+{
+  if (Lines.size() == ShortSection + 1)
+    IndexKeys();
+  else if (Indexed() && Lines[at].IsKey())
+    Keys.Add(Lines[at].Key(), at, NamesOf(Lines, &TLine::Key));
+}
+
+void TIniFile::TSection::AddLine(TLine line)
+{
+  // Most sections hold a few lines: one allocation for them instead of one a line.
+  if (Lines.empty())
+    Lines.reserve(4);
+  Lines.push_back(std::move(line));
+  Added(Lines.size() - 1);
+}
+
+void TIniFile::TSection::DropTrailingBlanks()
+{
+  // Only lines that are no keys go, from the end: the positions the index holds stay.
+  while (!Lines.empty() && !Lines.back().IsKey() && CpTrim(Lines.back().Text).empty())
+    Lines.pop_back();
+  if (!Indexed())
+    Keys.Clear();
+}
+
+void TIniFile::TSection::InsertKey(std::string_view key, std::string_view value)
+{
+  // After the last key, so trailing comments of the section stay at its end. Only lines that
+  // are no keys move, so the positions the index holds stay as they are.
+  size_t at = Lines.size();
+  while (at > 0 && !Lines[at - 1].IsKey())
+    --at;
+  if (at == 0)
+    at = Lines.size();
+  Lines.insert(Lines.begin() + static_cast<std::ptrdiff_t>(at), TLine::Pair(key, value));
+  Added(at);
+}
+
+void TIniFile::TSection::EraseKey(std::vector<TLine>::iterator line)
+{
+  const size_t at = static_cast<size_t>(line - Lines.begin());
+  if (Indexed()) {
+    const std::string_view key = Lines[at].Key();
+    Keys.RemoveFirst(key, NamesOf(Lines, &TLine::Key), [&] {
+      size_t next = at + 1;
+      while (!(Lines[next].IsKey() && CpSameText(Lines[next].Key(), key)))
+        ++next;
+      return next;
+    });
+  }
+  Lines.erase(line);
+  if (Indexed())
+    Keys.Erased(at);
+  else
+    Keys.Clear();
+}
+
+TIniFile::TLine TIniFile::TLine::Pair(std::string_view key, std::string_view value)
+{
+  TLine l;
+  l.Text.reserve(key.size() + 1 + value.size());
+  l.Text.append(key).append(1, '=').append(value);
+  l.KeyLength = key.size();
+  return l;
+}
+
+TIniFile::TSection& TIniFile::AddSection(std::string name)
+{
+  FSections.push_back(TSection{std::move(name), {}, {}});
+  FSectionIndex.Add(FSections.back().Name, FSections.size() - 1, NamesOf(FSections, &TSection::Name));
+  return FSections.back();
+}
 
 void TIniFile::Clear()
 {
   FPreamble.clear();
   FSections.clear();
+  FSectionIndex.Clear();
 }
 
 bool TIniFile::LoadFromFile(const std::string& path, std::string* error)
@@ -51,35 +277,27 @@ void TIniFile::LoadFromString(std::string_view text)
     if (t.size() >= 2 && t.front() == '[' && t.back() == ']') {
       const std::string_view name = CpTrim(t.substr(1, t.size() - 2));
       current = Find(name);
-      if (!current) {
-        FSections.push_back(TSection{std::string(name), {}});
-        current = &FSections.back();
-      }
+      if (!current)
+        current = &AddSection(std::string(name));
       continue;
     }
     TLine l;
     const size_t eq = t.find('=');
     if (!t.empty() && t.front() != ';' && t.front() != '#' && eq != std::string_view::npos && eq > 0) {
-      l.IsKey = true;
-      l.Key = std::string(CpTrim(t.substr(0, eq)));
-      l.Value = std::string(CpTrim(t.substr(eq + 1)));
+      l = TLine::Pair(CpTrim(t.substr(0, eq)), CpTrim(t.substr(eq + 1)));
     } else {
       // Trailing blanks and stray carriage returns carry nothing and would change the
       // line breaks of the next save.
-      l.Raw = std::string(CpTrimRight(line));
+      l.Text = std::string(CpTrimRight(line));
     }
     if (current)
-      current->Lines.push_back(std::move(l));
+      current->AddLine(std::move(l));
     else
-      FPreamble.push_back(l.IsKey ? std::string(CpTrimRight(line)) : l.Raw);
+      FPreamble.push_back(l.IsKey() ? std::string(CpTrimRight(line)) : l.Text);
   }
   // A trailing empty line of the file is the last line break, not a line of its own.
-  auto dropTrailingBlank = [](std::vector<TLine>& lines) {
-    while (!lines.empty() && !lines.back().IsKey && CpTrim(lines.back().Raw).empty())
-      lines.pop_back();
-  };
   for (auto& s : FSections)
-    dropTrailingBlank(s.Lines);
+    s.DropTrailingBlanks();
   while (!FPreamble.empty() && CpTrim(FPreamble.back()).empty())
     FPreamble.pop_back();
 }
@@ -101,13 +319,7 @@ std::string TIniFile::ToString() const
     out += ']';
     out += FLineBreak;
     for (const auto& l : s.Lines) {
-      if (l.IsKey) {
-        out += l.Key;
-        out += '=';
-        out += l.Value;
-      } else {
-        out += l.Raw;
-      }
+      out += l.Text;
       out += FLineBreak;
     }
   }
@@ -121,40 +333,34 @@ bool TIniFile::SaveToFile(const std::string& path, std::string* error) const
 
 TIniFile::TSection* TIniFile::Find(std::string_view section)
 {
-  for (auto& s : FSections)
-    if (CpSameText(s.Name, section))
-      return &s;
-  return nullptr;
+  return const_cast<TSection*>(std::as_const(*this).Find(section));
 }
 
 const TIniFile::TSection* TIniFile::Find(std::string_view section) const
 {
-  for (const auto& s : FSections)
-    if (CpSameText(s.Name, section))
-      return &s;
-  return nullptr;
+  const size_t* at = FSectionIndex.Find(section, NamesOf(FSections, &TSection::Name));
+  return at ? &FSections[*at] : nullptr;
 }
 
-const TIniFile::TLine* TIniFile::FindKey(const TSection& s, std::string_view key)
+const TIniFile::TLine* TIniFile::FindLine(std::string_view section, std::string_view key) const
 {
-  for (const auto& l : s.Lines)
-    if (l.IsKey && CpSameText(l.Key, key))
-      return &l;
-  return nullptr;
+  const TSection* s = Find(section);
+  if (!s)
+    return nullptr;
+  const auto it = s->FindKey(key);
+  return it == s->Lines.end() ? nullptr : &*it;
 }
 
 std::string TIniFile::ReadString(std::string_view section, std::string_view key, std::string_view def) const
 {
-  const TSection* s = Find(section);
-  const TLine* l = s ? FindKey(*s, key) : nullptr;
-  return l ? l->Value : std::string(def);
+  const TLine* l = FindLine(section, key);
+  return l ? std::string(l->Value()) : std::string(def);
 }
 
 int32_t TIniFile::ReadInteger(std::string_view section, std::string_view key, int32_t def) const
 {
-  const TSection* s = Find(section);
-  const TLine* l = s ? FindKey(*s, key) : nullptr;
-  return l ? StrToIntDef(l->Value, def) : def;
+  const TLine* l = FindLine(section, key);
+  return l ? StrToIntDef(l->Value(), def) : def;
 }
 
 bool TIniFile::ReadBool(std::string_view section, std::string_view key, bool def) const
@@ -165,10 +371,9 @@ bool TIniFile::ReadBool(std::string_view section, std::string_view key, bool def
 double TIniFile::ReadFloat(std::string_view section, std::string_view key, double def,
                            char decimalSeparator) const
 {
-  const TSection* s = Find(section);
-  const TLine* l = s ? FindKey(*s, key) : nullptr;
+  const TLine* l = FindLine(section, key);
   double v = 0;
-  if (l && TryStrToFloat(l->Value, v, decimalSeparator))
+  if (l && TryStrToFloat(l->Value(), v, decimalSeparator))
     return v;
   return def;
 }
@@ -186,26 +391,12 @@ void TIniFile::WriteString(std::string_view section, std::string_view key, std::
   const std::string k = oneLine(key);
   const std::string v = oneLine(value);
   TSection* s = Find(section);
-  if (!s) {
-    FSections.push_back(TSection{oneLine(section), {}});
-    s = &FSections.back();
-  }
-  for (auto& l : s->Lines)
-    if (l.IsKey && CpSameText(l.Key, k)) {
-      l.Value = v;
-      return;
-    }
-  // After the last key, so trailing comments of the section stay at its end.
-  size_t at = s->Lines.size();
-  while (at > 0 && !s->Lines[at - 1].IsKey)
-    --at;
-  if (at == 0)
-    at = s->Lines.size();
-  TLine l;
-  l.IsKey = true;
-  l.Key = k;
-  l.Value = v;
-  s->Lines.insert(s->Lines.begin() + static_cast<std::ptrdiff_t>(at), std::move(l));
+  if (!s)
+    s = &AddSection(oneLine(section));
+  if (const auto it = s->FindKey(k); it != s->Lines.end())
+    it->SetValue(v);
+  else
+    s->InsertKey(k, v);
 }
 
 void TIniFile::WriteInteger(std::string_view section, std::string_view key, int32_t value)
@@ -229,8 +420,7 @@ bool TIniFile::SectionExists(std::string_view section) const { return Find(secti
 
 bool TIniFile::ValueExists(std::string_view section, std::string_view key) const
 {
-  const TSection* s = Find(section);
-  return s && FindKey(*s, key);
+  return FindLine(section, key) != nullptr;
 }
 
 std::vector<std::string> TIniFile::ReadSection(std::string_view section) const
@@ -238,8 +428,8 @@ std::vector<std::string> TIniFile::ReadSection(std::string_view section) const
   std::vector<std::string> keys;
   if (const TSection* s = Find(section))
     for (const auto& l : s->Lines)
-      if (l.IsKey)
-        keys.push_back(l.Key);
+      if (l.IsKey())
+        keys.emplace_back(l.Key());
   return keys;
 }
 
@@ -257,18 +447,26 @@ std::vector<std::pair<std::string, std::string>> TIniFile::ReadSectionValues(std
   std::vector<std::pair<std::string, std::string>> values;
   if (const TSection* s = Find(section))
     for (const auto& l : s->Lines)
-      if (l.IsKey)
-        values.emplace_back(l.Key, l.Value);
+      if (l.IsKey())
+        values.emplace_back(l.Key(), l.Value());
   return values;
 }
 
 void TIniFile::EraseSection(std::string_view section)
 {
-  for (auto it = FSections.begin(); it != FSections.end(); ++it)
-    if (CpSameText(it->Name, section)) {
-      FSections.erase(it);
-      return;
-    }
+  const auto nameOf = NamesOf(FSections, &TSection::Name);
+  const size_t* found = FSectionIndex.Find(section, nameOf);
+  if (!found)
+    return;
+  const size_t at = *found;
+  FSectionIndex.RemoveFirst(section, nameOf, [&] {
+    size_t next = at + 1;
+    while (!CpSameText(FSections[next].Name, section))
+      ++next;
+    return next;
+  });
+  FSections.erase(FSections.begin() + static_cast<std::ptrdiff_t>(at));
+  FSectionIndex.Erased(at);
 }
 
 void TIniFile::DeleteKey(std::string_view section, std::string_view key)
@@ -276,11 +474,9 @@ void TIniFile::DeleteKey(std::string_view section, std::string_view key)
   TSection* s = Find(section);
   if (!s)
     return;
-  for (auto it = s->Lines.begin(); it != s->Lines.end(); ++it)
-    if (it->IsKey && CpSameText(it->Key, key)) {
-      s->Lines.erase(it);
-      return;
-    }
+  const auto it = s->FindKey(key);
+  if (it != s->Lines.end())
+    s->EraseKey(it);
 }
 
 int32_t ReadProfileInt(const TIniFile& ini, std::string_view section, std::string_view key, int32_t def)

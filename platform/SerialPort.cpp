@@ -5,6 +5,7 @@
 #include <cstdlib>
 #include <dirent.h>
 #include <fcntl.h>
+#include <grp.h>
 #include <sys/file.h>
 #include <sys/ioctl.h>
 #include <sys/stat.h>
@@ -22,10 +23,42 @@ void TFdHandle::Reset(int fd)
   FExclusiveLine = false;
 }
 
+namespace {
+
+int SystemOpen(const char* path, int flags) { return ::open(path, flags); }
+
+TDeviceOpenCall& DeviceOpen()
+{
+  static TDeviceOpenCall call = &SystemOpen;
+  return call;
+}
+
+}  // namespace
+
+TDeviceOpenCall SetDeviceOpenCall(TDeviceOpenCall call)
+{
+  const TDeviceOpenCall previous = DeviceOpen();
+  DeviceOpen() = call ? call : &SystemOpen;
+  return previous;
+}
+
+std::string DeviceGroupName(const std::string& path)
+{
+  struct stat st {};
+  if (::stat(path.c_str(), &st) != 0)
+    return {};
+  group entry{};
+  group* found = nullptr;
+  std::vector<char> buf(4096);
+  while (::getgrgid_r(st.st_gid, &entry, buf.data(), buf.size(), &found) == ERANGE && buf.size() < (1u << 20))
+    buf.resize(buf.size() * 2);
+  return found ? std::string(found->gr_name) : std::to_string(st.st_gid);
+}
+
 TFdHandle SerialOpenExclusive(const std::string& path, int& err)
 {
   err = 0;
-  TFdHandle fd(::open(path.c_str(), O_RDWR | O_NOCTTY | O_NONBLOCK | O_CLOEXEC));
+  TFdHandle fd(DeviceOpen()(path.c_str(), O_RDWR | O_NOCTTY | O_NONBLOCK | O_CLOEXEC));
   if (!fd.Valid()) {
     err = errno;
     return fd;

@@ -51,6 +51,16 @@ private:
   bool FExclusiveLine = false;
 };
 
+// The system's open(2) as the serial layer calls it. A test puts its own in its place (the
+// tests run as root, whom no file permission stops) and gets back the one it replaced;
+// nullptr puts the system's back.
+using TDeviceOpenCall = int (*)(const char* path, int flags);
+TDeviceOpenCall SetDeviceOpenCall(TDeviceOpenCall call);
+
+// The name of the group that owns a device, read with stat (its number when the system has
+// no name for it); "" when the device cannot be looked at.
+std::string DeviceGroupName(const std::string& path);
+
 // Opens a terminal device for reading and writing, non-blocking, without making it the
 // controlling terminal, and claims it exclusively (TIOCEXCL and an flock), so two programs
 // never share one line. On failure returns an invalid handle and sets `err` to errno.

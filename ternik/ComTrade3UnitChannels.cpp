@@ -1,5 +1,6 @@
 #include "ternik/ComTrade3UnitChannels.h"
 
+#include <algorithm>
 #include <cmath>
 #include <limits>
 
@@ -38,6 +39,18 @@ void TSygDescr::SetChannelIdS(std::string_view text) { ChannelId = CutAndDot(tex
 
 void TSygDescr::SetComponentS(std::string_view text) { Component = CutAndDot(text, 64); }
 
+void TSygDescr::SetSampleCountUnset(int32_t n)
+{
+  FLeaveNewUnset = true;
+  try {
+    SetSampleCount(n);
+  } catch (...) {
+    FLeaveNewUnset = false;
+    throw;
+  }
+  FLeaveNewUnset = false;
+}
+
 void TSygDescr::CheckIndex(int32_t i) const
 {
   // Negative indexes are refused as well as those past the end.
@@ -61,10 +74,11 @@ void TAnalogDescr::SetSampleCount(int32_t n)
     return;
   if (n < 0)
     throw EComtrade(kIndexError);
+  FHasExtent = false;
   if (FMemoryFormat == MemoryFormatRaw)
-    FRaw.resize(static_cast<size_t>(n), 0);
+    FLeaveNewUnset ? FRaw.resize(static_cast<size_t>(n)) : FRaw.resize(static_cast<size_t>(n), 0);
   else if (FMemoryFormat == MemoryFormatScaled)
-    FScaled.resize(static_cast<size_t>(n), 0.0);
+    FLeaveNewUnset ? FScaled.resize(static_cast<size_t>(n)) : FScaled.resize(static_cast<size_t>(n), 0.0);
   else
     UnknownFormat();
   FSampleCount = n;
@@ -88,10 +102,11 @@ int32_t TAnalogDescr::ClampRaw(double x) const
 void TAnalogDescr::SetRawSample(int32_t i, int32_t raw)
 {
   CheckIndex(i);
+  FHasExtent = false;
   if (FMemoryFormat == MemoryFormatRaw)
     FRaw[static_cast<size_t>(i)] = raw;
   else if (FMemoryFormat == MemoryFormatScaled)
-    FScaled[static_cast<size_t>(i)] = raw * A + B;
+    FScaled[static_cast<size_t>(i)] = ScaledOf(raw);
   else
     UnknownFormat();
 }
@@ -99,6 +114,7 @@ void TAnalogDescr::SetRawSample(int32_t i, int32_t raw)
 void TAnalogDescr::SetScaledSample(int32_t i, double v)
 {
   CheckIndex(i);
+  FHasExtent = false;
   if (FMemoryFormat == MemoryFormatRaw) {
     if (A == 0)
       throw EComtrade(Formatted("Channel An%d invalid Multiplier=0", Number));
@@ -186,18 +202,32 @@ void TAnalogDescr::CheckRange(const TMessageHook& hook)
   if (FSampleCount == 0)
     return;  // no samples, nothing to widen the range to
   int32_t dataMax = 0, dataMin = 0;
-  for (int32_t i = 0; i < FSampleCount; ++i) {
-    const int32_t raw = GetRawSample(i);
-    if (i == 0) {
-      dataMax = raw;
-      dataMin = raw;
-      continue;
+  if (FMemoryFormat == MemoryFormatRaw) {
+    // The first sample counts even when it is a marker; the later ones only when they are
+    // none.
+    TRawExtent extent = FExtent;
+    if (!FHasExtent) {
+      extent = TRawExtent{};
+      for (const int32_t raw : FRaw)
+        extent.Add(raw);
     }
-    if (raw > dataMax)
-      dataMax = raw;
-    // 0x8000 in the low half is the 16-bit "no value" marker, not a low reading.
-    if (raw < dataMin && (static_cast<uint32_t>(raw) & 0xFFFFu) != 0x8000u)
-      dataMin = raw;
+    dataMax = extent.Greatest;
+    dataMin = std::min(FRaw[0], extent.Least);
+  } else {
+    // A store of scaled values answers through its raw reader, which also refuses a
+    // multiplier or offset that has no raw value.
+    for (int32_t i = 0; i < FSampleCount; ++i) {
+      const int32_t raw = GetRawSample(i);
+      if (i == 0) {
+        dataMax = raw;
+        dataMin = raw;
+        continue;
+      }
+      if (raw > dataMax)
+        dataMax = raw;
+      if (raw < dataMin && !IsNoValueMark(raw))
+        dataMin = raw;
+    }
   }
   if (RangeMax < dataMax) {
     CallHook(hook, "Comtrade warning : Data > Max for : " + ChannelId);
@@ -258,7 +288,7 @@ void TCyfrDescr::SetSampleCount(int32_t n)
     return;
   if (n < 0)
     throw EComtrade(kIndexError);
-  FSamples.resize(static_cast<size_t>(n), 0);
+  FLeaveNewUnset ? FSamples.resize(static_cast<size_t>(n)) : FSamples.resize(static_cast<size_t>(n), 0);
   FSampleCount = n;
 }
 

@@ -2,16 +2,62 @@
 // scaling, status channels, and the owning lists.
 #pragma once
 
+#include <climits>
 #include <cstdint>
 #include <memory>
+#include <new>
 #include <span>
 #include <string>
 #include <string_view>
+#include <utility>
 #include <vector>
 
 #include "ternik/ComTrade3Unit.h"
 
 class TComtrade;
+
+// The allocator of sample stores: growing a store with resize(n) leaves the new samples
+// unset (resize(n, 0) still fills), so that a decoder that writes every sample does not pay
+// for clearing them first.
+template <class T>
+struct TUnsetAllocator : std::allocator<T> {
+  template <class U>
+  struct rebind {
+    using other = TUnsetAllocator<U>;
+  };
+  TUnsetAllocator() = default;
+  template <class U>
+  TUnsetAllocator(const TUnsetAllocator<U>&) noexcept
+  {}
+  template <class U>
+  void construct(U* p) noexcept
+  {
+    ::new (static_cast<void*>(p)) U;
+  }
+  template <class U, class... Args>
+  void construct(U* p, Args&&... args)
+  {
+    ::new (static_cast<void*>(p)) U(std::forward<Args>(args)...);
+  }
+};
+template <class T>
+using TSampleStore = std::vector<T, TUnsetAllocator<T>>;
+
+// 0x8000 in the low half of a raw sample is the 16-bit "no value" marker, not a low reading.
+inline bool IsNoValueMark(int32_t raw) { return (static_cast<uint32_t>(raw) & 0xFFFFu) == 0x8000u; }
+
+// The least and the greatest raw sample of a channel, gathered by a decoder as it stores
+// them: Least skips the "no value" markers (INT32_MAX when there was nothing else).
+struct TRawExtent {
+  int32_t Least = INT32_MAX;
+  int32_t Greatest = INT32_MIN;
+  void Add(int32_t raw)
+  {
+    Greatest = raw > Greatest ? raw : Greatest;
+    const int32_t low = IsNoValueMark(raw) ? INT32_MAX : raw;
+    Least = low < Least ? low : Least;
+  }
+};
 
 class TSygDescr {
 public:
@@ -33,6 +79,10 @@ public:
 
   int32_t SampleCount() const { return FSampleCount; }
   virtual void SetSampleCount(int32_t n) = 0;
+  // Sizes the store through SetSampleCount, but the samples beyond the old count are left
+  // unset instead of 0: only for a decoder that writes every one of them before anything
+  // can read them.
+  void SetSampleCountUnset(int32_t n);
 
   // "XX", "AN" or "DG" followed by Number.
   virtual std::string GetIdent() const;
@@ -44,6 +94,7 @@ public:
 protected:
   void CheckIndex(int32_t i) const;
   int32_t FSampleCount = 0;
+  bool FLeaveNewUnset = false;  // within SetSampleCountUnset
 };
 
 // Kinds of value the value readers return.
@@ -73,11 +124,28 @@ public:
   // other than raw or scaled.
   void SetSampleCount(int32_t n) override;
   void SetRawSample(int32_t i, int32_t raw);
+  // The scaled value SetRawSample stores for a raw one in a store of scaled values.
+  double ScaledOf(int32_t raw) const { return raw * A + B; }
   // The whole raw store (SampleCount values) for decoders that fill every sample; empty
-  // for a store of scaled values, which such decoders fill through SetRawSample.
+  // for a store of scaled values. Handing it out forgets a decoder's extent.
   std::span<int32_t> RawSamples()
   {
+    FHasExtent = false;
     return FMemoryFormat == MemoryFormatRaw ? std::span<int32_t>(FRaw) : std::span<int32_t>();
+  }
+  // The whole store of scaled values, which a decoder fills with ScaledOf; empty for a raw
+  // store.
+  std::span<double> ScaledSamples()
+  {
+    return FMemoryFormat == MemoryFormatScaled ? std::span<double>(FScaled) : std::span<double>();
+  }
+  // The extent of the raw store that its decoder gathered while it filled it: CheckRange
+  // takes it instead of reading every sample again. Any later change of the store forgets
+  // it.
+  void SetRawExtent(const TRawExtent& extent)
+  {
+    FExtent = extent;
+    FHasExtent = FMemoryFormat == MemoryFormatRaw;
   }
   void SetScaledSample(int32_t i, double v);
   int32_t GetRawSample(int32_t i) const;
@@ -94,8 +162,10 @@ private:
   [[noreturn]] void UnknownFormat() const;
   int32_t ClampRaw(double x) const;
   uint8_t FMemoryFormat;
-  std::vector<int32_t> FRaw;
-  std::vector<double> FScaled;
+  TSampleStore<int32_t> FRaw;
+  TSampleStore<double> FScaled;
+  TRawExtent FExtent;
+  bool FHasExtent = false;
 };
 
 class TCyfrDescr : public TSygDescr {
@@ -111,7 +181,7 @@ public:
   std::span<uint8_t> Samples() { return FSamples; }
 
 private:
-  std::vector<uint8_t> FSamples;
+  TSampleStore<uint8_t> FSamples;
 };
 
 // Owning, ordered lists of channels. A list with an owner sizes every channel it adds to the

@@ -48,7 +48,7 @@ std::string ChangeFileExt(std::string_view fileName, std::string_view ext)
   return std::string(fileName.substr(0, cut)) + std::string(ext);
 }
 
-std::string FindFileNoCase(std::string_view wanted)
+std::string FindFileNoCase(std::string_view wanted, bool regularOnly)
 {
   namespace fs = std::filesystem;
   const size_t start = FilePartStart(wanted);
@@ -57,14 +57,17 @@ std::string FindFileNoCase(std::string_view wanted)
   if (file.empty())
     return {};
   std::error_code ec;
-  if (fs::is_regular_file(fs::path(std::string(wanted)), ec))
+  const auto fits = [regularOnly](const fs::file_status& st) {
+    return regularOnly ? fs::is_regular_file(st) : fs::exists(st);
+  };
+  if (fits(fs::status(fs::path(std::string(wanted)), ec)))
     return std::string(wanted);
   std::vector<std::string> matches;
   for (fs::directory_iterator it(folder.empty() ? fs::path(".") : fs::path(folder), ec), end;
        !ec && it != end; it.increment(ec)) {
     const std::string name = it->path().filename().string();
     std::error_code fec;
-    if (SameNameNoCase(name, file) && it->is_regular_file(fec))
+    if (SameNameNoCase(name, file) && fits(it->status(fec)))
       matches.push_back(name);
   }
   if (matches.empty())

@@ -143,5 +143,6 @@ const TComtradeInterface& ComtradeInterface();
 // with ext appended when it has none: "a.cfg" gives "a.DAT", never "a.cfg.DAT".
 std::string ChangeFileExt(std::string_view fileName, std::string_view ext);
 // The name of the file in fileName's folder whose name equals wanted's file part without
-// regard to ASCII letter case; empty when there is none. An exact match wins.
-std::string FindFileNoCase(std::string_view wanted);
+// regard to ASCII letter case; empty when there is none. An exact match wins. Only regular
+// files count, or with regularOnly false any entry (a folder, a FIFO, a device too).
+std::string FindFileNoCase(std::string_view wanted, bool regularOnly = true);

@@ -1,5 +1,8 @@
 #include "ternik/ComTrade3UnitModel.h"
 
+#include <utility>
+#include <vector>
+
 TComtradeClasses DefaultComtradeClasses()
 {
   TComtradeClasses c;
@@ -77,4 +80,35 @@ void TComtrade::KeepSamplesRead(int32_t n)
 {
   Rates->CutToSamples(n);
   SetSampleCount(n);
+}
+
+void TComtrade::KeepSamplesToFill(int32_t n)
+{
+  Rates->CutToSamples(n);
+  std::vector<std::pair<TSygDescr*, int32_t>> sized;  // each channel with its old count
+  try {
+    for (const auto& d : *Analogs) {
+      sized.emplace_back(d.get(), d->SampleCount());
+      d->SetSampleCountUnset(n);
+    }
+    for (const auto& d : *Statuses) {
+      sized.emplace_back(d.get(), d->SampleCount());
+      d->SetSampleCountUnset(n);
+    }
+  } catch (...) {
+    // The reader fails before it fills anything: the channels sized so far get zeros for
+    // their new samples, as KeepSamplesRead gives them.
+    for (const auto& [d, old] : sized) {
+      try {
+        if (d->SampleCount() > old) {
+          const int32_t now = d->SampleCount();
+          d->SetSampleCount(old);
+          d->SetSampleCount(now);
+        }
+      } catch (...) {
+      }
+    }
+    throw;
+  }
+  Rates->SetCount(n);
 }

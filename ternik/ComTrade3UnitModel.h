@@ -80,6 +80,10 @@ public:
   // the segments are cut to n (TRateList::CutToSamples), then every buffer is sized for n.
   // A reader calls it before it fills the samples.
   void KeepSamplesRead(int32_t n);
+  // The same for a reader that writes every sample of every channel: the channels' new
+  // samples are left unset (TSygDescr::SetSampleCountUnset), the time axis and the sample
+  // numbers are sized as there.
+  void KeepSamplesToFill(int32_t n);
 
 private:
   uint8_t FDataFileFormat = DataFileFormatAscii;

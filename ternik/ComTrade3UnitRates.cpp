@@ -160,6 +160,32 @@ double TRateList::SampleTime(int64_t n) const
   return t;
 }
 
+void TRateList::SampleTimes(std::span<double> times) const
+{
+  // The sums of the segments before the current one are added in SampleTime's order, so
+  // that every value equals its answer.
+  double base = 0;
+  int64_t prev = 0;
+  size_t k = 0;
+  for (size_t n = 0; n < times.size(); ++n) {
+    const int64_t at = static_cast<int64_t>(n);
+    while (k < FItems.size() && FItems[k]->EndSample() < at) {
+      if (FItems[k]->Rate == 0)
+        throw EComtrade(kZeroDivide);
+      base += double(FItems[k]->EndSample() - prev) / FItems[k]->Rate;
+      prev = FItems[k]->EndSample();
+      ++k;
+    }
+    if (k < FItems.size()) {
+      if (FItems[k]->Rate == 0)
+        throw EComtrade(kZeroDivide);
+      times[n] = base + double(at - prev) / FItems[k]->Rate;
+    } else {
+      times[n] = base;
+    }
+  }
+}
+
 int32_t TRateList::SampleAtTime(double t) const
 {
   if (HasExplicitTimes()) {

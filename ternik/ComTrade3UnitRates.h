@@ -81,6 +81,8 @@ public:
   bool HasExplicitTimes() const;
   // Seconds of 0-based sample position n after the first sample.
   double SampleTime(int64_t n) const;
+  // SampleTime of every position 0 .. times.size() - 1, the same values in one walk.
+  void SampleTimes(std::span<double> times) const;
   // The position at time t: by the time axis when the times are explicit, else by the rates.
   // A time past the last segment raises the list's index error.
   int32_t SampleAtTime(double t) const;

@@ -121,65 +121,63 @@ std::vector<TCyfrDescr*> AllStatuses(const TComtrade& rec)
   return v;
 }
 
-// Where a decoder puts samples: straight into the recording's buffers when they hold the
-// expected count, else through the checked setters.
-class TSampleSinks {
-public:
-  TSampleSinks(TComtrade& rec, const std::vector<TAnalogDescr*>& analogs,
-               const std::vector<TCyfrDescr*>& statuses, int32_t n)
-      : FRates(*rec.Rates), FAnalogs(analogs), FStatuses(statuses)
-  {
-    const size_t count = static_cast<size_t>(n);
-    FTimes = Fit(FRates.TimesBuffer(), count);
-    FNumbers = Fit(FRates.SampleNumbersBuffer(), count);
-    for (TAnalogDescr* d : analogs)
-      FRaw.push_back(Fit(d->RawSamples(), count));
-    for (TCyfrDescr* d : statuses)
-      FStates.push_back(Fit(d->Samples(), count));
-  }
-  void SetNumber(int32_t r, int64_t v)
-  {
-    if (!FNumbers.empty())
-      FNumbers[size_t(r)] = v;
-    else
-      FRates.FSetSamplIdx(r, v);
-  }
-  void SetTime(int32_t r, double t)
-  {
-    if (!FTimes.empty())
-      FTimes[size_t(r)] = t;
-    else
-      FRates.FSetTime(r, t);
-  }
-  void SetAnalog(size_t i, int32_t r, int32_t v)
-  {
-    if (!FRaw[i].empty())
-      FRaw[i][size_t(r)] = v;
-    else
-      FAnalogs[i]->SetRawSample(r, v);
-  }
-  void SetStatus(size_t j, int32_t r, uint8_t v)
-  {
-    if (!FStates[j].empty())
-      FStates[j][size_t(r)] = v;
-    else
-      FStatuses[j]->SetSample(r, v);
-  }
-
-private:
-  template <class T>
-  static std::span<T> Fit(std::span<T> s, size_t count)
-  {
-    return s.size() == count ? s : std::span<T>();
-  }
-  TRateList& FRates;
-  const std::vector<TAnalogDescr*>& FAnalogs;
-  const std::vector<TCyfrDescr*>& FStatuses;
-  std::span<double> FTimes;
-  std::span<int64_t> FNumbers;
-  std::vector<std::span<int32_t>> FRaw;
-  std::vector<std::span<uint8_t>> FStates;
+// Where a decoder puts one analog channel's samples: its raw store, whose extent it gathers
+// on the way, or its store of scaled values.
+struct TAnalogSink {
+  TAnalogDescr* Descr;
+  bool IsRaw;
+  int32_t* Raw;
+  double* Scaled;
+  TRawExtent Extent;
 };
+
+// Every buffer a decoder fills, each holding the n samples the recording was sized for:
+// the time axis, the sample numbers, the analog and the status channels' stores.
+struct TDecodeTargets {
+  std::span<double> Times;
+  std::span<int64_t> Numbers;
+  std::vector<TAnalogSink> Analogs;
+  std::vector<uint8_t*> States;
+
+  TDecodeTargets(TComtrade& rec, const std::vector<TAnalogDescr*>& analogs,
+                 const std::vector<TCyfrDescr*>& statuses, size_t n)
+      : Times(rec.Rates->TimesBuffer()), Numbers(rec.Rates->SampleNumbersBuffer())
+  {
+    // A store of another size (a channel class that sizes its own way) is refused.
+    const char* const kWrongSize = "Index out of buffer range.";
+    if (Times.size() != n || Numbers.size() != n)
+      throw EComtrade(kWrongSize);
+    for (TAnalogDescr* d : analogs) {
+      const bool raw = d->MemoryFormat() == MemoryFormatRaw;
+      const std::span<int32_t> raws = d->RawSamples();
+      const std::span<double> scaled = d->ScaledSamples();
+      if ((raw ? raws.size() : scaled.size()) != n)
+        throw EComtrade(kWrongSize);
+      Analogs.push_back({d, raw, raws.data(), scaled.data(), {}});
+    }
+    for (TCyfrDescr* d : statuses) {
+      if (d->Samples().size() != n)
+        throw EComtrade(kWrongSize);
+      States.push_back(d->Samples().data());
+    }
+  }
+};
+
+// The raw channels keep the extent their decoder gathered, for the range check.
+void KeepExtents(const std::vector<TAnalogSink>& sinks)
+{
+  for (const TAnalogSink& s : sinks)
+    if (s.IsRaw)
+      s.Descr->SetRawExtent(s.Extent);
+}
+
+// A data file that holds fewer samples than the configuration declares says so.
+void WarnShortData(const TMessageHook& hook, int64_t held, int64_t declared)
+{
+  if (held < declared)
+    CallHook(hook, "Comtrade warning : data file holds " + IntToStr(held) + " of " + IntToStr(declared) +
+                       " samples");
+}
 
 // What a save writes: the channels, the sample range, and a time multiplier to write with.
 struct TSavePlan {
@@ -302,30 +300,59 @@ void TBinaryDataFileParser::LoadDataFromStream(TComtrade& rec, const TStringArra
     // data.
     const int64_t records = static_cast<int64_t>(available);
     const int32_t n = CheckedSampleCount(declared != 0 ? std::min(declared, records) : records);
-    rec.KeepSamplesRead(n);
+    // Every sample of every channel is written below, so the buffers are not cleared first.
+    rec.KeepSamplesToFill(n);
 
     const bool stamps = rates.HasExplicitTimes();
     const double mult = rec.FileParam.TimeMultiplier;
-    // The buffers are filled in place where they hold the n samples (the usual case); a
-    // store of scaled values goes through its setter, which scales.
-    TSampleSinks sinks(rec, analogs, statuses, n);
-    for (int32_t r = 0; r < n; ++r) {
-      size_t off = size_t(r) * recSize;
-      const uint32_t number = GetU32LE(data, off);
-      sinks.SetNumber(r, number != 0 ? int64_t(number) : int64_t(r) + 1);
-      sinks.SetTime(r, stamps ? double(GetU32LE(data, off + 4)) * mult / 1000000.0 : rates.SampleTime(r));
-      off += 8;
-      for (size_t i = 0; i < A; ++i, off += 2)
-        sinks.SetAnalog(i, r, GetI16LE(data, off));
-      for (size_t w = 0, j = 0; w < W; ++w, off += 2) {
-        const uint16_t word = GetU16LE(data, off);
+    const size_t count = static_cast<size_t>(n);
+    TDecodeTargets out(rec, analogs, statuses, count);
+    const std::span<double> times = out.Times;
+    const std::span<int64_t> numbers = out.Numbers;
+    std::vector<TAnalogSink>& sinks = out.Analogs;
+    const std::vector<uint8_t*>& states = out.States;
+    // With rates every segment has one, so this walk cannot fail.
+    if (!stamps)
+      rates.SampleTimes(times);
+    // Nothing below can fail: every sample is written, none is left unset. The records go
+    // in blocks, one channel at a time through each: the channels' stores start at the same
+    // offset in their pages, and a pass that writes all of them record by record keeps
+    // evicting its own cache lines.
+    const char* const base = data.data();
+    constexpr size_t kBlock = 64;
+    for (size_t r0 = 0; r0 < count; r0 += kBlock) {
+      const size_t r1 = std::min(count, r0 + kBlock);
+      for (size_t r = r0; r < r1; ++r) {
+        const uint32_t number = GetU32LE(data, r * recSize);
+        numbers[r] = number != 0 ? int64_t(number) : int64_t(r) + 1;
+        if (stamps)
+          times[r] = double(GetU32LE(data, r * recSize + 4)) * mult / 1000000.0;
+      }
+      for (size_t i = 0; i < A; ++i) {
+        TAnalogSink& s = sinks[i];
+        const char* p = base + r0 * recSize + 8 + 2 * i;
+        if (s.IsRaw) {
+          TRawExtent e = s.Extent;
+          for (size_t r = r0; r < r1; ++r, p += recSize) {
+            const int32_t v = GetI16LE(std::string_view(p, 2), 0);
+            s.Raw[r] = v;
+            e.Add(v);
+          }
+          s.Extent = e;
+        } else {
+          for (size_t r = r0; r < r1; ++r, p += recSize)
+            s.Scaled[r] = s.Descr->ScaledOf(GetI16LE(std::string_view(p, 2), 0));
+        }
+      }
+      for (size_t w = 0, j = 0; w < W; ++w) {
+        const size_t off = 8 + 2 * A + 2 * w;
         for (unsigned bit = 0; bit < 16 && j < D; ++bit, ++j)
-          sinks.SetStatus(j, r, static_cast<uint8_t>((word >> bit) & 1u));
+          for (size_t r = r0; r < r1; ++r)
+            states[j][r] = static_cast<uint8_t>((GetU16LE(data, r * recSize + off) >> bit) & 1u);
       }
     }
-    if (n < declared)
-      CallHook(hook, "Comtrade warning : data file holds " + IntToStr(n) + " of " + IntToStr(declared) +
-                         " samples");
+    KeepExtents(sinks);
+    WarnShortData(hook, n, declared);
   } catch (const std::exception& e) {
     throw EComtrade(ClassName() + ".LoadDataStream(): " + e.what());
   }
@@ -416,7 +443,7 @@ void TBinaryDataFileParser::SaveDataToStream(TComtrade& rec, const TStringArray&
 // ---- ASCII ----
 
 void TAsciiDataFileParser::LoadDataFromStream(TComtrade& rec, const TStringArray& names,
-                                              const TStreamArray& streams, const TMessageHook&) const
+                                              const TStreamArray& streams, const TMessageHook& hook) const
 {
   TStream* stream = DataStream(names, streams);
   if (!stream)
@@ -437,8 +464,11 @@ void TAsciiDataFileParser::LoadDataFromStream(TComtrade& rec, const TStringArray
   }
   if (!data.empty() && data.back() != '\n' && data.back() != '\r')
     ++lines;
-  // Every line is a sample, a blank one too.
-  rec.KeepSamplesRead(CheckedSampleCount(static_cast<int64_t>(lines)));
+  // Every line is a sample, a blank one too. A blank line or a failing one leaves samples
+  // unwritten, which read 0: the buffers are cleared here.
+  const int64_t declared = rec.Rates->TotalSamples64();
+  const int32_t n = CheckedSampleCount(static_cast<int64_t>(lines));
+  rec.KeepSamplesRead(n);
 
   const std::vector<TAnalogDescr*> analogs = AllAnalogs(rec);
   const std::vector<TCyfrDescr*> statuses = AllStatuses(rec);
@@ -447,7 +477,11 @@ void TAsciiDataFileParser::LoadDataFromStream(TComtrade& rec, const TStringArray
   const bool stamps = rates.HasExplicitTimes();
   const double mult = rec.FileParam.TimeMultiplier;
 
-  TSampleSinks sinks(rec, analogs, statuses, rec.GetSampleCount());
+  TDecodeTargets out(rec, analogs, statuses, static_cast<size_t>(rec.GetSampleCount()));
+  const std::span<double> times = out.Times;
+  const std::span<int64_t> numbers = out.Numbers;
+  std::vector<TAnalogSink>& sinks = out.Analogs;
+  const std::vector<uint8_t*>& states = out.States;
   std::vector<std::string_view> fields;
   auto field = [&](size_t k) -> std::string_view {
     if (k >= fields.size())
@@ -465,8 +499,13 @@ void TAsciiDataFileParser::LoadDataFromStream(TComtrade& rec, const TStringArray
       pos = end;
       if (pos < data.size())
         pos += (data[pos] == '\r' && pos + 1 < data.size() && data[pos + 1] == '\n') ? 2 : 1;
-      if (CpTrim(line).empty())
-        continue;  // a blank line leaves its sample as it is
+      if (CpTrim(line).empty()) {
+        // A blank line leaves its sample as it is, and the extents count it as it is.
+        for (TAnalogSink& s : sinks)
+          if (s.IsRaw)
+            s.Extent.Add(s.Raw[q]);
+        continue;
+      }
 
       fields.clear();
       for (size_t b = 0;;) {
@@ -482,7 +521,7 @@ void TAsciiDataFileParser::LoadDataFromStream(TComtrade& rec, const TStringArray
       int64_t index = int64_t(q) + 1;
       if (!number.empty() && !ParseInt64Field(number, index))
         throw EComtrade(InvalidInteger(number));
-      sinks.SetNumber(q, index);
+      numbers[size_t(q)] = index;
 
       if (stamps) {
         double t = 0;
@@ -497,18 +536,28 @@ void TAsciiDataFileParser::LoadDataFromStream(TComtrade& rec, const TStringArray
           throw EComtrade(DfpTranslate("KEY_READ_SAMP_TIME") + " " + IntToStr(q) + " " +
                           DfpTranslate("KEY_ERROR") + e.what());
         }
-        sinks.SetTime(q, t);
+        times[size_t(q)] = t;
       } else {
-        sinks.SetTime(q, rates.SampleTime(q));
+        times[size_t(q)] = rates.SampleTime(q);
       }
-      for (size_t i = 0; i < A; ++i)
-        sinks.SetAnalog(i, q, FieldInt32(field(i + 2)));
+      for (size_t i = 0; i < A; ++i) {
+        TAnalogSink& s = sinks[i];
+        const int32_t v = FieldInt32(field(i + 2));
+        if (s.IsRaw) {
+          s.Raw[q] = v;
+          s.Extent.Add(v);
+        } else {
+          s.Scaled[q] = s.Descr->ScaledOf(v);
+        }
+      }
       for (size_t j = 0; j < statuses.size(); ++j)
-        sinks.SetStatus(j, q, FieldInt32(field(A + j + 2)) != 0 ? 1 : 0);
+        states[j][q] = FieldInt32(field(A + j + 2)) != 0 ? 1 : 0;
     }
   } catch (const std::exception& e) {
     throw EComtrade(DfpFormat("KEY_ERROR_IN_DAT_LINE_us", {static_cast<unsigned>(q), e.what()}));
   }
+  KeepExtents(sinks);
+  WarnShortData(hook, n, declared);
 }
 
 void TAsciiDataFileParser::SaveDataToStream(TComtrade& rec, const TStringArray& names, bool selectedOnly,

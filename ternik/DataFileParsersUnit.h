@@ -39,7 +39,8 @@ public:
   std::string ParserName() const override { return "ASCII"; }
   int32_t Capabilities() const override { return ParserCanRead | ParserCanWrite; }
   // One sample per line, a blank one too; the segments are cut to the lines where they
-  // declare more. The first bad line ends the load with its 0-based number.
+  // declare more, and the hook is told how many of how many. The first bad line ends the
+  // load with its 0-based number.
   void LoadDataFromStream(TComtrade& recording, const TStringArray& names, const TStreamArray& streams,
                           const TMessageHook& hook) const override;
   void SaveDataToStream(TComtrade& recording, const TStringArray& names, bool selectedOnly, bool viewOnly,

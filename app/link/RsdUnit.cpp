@@ -53,6 +53,39 @@ bool GetSerialPortNames(std::vector<std::string>& names, const std::string& clas
   return ok;
 }
 
+std::string SerialOpenFailureText(const std::string& path, int err)
+{
+  if (path.empty())
+    return "nie wybrano portu";
+  // Device paths are file-system bytes (UTF-8); the text is Windows-1250.
+  const std::string port = Utf8ToCp1250(path);
+  switch (err) {
+  case ENOENT:
+  case ENODEV:
+  case ENXIO:
+  case EIO:  // a UART slot without a chip behind it, as /dev/ttyS0 on most PCs
+    return "nie ma takiego portu: "_cp + port;
+  case EACCES:
+  case EPERM: {
+    // The group the device belongs to is the one to join: dialout on Debian, uucp elsewhere.
+    std::string group = DeviceGroupName(path);
+    if (group.empty())
+      group = "dialout";
+    return "brak uprawnień do portu: dodaj użytkownika do grupy "_cp + Utf8ToCp1250(group) +
+           " i zaloguj się ponownie"_cp;
+  }
+  case EBUSY:
+#if EWOULDBLOCK != EBUSY
+  case EWOULDBLOCK:
+#endif
+    return "port zajęty przez inny program: "_cp + port;
+  case ENOTTY:
+    return "to nie jest port szeregowy: "_cp + port;
+  default:
+    return Utf8ToCp1250(SysErrorMessage(err));
+  }
+}
+
 TRsdHan::~TRsdHan() { FPort.Reset(); }
 
 void TRsdHan::SetIsOpen(bool open)
@@ -71,7 +104,7 @@ const std::vector<std::string>& TRsdHan::CommList()
   return FCommList;
 }
 
-void TRsdHan::Configure(TFdHandle& port)
+void TRsdHan::Configure(TFdHandle& port, const std::string& path)
 {
   uint32_t baud = 0;
   int err = 0;
@@ -81,6 +114,7 @@ void TRsdHan::Configure(TFdHandle& port)
     return;
   // The handle must not stay open unnoticed.
   port.Reset();
+  FOpenFailure = SerialOpenFailureText(path, err);
   throw EComState(err);
 }
 
@@ -95,12 +129,16 @@ uint8_t TRsdHan::Open()
     if (!path.empty())
       port = SerialOpenExclusive(path, err);
     if (port.Valid()) {
-      Configure(port);
+      Configure(port, path);
       FPort = std::move(port);
       result = StatusOpen;
+      FOpenFailure.clear();
     } else {
       DebugOutput("Serial port " + FCommPort + " (" + path + "): " + SysErrorMessage(err));
+      FOpenFailure = SerialOpenFailureText(path, err);
     }
+  } else {
+    FOpenFailure = SerialOpenFailureText({}, ENOENT);
   }
   FIsOpen = result == StatusOpen;
   FStatus = result;

@@ -52,6 +52,11 @@ std::string SerialDevicePath(std::string_view commPort);
 // False (and `names` empty) when the folder cannot be read.
 bool GetSerialPortNames(std::vector<std::string>& names, const std::string& classTtyDir = "/sys/class/tty");
 
+// Why a port could not be opened, for the user (Windows-1250): no port named (an empty
+// path), no such port, no permission (naming the group that owns the device), another
+// program holds it, not a serial port, or else the system's own text.
+std::string SerialOpenFailureText(const std::string& path, int err);
+
 class TRsdHan {
 public:
   static constexpr uint8_t StatusOpen = 0;
@@ -79,6 +84,8 @@ public:
   // Text of the last failed write or read.
   const std::string& Error() const { return FError; }
   uint8_t Status() const { return FStatus; }
+  // Why the last Open failed (SerialOpenFailureText); "" when it worked.
+  const std::string& OpenFailure() const { return FOpenFailure; }
   int Handle() const { return FPort.Get(); }
 
   // 0 when open; 14 when no port is named or it cannot be opened (the system's reason goes
@@ -102,7 +109,7 @@ public:
   std::function<void()> OnShowSt;
 
 private:
-  void Configure(TFdHandle& port);
+  void Configure(TFdHandle& port, const std::string& path);
 
   std::string FCommPort;
   int FBaudRate = br9600;
@@ -112,6 +119,7 @@ private:
   std::vector<std::string> FCommList;
   std::string FSysfsClassDir = "/sys/class/tty";
   std::string FError;
+  std::string FOpenFailure;
   uint8_t FStatus = 7;
   int32_t FExpected = -1;
   TFdHandle FPort;

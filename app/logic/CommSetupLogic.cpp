@@ -62,6 +62,11 @@ std::string TCommSetupState::StatusText() const
   return FConnected ? std::string("Połączony"_cp) : std::string("Brak połączenia"_cp);
 }
 
+std::string TCommSetupState::StatusHint() const
+{
+  return FConnected || FTcp.MBTCPComm ? std::string() : FLink.OpenFailure();
+}
+
 void TCommSetupState::OpenPort()
 {
   FConnected = false;

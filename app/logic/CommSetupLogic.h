@@ -50,6 +50,9 @@ public:
   bool Connected() const { return FConnected; }
   // "Połączony" or "Brak połączenia".
   std::string StatusText() const;
+  // The status's tool tip: while the serial link is chosen and its port did not open, why
+  // (the link's OpenFailure); otherwise nothing.
+  std::string StatusHint() const;
 
   int TimeOut() const { return FTimeOut; }
   int TimeSilence() const { return FTimeSilence; }

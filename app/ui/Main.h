@@ -36,10 +36,15 @@ public:
   bool notify(QObject* receiver, QEvent* event) override;
 };
 
-// The MDI client: the logo in its lower left corner.
+// The MDI client: the logo in its lower left corner. Documents that reach past its edges
+// are scrolled to.
 class TLogoMdiArea : public QMdiArea {
 public:
   explicit TLogoMdiArea(QWidget* parent = nullptr);
+  // Arranges the shown document windows side by side in ceil(sqrt(n)) columns over the area
+  // as it is. Unlike Qt's own tiling it never resizes the frame: tiles too small for a
+  // window's minimum size take that size, and the area scrolls to what lies beyond.
+  void TileWindows();
   const QImage& Logo() const { return FLogo; }
   // Where the logo goes in a frame of the given height (client coordinates).
   QPoint LogoPosition(int frameHeight) const;

@@ -10,9 +10,12 @@
 #include <QMenuBar>
 #include <QPainter>
 #include <QPainterPath>
+#include <QScrollBar>
 #include <QStatusBar>
 #include <QToolBar>
 
+#include <algorithm>
+#include <cmath>
 #include <exception>
 
 #include "platform/qt/QtText.h"
@@ -60,7 +63,45 @@ bool TKivApplication::notify(QObject* receiver, QEvent* event)
 
 // --- MDI client ---------------------------------------------------------------------------
 
-TLogoMdiArea::TLogoMdiArea(QWidget* parent) : QMdiArea(parent), FLogo(MakeLogo()) {}
+TLogoMdiArea::TLogoMdiArea(QWidget* parent) : QMdiArea(parent), FLogo(MakeLogo())
+{
+  setHorizontalScrollBarPolicy(Qt::ScrollBarAsNeeded);
+  setVerticalScrollBarPolicy(Qt::ScrollBarAsNeeded);
+}
+
+void TLogoMdiArea::TileWindows()
+{
+  QList<QMdiSubWindow*> windows;
+  for (QMdiSubWindow* w : subWindowList(QMdiArea::CreationOrder))
+    if (!w->isHidden() && !w->isMinimized())
+      windows.push_back(w);
+  if (windows.isEmpty())
+    return;
+  QSize minimum(0, 0);
+  for (QMdiSubWindow* w : windows) {
+    if (w->isMaximized())
+      w->showNormal();
+    minimum = minimum.expandedTo(w->minimumSizeHint()).expandedTo(w->minimumSize());
+  }
+  const int n = int(windows.size());
+  const int columns = int(std::ceil(std::sqrt(double(n))));
+  const int rows = (n + columns - 1) / columns;
+  // The room without scroll bars, less the bar that tiles too wide or too tall will need.
+  QSize room = maximumViewportSize();
+  const bool wide = minimum.width() * columns > room.width();
+  const bool tall = minimum.height() * rows > room.height();
+  if (wide)
+    room.rheight() -= horizontalScrollBar()->sizeHint().height();
+  if (tall)
+    room.rwidth() -= verticalScrollBar()->sizeHint().width();
+  const int w = std::max(room.width() / columns, minimum.width());
+  const int h = std::max(room.height() / rows, minimum.height());
+  // Places count from the unscrolled origin.
+  horizontalScrollBar()->setValue(horizontalScrollBar()->minimum());
+  verticalScrollBar()->setValue(verticalScrollBar()->minimum());
+  for (int i = 0; i < n; ++i)
+    windows[i]->setGeometry((i % columns) * w, (i / columns) * h, w, h);
+}
 
 QPoint TLogoMdiArea::LogoPosition(int frameHeight) const
 {

@@ -108,7 +108,7 @@ void TMainForm::CommSetupClick()
     OpenLink();
 }
 
-void TMainForm::ile1Click() { FMdi->tileSubWindows(); }
+void TMainForm::ile1Click() { FMdi->TileWindows(); }
 
 bool TMainForm::CloseDocuments()
 {

@@ -189,12 +189,18 @@ void TCommDlg::ApplyPort()
   ShowStatus();
 }
 
-void TCommDlg::ShowStatus() { FStatus->setText(ToQ(FState.StatusText())); }
+void TCommDlg::ShowStatus()
+{
+  FStatus->setText(ToQ(FState.StatusText()));
+  FStatus->setToolTip(ToQ(FState.StatusHint()));
+}
 
 void TCommDlg::TcpCommClick()
 {
   FState.SetTcpComm(FTcpComm->isChecked());
   EnableFields();
+  // The serial port's reason means nothing while TCP is chosen.
+  FStatus->setToolTip(ToQ(FState.StatusHint()));
 }
 
 void TCommDlg::EnableFields()

@@ -7,6 +7,8 @@
 #include <string>
 #include <string_view>
 
+// The bytes the code page leaves undefined (0x81 0x83 0x88 0x90 0x98) become the control
+// characters U+0081 ... U+0098 and go back to the same bytes.
 QString ToQ(std::string_view cp1250);
 // A character the code page lacks becomes '?' (one per character, surrogate pairs included).
 std::string FromQ(const QString& text);

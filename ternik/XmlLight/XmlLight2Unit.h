@@ -12,7 +12,7 @@
 #include <stdexcept>
 #include <string>
 #include <string_view>
-#include <unordered_map>
+#include <utility>
 #include <vector>
 
 // ---------------------------------------------------------------------------------------------
@@ -155,13 +155,14 @@ private:
 class TAttribList {
 public:
   explicit TAttribList(TLhXMLNode* ownerNode = nullptr) : FOwnerNode(ownerNode) {}
+  ~TAttribList();
   TAttribList(const TAttribList&) = delete;
   TAttribList& operator=(const TAttribList&) = delete;
 
   TLhXMLNode* OwnerNode() const { return FOwnerNode; }
-  size_t Count() const { return FItems.size(); }
-  TAttribItem& Item(size_t index) { return *FItems[index]; }
-  const TAttribItem& Item(size_t index) const { return *FItems[index]; }
+  size_t Count() const { return FBody ? FBody->Items.size() : 0; }
+  TAttribItem& Item(size_t index) { return *FBody->Items[index]; }
+  const TAttribItem& Item(size_t index) const { return *FBody->Items[index]; }
 
   // Case-folded look-up (through the name index when it is not empty).
   TAttribItem* Find(std::string_view name);
@@ -175,25 +176,35 @@ public:
   void DeleteAt(size_t index);
   void Clear();
 
-  const std::string& NameKey() const { return FNameKey; }
-  bool HasNameKey() const { return FHasNameKey; }
+  const std::string& NameKey() const;
+  bool HasNameKey() const { return FBody && FBody->HasNameKey; }
 
   // Optional index of folded names for long lists; kept in step once built.
   void BuildNameIndex();
-  bool HasNameIndex() const { return !FNameIndex.empty(); }
+  bool HasNameIndex() const;
 
 private:
   friend class TAttribItem;
+  // The folded names of a list: the optional name index, and the map that a long list gets.
+  struct TIndex;
+  // Everything a list holds, made by its first item or name key: most elements have no
+  // attribute, and their list is then one pointer.
+  struct TBody {
+    TBody();
+    ~TBody();
+    std::vector<std::unique_ptr<TAttribItem>> Items;
+    std::string NameKey;
+    bool HasNameKey = false;
+    // Made only when the name index is built or the list grows long.
+    std::unique_ptr<TIndex> Index;
+  };
+  TBody& Body();
+  void SetNameKey(const std::string& value);
+  void ClearNameKey();
   void NameChanged(const TAttribItem& item, std::string_view oldName);
   void RebuildLookup();
   TLhXMLNode* FOwnerNode;
-  std::vector<std::unique_ptr<TAttribItem>> FItems;
-  std::vector<std::string> FNameIndex;
-  // Folded name -> first position, kept once a list grows long, so that reading an element
-  // with very many attributes stays linear.
-  std::unordered_map<std::string, size_t> FLookup;
-  std::string FNameKey;
-  bool FHasNameKey = false;
+  std::unique_ptr<TBody> FBody;
 };
 
 // ---------------------------------------------------------------------------------------------
@@ -204,6 +215,32 @@ private:
 using TXmlErrorEvent = std::function<void(const std::string& message)>;
 // The report procedure handed down by Compare (the caller binds its own data into it).
 using TCompareReport = std::function<void(const std::string& text)>;
+
+// An error handler held by many nodes: a node made under a parent with the parent's handler
+// shares it through a count instead of keeping its own copy, so a tree of millions of nodes
+// holds one handler. A handler is never changed in place (a node given another one drops its
+// share), so sharing behaves as the copies did.
+class TXmlErrorHandler {
+public:
+  TXmlErrorHandler() noexcept = default;
+  // No handler for an empty event.
+  explicit TXmlErrorHandler(TXmlErrorEvent event);
+  TXmlErrorHandler(const TXmlErrorHandler& other) noexcept;
+  TXmlErrorHandler(TXmlErrorHandler&& other) noexcept : FShared(other.FShared) { other.FShared = nullptr; }
+  TXmlErrorHandler& operator=(TXmlErrorHandler other) noexcept
+  {
+    std::swap(FShared, other.FShared);
+    return *this;
+  }
+  ~TXmlErrorHandler();
+  explicit operator bool() const { return FShared != nullptr; }
+  // The event, or an empty one without a handler.
+  const TXmlErrorEvent& Event() const;
+
+private:
+  struct TShared;
+  TShared* FShared = nullptr;
+};
 
 // A node class as a value: the element name it is registered under, its name for messages,
 // its base class, and how to construct one. Every class defines one in a function-local
@@ -249,15 +286,17 @@ public:
   TLhXMLNodeList(const TLhXMLNodeList&) = delete;
   TLhXMLNodeList& operator=(const TLhXMLNodeList&) = delete;
   TLhXMLNode* Owner() const { return FOwner; }
-  size_t Count() const { return FItems.size(); }
-  TLhXMLNode& Item(size_t index) const { return *FItems[index]; }
-  void Add(std::unique_ptr<TLhXMLNode> node) { FItems.push_back(std::move(node)); }
+  size_t Count() const { return FItems ? FItems->size() : 0; }
+  TLhXMLNode& Item(size_t index) const { return *(*FItems)[index]; }
+  void Add(std::unique_ptr<TLhXMLNode> node);
   std::unique_ptr<TLhXMLNode> Extract(const TLhXMLNode* node);
   void Clear();
 
 private:
+  using TItems = std::vector<std::unique_ptr<TLhXMLNode>>;
   TLhXMLNode* FOwner;
-  std::vector<std::unique_ptr<TLhXMLNode>> FItems;
+  // Made by the first child: a leaf's list is one pointer.
+  std::unique_ptr<TItems> FItems;
 };
 
 class TLhXMLNode : public TXmlElem {
@@ -337,8 +376,8 @@ public:
 
   // --- errors ---
   void ReportError(const std::string& message);
-  const TXmlErrorEvent& OnError() const { return FOnError; }
-  void SetOnError(TXmlErrorEvent onError) { FOnError = std::move(onError); }
+  const TXmlErrorEvent& OnError() const { return FOnError.Event(); }
+  void SetOnError(TXmlErrorEvent onError) { FOnError = TXmlErrorHandler(std::move(onError)); }
 
   // --- reading and writing ---
   // Reads this element's contents up to its closing tag (the start tag was read already).
@@ -346,7 +385,8 @@ public:
   void WriteToStream(std::string& out, bool utf8, uint32_t mask);
   void WriteDocument(std::string& out, bool withHeader, bool utf8, uint32_t mask);
 
-  const std::string& Indent() const { return FIndent; }
+  // Two blanks per level, set when the node is linked under a parent.
+  std::string Indent() const { return std::string(2 * static_cast<size_t>(FIndentLevel), ' '); }
   int32_t AttribMode = 0;  // 1: every attribute write appends
   bool Filling() const { return FFilling; }
   uint32_t SaveMask = 0;
@@ -363,10 +403,10 @@ private:
   TAttribList FAttribs;
   TLhXMLNodeList FChildren;
   std::string FElementName;
-  std::string FIndent;
-  TLhXMLNode* FParent;
+  uint32_t FIndentLevel = 0;
   bool FFilling = false;
-  TXmlErrorEvent FOnError;
+  TLhXMLNode* FParent;
+  TXmlErrorHandler FOnError;
 };
 
 // ---------------------------------------------------------------------------------------------

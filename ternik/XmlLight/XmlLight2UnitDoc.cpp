@@ -51,7 +51,7 @@ void TLhXMLNode::SaveToFile(const std::string& fileName, const std::string& sect
       throw XLhException(XLH_SYSTEM, Utf8ToCp1250(error));
     return;
   }
-  TLhXmlDocument doc(FOnError);
+  TLhXmlDocument doc(OnError());
   // An existing file that does not load is not replaced by a file holding only this
   // section: the load's error stops the save and the file stays as it is.
   if (FileExists(fileName))

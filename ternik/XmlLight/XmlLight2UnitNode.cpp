@@ -1,5 +1,7 @@
 // XML dialect: attributes, nodes, comparison, copying, reading and writing of one level.
 #include <algorithm>
+#include <atomic>
+#include <unordered_map>
 
 #include "platform/Codepage.h"
 #include "platform/NumText.h"
@@ -117,56 +119,103 @@ void TAttribItem::SetName(std::string_view name)
 void TAttribItem::SetValue(std::string_view value)
 {
   FValue.assign(value);
-  if (FOwner && FName == "NAME") {
-    FOwner->FNameKey = CaseFoldName(FValue);
-    FOwner->FHasNameKey = true;
-  }
+  if (FOwner && FName == "NAME")
+    FOwner->SetNameKey(FValue);
 }
 
 namespace {
 constexpr size_t kLookupFrom = 32;
 }
 
+struct TAttribList::TIndex {
+  // Built by BuildNameIndex: the folded name of every item, by position.
+  std::vector<std::string> Names;
+  // Folded name -> first position, kept once a list grows long, so that reading an element
+  // with very many attributes stays linear.
+  std::unordered_map<std::string, size_t> Lookup;
+};
+
+TAttribList::TBody::TBody() = default;
+TAttribList::TBody::~TBody() = default;
+TAttribList::~TAttribList() = default;
+
+TAttribList::TBody& TAttribList::Body()
+{
+  if (!FBody)
+    FBody = std::make_unique<TBody>();
+  return *FBody;
+}
+
+const std::string& TAttribList::NameKey() const
+{
+  static const std::string none;
+  return FBody ? FBody->NameKey : none;
+}
+
+void TAttribList::SetNameKey(const std::string& value)
+{
+  TBody& b = Body();
+  b.NameKey = CaseFoldName(value);
+  b.HasNameKey = true;
+}
+
+void TAttribList::ClearNameKey()
+{
+  if (!FBody)
+    return;
+  FBody->NameKey.clear();
+  FBody->HasNameKey = false;
+}
+
+bool TAttribList::HasNameIndex() const { return FBody && FBody->Index && !FBody->Index->Names.empty(); }
+
 void TAttribList::RebuildLookup()
 {
-  FLookup.clear();
-  if (FItems.size() < kLookupFrom)
+  TIndex& x = *FBody->Index;
+  x.Lookup.clear();
+  const auto& items = FBody->Items;
+  if (items.size() < kLookupFrom)
     return;
-  for (size_t i = 0; i < FItems.size(); ++i)
-    FLookup.emplace(CaseFoldName(FItems[i]->Name()), i);
+  for (size_t i = 0; i < items.size(); ++i)
+    x.Lookup.emplace(CaseFoldName(items[i]->Name()), i);
 }
 
 void TAttribList::NameChanged(const TAttribItem& item, std::string_view oldName)
 {
-  if (!FNameIndex.empty()) {
-    for (size_t i = 0; i < FItems.size(); ++i)
-      if (FItems[i].get() == &item)
-        FNameIndex[i] = CaseFoldName(item.Name());
+  if (TIndex* x = FBody ? FBody->Index.get() : nullptr) {
+    if (!x->Names.empty()) {
+      for (size_t i = 0; i < FBody->Items.size(); ++i)
+        if (FBody->Items[i].get() == &item)
+          x->Names[i] = CaseFoldName(item.Name());
+    }
+    if (!x->Lookup.empty())
+      RebuildLookup();
   }
-  if (!FLookup.empty())
-    RebuildLookup();
   // A renamed NAME item no longer names the node.
-  if (oldName == "NAME" && item.Name() != "NAME") {
-    FNameKey.clear();
-    FHasNameKey = false;
-  }
+  if (oldName == "NAME" && item.Name() != "NAME")
+    ClearNameKey();
 }
 
 int TAttribList::IndexOf(std::string_view name) const
 {
-  if (!FLookup.empty()) {
-    auto it = FLookup.find(CaseFoldName(name));
-    return it == FLookup.end() ? -1 : static_cast<int>(it->second);
-  }
-  if (!FNameIndex.empty()) {
-    const std::string folded = CaseFoldName(name);
-    for (size_t i = 0; i < FNameIndex.size(); ++i)
-      if (FNameIndex[i] == folded)
-        return static_cast<int>(i);
+  if (!FBody)
     return -1;
+  const auto& items = FBody->Items;
+  if (const TIndex* x = FBody->Index.get()) {
+    if (!x->Lookup.empty()) {
+      auto it = x->Lookup.find(CaseFoldName(name));
+      return it == x->Lookup.end() ? -1 : static_cast<int>(it->second);
+    }
+    if (!x->Names.empty()) {
+      const std::string folded = CaseFoldName(name);
+      for (size_t i = 0; i < x->Names.size(); ++i)
+        if (x->Names[i] == folded)
+          return static_cast<int>(i);
+      return -1;
+    }
   }
-  for (size_t i = 0; i < FItems.size(); ++i)
-    if (SameFoldedName(FItems[i]->Name(), name))
+  for (size_t i = 0; i < items.size(); ++i)
+    if (SameFoldedName(items[i]->Name(), name))
       return static_cast<int>(i);
   return -1;
 }
@@ -174,29 +223,38 @@ int TAttribList::IndexOf(std::string_view name) const
 TAttribItem* TAttribList::Find(std::string_view name)
 {
   int i = IndexOf(name);
-  return i < 0 ? nullptr : FItems[static_cast<size_t>(i)].get();
+  return i < 0 ? nullptr : FBody->Items[static_cast<size_t>(i)].get();
 }
 
 const TAttribItem* TAttribList::Find(std::string_view name) const
 {
   int i = IndexOf(name);
-  return i < 0 ? nullptr : FItems[static_cast<size_t>(i)].get();
+  return i < 0 ? nullptr : FBody->Items[static_cast<size_t>(i)].get();
 }
 
 TAttribItem& TAttribList::Add(std::string_view name, std::string_view value)
 {
   auto item = std::make_unique<TAttribItem>(nullptr);
   item->SetName(name);
+  TBody& b = Body();
   item->FOwner = this;
   item->SetValue(value);
-  FItems.push_back(std::move(item));
-  if (!FNameIndex.empty())
-    FNameIndex.push_back(CaseFoldName(name));
-  if (!FLookup.empty())
-    FLookup.emplace(CaseFoldName(name), FItems.size() - 1);
-  else if (FItems.size() >= kLookupFrom)
-    RebuildLookup();
-  return *FItems.back();
+  b.Items.push_back(std::move(item));
+  const size_t count = b.Items.size();
+  TIndex* x = b.Index.get();
+  if (!x && count >= kLookupFrom) {
+    b.Index = std::make_unique<TIndex>();
+    x = b.Index.get();
+  }
+  if (x) {
+    if (!x->Names.empty())
+      x->Names.push_back(CaseFoldName(name));
+    if (!x->Lookup.empty())
+      x->Lookup.emplace(CaseFoldName(name), count - 1);
+    else if (count >= kLookupFrom)
+      RebuildLookup();
+  }
+  return *b.Items.back();
 }
 
 TAttribItem& TAttribList::FindOrAdd(std::string_view name, std::string_view value)
@@ -210,18 +268,19 @@ TAttribItem& TAttribList::FindOrAdd(std::string_view name, std::string_view valu
 
 void TAttribList::DeleteAt(size_t index)
 {
-  if (index >= FItems.size())
+  if (index >= Count())
     return;
+  auto& items = FBody->Items;
   // The name key goes with the item that set it; a later NAME item would set it again.
-  if (FItems[index]->Name() == "NAME") {
-    FNameKey.clear();
-    FHasNameKey = false;
+  if (items[index]->Name() == "NAME")
+    ClearNameKey();
+  items.erase(items.begin() + static_cast<std::ptrdiff_t>(index));
+  if (TIndex* x = FBody->Index.get()) {
+    if (!x->Names.empty())
+      x->Names.erase(x->Names.begin() + static_cast<std::ptrdiff_t>(index));
+    if (!x->Lookup.empty())
+      RebuildLookup();
   }
-  FItems.erase(FItems.begin() + static_cast<std::ptrdiff_t>(index));
-  if (!FNameIndex.empty())
-    FNameIndex.erase(FNameIndex.begin() + static_cast<std::ptrdiff_t>(index));
-  if (!FLookup.empty())
-    RebuildLookup();
 }
 
 bool TAttribList::Delete(std::string_view name)
@@ -233,20 +292,16 @@ bool TAttribList::Delete(std::string_view name)
   return true;
 }
 
-void TAttribList::Clear()
-{
-  FItems.clear();
-  FNameIndex.clear();
-  FLookup.clear();
-  FNameKey.clear();
-  FHasNameKey = false;
-}
+void TAttribList::Clear() { FBody.reset(); }
 
 void TAttribList::BuildNameIndex()
 {
-  FNameIndex.clear();
-  for (const auto& it : FItems)
-    FNameIndex.push_back(CaseFoldName(it->Name()));
+  TBody& b = Body();
+  if (!b.Index)
+    b.Index = std::make_unique<TIndex>();
+  b.Index->Names.clear();
+  for (const auto& it : b.Items)
+    b.Index->Names.push_back(CaseFoldName(it->Name()));
 }
 
 // ---------------------------------------------------------------------------------------------
@@ -271,21 +326,66 @@ std::unique_ptr<TLhXMLNode> TNodeClass::New(TLhXMLNode* parent, const std::strin
   return n;
 }
 
+void TLhXMLNodeList::Add(std::unique_ptr<TLhXMLNode> node)
+{
+  if (!FItems)
+    FItems = std::make_unique<TItems>();
+  FItems->push_back(std::move(node));
+}
+
 std::unique_ptr<TLhXMLNode> TLhXMLNodeList::Extract(const TLhXMLNode* node)
 {
-  auto it = std::find_if(FItems.begin(), FItems.end(), [&](const auto& p) { return p.get() == node; });
-  if (it == FItems.end())
+  if (!FItems)
+    return nullptr;
+  auto it = std::find_if(FItems->begin(), FItems->end(), [&](const auto& p) { return p.get() == node; });
+  if (it == FItems->end())
     return nullptr;
   std::unique_ptr<TLhXMLNode> r = std::move(*it);
-  FItems.erase(it);
+  FItems->erase(it);
   return r;
 }
 
 void TLhXMLNodeList::Clear()
 {
+  if (!FItems)
+    return;
   // Free from the back so a child never outlives the order it was read in by much.
-  while (!FItems.empty())
-    FItems.pop_back();
+  while (!FItems->empty())
+    FItems->pop_back();
+  FItems.reset();
+}
+
+// ---------------------------------------------------------------------------------------------
+// TXmlErrorHandler
+// ---------------------------------------------------------------------------------------------
+
+struct TXmlErrorHandler::TShared {
+  explicit TShared(TXmlErrorEvent event) : Event(std::move(event)) {}
+  // Trees moved between threads may drop their shares there.
+  std::atomic<size_t> Refs{1};
+  const TXmlErrorEvent Event;
+};
+
+TXmlErrorHandler::TXmlErrorHandler(TXmlErrorEvent event)
+    : FShared(event ? new TShared(std::move(event)) : nullptr)
+{}
+
+TXmlErrorHandler::TXmlErrorHandler(const TXmlErrorHandler& other) noexcept : FShared(other.FShared)
+{
+  if (FShared)
+    FShared->Refs.fetch_add(1, std::memory_order_relaxed);
+}
+
+TXmlErrorHandler::~TXmlErrorHandler()
+{
+  if (FShared && FShared->Refs.fetch_sub(1, std::memory_order_acq_rel) == 1)
+    delete FShared;
+}
+
+const TXmlErrorEvent& TXmlErrorHandler::Event() const
+{
+  static const TXmlErrorEvent none;
+  return FShared ? FShared->Event : none;
 }
 
 // ---------------------------------------------------------------------------------------------
@@ -299,7 +399,12 @@ const TNodeClass& TLhXMLNode::StaticClass()
 }
 
 TLhXMLNode::TLhXMLNode(TLhXMLNode* parent, const std::string& name, const TXmlErrorEvent& onError)
-    : FAttribs(this), FChildren(this), FElementName(name), FParent(parent), FOnError(onError)
+    : FAttribs(this),
+      FChildren(this),
+      FElementName(name),
+      FParent(parent),
+      // A child made with its parent's handler (AddChild, reading) shares it.
+      FOnError(parent && &onError == &parent->OnError() ? parent->FOnError : TXmlErrorHandler(onError))
 {
   AttribMode = parent ? parent->AttribMode : 0;
 }
@@ -328,21 +433,21 @@ TLhXMLNode& TLhXMLNode::LinkChild(std::unique_ptr<TLhXMLNode> child)
   TLhXMLNode& c = *child;
   c.FParent = this;
   c.AttribMode = AttribMode;
-  c.FIndent = FIndent + "  ";
+  c.FIndentLevel = FIndentLevel + 1;
   FChildren.Add(std::move(child));
   return c;
 }
 
 TLhXMLNode& TLhXMLNode::AddChild(const std::string& name, bool plain)
 {
-  std::unique_ptr<TLhXMLNode> n = plain ? TLhXMLNode::StaticClass().New(this, name, FOnError)
-                                        : CreateRegisteredNode(this, name, FOnError);
+  std::unique_ptr<TLhXMLNode> n = plain ? TLhXMLNode::StaticClass().New(this, name, OnError())
+                                        : CreateRegisteredNode(this, name, OnError());
   return LinkChild(std::move(n));
 }
 
 TLhXMLNode& TLhXMLNode::AddChildOfClass(const TNodeClass& nodeClass)
 {
-  return LinkChild(nodeClass.New(this, nodeClass.Ident, FOnError));
+  return LinkChild(nodeClass.New(this, nodeClass.Ident, OnError()));
 }
 
 TLhXMLNode* TLhXMLNode::FindChild(std::string_view name) const
@@ -465,8 +570,9 @@ void TLhXMLNode::ReportError(const std::string& message)
     if (root != this)
       FOnError = root->FOnError;
   }
-  if (FOnError)
-    FOnError(message);
+  // A copy: the handler may give this node another one while it runs.
+  if (const TXmlErrorHandler handler = FOnError)
+    handler.Event()(message);
 }
 
 void TLhXMLNode::DoFillAttribs()
@@ -529,7 +635,7 @@ void TLhXMLNode::Assign(TLhXMLNode& source, bool plain)
     if (p != this)
       continue;
     // The source lives below this node and would go with its children: copy it out first.
-    std::unique_ptr<TLhXMLNode> keep = source.GetClass().New(nullptr, source.FElementName, FOnError);
+    std::unique_ptr<TLhXMLNode> keep = source.GetClass().New(nullptr, source.FElementName, OnError());
     keep->CopyFrom(source, plain, true);
     Assign(*keep, plain);
     return;

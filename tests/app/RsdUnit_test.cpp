@@ -328,3 +328,68 @@ TEST_F(RsdLink, SilenceAfterWriteAndDelayUseThePump)
 }
 
 }  // namespace
+
+namespace {
+
+// The seam's stand-in for open(2): every open fails with the error set here.
+int GRefusal = 0;
+int RefusingOpen(const char*, int)
+{
+  errno = GRefusal;
+  return -1;
+}
+
+}  // namespace
+
+TEST(RsdUnit, AFailedOpenSaysWhyInPolish)
+{
+  TTempDir dir;
+  const std::string plainFile = dir.Write("ttyUSB3", "not a line");
+  const std::string missing = dir.File("ttyUSB9");
+  TPty pty;
+  TRsdHan holder;
+  holder.SetCommPort(pty.Slave);
+  ASSERT_EQ(holder.Open(), TRsdHan::StatusOpen);
+  EXPECT_EQ(holder.OpenFailure(), "");
+  ASSERT_EQ(::chown(plainFile.c_str(), uid_t(-1), gid_t(0)), 0);
+
+  struct TCase {
+    std::string Port;
+    int Refusal;  // 0: the system's own open
+    std::string Reason;
+  };
+  const TCase cases[] = {
+      {"", 0, "nie wybrano portu"},
+      {"COM0", 0, "nie wybrano portu"},
+      {missing, 0, "nie ma takiego portu: " + missing},
+      {plainFile, 0, "to nie jest port szeregowy: " + plainFile},
+      {pty.Slave, 0, "port zajęty przez inny program: "_cp + pty.Slave},
+      {"COM4", ENODEV, "nie ma takiego portu: /dev/ttyS3"},
+      {"COM1", EIO, "nie ma takiego portu: /dev/ttyS0"},
+      {plainFile, EACCES,
+       "brak uprawnień do portu: dodaj użytkownika do grupy root i zaloguj się ponownie"_cp},
+      {plainFile, EPERM,
+       "brak uprawnień do portu: dodaj użytkownika do grupy root i zaloguj się ponownie"_cp},
+      {plainFile, EBUSY, "port zajęty przez inny program: "_cp + plainFile},
+      {plainFile, EMFILE, Utf8ToCp1250(SysErrorMessage(EMFILE))},
+  };
+  for (const TCase& c : cases) {
+    GRefusal = c.Refusal;
+    const TDeviceOpenCall previous = c.Refusal ? SetDeviceOpenCall(&RefusingOpen) : nullptr;
+    TRsdHan link;
+    link.SetCommPort(c.Port);
+    EXPECT_EQ(link.Open(), TRsdHan::StatusNoPort) << c.Port;
+    if (c.Refusal)
+      SetDeviceOpenCall(previous);
+    EXPECT_EQ(link.OpenFailure(), c.Reason) << c.Port << " " << c.Refusal;
+  }
+  // An open that works clears the reason.
+  holder.Close();
+  TRsdHan link;
+  link.SetCommPort(missing);
+  link.Open();
+  EXPECT_NE(link.OpenFailure(), "");
+  link.SetCommPort(pty.Slave);
+  EXPECT_EQ(link.Open(), TRsdHan::StatusOpen);
+  EXPECT_EQ(link.OpenFailure(), "");
+}

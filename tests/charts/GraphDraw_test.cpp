@@ -2,6 +2,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <string>
 #include <vector>
 
@@ -502,5 +503,89 @@ TEST(GraphTicks, AxisReachesItsEndAtAnyMinorCount)
     const size_t Want = std::min<size_t>(size_t{Minor} * 16, 855);
     EXPECT_GE(MinorColumns, Want * 9 / 10) << Minor;
     EXPECT_LE(MinorColumns, Want) << Minor;
+  }
+}
+
+TEST(GraphTicks, LabelsShowTheDecimalsOfTheDivision)
+{
+  struct TCase {
+    double PerDiv, Value;
+    const char* Label;
+  };
+  const TCase Cases[] = {
+      // A whole division keeps the whole numbers, halves to the even neighbour included.
+      {1, 2.5, "2"},
+      {2, 3, "3"},
+      {1, -0.4, "0"},
+      // Otherwise the decimals the division needs, without trailing zeros.
+      {0.5, 1.5, "1,5"},
+      {0.5, 2, "2"},
+      {0.25, 0.75, "0,75"},
+      {0.25, 0.5, "0,5"},
+      {2.5, 7.5, "7,5"},
+      {0.1, 0.30000000000000004, "0,3"},
+      {0.1, -0.2, "-0,2"},
+      {0.1, -1e-17, "0"},
+      {0.125, 0.375, "0,375"},
+      {0.001, 0.003, "0,003"},
+      // Finer than a thousandth: three decimals, and neighbours may read alike.
+      {0.0002, 0.0004, "0"},
+      {0.0002, 0.0006, "0,001"},
+      {0.0002, 0.0008, "0,001"},
+  };
+  for (const TCase& C : Cases)
+    EXPECT_EQ(TickLabel(C.PerDiv, C.Value), C.Label) << C.PerDiv << " " << C.Value;
+}
+
+TEST(GraphDraw, FractionalDivisionLabelsOnScreenAndOnThePage)
+{
+  struct TCase {
+    double PerDiv;
+    std::vector<std::string> Screen;  // the labels left of the unit text on a 300-pixel plot
+    std::vector<std::string> Page;    // ten divisions across a page
+  };
+  const TCase Cases[] = {
+      {1, {"0", "1", "2", "3"}, {"0", "1", "2", "3", "4", "5", "6", "7", "8", "9"}},
+      {0.5, {"0", "0,5", "1", "1,5"}, {"0", "0,5", "1", "1,5", "2", "2,5", "3", "3,5", "4", "4,5"}},
+      {0.25,
+       {"0", "0,25", "0,5", "0,75"},
+       {"0", "0,25", "0,5", "0,75", "1", "1,25", "1,5", "1,75", "2", "2,25"}},
+      {0.1, {"0", "0,1", "0,2", "0,3"}, {"0", "0,1", "0,2", "0,3", "0,4", "0,5", "0,6", "0,7", "0,8", "0,9"}},
+      {0.001,
+       {"0", "0,001", "0,002", "0,003"},
+       {"0", "0,001", "0,002", "0,003", "0,004", "0,005", "0,006", "0,007", "0,008", "0,009"}},
+  };
+  // The labels are the texts on the line of the unit text.
+  auto Labels = [](const TRecordingCanvas& C) {
+    std::vector<std::string> R;
+    const auto Unit =
+        std::find_if(C.Texts.begin(), C.Texts.end(), [](const auto& T) { return T.Text == "[s]"; });
+    EXPECT_NE(Unit, C.Texts.end());
+    if (Unit == C.Texts.end())
+      return R;
+    for (const auto& T : C.Texts)
+      if (T.Y == Unit->Y && &T != &*Unit)
+        R.push_back(T.Text);
+    return R;
+  };
+  for (const TCase& K : Cases) {
+    TGraphModel M;
+    M.SetAutoscale(false);
+    M.SetScaleX(200);  // 20 mm per division
+    M.SetdXPerDiv(K.PerDiv);
+    M.AddSample(Sample(0, 1), 1);
+    M.AddSample(Sample(10 * K.PerDiv, 1), 1);
+    TRecordingCanvas Screen;
+    DrawChart(M, Request(M, 0, 5 * K.PerDiv), Screen);
+    EXPECT_EQ(Labels(Screen), K.Screen) << K.PerDiv;
+
+    // A page at 300 dpi: ten divisions across, every label drawn.
+    TRecordingCanvas Page;
+    TDrawRequest R = Request(M, 0, 9.5 * K.PerDiv);
+    R.Target = TDrawTarget::Printer;
+    R.PpiX = R.PpiY = 300;
+    R.Plot = TGraphRect{200, 300, 2600, 1500};
+    DrawChart(M, R, Page);
+    EXPECT_EQ(Labels(Page), K.Page) << K.PerDiv;
   }
 }

@@ -3,11 +3,13 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <csignal>
 #include <fcntl.h>
 #include <filesystem>
 #include <fstream>
 #include <iterator>
 #include <sys/stat.h>
+#include <sys/wait.h>
 #include <unistd.h>
 #include <vector>
 
@@ -183,4 +185,128 @@ TEST(FileOps, ReplaceRefusesWhatIsNoRegularFile)
   ASSERT_EQ(::lstat(fifo.c_str(), &st), 0);
   EXPECT_TRUE(S_ISFIFO(st.st_mode));
   EXPECT_EQ(Names(dir.Path), (std::vector<std::string>{"fifo", "folder", "to-fifo"}));
+}
+
+namespace {
+
+// Whether the folder's file system makes files without a name, and /proc can give them one.
+bool MakesUnnamedFiles(const fs::path& folder)
+{
+  if (::access("/proc/self/fd", X_OK) != 0)
+    return false;
+  const int fd = ::open(folder.c_str(), O_TMPFILE | O_WRONLY | O_CLOEXEC, 0600);
+  if (fd < 0)
+    return false;
+  ::close(fd);
+  return true;
+}
+
+struct TKilledSave {
+  bool Stopped = false;  // the save stopped after its first write
+  bool Killed = false;
+  std::vector<std::string> WhileStopped;  // the folder's names then
+  std::vector<std::string> AfterKill;
+};
+
+// Saves a megabyte over path in a child process that stops itself after the save's first
+// write, looks at the folder, and kills the child with SIGKILL.
+TKilledSave KillASaveInItsWrite(const TDir& dir, const std::string& path, bool named)
+{
+  TKilledSave r;
+  std::fflush(nullptr);
+  const pid_t child = ::fork();
+  if (child == 0) {
+    TReplaceSeam seam;
+    seam.NamedTemporary = named;
+    seam.AfterWrite = [] { ::raise(SIGSTOP); };
+    (void)FileOpsReplaceWithBackup(path, std::string(1 << 20, 'n'), BesideWithTilde, nullptr, &seam);
+    ::_exit(0);  // the save ended without the stop: the parent sees an exit
+  }
+  EXPECT_GT(child, 0);
+  if (child <= 0)
+    return r;
+  int status = 0;
+  EXPECT_EQ(::waitpid(child, &status, WUNTRACED), child);
+  r.Stopped = WIFSTOPPED(status);
+  r.WhileStopped = Names(dir.Path);
+  ::kill(child, SIGKILL);
+  EXPECT_EQ(::waitpid(child, &status, 0), child);
+  r.Killed = WIFSIGNALED(status) && WTERMSIG(status) == SIGKILL;
+  r.AfterKill = Names(dir.Path);
+  return r;
+}
+
+}  // namespace
+
+TEST(FileOps, ASaveKilledInItsWriteLeavesNothingButTheTarget)
+{
+  TDir dir;
+  if (!MakesUnnamedFiles(dir.Path))
+    GTEST_SKIP() << "the file system of " << dir.Path
+                 << " makes no file without a name (O_TMPFILE), or /proc is missing";
+  const std::string target = dir / "doc.kiv";
+  Write(target, "old");
+  const TKilledSave save = KillASaveInItsWrite(dir, target, false);
+  ASSERT_TRUE(save.Stopped) << "the save never wrote";
+  EXPECT_TRUE(save.Killed);
+  EXPECT_EQ(save.WhileStopped, std::vector<std::string>{"doc.kiv"})
+      << "the new bytes have no name while written";
+  EXPECT_EQ(save.AfterKill, std::vector<std::string>{"doc.kiv"});
+  EXPECT_EQ(Read(target), "old");
+}
+
+TEST(FileOps, WithoutUnnamedFilesTheTemporaryFileIsHidden)
+{
+  TDir dir;
+  const std::string target = dir / "doc.kiv";
+  Write(target, "old");
+  const TKilledSave save = KillASaveInItsWrite(dir, target, true);
+  ASSERT_TRUE(save.Stopped) << "the save never wrote";
+  EXPECT_TRUE(save.Killed);
+  ASSERT_EQ(save.WhileStopped.size(), 2u);
+  EXPECT_EQ(save.WhileStopped[1], "doc.kiv");
+  const std::string& temp = save.WhileStopped[0];
+  EXPECT_EQ(temp.size(), std::string(".doc.kiv.tmpXXXXXX").size()) << temp;
+  EXPECT_EQ(temp.rfind(".doc.kiv.tmp", 0), 0u) << temp;
+  // The kill leaves the hidden file: only a file without a name can spare the folder that.
+  EXPECT_EQ(save.AfterKill, save.WhileStopped);
+  EXPECT_EQ(Read(target), "old");
+}
+
+TEST(FileOps, EitherTemporaryFileKeepsPermissionsTheBackupAndAFolderOfTheTargetAlone)
+{
+  struct Case {
+    const char* Name;
+    bool Named;
+  };
+  const Case cases[] = {{"without a name", false}, {"hidden name", true}};
+  for (const Case& c : cases) {
+    TDir dir;
+    if (!c.Named && !MakesUnnamedFiles(dir.Path))
+      continue;  // that path is the named one here, which the other case takes
+    const std::string target = dir / "x.ini";
+    Write(target, "old");
+    ASSERT_EQ(::chmod(target.c_str(), 0604), 0);
+    int writes = 0;
+    TReplaceSeam seam;
+    seam.NamedTemporary = c.Named;
+    seam.AfterWrite = [&] { ++writes; };
+    std::string error;
+    ASSERT_TRUE(FileOpsReplaceWithBackup(target, "new", BesideWithTilde, &error, &seam))
+        << c.Name << ": " << error;
+    EXPECT_EQ(writes, 1) << c.Name;
+    EXPECT_EQ(Read(target), "new") << c.Name;
+    EXPECT_EQ(Mode(target), 0604u) << c.Name;
+    EXPECT_EQ(Read(target + "~"), "old") << c.Name;
+    EXPECT_EQ(Names(dir.Path), (std::vector<std::string>{"x.ini", "x.ini~"})) << c.Name;
+    // A folder that refuses new entries refuses the save, and the old file stays.
+    if (geteuid() != 0) {
+      ASSERT_EQ(::chmod(dir.Path.c_str(), 0555), 0);
+      EXPECT_FALSE(FileOpsReplaceWithBackup(target, "newer", BesideWithTilde, &error, &seam)) << c.Name;
+      EXPECT_NE(error.find("Permission denied"), std::string::npos) << c.Name << ": " << error;
+      EXPECT_EQ(Read(target), "new") << c.Name;
+      ASSERT_EQ(::chmod(dir.Path.c_str(), 0755), 0);
+      EXPECT_EQ(Names(dir.Path), (std::vector<std::string>{"x.ini", "x.ini~"})) << c.Name;
+    }
+  }
 }

@@ -2,7 +2,10 @@
 #include <gtest/gtest.h>
 
 #include <cmath>
+#include <functional>
+#include <iterator>
 #include <limits>
+#include <span>
 #include <string>
 #include <vector>
 
@@ -329,6 +332,120 @@ TEST(ComTrade3Channels, CheckRangeWidensWithWarnings)
   }
 }
 
+// A decoder's extent stands for the walk over the samples: the same range and warnings as a
+// channel whose samples are read again, and it is forgotten by every change of the store.
+TEST(ComTrade3Channels, DecodedExtentGivesTheRangeOfTheWalk)
+{
+  const std::vector<int32_t> cases[] = {
+      {5, -3, 7},
+      {5, -32768, 70},
+      {-32768, 5, 6},  // a first marker counts, the later ones do not
+      {-32768, -32768, -20},
+      {0x18000, -20, -32768},  // a marker is told by its low half
+      {-30, 0x28000, 40},
+      {9},
+  };
+  for (const auto& samples : cases) {
+    SCOPED_TRACE(testing::PrintToString(samples));
+    TAnalogDescr walked(MemoryFormatRaw), decoded(MemoryFormatRaw);
+    TRawExtent extent;
+    for (TAnalogDescr* d : {&walked, &decoded}) {
+      d->ChannelId = "ch";
+      d->RangeMin = -10;
+      d->RangeMax = 10;
+      d->SetSampleCountUnset(int32_t(samples.size()));
+      const std::span<int32_t> raw = d->RawSamples();
+      ASSERT_EQ(raw.size(), samples.size());
+      for (size_t i = 0; i < samples.size(); ++i)
+        raw[i] = samples[i];
+    }
+    for (const int32_t v : samples)
+      extent.Add(v);
+    decoded.SetRawExtent(extent);
+    std::vector<std::string> fromWalk, fromExtent;
+    walked.CheckRange([&](const std::string& w) { fromWalk.push_back(w); });
+    decoded.CheckRange([&](const std::string& w) { fromExtent.push_back(w); });
+    EXPECT_EQ(fromExtent, fromWalk);
+    EXPECT_EQ(decoded.RangeMin, walked.RangeMin);
+    EXPECT_EQ(decoded.RangeMax, walked.RangeMax);
+  }
+  // Every change of the store forgets the extent: here one that claims a sample of 500,
+  // which a walk over the samples does not find.
+  const std::function<void(TAnalogDescr&)> changes[] = {
+      [](TAnalogDescr& d) { d.SetRawSample(1, 3); },
+      [](TAnalogDescr& d) {
+        d.A = 1;
+        d.SetScaledSample(1, 3);
+      },
+      [](TAnalogDescr& d) { d.RawSamples()[1] = 3; },
+      [](TAnalogDescr& d) { d.SetSampleCount(3); },
+  };
+  for (size_t k = 0; k < std::size(changes); ++k) {
+    SCOPED_TRACE(k);
+    TAnalogDescr d(MemoryFormatRaw);
+    d.ChannelId = "ch";
+    d.RangeMin = -10;
+    d.RangeMax = 10;
+    d.SetSampleCount(2);
+    TRawExtent claim;
+    claim.Add(500);
+    d.SetRawExtent(claim);
+    changes[k](d);
+    std::vector<std::string> got;
+    d.CheckRange([&](const std::string& w) { got.push_back(w); });
+    EXPECT_TRUE(got.empty()) << got.front();
+    EXPECT_EQ(d.RangeMax, 10);
+  }
+  // Kept, it is what the range check takes.
+  TAnalogDescr kept(MemoryFormatRaw);
+  kept.ChannelId = "ch";
+  kept.RangeMax = 10;
+  kept.SetSampleCount(2);
+  TRawExtent claim;
+  claim.Add(500);
+  kept.SetRawExtent(claim);
+  kept.CheckRange(nullptr);
+  EXPECT_EQ(kept.RangeMax, 500);
+  // A store of scaled values ignores an extent: its range comes through its raw reader.
+  TAnalogDescr scaled(MemoryFormatScaled);
+  scaled.A = 0;
+  scaled.SetSampleCount(1);
+  scaled.SetRawExtent(TRawExtent{});
+  EXPECT_EQ(Message([&] { scaled.CheckRange(nullptr); }), "Channel An0 invalid Multiplier=0");
+}
+
+// Sizing for a decoder goes through the channel's own SetSampleCount; afterwards, or after a
+// sizing that failed, a store grows with zeros again.
+TEST(ComTrade3Channels, SizingLeftUnsetIsOnlyForThatCall)
+{
+  struct TRefusing : TAnalogDescr {
+    using TAnalogDescr::TAnalogDescr;
+    std::vector<int32_t> Asked;
+    void SetSampleCount(int32_t n) override
+    {
+      Asked.push_back(n);
+      if (n == 7)
+        throw EComtrade("refused");
+      TAnalogDescr::SetSampleCount(n);
+    }
+  };
+  TRefusing d(MemoryFormatRaw);
+  d.SetSampleCountUnset(2);
+  d.RawSamples()[0] = 4;
+  d.RawSamples()[1] = 5;
+  EXPECT_EQ(Message([&] { d.SetSampleCountUnset(7); }), "refused");
+  d.SetSampleCount(4);
+  EXPECT_EQ(d.Asked, (std::vector<int32_t>{2, 7, 4}));
+  EXPECT_EQ(std::vector<int32_t>(d.RawSamples().begin(), d.RawSamples().end()),
+            (std::vector<int32_t>{4, 5, 0, 0}));
+  TCyfrDescr s;
+  s.SetSampleCountUnset(1);
+  s.Samples()[0] = 1;
+  s.SetSampleCount(3);
+  EXPECT_EQ(s.GetSample(0), 1);
+  EXPECT_EQ(s.GetSample(2), 0);
+}
+
 TEST(ComTrade3Channels, ScaleAnalog)
 {
   TAnalogDescr d(MemoryFormatScaled);
@@ -404,6 +521,39 @@ TEST(ComTrade3Rates, TwoRateTimeAxis)
   EXPECT_NEAR(lo, 0.001, 1e-15);
   EXPECT_NEAR(hi, 0.002, 1e-15);
   EXPECT_NEAR(mean, (0.1 + 0.2 - 0.002) / 199, 1e-15);
+}
+
+// The one-walk times are SampleTime's, bit for bit, across segment ends and past the last.
+TEST(ComTrade3Rates, SampleTimesEqualSampleTime)
+{
+  using TSegs = std::vector<std::pair<double, int64_t>>;
+  const TSegs cases[] = {
+      {},
+      {{1000, 10}},
+      {{3000, 7}, {7, 9}, {1e6 / 3, 9}, {0.1, 20}},
+      {{4800, 0}, {1200, 5}},
+  };
+  for (const TSegs& segs : cases) {
+    SCOPED_TRACE(segs.size());
+    TRateList r(nullptr);
+    for (const auto& [rate, end] : segs) {
+      TRateDescr& d = r.AddRate();
+      d.Rate = rate;
+      d.SetEndSample(end);
+    }
+    std::vector<double> times(25, -1.0);
+    r.SampleTimes(times);
+    for (size_t n = 0; n < times.size(); ++n)
+      EXPECT_EQ(times[n], r.SampleTime(int64_t(n))) << n;
+  }
+  // A segment without a rate on the way fails as SampleTime does.
+  TRateList r(nullptr);
+  r.AddRate().Rate = 1000;
+  r.GetItem(0).SetEndSample(2);
+  r.AddRate().SetEndSample(4);
+  std::vector<double> times(4);
+  EXPECT_EQ(Message([&] { r.SampleTimes(times); }), Message([&] { r.SampleTime(3); }));
+  EXPECT_EQ(Message([&] { r.SampleTimes(times); }), "Floating point division by zero");
 }
 
 TEST(ComTrade3Rates, SegmentsDeclareAndTheAxisHoldsWhatItIsGiven)

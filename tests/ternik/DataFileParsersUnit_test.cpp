@@ -309,11 +309,11 @@ TEST(DataFileParsers, RecordingHoldsOnlyTheSamplesRead)
         EXPECT_EQ(rec->Analogs->Items(0).GetRawSample(last), last);
         EXPECT_DOUBLE_EQ(rec->Rates->GetTime(last), rec->Rates->SampleTime(last));
       }
-      // BINARY says that the file was short; ASCII has no such report.
+      // Both say that the file was short.
       const std::vector<std::string> said =
-          !ascii && c.Held < 300 ? std::vector<std::string>{"Comtrade warning : data file holds " +
-                                                            std::to_string(c.Held) + " of 300 samples"}
-                                 : std::vector<std::string>{};
+          c.Held < 300 ? std::vector<std::string>{"Comtrade warning : data file holds " +
+                                                  std::to_string(c.Held) + " of 300 samples"}
+                       : std::vector<std::string>{};
       EXPECT_EQ(warnings, said);
     }
   }
@@ -350,6 +350,28 @@ TEST(BinaryDataFileParser, MissingStreamAndFailingStore)
     EXPECT_STREQ(e.what(),
                  "TBinaryDataFileParser.LoadDataStream(): Unknown format of memory for analog buffer.");
   }
+}
+
+// A channel that cannot be sized fails the load before any sample is written; the channels
+// sized before it read 0 in their new samples, not what their stores held before.
+TEST(BinaryDataFileParser, FailedSizingLeavesZeros)
+{
+  TLibraryScope lib;
+  auto rec = MakeRec(1, 1);
+  rec->SetSampleCount(3);
+  for (int32_t r = 0; r < 3; ++r) {
+    rec->Analogs->Items(0).SetRawSample(r, 77);
+    rec->Statuses->Items(0).SetSample(r, 1);
+  }
+  rec->SetSampleCount(1);
+  rec->Analogs->Add(std::make_unique<TAnalogDescr>(uint8_t(7)));
+  TDatSet set(BinBytes({{1, 0, {5, 5}, {1}}, {2, 0, {6, 6}, {1}}, {3, 0, {7, 7}, {1}}}));
+  EXPECT_THROW(BinaryDataFileParser().LoadDataFromStream(*rec, set.Names, set.Streams, nullptr), EComtrade);
+  const TAnalogDescr& a = rec->Analogs->Items(0);
+  ASSERT_EQ(a.SampleCount(), 3);
+  EXPECT_EQ(a.GetRawSample(0), 77);  // kept from before, as a plain sizing keeps it
+  EXPECT_EQ(a.GetRawSample(1), 0);
+  EXPECT_EQ(a.GetRawSample(2), 0);
 }
 
 // ---------------------------------------------------------------------------------------
@@ -530,6 +552,145 @@ TEST(AsciiDataFileParser, TranslatedLinePatternThatDoesNotFitFallsBack)
     FAIL();
   } catch (const EComtrade& e) {
     EXPECT_STREQ(e.what(), "Linia 0: 'q' is not a valid integer value");
+  }
+}
+
+// An ASCII file with fewer lines than the configuration declares says so, as BINARY does;
+// blank lines are samples and count.
+TEST(AsciiDataFileParser, ShortFileSaysHowManySamplesItHolds)
+{
+  struct TCase {
+    const char* Name;
+    int64_t Declared;  // 0: no segment end
+    std::string Text;
+    std::vector<std::string> Warnings;
+  };
+  const TCase cases[] = {
+      {"no line at all", 4, "", {"Comtrade warning : data file holds 0 of 4 samples"}},
+      {"one line", 4, "1,0,5\r\n", {"Comtrade warning : data file holds 1 of 4 samples"}},
+      {"blank lines count", 4, "1,0,5\r\n\r\n  \r\n", {"Comtrade warning : data file holds 3 of 4 samples"}},
+      {"complete", 4, "1,0,5\r\n\r\n3,0,7\r\n4,0,8", {}},
+      {"more lines than declared", 2, "1,0,5\r\n2,0,6\r\n3,0,7\r\n", {}},
+      {"nothing declared", 0, "1,0,5\r\n", {}},
+  };
+  for (const TCase& c : cases) {
+    SCOPED_TRACE(c.Name);
+    auto rec = MakeRec(1, 0, {{1000, c.Declared}});
+    TDatSet set(c.Text);
+    std::vector<std::string> warnings;
+    AsciiDataFileParser().LoadDataFromStream(*rec, set.Names, set.Streams,
+                                             [&](const std::string& w) { warnings.push_back(w); });
+    EXPECT_EQ(warnings, c.Warnings);
+  }
+  // A file that fails on a line reports its error only.
+  auto rec = MakeRec(1, 0, {{1000, 4}});
+  TDatSet bad("1,0,5\r\n2,0,x\r\n");
+  std::vector<std::string> warnings;
+  EXPECT_THROW(AsciiDataFileParser().LoadDataFromStream(*rec, bad.Names, bad.Streams,
+                                                        [&](const std::string& w) { warnings.push_back(w); }),
+               EComtrade);
+  EXPECT_TRUE(warnings.empty());
+}
+
+// The range check after a load takes the extents the decoders gathered: the same ranges and
+// warnings, in the same order, as reading every sample again; a store of scaled values still
+// reads its samples back, and its failure stops the check where it stood.
+TEST(DataFileParsers, RangeCheckAfterALoadIsTheWalkOverTheSamples)
+{
+  TLibraryScope lib;
+  const std::vector<std::vector<int16_t>> samples = {
+      {-32768, 100, -32768, -5}, {7, 8, 9, 40}, {3, -32768, 32767, -20}, {0, 0, 0, 0}};
+  std::string ascii;
+  std::vector<TBinRec> recs;
+  for (size_t r = 0; r < 4; ++r) {
+    TBinRec b{uint32_t(r + 1), 0, {}, {}};
+    ascii += std::to_string(r + 1) + ",0";
+    for (const auto& ch : samples) {
+      b.Analogs.push_back(ch[r]);
+      ascii += "," + std::to_string(ch[r]);
+    }
+    recs.push_back(b);
+    ascii += "\r\n";
+  }
+  ascii += "\r\n";  // a blank fifth sample: 0 in every channel
+  recs.push_back({5, 0, {0, 0, 0, 0}, {}});
+  const std::pair<const TComtradeDataFileParser*, std::string> files[] = {
+      {&BinaryDataFileParser(), BinBytes(recs)}, {&AsciiDataFileParser(), ascii}};
+  for (const auto& [parser, bytes] : files) {
+    for (const bool failing : {false, true}) {
+      SCOPED_TRACE(parser->ParserName() + (failing ? " with a failing channel" : ""));
+      std::vector<std::string> said[2];
+      int32_t ranges[2][4][2] = {};
+      std::string errors[2];
+      for (int walk = 0; walk < 2; ++walk) {
+        auto rec = MakeRec(0, 0, {{1000, 5}});
+        for (int i = 0; i < 4; ++i) {
+          TAnalogDescr& d =
+              rec->Analogs->AddChannel(failing && i == 2 ? MemoryFormatScaled : MemoryFormatRaw);
+          d.ChannelId = "ch" + std::to_string(i);
+          d.A = failing && i == 2 ? 0 : 1;
+          d.RangeMin = -10;
+          d.RangeMax = 10;
+        }
+        TDatSet set(bytes);
+        const auto hook = [&](const std::string& w) { said[walk].push_back(w); };
+        parser->LoadDataFromStream(*rec, set.Names, set.Streams, hook);
+        if (walk)
+          for (int i = 0; i < 4; ++i)
+            (void)rec->Analogs->Items(i).RawSamples();  // forgets what the decoder gathered
+        try {
+          rec->Analogs->CheckRanges(hook);
+        } catch (const EComtrade& e) {
+          errors[walk] = e.what();
+        }
+        for (int i = 0; i < 4; ++i) {
+          ranges[walk][i][0] = rec->Analogs->Items(i).RangeMin;
+          ranges[walk][i][1] = rec->Analogs->Items(i).RangeMax;
+        }
+      }
+      EXPECT_EQ(said[0], said[1]);
+      EXPECT_EQ(errors[0], errors[1]);
+      for (int i = 0; i < 4; ++i) {
+        EXPECT_EQ(ranges[0][i][0], ranges[1][i][0]) << i;
+        EXPECT_EQ(ranges[0][i][1], ranges[1][i][1]) << i;
+      }
+      std::vector<std::string> expected = {"Comtrade warning : Data > Max for : ch0",
+                                           "Comtrade warning : Data < Min for : ch0",
+                                           "Comtrade warning : Data > Max for : ch1"};
+      if (!failing)
+        expected.insert(expected.end(), {"Comtrade warning : Data > Max for : ch2",
+                                         "Comtrade warning : Data < Min for : ch2"});
+      EXPECT_EQ(said[0], expected);
+      EXPECT_EQ(errors[0], failing ? "Channel An3 invalid Multiplier=0" : "");
+      // A marker as the first sample counts, a later one does not.
+      EXPECT_EQ(ranges[0][0][0], -32768);
+      EXPECT_EQ(ranges[0][0][1], 100);
+      if (!failing) {
+        EXPECT_EQ(ranges[0][2][0], -20);
+      }
+    }
+  }
+}
+
+// Samples that a failing ASCII line and the lines after it did not fill read 0, with the
+// sample numbers and times the recording was sized with.
+TEST(AsciiDataFileParser, SamplesAFailedLoadDidNotFillReadZero)
+{
+  TLibraryScope lib;
+  auto rec = MakeRec(2, 1, {{1000, 3}});
+  for (int32_t r = 0; r < 3; ++r)
+    rec->Analogs->Items(1).SetRawSample(r, 99);  // an earlier load cleared below
+  rec->SetSampleCount(0);
+  TDatSet set("1,0,42,7,1\r\n2,1,5,x,1\r\n3,2,9,9,1\r\n");
+  EXPECT_THROW(AsciiDataFileParser().LoadDataFromStream(*rec, set.Names, set.Streams, nullptr), EComtrade);
+  ASSERT_EQ(rec->GetSampleCount(), 3);
+  const int32_t expected[3][3] = {{42, 7, 1}, {5, 0, 0}, {0, 0, 0}};
+  for (int32_t r = 0; r < 3; ++r) {
+    EXPECT_EQ(rec->Analogs->Items(0).GetRawSample(r), expected[r][0]) << r;
+    EXPECT_EQ(rec->Analogs->Items(1).GetRawSample(r), expected[r][1]) << r;
+    EXPECT_EQ(rec->Statuses->Items(0).GetSample(r), expected[r][2]) << r;
+    EXPECT_EQ(rec->Rates->FGetSamplIdx(r), r + 1);
+    EXPECT_DOUBLE_EQ(rec->Rates->GetTime(r), r / 1000.0);
   }
 }
 

@@ -607,6 +607,208 @@ TEST(XmlNode, ReportErrorTakesRootHandler)
   NewXmlNode<TLhXMLNode>(nullptr, "Q")->ReportError("nowhere");
 }
 
+TEST(XmlNode, NodesKeepTheHandlerTheyWereMadeWithElseTakeTheRoots)
+{
+  TLibraryScope lib;
+  TMessages made, later, own;
+  auto root = NewXmlNode<TLhXMLNode>(nullptr, "R", made.Sink());
+  TLhXMLNode& a = root->AddChild("A", true);
+  TLhXMLNode& b = a.AddChild("B", true);
+  b.ReportError("b1");
+  // Children made before the root got another handler keep the one they were made with,
+  // and so do the children they make.
+  root->SetOnError(later.Sink());
+  b.ReportError("b2");
+  TLhXMLNode& c = b.AddChild("C", true);
+  c.ReportError("c1");
+  // A node without a handler, and one made under it, report through the root's current one
+  // and keep it.
+  TLhXMLNode& l = c.LinkChild(NewXmlNode<TLhXMLNode>(nullptr, "L"));
+  TLhXMLNode& m = l.AddChild("M", true);
+  EXPECT_FALSE(m.OnError());
+  m.ReportError("m1");
+  EXPECT_TRUE(m.OnError());
+  // The take-over happens at the report: after the root lost its handler, m still has the
+  // one it took, l finds none.
+  root->SetOnError({});
+  m.ReportError("m2");
+  l.ReportError("l1");
+  root->ReportError("r1");
+  // A node's own handler serves it alone, also one made under a parent with another one.
+  a.SetOnError(own.Sink());
+  a.ReportError("a1");
+  b.ReportError("b3");
+  TMessages given;
+  NewXmlNode<TLhXMLNode>(&b, "G", given.Sink())->ReportError("g1");
+  // Made under b without a handler: it takes the root's when it reports.
+  root->SetOnError(later.Sink());
+  NewXmlNode<TLhXMLNode>(&b, "E")->ReportError("e1");
+  EXPECT_EQ(made.Lines, (std::vector<std::string>{"b1", "b2", "c1", "b3"}));
+  EXPECT_EQ(later.Lines, (std::vector<std::string>{"m1", "m2", "e1"}));
+  EXPECT_EQ(own.Lines, (std::vector<std::string>{"a1"}));
+  EXPECT_EQ(given.Lines, (std::vector<std::string>{"g1"}));
+}
+
+TEST(XmlNode, AHandlerLivesAsLongAsANodeHoldsIt)
+{
+  TLibraryScope lib;
+  TMessages msgs, next;
+  std::unique_ptr<TLhXMLNode> kept;
+  {
+    TLhXmlDocument doc(msgs.Sink());
+    doc.ReadFromString("<R><A><B/></A></R>", true);
+    kept = doc.MainNode()->GetChild(0).Detach();
+  }
+  TLhXMLNode& b = kept->GetChild(0);
+  b.ReportError("after");
+  // A handler may give its own node another one while it runs.
+  b.SetOnError([&](const std::string& m) {
+    msgs.Lines.push_back("own " + m);
+    b.SetOnError(next.Sink());
+  });
+  b.ReportError("x");
+  b.ReportError("y");
+  kept->ReportError("a");
+  EXPECT_EQ(msgs.Lines, (std::vector<std::string>{"after", "own x", "a"}));
+  EXPECT_EQ(next.Lines, (std::vector<std::string>{"y"}));
+}
+
+TEST(XmlNode, IndentGrowsTwoBlanksPerLevelWhenLinked)
+{
+  TLibraryScope lib;
+  auto root = NewXmlNode<TLhXMLNode>(nullptr, "R");
+  TLhXMLNode& a = root->AddChild("A", true);
+  TLhXMLNode& b = a.AddChild("B", true);
+  EXPECT_EQ(root->Indent(), "");
+  EXPECT_EQ(b.Indent(), "    ");
+  // A node made with a parent but not linked is no child of it.
+  auto loose = NewXmlNode<TLhXMLNode>(&b, "X");
+  EXPECT_EQ(loose->Indent(), "");
+  EXPECT_EQ(loose->Detach(), nullptr);
+  EXPECT_EQ(b.ChildCount(), 0u);
+  // Linking sets the indentation from the new parent; moving away keeps it.
+  TLhXMLNode& moved = b.LinkChild(a.Detach());
+  EXPECT_EQ(moved.Indent(), "      ");
+  std::unique_ptr<TLhXMLNode> out = moved.Detach();
+  EXPECT_EQ(out->Indent(), "      ");
+}
+
+// The attribute list beside a plain model of it: after every step the items are the model's
+// and every look-up finds the first item of that folded name, whichever way the list looks
+// names up at its length.
+struct TAttribModel {
+  std::vector<std::pair<std::string, std::string>> Items;
+  int IndexOf(std::string_view name) const
+  {
+    for (size_t i = 0; i < Items.size(); ++i)
+      if (SameFoldedName(Items[i].first, name))
+        return static_cast<int>(i);
+    return -1;
+  }
+};
+
+void ExpectListIsModel(const TAttribList& list, const TAttribModel& model, const std::string& step)
+{
+  ASSERT_EQ(list.Count(), model.Items.size()) << step;
+  std::vector<std::string> probes = {"nope", "A99", ""};
+  for (size_t i = 0; i < model.Items.size(); ++i) {
+    EXPECT_EQ(list.Item(i).Name(), model.Items[i].first) << step << " item " << i;
+    EXPECT_EQ(list.Item(i).Value(), model.Items[i].second) << step << " item " << i;
+    probes.push_back(model.Items[i].first);
+    probes.push_back(CaseFoldName(model.Items[i].first));
+  }
+  for (const std::string& p : probes) {
+    const int want = model.IndexOf(p);
+    EXPECT_EQ(list.IndexOf(p), want) << step << " looking up " << p;
+    const TAttribItem* found = list.Find(p);
+    EXPECT_EQ(found, want < 0 ? nullptr : &list.Item(static_cast<size_t>(want))) << step << " " << p;
+  }
+}
+
+TEST(XmlNode, AttributeLookUpsStayRightAcrossTheLongListThreshold)
+{
+  TLibraryScope lib;
+  auto node = NewXmlNode<TLhXMLNode>(nullptr, "N");
+  TAttribList& list = node->Attribs();
+  TAttribModel model;
+  auto add = [&](const std::string& name, const std::string& value) {
+    list.Add(name, value);
+    model.Items.emplace_back(name, value);
+  };
+  auto eraseAt = [&](size_t i) {
+    list.DeleteAt(i);
+    model.Items.erase(model.Items.begin() + static_cast<std::ptrdiff_t>(i));
+  };
+  auto rename = [&](size_t i, const std::string& name) {
+    list.Item(i).SetName(name);
+    model.Items[i].first = name;
+  };
+  const std::vector<std::pair<std::string, std::function<void()>>> steps = {
+      {"grow one by one past the threshold",
+       [&] {
+         for (int i = 0; i < 40; ++i) {
+           add("a" + std::to_string(i), std::to_string(i));
+           ExpectListIsModel(list, model, "add a" + std::to_string(i));
+         }
+       }},
+      {"a second item of a name is found after the first", [&] { add("A5", "again"); }},
+      {"a replacing write changes the first item",
+       [&] {
+         list.FindOrAdd("A7", "seven");
+         model.Items[7].second = "seven";
+       }},
+      {"deleting the first item shifts every position", [&] { eraseAt(0); }},
+      {"deleting the first of two equal names uncovers the second",
+       [&] {
+         EXPECT_TRUE(list.Delete("a5"));
+         model.Items.erase(model.Items.begin() + model.IndexOf("a5"));
+       }},
+      {"renaming", [&] { rename(3, "z4"); }},
+      {"renaming to a name that comes later", [&] { rename(0, "a30"); }},
+      {"shrinking below the threshold",
+       [&] {
+         while (model.Items.size() > 20)
+           eraseAt(model.Items.size() / 2);
+       }},
+      {"growing back past it",
+       [&] {
+         for (int i = 0; i < 30; ++i)
+           add("b" + std::to_string(i), "b");
+       }},
+      {"the name index on top of the map",
+       [&] {
+         list.BuildNameIndex();
+         EXPECT_TRUE(list.HasNameIndex());
+         add("c1", "c");
+         eraseAt(2);
+         rename(5, "c2");
+       }},
+      {"a NAME item in a long list names the node",
+       [&] {
+         add("NAME", "Kot");
+         EXPECT_EQ(node->NameKey(), "KOT");
+         rename(model.Items.size() - 1, "NAMES");
+         EXPECT_FALSE(list.HasNameKey());
+       }},
+      {"clearing",
+       [&] {
+         list.Clear();
+         model.Items.clear();
+         EXPECT_FALSE(list.HasNameIndex());
+         EXPECT_EQ(node->NameKey(), "");
+       }},
+      {"filling again",
+       [&] {
+         for (int i = 0; i < 35; ++i)
+           add("d" + std::to_string(i % 17), std::to_string(i));
+       }},
+  };
+  for (const auto& [what, step] : steps) {
+    step();
+    ExpectListIsModel(list, model, what);
+  }
+}
+
 // --- registry ---
 
 struct TIdentClass : TLhXMLNode {

@@ -1,6 +1,8 @@
 # The probes read no special file: a FIFO that no one writes to, a folder or an endless device
 # is refused at once with the program's message for a file that cannot be read. Each run has
-# a time limit, so an open that waits fails the test instead of stalling it.
+# a time limit, so an open that waits fails the test instead of stalling it. A COMTRADE data
+# file of that kind beside a configuration fails the recording commands with a message that
+# names it, never loading as an empty recording.
 set(dir "${WORKDIR}/special_files")
 file(REMOVE_RECURSE "${dir}")
 file(MAKE_DIRECTORY "${dir}/folder.kiv")
@@ -39,3 +41,21 @@ run("^XLhException 10: File \"${dir}/fifo.xml\" not exist\n$" "${TERNIKPROBE}" x
 run("^XLhException 0: .*Not a regular file\n$" "${TERNIKPROBE}" xml-copy "${dir}/in.xml" "${dir}/fifo.xml")
 run("error: " "${TERNIKPROBE}" comtrade-dump "${dir}/fifo.cfg")
 run("error: no file interface reads " "${TERNIKPROBE}" load "${dir}/fifo.cfg")
+
+file(COPY_FILE "${DATA}/sample_bin.cfg" "${dir}/setfifo.cfg")
+execute_process(COMMAND mkfifo "${dir}/setfifo.dat" RESULT_VARIABLE rc)
+if(NOT rc EQUAL 0)
+  message(FATAL_ERROR "mkfifo setfifo.dat failed: ${rc}")
+endif()
+file(COPY_FILE "${DATA}/sample_bin.cfg" "${dir}/setfolder.cfg")
+file(MAKE_DIRECTORY "${dir}/setfolder.DAT")
+foreach(set setfifo.dat setfolder.DAT)
+  string(REGEX REPLACE "\\..*" "" base "${set}")
+  foreach(cmd "comtrade-dump;${dir}/${base}.cfg" "load;${dir}/${base}.cfg"
+              "comtrade-copy;${dir}/${base}.cfg;${dir}/copy.cfg")
+    run("^error: [^\n]*${dir}/${set}" "${TERNIKPROBE}" ${cmd})
+  endforeach()
+endforeach()
+if(EXISTS "${dir}/copy.cfg" OR EXISTS "${dir}/copy.DAT")
+  message(FATAL_ERROR "a copy of a set whose data could not be read wrote files")
+endif()

@@ -12,13 +12,7 @@ function(run out)
   set(${out} "${o}" PARENT_SCOPE)
 endfunction()
 
-# The dump without its data format line, which a copy in the other format changes, and its
-# time multiplier, which a configuration keeps to 12 decimals only.
-function(samples out text)
-  string(REGEX REPLACE "data format: [A-Z]+\n" "" t "${text}")
-  string(REGEX REPLACE "time multiplier: [^\n]*\n" "" t "${t}")
-  set(${out} "${t}" PARENT_SCOPE)
-endfunction()
+include("${CMAKE_CURRENT_LIST_DIR}/ComtradeSamples.cmake")
 
 run(bin comtrade-dump "${DATA}/sample_bin.cfg")
 foreach(line "station: station" "device: equipment" "revision: 1999" "line frequency: 60"

@@ -10,9 +10,24 @@
 // "|"), then the samples as CSV under a header line: the time in seconds, each analog
 // channel's raw value x A + B, each status value. Texts are printed as UTF-8; warnings go to
 // stderr as "warning: <text>".
+//
+// A data file beside a configuration that exists but cannot be read (a FIFO, a folder, a
+// device, no permission) fails the command with "error: <reason>" instead of loading as an
+// empty recording.
+//
+// comtrade-copy never leaves a configuration beside a data file it does not describe: it
+// removes the target's configuration first, puts the data, header and information files,
+// and the new configuration last, each through the replacing save. A copy stopped at any
+// point leaves the old set, the new set, or files without a configuration, which do not
+// load. For the tests that stop it, TERNIKPROBE_COPY_KILL_AFTER=N makes the copy kill
+// itself (SIGKILL) after its N-th step.
 #include "ternikprobe_comtrade.h"
 
+#include <cerrno>
+#include <csignal>
 #include <cstdio>
+#include <cstdlib>
+#include <cstring>
 #include <memory>
 #include <string>
 #include <vector>
@@ -22,6 +37,8 @@
 #include "platform/SysUtil.h"
 #include "ternik/ComTrade3UnitInterface.h"
 #include "ternik/DataFileParsersUnit.h"
+
+#include <unistd.h>
 
 namespace {
 
@@ -92,13 +109,41 @@ void ReadFiles(const TStringArray& names, TStreamArray& streams)
   }
 }
 
-void LoadSet(const TFileInterface& fi, const std::string& file, TComtrade& rec)
+// False, with the reason on stderr, when the set has a configuration and a data file is
+// named beside it that exists but cannot be read. A missing data file is the load's to judge.
+bool DataFileReadable(const TStringArray& names, const TStreamArray& streams)
+{
+  const int32_t cfg = IndexOfFileExt(".CFG", names), dat = IndexOfFileExt(".DAT", names);
+  if (cfg < 0 || dat < 0 || streams[size_t(cfg)]->Size() == 0 || streams[size_t(dat)]->Size() > 0)
+    return true;
+  // The list names only regular files as found; any other kind of entry of that name counts.
+  const std::string entry = FindFileNoCase(names[size_t(dat)], false);
+  std::string bytes, error;
+  if (entry.empty() || ReadWholeFile(entry, bytes, kMaxFile, &error))
+    return true;
+  std::fprintf(stderr, "error: %s\n", error.c_str());
+  return false;
+}
+
+bool LoadSet(const TFileInterface& fi, const std::string& file, TComtrade& rec)
 {
   TStringArray names;
   fi.GetFileList(file, names, true);
   TStreamArray streams;
   ReadFiles(names, streams);
+  if (!DataFileReadable(names, streams))
+    return false;
   fi.LoadFromStreams(rec, names, "", streams, Warn);
+  return true;
+}
+
+// The seam of the tests that stop a copy between two of its steps.
+void CopyStepDone()
+{
+  static int done = 0;
+  static const char* limit = std::getenv("TERNIKPROBE_COPY_KILL_AFTER");
+  if (limit && ++done == std::atoi(limit))
+    std::raise(SIGKILL);
 }
 
 bool MaskMatches(const std::string& mask, const std::string& file)
@@ -121,7 +166,8 @@ bool MaskMatches(const std::string& mask, const std::string& file)
 int Copy(const std::string& in, const std::string& out, const std::string& option)
 {
   TComtrade rec;
-  LoadSet(ComtradeInterface(), in, rec);
+  if (!LoadSet(ComtradeInterface(), in, rec))
+    return 1;
   std::string keyword(DataFileFormatNames[rec.DataFileFormat() == 0 ? 0 : 1]);
   if (option == "--ascii")
     keyword = "ASCII";
@@ -135,16 +181,35 @@ int Copy(const std::string& in, const std::string& out, const std::string& optio
   // The companions take the letter case of the output's own extension.
   const size_t dot = out.rfind('.');
   const bool lower = dot != std::string::npos && out.substr(dot) != CpUpperCase(out.substr(dot));
-  for (size_t i = 0; i < names.size(); ++i) {
+  const auto pathOf = [&](const std::string& ext) {
+    return ChangeFileExt(out, lower ? CpLowerCase(ext) : ext);
+  };
+  // The old configuration goes first, so that it never describes the new data file.
+  const std::string cfgPath = pathOf(".CFG");
+  if (::unlink(cfgPath.c_str()) != 0 && errno != ENOENT) {
+    std::fprintf(stderr, "error: %s: %s\n", cfgPath.c_str(), SysErrorMessage(errno).c_str());
+    return 1;
+  }
+  CopyStepDone();
+  // Every other file, then the configuration, which makes the new set loadable.
+  std::vector<size_t> order;
+  for (size_t i = 0; i < names.size(); ++i)
+    if (names[i] != ".CFG")
+      order.push_back(i);
+  for (size_t i = 0; i < names.size(); ++i)
+    if (names[i] == ".CFG")
+      order.push_back(i);
+  for (const size_t i : order) {
     const std::string& bytes = static_cast<const TMemoryStream&>(*streams[i]).Data();
     if (names[i] == ".HDR" && bytes.empty())
       continue;  // no header text, no header file
-    const std::string path = ChangeFileExt(out, lower ? CpLowerCase(names[i]) : names[i]);
+    const std::string path = pathOf(names[i]);
     std::string error;
     if (!AtomicWriteFile(path, bytes, &error)) {
       std::fprintf(stderr, "error: %s: %s\n", path.c_str(), error.c_str());
       return 1;
     }
+    CopyStepDone();
   }
   return 0;
 }
@@ -164,6 +229,8 @@ int LoadAny(const std::string& file)
         self = i;
     if (streams.empty() || !fi->CanLoad(*streams[self], Warn))
       continue;
+    if (!DataFileReadable(names, streams))
+      return 1;
     streams[self]->Seek(0);
     TComtrade rec;
     fi->LoadFromStreams(rec, names, "", streams, Warn);
@@ -180,7 +247,8 @@ int ComtradeCommand(const std::string& command, int argc, char** argv)
 {
   if (command == "comtrade-dump" && argc == 3) {
     TComtrade rec;
-    LoadSet(ComtradeInterface(), argv[2], rec);
+    if (!LoadSet(ComtradeInterface(), argv[2], rec))
+      return 1;
     Dump(rec);
     return 0;
   }

@@ -16,6 +16,7 @@
 #include <QPrinterInfo>
 #include <QPointer>
 #include <QPushButton>
+#include <QScrollBar>
 #include <QTest>
 #include <QTimer>
 #include <QTreeWidget>
@@ -24,7 +25,9 @@
 
 #include <filesystem>
 #include <fstream>
+#include <functional>
 #include <map>
+#include <memory>
 
 #include "ChildTestSupport.h"
 #include "PdfTools.h"
@@ -33,6 +36,7 @@
 #include "app/document/Kivbase.h"
 #include "app/ui/Child.h"
 #include "app/ui/ChildMemo.h"
+#include "app/ui/Fileprop.h"
 #include "app/ui/Main.h"
 #include "app/ui/Pagedlg.h"
 #include "app/ui/Params.h"
@@ -41,6 +45,7 @@
 #include "platform/Codepage.h"
 #include "platform/Prompts.h"
 #include "tests/app/DocTestSupport.h"
+#include "tests/ui/DialogTools.h"
 #include "tests/platform/SpecialFiles.h"
 #include "tests/sim/KivSimProcess.h"
 
@@ -632,6 +637,178 @@ TEST_F(ChildMain, ReadmeJourneyOverTcpFromTheCommunicationDialogToKivIni)
   EXPECT_NE(text.find("MBTCPComm=1"), std::string::npos) << text;
   EXPECT_NE(text.find("MBTCPIP=127.0.0.1"), std::string::npos) << text;
   EXPECT_NE(text.find("MBTCPPort=" + port), std::string::npos) << text;
+}
+
+}  // namespace
+
+namespace {
+
+// Opens a menu of the menu bar and clicks one of its items, as a user does with the mouse.
+void ClickMenuItem(QMenuBar* bar, const QString& title, const QString& item)
+{
+  QAction* top = nullptr;
+  for (QAction* a : bar->actions())
+    if (a->text() == title)
+      top = a;
+  ASSERT_NE(top, nullptr) << title.toStdString();
+  QTest::mouseClick(bar, Qt::LeftButton, {}, bar->actionGeometry(top).center());
+  QMenu* menu = top->menu();
+  ASSERT_NE(menu, nullptr);
+  ASSERT_TRUE(QTest::qWaitForWindowExposed(menu)) << title.toStdString();
+  QAction* target = nullptr;
+  for (QAction* a : menu->actions())
+    if (a->text() == item)
+      target = a;
+  ASSERT_NE(target, nullptr) << item.toStdString();
+  QTest::mouseClick(menu, Qt::LeftButton, {}, menu->actionGeometry(target).center());
+  QApplication::processEvents();
+}
+
+// Works a modal dialog that a later click opens: the dialog is looked for until it is there
+// (the clicks themselves run events, so a dialog looked for at once would not be open yet).
+template <class TDialog>
+void WhenModalDialogOpens(const std::function<void(TDialog&)>& work)
+{
+  auto* poll = new QTimer;
+  auto polls = std::make_shared<int>(0);
+  QObject::connect(poll, &QTimer::timeout, [poll, polls, work] {
+    const bool open = qobject_cast<TDialog*>(QApplication::activeModalWidget()) != nullptr;
+    if (!open && ++*polls < 500)
+      return;
+    poll->stop();
+    poll->deleteLater();
+    if (open)
+      OnModalDialog<TDialog>(work);
+    else
+      ADD_FAILURE() << "the dialog never opened";
+  });
+  poll->start(10);
+}
+
+TEST_F(ChildMain, TileKeepsTheFrameAndScrollsToWhatDoesNotFit)
+{
+  struct TCase {
+    int Windows;
+    bool Fit;  // whether the tiles can take the windows at their minimum size
+  };
+  const TCase cases[] = {{2, true}, {8, false}, {12, false}};
+  for (const TCase& c : cases) {
+    auto frame = MakeFrame();
+    frame->resize(1400, 950);
+    frame->move(50, 20);
+    frame->show();
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(frame.get()));
+    for (int i = 0; i < c.Windows; ++i)
+      frame->MF_NewClick();
+    QApplication::processEvents();
+    const QRect before = frame->geometry();
+    const QRect beforeOuter = frame->frameGeometry();
+    TLogoMdiArea* area = frame->MdiArea();
+    const QSize room = area->viewport()->size();
+
+    ClickMenuItem(frame->menuBar(), QStringLiteral("Okno"), QStringLiteral("Tile"));
+
+    EXPECT_EQ(frame->geometry(), before) << c.Windows;
+    EXPECT_EQ(frame->frameGeometry(), beforeOuter) << c.Windows;
+    const QList<QMdiSubWindow*> windows = area->subWindowList(QMdiArea::CreationOrder);
+    ASSERT_EQ(windows.size(), c.Windows);
+    QRect used;
+    QSize minimum(0, 0);
+    for (QMdiSubWindow* w : windows) {
+      used |= w->geometry();
+      minimum = minimum.expandedTo(w->minimumSizeHint());
+      // No window is laid over another.
+      for (QMdiSubWindow* o : windows) {
+        if (o != w) {
+          EXPECT_FALSE(o->geometry().intersects(w->geometry())) << c.Windows;
+        }
+      }
+    }
+    const int columns = c.Windows == 2 ? 2 : (c.Windows == 8 ? 3 : 4);
+    const int rows = c.Windows == 2 ? 1 : 3;
+    EXPECT_EQ(minimum.width() * columns <= room.width() && minimum.height() * rows <= room.height(), c.Fit)
+        << c.Windows;
+    for (QMdiSubWindow* w : windows) {
+      EXPECT_GE(w->width(), w->minimumSizeHint().width());
+      EXPECT_GE(w->height(), w->minimumSizeHint().height());
+    }
+    const bool scrolls =
+        area->horizontalScrollBar()->maximum() > 0 || area->verticalScrollBar()->maximum() > 0;
+    if (c.Fit) {
+      // The tiles cover the area as it is, and nothing needs scrolling.
+      EXPECT_EQ(used.topLeft(), QPoint(0, 0));
+      EXPECT_LE(used.right(), room.width());
+      EXPECT_GE(used.right(), room.width() - columns);
+      EXPECT_FALSE(scrolls);
+    } else {
+      // What lies beyond the area is reached by scrolling to it.
+      EXPECT_TRUE(scrolls) << c.Windows;
+      QScrollBar* bar = area->horizontalScrollBar()->maximum() > 0 ? area->horizontalScrollBar()
+                                                                   : area->verticalScrollBar();
+      EXPECT_TRUE(bar->isVisible());
+      bar->setValue(bar->maximum());
+      QApplication::processEvents();
+      const QRect last = windows.back()->geometry();
+      EXPECT_TRUE(area->viewport()->rect().intersects(last)) << c.Windows;
+    }
+  }
+}
+
+TEST_F(ChildMain, EditingTheStationTextKeepsTheBytesTheUserDidNotTouch)
+{
+  // A station text with a byte the code page gives no letter, and Polish letters around it.
+  const std::string station = std::string("GPZ \x98ywiec ") + "ąę"_cp + " 1";
+  const std::string path = Dir.File("gpz.kiv");
+  {
+    TKiv kiv;
+    kiv.SetInstallDir(Dir.File("bin"));
+    kiv.SetIdent("K3GPZ-01");
+    kiv.SetKivType(2);
+    kiv.SetStationInfo(station);
+    ASSERT_TRUE(kiv.SaveToFile(path));
+  }
+  const auto readFile = [](const std::string& p) {
+    std::ifstream in(p, std::ios::binary);
+    return std::string((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
+  };
+  const std::string before = readFile(path);
+  ASSERT_GT(before.size(), 40 + station.size() + 1);
+  ASSERT_EQ(before.substr(40, station.size() + 1), station + '\0');
+
+  auto frame = MakeFrame({path});
+  frame->show();
+  ASSERT_TRUE(QTest::qWaitForWindowExposed(frame.get()));
+  frame->ProcessCommandLine();
+  QApplication::processEvents();
+  ASSERT_EQ(frame->Documents().size(), 1u);
+  TKiv& kiv = frame->Documents()[0]->Kiv();
+  EXPECT_FALSE(kiv.Modified());
+
+  QString shown;
+  const std::function<void(TFileInfoDlg&)> work = [&shown](TFileInfoDlg& d) {
+    shown = d.StationEdit()->text();
+    ClickInto(d.StationEdit(), d.StationEdit());
+    QTest::keyClick(QApplication::focusWidget(), Qt::Key_End);
+    QTest::keyClicks(QApplication::focusWidget(), QStringLiteral("X"));
+    QTest::mouseClick(d.findChild<QPushButton*>(QStringLiteral("OKButton")), Qt::LeftButton);
+  };
+  WhenModalDialogOpens<TFileInfoDlg>(work);
+  ClickMenuItem(frame->menuBar(), QStringLiteral("&Plik"), QStringLiteral("Wlasciwosci"));
+  // The byte without a letter shows as the control character of its own value.
+  EXPECT_EQ(shown, QStringLiteral("GPZ ") + QChar(0x98) + QString::fromUtf8("ywiec ąę 1"));
+  EXPECT_TRUE(kiv.Modified());
+  EXPECT_EQ(kiv.GetStationInfo(), station + "X");
+
+  ClickMenuItem(frame->menuBar(), QStringLiteral("&Plik"), QStringLiteral("Zapi&sz"));
+  EXPECT_FALSE(kiv.Modified());
+  const std::string after = readFile(path);
+  ASSERT_EQ(after.size(), before.size());
+  // Only the end of the text changed: the added letter took the place of the terminator.
+  std::string expected = before;
+  expected[40 + station.size()] = 'X';
+  expected[40 + station.size() + 1] = '\0';
+  EXPECT_EQ(after.substr(40, 100), expected.substr(40, 100));
+  EXPECT_TRUE(after == expected);
 }
 
 }  // namespace

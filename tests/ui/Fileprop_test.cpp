@@ -104,7 +104,7 @@ TEST_F(TFileInfoDlgTest, EditsAreWrittenOnOkOnly)
 
 TEST_F(TFileInfoDlgTest, OkWithoutEditsKeepsBytesWithoutALetter)
 {
-  // Bytes the code page gives no letter show as stand-in characters that cannot go back.
+  // Bytes the code page gives no letter show as control characters and go back unchanged.
   Kiv.SetStationInfo("Stacja\x98X\x81\x83\x88\x90");
   Kiv.SetNotes({"a\x81\x83", "\x88\x90\x98"});
   Kiv.SetModified(false);
@@ -134,8 +134,8 @@ TEST_F(TFileInfoDlgTest, TypedStationTextIsStored)
   });
   EXPECT_TRUE(dlg.Execute(Kiv));
   EXPECT_TRUE(Kiv.Modified());
-  // What the user saw is what is stored: the stand-in becomes '?'.
-  EXPECT_EQ(Kiv.GetStationInfo(), "Stacja?XY");
+  // The byte without a letter the user did not touch is stored as it was.
+  EXPECT_EQ(Kiv.GetStationInfo(), "Stacja\x98XY");
 }
 
 TEST_F(TFileInfoDlgTest, NotesEditKeepsEmptyLinesAtTheEnd)

@@ -8,6 +8,7 @@
 #include <gtest/gtest.h>
 
 #include <string>
+#include <vector>
 
 #include "GraphFixture.h"
 #include "PdfTools.h"
@@ -49,15 +50,24 @@ void MakeA4Pdf(QPrinter& P, const QString& Path)
   P.setPageMargins(QMarginsF(0, 0, 0, 0), QPageLayout::Millimeter);
 }
 
+// A page sink printing to an A4 PDF file in a folder of its own.
+struct TA4PdfSink {
+  explicit TA4PdfSink(const char* Name) : Path(QString::fromStdString(Dir.File(Name))) {}
+  TTempDir Dir;
+  QString Path;
+  QPrinter Printer{QPrinter::HighResolution};
+  bool Made = (MakeA4Pdf(Printer, Path), true);
+  TPrinterPageSink Sink{Printer};
+};
+
 }  // namespace
 
 TEST_F(GraphPrinter, PdfPagesAcrossAndDown)
 {
-  TTempDir Dir;
-  const QString Path = QString::fromStdString(Dir.File("chart.pdf"));
-  QPrinter Printer(QPrinter::HighResolution);
-  MakeA4Pdf(Printer, Path);
-  TPrinterPageSink Sink(Printer);
+  TA4PdfSink Pdf("chart.pdf");
+  const TTempDir& Dir = Pdf.Dir;
+  const QString& Path = Pdf.Path;
+  TPrinterPageSink& Sink = Pdf.Sink;
 
   TGraphModel M;
   FillTraces(M, 40, 100);  // 1000 mm long: 6 pages across; 34 + 6 traces: 2 rows
@@ -181,4 +191,34 @@ TEST_F(GraphPrinter, OneProcessWidePrinter)
   QPrinter& A = AppPrinter();
   EXPECT_EQ(&A, &AppPrinter());
   EXPECT_EQ(A.resolution(), QPrinter(QPrinter::HighResolution).resolution());
+}
+
+TEST_F(GraphPrinter, PrintedAxisReadsTheDecimalsOfTheDivision)
+{
+  TA4PdfSink Pdf("quarter.pdf");
+  TPrinterPageSink& Sink = Pdf.Sink;
+  TGraphModel M;
+  FillTraces(M, 3, 1.9);
+  M.SetScaleX(200);  // a quarter second per 20 mm division: room for every label, one page
+  M.SetdXPerDiv(0.25);
+  ASSERT_EQ(GraphPages(M, Sink), 1);
+  EXPECT_EQ(PrintGraph(M, 1, 1, Sink), 1);
+  const std::string Text = pdftools::PdfText(Pdf.Path.toStdString(), 1);
+  // The axis line: the labels in their order.
+  const size_t At = Text.find("0,25");
+  ASSERT_NE(At, std::string::npos) << Text;
+  const size_t LineStart = Text.rfind('\n', At) + 1;
+  std::string Line = Text.substr(LineStart, Text.find('\n', At) - LineStart);
+  std::vector<std::string> Words;
+  for (size_t I = 0; I < Line.size();) {
+    const size_t From = Line.find_first_not_of(' ', I);
+    if (From == std::string::npos)
+      break;
+    const size_t To = Line.find(' ', From);
+    Words.push_back(Line.substr(From, To - From));
+    I = To == std::string::npos ? Line.size() : To;
+  }
+  const std::vector<std::string> Expected{"0", "0,25", "0,5", "0,75", "1", "1,25", "1,5", "1,75"};
+  ASSERT_GE(Words.size(), Expected.size()) << Line;
+  EXPECT_EQ(std::vector<std::string>(Words.begin(), Words.begin() + long(Expected.size())), Expected) << Line;
 }
