@@ -666,10 +666,12 @@ void ClickMenuItem(QMenuBar* bar, const QString& title, const QString& item)
 
 // Works a modal dialog that a later click opens: the dialog is looked for until it is there
 // (the clicks themselves run events, so a dialog looked for at once would not be open yet).
+// The poll belongs to scope, which the test declares after what work writes to: a poll still
+// running when the test ends goes with it.
 template <class TDialog>
-void WhenModalDialogOpens(const std::function<void(TDialog&)>& work)
+void WhenModalDialogOpens(QObject& scope, const std::function<void(TDialog&)>& work)
 {
-  auto* poll = new QTimer;
+  auto* poll = new QTimer(&scope);
   auto polls = std::make_shared<int>(0);
   QObject::connect(poll, &QTimer::timeout, [poll, polls, work] {
     const bool open = qobject_cast<TDialog*>(QApplication::activeModalWidget()) != nullptr;
@@ -792,7 +794,8 @@ TEST_F(ChildMain, EditingTheStationTextKeepsTheBytesTheUserDidNotTouch)
     QTest::keyClicks(QApplication::focusWidget(), QStringLiteral("X"));
     QTest::mouseClick(d.findChild<QPushButton*>(QStringLiteral("OKButton")), Qt::LeftButton);
   };
-  WhenModalDialogOpens<TFileInfoDlg>(work);
+  QObject scope;
+  WhenModalDialogOpens<TFileInfoDlg>(scope, work);
   ClickMenuItem(frame->menuBar(), QStringLiteral("&Plik"), QStringLiteral("Wlasciwosci"));
   // The byte without a letter shows as the control character of its own value.
   EXPECT_EQ(shown, QStringLiteral("GPZ ") + QChar(0x98) + QString::fromUtf8("ywiec ąę 1"));
