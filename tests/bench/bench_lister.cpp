@@ -40,8 +40,12 @@ std::vector<uint8_t> FullRegister(size_t bytes, int sequences, int& records)
     add({243, uint8_t(s % 60), 10, uint8_t(1 + s % 28), 6, 24});
     add({251, 0, 0, 0x0F, 0x0F, 0x0F, 0x0F, 0x0F, 0x0F, 0, 0x41, 0x08, 0x1C, 0x34, 0, 0x35});
     add({246, 0, 8, 0x0B, 0x07, 0, 0x40, 1, 0x0F});
-    for (int k = 0; used + 3 <= perSequence; ++k)
+    // A while loop: add() grows used, which clang's check of a for condition cannot see.
+    int k = 0;
+    while (used + 3 <= perSequence) {
       add({uint8_t(36 + (k % 4)), 0, uint8_t(1 + k % 7)});
+      ++k;
+    }
   }
   std::vector<uint8_t> out;
   for (auto it = recs.rbegin(); it != recs.rend(); ++it)

@@ -361,7 +361,8 @@ TEST_F(ChildMain, EndingTheProgramAsksEveryWindowBeforeClosingAny)
       }
     };
     if (c.Reading) {
-      QTimer::singleShot(0, frame.get(), askToEnd);
+      QObject scope;  // not the frame, which outlives what the question writes to
+      QTimer::singleShot(0, &scope, askToEnd);
       forms[2]->ReadClick();
       EXPECT_TRUE(readingWhenAsked);
     } else {
@@ -422,7 +423,8 @@ TEST_F(ChildMain, WhileOneDocumentHoldsTheLinkTheOthersOfferNoReadOrWrite)
 
   bool held = false, readerCancels = false, otherRead = true, otherExecute = true;
   size_t asked = 99, otherLines = 99;
-  QTimer::singleShot(0, frame.get(), [&] {
+  QObject scope;  // not the frame: it outlives the flags
+  QTimer::singleShot(0, &scope, [&] {
     held = frame->TheLink().Busy() && frame->TheLink().Holder() == &reader->Kiv();
     readerCancels = reader->Btn[2]->isEnabled();
     otherRead = other->Btn[0]->isEnabled();
@@ -664,10 +666,12 @@ void ClickMenuItem(QMenuBar* bar, const QString& title, const QString& item)
 
 // Works a modal dialog that a later click opens: the dialog is looked for until it is there
 // (the clicks themselves run events, so a dialog looked for at once would not be open yet).
+// The poll belongs to scope, which the test declares after what work writes to: a poll still
+// running when the test ends goes with it.
 template <class TDialog>
-void WhenModalDialogOpens(const std::function<void(TDialog&)>& work)
+void WhenModalDialogOpens(QObject& scope, const std::function<void(TDialog&)>& work)
 {
-  auto* poll = new QTimer;
+  auto* poll = new QTimer(&scope);
   auto polls = std::make_shared<int>(0);
   QObject::connect(poll, &QTimer::timeout, [poll, polls, work] {
     const bool open = qobject_cast<TDialog*>(QApplication::activeModalWidget()) != nullptr;
@@ -790,7 +794,8 @@ TEST_F(ChildMain, EditingTheStationTextKeepsTheBytesTheUserDidNotTouch)
     QTest::keyClicks(QApplication::focusWidget(), QStringLiteral("X"));
     QTest::mouseClick(d.findChild<QPushButton*>(QStringLiteral("OKButton")), Qt::LeftButton);
   };
-  WhenModalDialogOpens<TFileInfoDlg>(work);
+  QObject scope;
+  WhenModalDialogOpens<TFileInfoDlg>(scope, work);
   ClickMenuItem(frame->menuBar(), QStringLiteral("&Plik"), QStringLiteral("Wlasciwosci"));
   // The byte without a letter shows as the control character of its own value.
   EXPECT_EQ(shown, QStringLiteral("GPZ ") + QChar(0x98) + QString::fromUtf8("ywiec ąę 1"));

@@ -546,6 +546,11 @@ TEST_F(ChildForm, CloseIsRefusedWhilePrinting)
 {
   // Window messages are processed between the printed pages: a close clicked then must not
   // free the window under the print.
+  // The flags come before the area: the form's last close only queues its deletion, so the
+  // form goes with the area at the end of the test and its destroyed handler writes to them
+  // then; the timer's context (the sub-window) goes with the area too.
+  bool printing = false, destroyed = false, destroyedWhilePrinting = false;
+  bool closed = true, busy = false, readEnabled = true;
   QMdiArea area;
   auto* form = new TChildForm(Frame);
   QMdiSubWindow* sub = area.addSubWindow(form);
@@ -557,8 +562,6 @@ TEST_F(ChildForm, CloseIsRefusedWhilePrinting)
   form->EventsListBox->item(0)->setSelected(true);
   form->EventsListBox->item(1)->setSelected(true);
   Frame.PrintOptionAnswers = {0x0F};
-  bool printing = false, destroyed = false, destroyedWhilePrinting = false;
-  bool closed = true, busy = false, readEnabled = true;
   QObject::connect(form, &QObject::destroyed, [&] {
     destroyed = true;
     destroyedWhilePrinting = printing;

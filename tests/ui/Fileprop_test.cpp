@@ -147,7 +147,10 @@ TEST_F(TFileInfoDlgTest, NotesEditKeepsEmptyLinesAtTheEnd)
       {{"a", "b"}, {"Xa", "b"}},
       {{"", "b", ""}, {"X", "b", ""}},
   };
-  for (const auto& [stored, saved] : cases) {
+  for (const auto& c : cases) {
+    // Named references, not a structured binding: clang 14 cannot capture a binding in the lambda.
+    const TLines& stored = c.first;
+    const TLines& saved = c.second;
     SetUp();
     Kiv.SetNotes(stored);
     Kiv.SetModified(false);

@@ -19,7 +19,9 @@ namespace {
 class QtPromptsTest : public TQtAppTest {
 protected:
   // Acts on the modal dialog once it is up; a guard closes anything left after 5 s, so a
-  // failing test never hangs.
+  // failing test never hangs. The guard lives on the polling timer: once that has acted the
+  // guard is gone and cannot close a later dialog, and a poll that found nothing in 5 s ends
+  // there instead of carrying the test's references on.
   static void WhenModal(std::function<void(QWidget*)> act)
   {
     auto* timer = new QTimer(qApp);  // owned by the application object
@@ -31,7 +33,9 @@ protected:
       }
     });
     timer->start(10);
-    QTimer::singleShot(5000, [] {
+    QTimer::singleShot(5000, timer, [timer] {
+      timer->stop();
+      timer->deleteLater();
       if (QWidget* w = QApplication::activeModalWidget())
         w->close();
     });

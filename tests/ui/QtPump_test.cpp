@@ -38,7 +38,8 @@ TEST_F(QtPumpTest, ZeroHandlesPendingEventsOnce)
 {
   TQtPumpInstaller installed;
   int fired = 0;
-  QTimer::singleShot(0, [&] { ++fired; });
+  QObject scope;  // a timer that never fired ends with the test, before the counter
+  QTimer::singleShot(0, &scope, [&] { ++fired; });
   WaitMs(0);
   EXPECT_EQ(fired, 1);
 }
@@ -47,7 +48,8 @@ TEST_F(QtPumpTest, PumpForRunsTimersAndTakesItsTime)
 {
   TQtPumpInstaller installed;
   int fired = 0;
-  QTimer::singleShot(10, [&] { ++fired; });
+  QObject scope;  // a timer that never fired ends with the test, before the counter
+  QTimer::singleShot(10, &scope, [&] { ++fired; });
   const auto start = std::chrono::steady_clock::now();
   WaitMs(60);
   EXPECT_GE(std::chrono::steady_clock::now() - start, 60ms);
@@ -64,7 +66,7 @@ TEST_F(QtPumpTest, WaitReadableReturnsWhenDataArrives)
   QTimer repaint;  // the event loop keeps running during the wait
   QObject::connect(&repaint, &QTimer::timeout, [&] { ++ticks; });
   repaint.start(5);
-  QTimer::singleShot(50, [&] { ASSERT_EQ(write(W(), "x", 1), 1); });
+  QTimer::singleShot(50, &repaint, [&] { ASSERT_EQ(write(W(), "x", 1), 1); });
   const auto start = std::chrono::steady_clock::now();
   const auto deadline = DeadlineIn(60s);  // far beyond the write at 50 ms on any machine
   EXPECT_TRUE(Pump().WaitReadable(R(), deadline));
@@ -105,7 +107,8 @@ TEST_F(QtPumpTest, WaitsKeepTheirTimeAfterTheApplicationWasAskedToQuit)
   TQtPumpInstaller installed;
   std::chrono::steady_clock::duration paused{}, waited{};
   bool readable = true;
-  QTimer::singleShot(0, [&] {
+  QObject scope;  // a timer that never fired ends with the test, before the results
+  QTimer::singleShot(0, &scope, [&] {
     QCoreApplication::exit(0);
     auto start = std::chrono::steady_clock::now();
     WaitMs(60);
