@@ -46,6 +46,7 @@
 #include "platform/Prompts.h"
 #include "tests/app/DocTestSupport.h"
 #include "tests/ui/DialogTools.h"
+#include "tests/ui/ProgramFrame.h"
 #include "tests/platform/SpecialFiles.h"
 #include "tests/sim/KivSimProcess.h"
 
@@ -70,14 +71,7 @@ protected:
   }
   std::unique_ptr<TMainForm> MakeFrame(std::vector<std::string> params = {})
   {
-    TMainFormOptions o;
-    o.Params = std::move(params);
-    o.ProgramPath = Dir.File("bin/kivssn");
-    o.ConfigPath = Dir.File("cfg/kiv.ini");
-    o.SysfsClassDir = Dir.File("no-sysfs");
-    auto frame = std::make_unique<TMainForm>(o);
-    frame->SetDocumentFactory(
-        [](IChildFrame& f, QMdiArea* parent) -> IChildOps* { return new TChildForm(f, parent); });
+    auto frame = programtest::NewFrame(Dir, "cfg/kiv.ini", std::move(params));
     frame->SetNoticeHandler(
         [this](const QString& text, const QString&) { Notices.push_back(text.toStdString()); });
     return frame;
@@ -643,22 +637,26 @@ TEST_F(ChildMain, ReadmeJourneyOverTcpFromTheCommunicationDialogToKivIni)
 
 namespace {
 
+// The last of a widget's actions with the given text, or null.
+QAction* ActionNamed(const QWidget* w, const QString& text)
+{
+  QAction* found = nullptr;
+  for (QAction* a : w->actions())
+    if (a->text() == text)
+      found = a;
+  return found;
+}
+
 // Opens a menu of the menu bar and clicks one of its items, as a user does with the mouse.
 void ClickMenuItem(QMenuBar* bar, const QString& title, const QString& item)
 {
-  QAction* top = nullptr;
-  for (QAction* a : bar->actions())
-    if (a->text() == title)
-      top = a;
+  QAction* top = ActionNamed(bar, title);
   ASSERT_NE(top, nullptr) << title.toStdString();
   QTest::mouseClick(bar, Qt::LeftButton, {}, bar->actionGeometry(top).center());
   QMenu* menu = top->menu();
   ASSERT_NE(menu, nullptr);
   ASSERT_TRUE(QTest::qWaitForWindowExposed(menu)) << title.toStdString();
-  QAction* target = nullptr;
-  for (QAction* a : menu->actions())
-    if (a->text() == item)
-      target = a;
+  QAction* target = ActionNamed(menu, item);
   ASSERT_NE(target, nullptr) << item.toStdString();
   QTest::mouseClick(menu, Qt::LeftButton, {}, menu->actionGeometry(target).center());
   QApplication::processEvents();

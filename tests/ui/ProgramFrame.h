@@ -26,17 +26,26 @@ inline void PrepareFolder(const TTempDir& dir, const std::string& sourceDir)
   dir.Write("kiv.ini", "[kivssn]\nMBTCPComm=1\nMBTCPIP=127.0.0.1\nMBTCPPort=1\n");
 }
 
-// The frame of a program installed in dir/bin, making the real document windows.
-inline std::unique_ptr<TMainForm> MakeFrame(const TTempDir& dir, std::vector<std::string> params = {})
+// The frame of a program installed in dir/bin reading the kiv.ini at dir/config, making the
+// real document windows, at Qt's own size.
+inline std::unique_ptr<TMainForm> NewFrame(const TTempDir& dir, const std::string& config,
+                                           std::vector<std::string> params = {})
 {
   TMainFormOptions o;
   o.Params = std::move(params);
   o.ProgramPath = dir.File("bin/kivssn");
-  o.ConfigPath = dir.File("kiv.ini");
+  o.ConfigPath = dir.File(config);
   o.SysfsClassDir = dir.File("no-sysfs");
   auto frame = std::make_unique<TMainForm>(o);
   frame->SetDocumentFactory(
       [](IChildFrame& f, QMdiArea* parent) -> IChildOps* { return new TChildForm(f, parent); });
+  return frame;
+}
+
+// The same with the kiv.ini PrepareFolder writes, 1000 x 700.
+inline std::unique_ptr<TMainForm> MakeFrame(const TTempDir& dir, std::vector<std::string> params = {})
+{
+  auto frame = NewFrame(dir, "kiv.ini", std::move(params));
   frame->resize(1000, 700);
   return frame;
 }
