@@ -64,12 +64,13 @@ std::string TCommSetupState::StatusText() const
 
 std::string TCommSetupState::StatusHint() const
 {
-  return FConnected || FTcp.MBTCPComm ? std::string() : FLink.OpenFailure();
+  return FConnected || FTcp.MBTCPComm || !FTried ? std::string() : FLink.OpenFailure();
 }
 
 void TCommSetupState::OpenPort()
 {
   FConnected = false;
+  FTried = true;
   try {
     FConnected = FLink.Open() == TRsdHan::StatusOpen;
   } catch (const EComState& e) {

@@ -50,8 +50,9 @@ public:
   bool Connected() const { return FConnected; }
   // "Połączony" or "Brak połączenia".
   std::string StatusText() const;
-  // The status's tool tip: while the serial link is chosen and its port did not open, why
-  // (the link's OpenFailure); otherwise nothing.
+  // The status's tool tip: while the serial link is chosen and the port this dialog tried did
+  // not open, why (the link's OpenFailure); otherwise nothing. A dialog shown with TCP on has
+  // tried no port, and the link's reason from an earlier open may no longer hold.
   std::string StatusHint() const;
 
   int TimeOut() const { return FTimeOut; }
@@ -74,6 +75,7 @@ private:
   int FTimeOut = 500;
   int FTimeSilence = 1;
   bool FConnected = false;
+  bool FTried = false;  // whether this dialog has opened the port
   // What Cancel puts back.
   std::string FSavedPort;
   int FSavedSpeed = 0;

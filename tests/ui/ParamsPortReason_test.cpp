@@ -131,3 +131,30 @@ TEST_F(TPortReasonTest, NoReasonWithTcpOrAnOpenPort)
     Link.Close();
   }
 }
+
+TEST_F(TPortReasonTest, UntickingTcpShowsNoReasonFromAnOpenTheDialogDidNotTry)
+{
+  // The link failed once before the dialog (at the program's start, say), then TCP was chosen.
+  const std::string missing = Dir.File("ttyUSB9");
+  Link.SetCommPort(missing);
+  Link.Open();
+  ASSERT_EQ(Link.OpenFailure(), "nie ma takiego portu: " + missing);
+  Tcp.MBTCPComm = true;
+
+  TCommDlg dlg(Link, Tcp);
+  dlg.show();
+  dlg.activateWindow();
+  ASSERT_TRUE(QTest::qWaitForWindowActive(&dlg));
+  QCheckBox* tcp = dlg.TcpCheckBox();
+  QTest::mouseClick(tcp, Qt::LeftButton, {}, QPoint(4, tcp->height() / 2));
+  ASSERT_FALSE(tcp->isChecked());
+  QLabel* status = dlg.StatusLabel();
+  EXPECT_EQ(status->text(), Utf8("Brak połączenia"));
+  EXPECT_EQ(status->toolTip(), QString());
+
+  // Once the dialog tries the port, its reason shows.
+  const std::string other = Dir.File("ttyUSB8");
+  TypePort(dlg, QString::fromStdString(other));
+  EXPECT_EQ(status->toolTip(), Utf8("nie ma takiego portu: " + other));
+  dlg.reject();
+}
