@@ -183,8 +183,10 @@ QFileDialog& TQtPrompts::FileDialog(QFileDialog::AcceptMode mode, const QString&
                                     const QString& filter, QFileDialog::Options options)
 {
   std::erase_if(FFileDialogs, [](const TFileDialog& d) { return d.Dialog.isNull(); });
+  // A dialog still showing (asked for again from inside its own run) is not taken over.
   for (const TFileDialog& d : FFileDialogs)
-    if (d.Mode == mode && d.Caption == caption && d.Filter == filter && d.Options == options)
+    if (d.Mode == mode && d.Caption == caption && d.Filter == filter && d.Options == options &&
+        !d.Dialog->isVisible())
       return *d.Dialog;
   // Made as QFileDialog's static functions make theirs.
   auto* dialog = new QFileDialog(FParent.data(), caption, QString(), filter);
@@ -209,7 +211,10 @@ bool TQtPrompts::RunFileDialog(QFileDialog::AcceptMode mode, const std::string& 
     dialog.selectFile(start.File);
   else if (auto* edit = dialog.findChild<QLineEdit*>(QStringLiteral("fileNameEdit")))
     edit->clear();
+  const QPointer<QFileDialog> alive(&dialog);
   const bool accepted = dialog.exec() == QDialog::Accepted;
+  if (!alive)  // its parent went while it was showing
+    return false;
   FLastFolder = dialog.directory().absolutePath();
   const QStringList chosen = dialog.selectedFiles();
   if (!accepted || chosen.isEmpty() || chosen.front().isEmpty())

@@ -470,3 +470,28 @@ TEST_F(FileDialogs, DocumentWindowsShareOneTitleBarIcon)
   }
   EXPECT_EQ(windows[0]->windowIcon().cacheKey(), windows[1]->windowIcon().cacheKey());
 }
+
+TEST_F(FileDialogs, ADialogAskedForAgainWhileShowingIsNotTakenOver)
+{
+  Start();
+  Dir.Write("a.kiv", "x");
+  bool nestedChosen = true;
+  std::string nestedPath = Dir.File("a.kiv");
+  TModalPlayer player({
+      [&](QWidget& first) {
+        // Something asks for the same dialog while the first one is up: it gets one of its own.
+        nestedChosen = ::Prompts().OpenFileName({}, KIV_FILE_FILTER, nestedPath);
+        static_cast<QDialog&>(first).reject();
+      },
+      Cancel(),
+  });
+  std::string path = Dir.File("a.kiv");
+  EXPECT_FALSE(::Prompts().OpenFileName({}, KIV_FILE_FILTER, path));
+  Settle();
+  EXPECT_FALSE(nestedChosen);
+  ASSERT_EQ(player.Played(), 2u);
+  ASSERT_EQ(player.Seen.size(), 2u);
+  EXPECT_TRUE(player.Seen[0].FileDialog);
+  EXPECT_TRUE(player.Seen[1].FileDialog);
+  EXPECT_NE(player.Seen[0].Widget, player.Seen[1].Widget);
+}
