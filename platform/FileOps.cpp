@@ -1,5 +1,6 @@
 #include "platform/FileOps.h"
 
+#include <atomic>
 #include <cerrno>
 #include <climits>
 #include <cstdio>
@@ -89,7 +90,7 @@ std::string RandomSuffix()
   if (::getrandom(&bits, sizeof bits, GRND_NONBLOCK) != ssize_t(sizeof bits)) {
     struct timespec now {};
     ::clock_gettime(CLOCK_MONOTONIC, &now);
-    static uint64_t calls = 0;
+    static std::atomic<uint64_t> calls{0};
     bits =
         uint64_t(now.tv_nsec) ^ (uint64_t(now.tv_sec) << 30) ^ (uint64_t(::getpid()) << 40) ^ (++calls << 20);
   }
@@ -240,11 +241,22 @@ bool FileOpsReplaceWithBackup(const std::string& path, std::string_view bytes, c
     if (fd < 0)
       return fail("Cannot create a temporary file beside", target, SysErrorMessage(errno));
   }
-  const auto abandon = [&](const std::string& what, const std::string& where, const std::string& reason) {
+  // Whatever ends the save before the rename (a failed step, or a backup name that throws)
+  // takes the new file with it.
+  const auto drop = [&] {
     if (fd >= 0)
       ::close(fd);
+    fd = -1;
     if (!temp.empty())
       ::unlink(temp.c_str());
+    temp.clear();
+  };
+  struct TDropOnExit {
+    const decltype(drop)& Drop;
+    ~TDropOnExit() { Drop(); }
+  } dropOnExit{drop};
+  const auto abandon = [&](const std::string& what, const std::string& where, const std::string& reason) {
+    drop();
     return fail(what, where, reason);
   };
   const char* step = nullptr;
@@ -289,6 +301,7 @@ bool FileOpsReplaceWithBackup(const std::string& path, std::string_view bytes, c
   }
   if (::rename(temp.c_str(), target.c_str()) != 0)
     return abandon("Cannot replace", target, SysErrorMessage(errno));
+  temp.clear();  // the name is the target's now
   // The rename is durable only once the folder's entry is on disk.
   const int dir = ::open(FolderOf(target).c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
   if (dir >= 0) {

@@ -82,7 +82,7 @@ void TComtrade::KeepSamplesRead(int32_t n)
   SetSampleCount(n);
 }
 
-void TComtrade::KeepSamplesToFill(int32_t n)
+void TComtrade::KeepSamplesToFill(int32_t n, const std::function<void()>& prepare)
 {
   Rates->CutToSamples(n);
   std::vector<std::pair<TSygDescr*, int32_t>> sized;  // each channel with its old count
@@ -95,6 +95,9 @@ void TComtrade::KeepSamplesToFill(int32_t n)
       sized.emplace_back(d.get(), d->SampleCount());
       d->SetSampleCountUnset(n);
     }
+    Rates->SetCount(n);
+    if (prepare)
+      prepare();
   } catch (...) {
     // The reader fails before it fills anything: the channels sized so far get zeros for
     // their new samples, as KeepSamplesRead gives them.
@@ -110,5 +113,4 @@ void TComtrade::KeepSamplesToFill(int32_t n)
     }
     throw;
   }
-  Rates->SetCount(n);
 }

@@ -82,8 +82,10 @@ public:
   void KeepSamplesRead(int32_t n);
   // The same for a reader that writes every sample of every channel: the channels' new
   // samples are left unset (TSygDescr::SetSampleCountUnset), the time axis and the sample
-  // numbers are sized as there.
-  void KeepSamplesToFill(int32_t n);
+  // numbers are sized as there. prepare, when given, runs last, while a failure still leaves
+  // zeros in the new samples rather than whatever the memory held: whatever else can fail
+  // before the reader writes (finding the stores it writes to) goes there.
+  void KeepSamplesToFill(int32_t n, const std::function<void()>& prepare = {});
 
 private:
   uint8_t FDataFileFormat = DataFileFormatAscii;

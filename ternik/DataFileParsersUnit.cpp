@@ -3,6 +3,7 @@
 #include <climits>
 #include <cmath>
 #include <exception>
+#include <optional>
 #include <vector>
 
 #include "platform/Bytes.h"
@@ -301,12 +302,13 @@ void TBinaryDataFileParser::LoadDataFromStream(TComtrade& rec, const TStringArra
     const int64_t records = static_cast<int64_t>(available);
     const int32_t n = CheckedSampleCount(declared != 0 ? std::min(declared, records) : records);
     // Every sample of every channel is written below, so the buffers are not cleared first.
-    rec.KeepSamplesToFill(n);
+    const size_t count = static_cast<size_t>(n);
+    std::optional<TDecodeTargets> targets;
+    rec.KeepSamplesToFill(n, [&] { targets.emplace(rec, analogs, statuses, count); });
+    TDecodeTargets& out = *targets;
 
     const bool stamps = rates.HasExplicitTimes();
     const double mult = rec.FileParam.TimeMultiplier;
-    const size_t count = static_cast<size_t>(n);
-    TDecodeTargets out(rec, analogs, statuses, count);
     const std::span<double> times = out.Times;
     const std::span<int64_t> numbers = out.Numbers;
     std::vector<TAnalogSink>& sinks = out.Analogs;

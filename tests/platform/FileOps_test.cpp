@@ -8,6 +8,7 @@
 #include <filesystem>
 #include <fstream>
 #include <iterator>
+#include <stdexcept>
 #include <sys/stat.h>
 #include <sys/wait.h>
 #include <unistd.h>
@@ -308,5 +309,30 @@ TEST(FileOps, EitherTemporaryFileKeepsPermissionsTheBackupAndAFolderOfTheTargetA
       ASSERT_EQ(::chmod(dir.Path.c_str(), 0755), 0);
       EXPECT_EQ(Names(dir.Path), (std::vector<std::string>{"x.ini", "x.ini~"})) << c.Name;
     }
+  }
+}
+
+// A backup name that throws ends the save: the old file stays, and neither the new file nor
+// its descriptor is left behind.
+TEST(FileOps, ABackupNameThatThrowsLeavesNoFileAndNoDescriptor)
+{
+  const auto openFiles = [] {
+    return std::distance(fs::directory_iterator("/proc/self/fd"), fs::directory_iterator());
+  };
+  const bool named[] = {false, true};
+  for (const bool n : named) {
+    TDir dir;
+    const std::string target = dir / "doc.kiv";
+    Write(target, "old");
+    TReplaceSeam seam;
+    seam.NamedTemporary = n;
+    const auto before = openFiles();
+    const TBackupName throwing = [](const std::string&) -> std::string {
+      throw std::runtime_error("no name");
+    };
+    EXPECT_THROW((void)FileOpsReplaceWithBackup(target, "new", throwing, nullptr, &seam), std::runtime_error);
+    EXPECT_EQ(openFiles(), before) << "named " << n;
+    EXPECT_EQ(Names(dir.Path), std::vector<std::string>{"doc.kiv"}) << "named " << n;
+    EXPECT_EQ(Read(target), "old");
   }
 }

@@ -374,6 +374,36 @@ TEST(BinaryDataFileParser, FailedSizingLeavesZeros)
   EXPECT_EQ(a.GetRawSample(2), 0);
 }
 
+// A status channel whose store ends up longer than asked: the decode refuses it once every
+// channel is sized, and the samples left unset by then must read 0 as well.
+class TOversizedStatus : public TCyfrDescr {
+public:
+  void SetSampleCount(int32_t n) override { TCyfrDescr::SetSampleCount(n + 1); }
+};
+
+TEST(BinaryDataFileParser, AStoreRefusedAfterSizingLeavesZeros)
+{
+  TLibraryScope lib;
+  auto rec = MakeRec(1, 0);
+  rec->SetSampleCount(3);
+  for (int32_t r = 0; r < 3; ++r)
+    rec->Analogs->Items(0).SetRawSample(r, 77);
+  rec->SetSampleCount(1);
+  rec->Statuses->Add(std::make_unique<TOversizedStatus>());
+  TDatSet set(BinBytes({{1, 0, {5}, {1}}, {2, 0, {6}, {1}}, {3, 0, {7}, {1}}}));
+  try {
+    BinaryDataFileParser().LoadDataFromStream(*rec, set.Names, set.Streams, nullptr);
+    FAIL() << "the oversized store was taken";
+  } catch (const EComtrade& e) {
+    EXPECT_NE(std::string(e.what()).find("Index out of buffer range."), std::string::npos) << e.what();
+  }
+  const TAnalogDescr& a = rec->Analogs->Items(0);
+  ASSERT_EQ(a.SampleCount(), 3);
+  EXPECT_EQ(a.GetRawSample(0), 77);
+  EXPECT_EQ(a.GetRawSample(1), 0);
+  EXPECT_EQ(a.GetRawSample(2), 0);
+}
+
 // ---------------------------------------------------------------------------------------
 // ASCII loading
 
