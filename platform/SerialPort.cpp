@@ -42,17 +42,22 @@ TDeviceOpenCall SetDeviceOpenCall(TDeviceOpenCall call)
   return previous;
 }
 
-std::string DeviceGroupName(const std::string& path)
+TDeviceGroup DeviceGroup(const std::string& path)
 {
+  TDeviceGroup result;
   struct stat st {};
   if (::stat(path.c_str(), &st) != 0)
-    return {};
+    return result;
+  result.Examined = true;
+  result.Gid = st.st_gid;
+  result.Mode = st.st_mode;
   group entry{};
   group* found = nullptr;
   std::vector<char> buf(4096);
   while (::getgrgid_r(st.st_gid, &entry, buf.data(), buf.size(), &found) == ERANGE && buf.size() < (1u << 20))
     buf.resize(buf.size() * 2);
-  return found ? std::string(found->gr_name) : std::to_string(st.st_gid);
+  result.Name = found ? std::string(found->gr_name) : std::to_string(st.st_gid);
+  return result;
 }
 
 TFdHandle SerialOpenExclusive(const std::string& path, int& err)

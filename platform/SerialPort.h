@@ -57,9 +57,16 @@ private:
 using TDeviceOpenCall = int (*)(const char* path, int flags);
 TDeviceOpenCall SetDeviceOpenCall(TDeviceOpenCall call);
 
-// The name of the group that owns a device, read with stat (its number when the system has
-// no name for it); "" when the device cannot be looked at.
-std::string DeviceGroupName(const std::string& path);
+// Who may open a device, read with stat: its owning group (the group's name, or its number
+// when the system has no name for it) and its mode. `Examined` is false when the device
+// cannot be looked at; the other fields are then empty.
+struct TDeviceGroup {
+  bool Examined = false;
+  unsigned Gid = 0;
+  unsigned Mode = 0;  // st_mode
+  std::string Name;
+};
+TDeviceGroup DeviceGroup(const std::string& path);
 
 // Opens a terminal device for reading and writing, non-blocking, without making it the
 // controlling terminal, and claims it exclusively (TIOCEXCL and an flock), so two programs

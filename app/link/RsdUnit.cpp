@@ -67,10 +67,17 @@ std::string SerialOpenFailureText(const std::string& path, int err)
     return "nie ma takiego portu: "_cp + port;
   case EACCES:
   case EPERM: {
-    // The group the device belongs to is the one to join: dialout on Debian, uucp elsewhere.
-    std::string group = DeviceGroupName(path);
-    if (group.empty())
-      group = "dialout";
+    // The group the device belongs to is the one to join (dialout on Debian, uucp elsewhere),
+    // but only where that group may read and write it: joining root, or a group the mode
+    // shuts out, cannot open the port, so then only the port is named. A device that cannot
+    // be looked at gets the usual group.
+    const TDeviceGroup owner = DeviceGroup(path);
+    std::string group = "dialout";
+    if (owner.Examined) {
+      if ((owner.Mode & 060) != 060 || owner.Gid == 0)
+        return "brak uprawnień do portu: "_cp + port;
+      group = owner.Name;
+    }
     return "brak uprawnień do portu: dodaj użytkownika do grupy "_cp + Utf8ToCp1250(group) +
            " i zaloguj się ponownie"_cp;
   }

@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <fcntl.h>
+#include <grp.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -341,10 +342,34 @@ int RefusingOpen(const char*, int)
 
 }  // namespace
 
+namespace {
+
+// A group other than root that the test may give its files to: its own where it has one,
+// else (as root) the first other group the system knows.
+gid_t SomeGroupButRoot(std::string& name)
+{
+  gid_t gid = ::getgid();
+  if (gid == 0) {
+    ::setgrent();
+    while (const group* g = ::getgrent())
+      if (g->gr_gid != 0) {
+        gid = g->gr_gid;
+        break;
+      }
+    ::endgrent();
+  }
+  const group* g = ::getgrgid(gid);
+  name = g ? g->gr_name : std::to_string(gid);
+  return gid;
+}
+
+}  // namespace
+
 TEST(RsdUnit, AFailedOpenSaysWhyInPolish)
 {
   TTempDir dir;
   const std::string plainFile = dir.Write("ttyUSB3", "not a line");
+  const std::string groupFile = dir.Write("ttyUSB4", "not a line");
   const std::string missing = dir.File("ttyUSB9");
   TPty pty;
   TRsdHan holder;
@@ -352,28 +377,48 @@ TEST(RsdUnit, AFailedOpenSaysWhyInPolish)
   ASSERT_EQ(holder.Open(), TRsdHan::StatusOpen);
   EXPECT_EQ(holder.OpenFailure(), "");
   ASSERT_EQ(::chown(plainFile.c_str(), uid_t(-1), gid_t(0)), 0);
+  std::string groupName;
+  const gid_t gid = SomeGroupButRoot(groupName);
+  ASSERT_NE(gid, 0u) << "no group but root to give the device to";
+  ASSERT_EQ(::chown(groupFile.c_str(), uid_t(-1), gid), 0);
+  const std::string noGroupNamed = "brak uprawnień do portu: "_cp + plainFile;
+  const std::string joinGroup =
+      "brak uprawnień do portu: dodaj użytkownika do grupy "_cp + groupName + " i zaloguj się ponownie"_cp;
+  const std::string joinDialout =
+      "brak uprawnień do portu: dodaj użytkownika do grupy dialout i zaloguj się ponownie"_cp;
 
   struct TCase {
     std::string Port;
     int Refusal;  // 0: the system's own open
+    mode_t Mode;  // 0: the file as it was written
     std::string Reason;
   };
   const TCase cases[] = {
-      {"", 0, "nie wybrano portu"},
-      {"COM0", 0, "nie wybrano portu"},
-      {missing, 0, "nie ma takiego portu: " + missing},
-      {plainFile, 0, "to nie jest port szeregowy: " + plainFile},
-      {pty.Slave, 0, "port zajęty przez inny program: "_cp + pty.Slave},
-      {"COM4", ENODEV, "nie ma takiego portu: /dev/ttyS3"},
-      {"COM1", EIO, "nie ma takiego portu: /dev/ttyS0"},
-      {plainFile, EACCES,
-       "brak uprawnień do portu: dodaj użytkownika do grupy root i zaloguj się ponownie"_cp},
-      {plainFile, EPERM,
-       "brak uprawnień do portu: dodaj użytkownika do grupy root i zaloguj się ponownie"_cp},
-      {plainFile, EBUSY, "port zajęty przez inny program: "_cp + plainFile},
-      {plainFile, EMFILE, Utf8ToCp1250(SysErrorMessage(EMFILE))},
+      {"", 0, 0, "nie wybrano portu"},
+      {"COM0", 0, 0, "nie wybrano portu"},
+      {missing, 0, 0, "nie ma takiego portu: " + missing},
+      {plainFile, 0, 0, "to nie jest port szeregowy: " + plainFile},
+      {pty.Slave, 0, 0, "port zajęty przez inny program: "_cp + pty.Slave},
+      {"COM4", ENODEV, 0, "nie ma takiego portu: /dev/ttyS3"},
+      {"COM1", EIO, 0, "nie ma takiego portu: /dev/ttyS0"},
+      // Only a group other than root that may read and write the device is worth joining.
+      {plainFile, EACCES, 0, noGroupNamed},
+      {plainFile, EPERM, 0, noGroupNamed},
+      {plainFile, EACCES, 0600, noGroupNamed},
+      {plainFile, EACCES, 0660, noGroupNamed},
+      {groupFile, EACCES, 0600, "brak uprawnień do portu: "_cp + groupFile},
+      {groupFile, EACCES, 0640, "brak uprawnień do portu: "_cp + groupFile},
+      {groupFile, EACCES, 0660, joinGroup},
+      {groupFile, EPERM, 0660, joinGroup},
+      // A device that cannot be looked at gets the usual group.
+      {missing, EACCES, 0, joinDialout},
+      {plainFile, EBUSY, 0, "port zajęty przez inny program: "_cp + plainFile},
+      {plainFile, EMFILE, 0, Utf8ToCp1250(SysErrorMessage(EMFILE))},
   };
   for (const TCase& c : cases) {
+    if (c.Mode) {
+      ASSERT_EQ(::chmod(c.Port.c_str(), c.Mode), 0) << c.Port;
+    }
     GRefusal = c.Refusal;
     const TDeviceOpenCall previous = c.Refusal ? SetDeviceOpenCall(&RefusingOpen) : nullptr;
     TRsdHan link;
@@ -381,7 +426,7 @@ TEST(RsdUnit, AFailedOpenSaysWhyInPolish)
     EXPECT_EQ(link.Open(), TRsdHan::StatusNoPort) << c.Port;
     if (c.Refusal)
       SetDeviceOpenCall(previous);
-    EXPECT_EQ(link.OpenFailure(), c.Reason) << c.Port << " " << c.Refusal;
+    EXPECT_EQ(link.OpenFailure(), c.Reason) << c.Port << " " << c.Refusal << " " << std::oct << c.Mode;
   }
   // An open that works clears the reason.
   holder.Close();

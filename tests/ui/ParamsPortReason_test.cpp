@@ -70,12 +70,16 @@ QString Utf8(const std::string& s) { return QString::fromUtf8(s.c_str()); }
 
 TEST_F(TPortReasonTest, MissingDeviceAndNoPermissionAreNamedWhileTheSerialLinkIsChosen)
 {
-  // A device file that belongs to a group of its own, as /dev/ttyUSB0 belongs to dialout.
+  // A device file that belongs to a group of its own, as /dev/ttyUSB0 belongs to dialout
+  // (crw-rw----). Without dialout it stays root's, whose group is never worth joining.
   const std::string device = Dir.Write("ttyUSB0", "");
   const group* dialout = ::getgrnam("dialout");
   const gid_t gid = dialout ? dialout->gr_gid : 0;
-  const std::string groupName = dialout ? "dialout" : "root";
   ASSERT_EQ(::chown(device.c_str(), uid_t(-1), gid), 0);
+  ASSERT_EQ(::chmod(device.c_str(), 0660), 0);
+  const std::string noPermission =
+      dialout ? "brak uprawnień do portu: dodaj użytkownika do grupy dialout i zaloguj się ponownie"
+              : "brak uprawnień do portu: " + device;
   const std::string missing = Dir.File("ttyUSB9");
 
   TCommDlg dlg(Link, Tcp);
@@ -93,8 +97,7 @@ TEST_F(TPortReasonTest, MissingDeviceAndNoPermissionAreNamedWhileTheSerialLinkIs
   SetDeviceOpenCall(&RefusedForPermission);
   TypePort(dlg, QString::fromStdString(device));
   EXPECT_EQ(status->text(), Utf8("Brak połączenia"));
-  EXPECT_EQ(status->toolTip(), Utf8("brak uprawnień do portu: dodaj użytkownika do grupy " + groupName +
-                                    " i zaloguj się ponownie"));
+  EXPECT_EQ(status->toolTip(), Utf8(noPermission));
 
   EXPECT_TRUE(dlg.isVisible());
   // With TCP chosen the serial port's reason is not shown.
