@@ -44,16 +44,24 @@ void ClippedLine(IChartCanvas& C, const TGraphRect& P, int64_t X1, int64_t Y1, i
 namespace {
 
 // Decimals of the labels on an axis of PerDiv per division; 0 keeps the whole numbers.
+// Otherwise the fewest that show the division exactly, looked for up to two places past
+// its first significant decimal (and never fewer than three), so neighbouring labels of a
+// fine division never read alike: 0,0005 needs four.
 int LabelDecimals(double PerDiv)
 {
   if (std::floor(PerDiv) == PerDiv)
     return 0;
-  for (int D = 1; D <= 3; ++D) {
-    const double Scaled = PerDiv * std::pow(10.0, D);
-    if (std::fabs(Scaled - std::round(Scaled)) <= 1e-9)
+  const double Magnitude = std::fabs(PerDiv);
+  int First = 0;  // the place of the division's first significant decimal
+  if (std::isfinite(Magnitude) && Magnitude > 0)
+    First = std::max(0, -static_cast<int>(std::floor(std::log10(Magnitude))));
+  const int Cap = std::max(3, First + 2);
+  for (int D = 1; D <= Cap; ++D) {
+    const double Scaled = Magnitude * std::pow(10.0, D);
+    if (std::fabs(Scaled - std::round(Scaled)) <= 1e-9 * Scaled)
       return D;
   }
-  return 3;
+  return Cap;
 }
 
 std::string LabelText(int Decimals, double Value)

@@ -89,8 +89,10 @@ struct TTickParams {
 };
 // The label of a major tick at Value on an axis of PerDiv per division. A whole PerDiv gives
 // the whole numbers of ValueToText. Any other shows Value with as many decimals as PerDiv
-// needs (the fewest of 1, 2 and 3 that hold it within 1e-9, else 3), without trailing zeros
-// and with the utility's decimal separator: at 0.25 per division "0", "0,25", "0,5", ...
+// needs (the fewest that hold it within a relative 1e-9, looked for up to two places past its
+// first significant decimal and at least up to three, else that many), without trailing
+// zeros and with the utility's decimal separator: at 0.25 per division "0", "0,25", "0,5",
+// ..., at 0.0005 "-0,2", "-0,1995", "-0,199", ...
 std::string TickLabel(double PerDiv, double Value);
 
 // The ticks from the first multiple of the minor step at or after Start up to the last one not

@@ -528,13 +528,46 @@ TEST(GraphTicks, LabelsShowTheDecimalsOfTheDivision)
       {0.1, -1e-17, "0"},
       {0.125, 0.375, "0,375"},
       {0.001, 0.003, "0,003"},
-      // Finer than a thousandth: three decimals, and neighbours may read alike.
-      {0.0002, 0.0004, "0"},
-      {0.0002, 0.0006, "0,001"},
-      {0.0002, 0.0008, "0,001"},
+      // Finer divisions: as many decimals as they need, so neighbours never read alike.
+      {0.0002, 0.0004, "0,0004"},
+      {0.0002, 0.0006, "0,0006"},
+      {0.0002, 0.0008, "0,0008"},
+      {0.0005, -0.2, "-0,2"},
+      {0.0005, -0.1995, "-0,1995"},
+      {0.0005, -0.199, "-0,199"},
+      {0.0005, 0.0005 * 3, "0,0015"},
+      {0.00025, 0.00025 * 3, "0,00075"},
+      {0.00025, 0.0005, "0,0005"},
+      {0.0125, 0.0125, "0,0125"},
+      {0.0125, 0.0125 * 7, "0,0875"},
+      {0.0125, 0.025, "0,025"},
+      {1e-7, 1e-7 * 3, "0,0000003"},
+      {1e-7, -1e-7 * 2, "-0,0000002"},
+      {1e-7, 1e-7 * 10, "0,000001"},
+      // A division no decimals hold keeps three significant digits, and three decimals at least.
+      {1.0 / 3, 1.0 / 3, "0,333"},
+      {1.0 / 3, 2.0 / 3, "0,667"},
+      {1.0 / 3000, 1.0 / 3000, "0,000333"},
+      {1.0 / 3000, 2.0 / 3000, "0,000667"},
   };
   for (const TCase& C : Cases)
     EXPECT_EQ(TickLabel(C.PerDiv, C.Value), C.Label) << C.PerDiv << " " << C.Value;
+}
+
+TEST(GraphTicks, NeighbouringLabelsNeverReadAlike)
+{
+  // Fine divisions as the chart options take them, down to a ten-millionth, with the ticks
+  // an axis starting below zero reaches.
+  const double Divisions[] = {0.1,     0.25,    0.001,  0.0005, 0.00025, 0.0002, 0.0125,
+                              1.0 / 3, 1.0 / 7, 0.0003, 3e-6,   1.5e-6,  2.5e-7, 1e-7};
+  for (const double PerDiv : Divisions) {
+    std::string Previous = TickLabel(PerDiv, -500 * PerDiv);
+    for (int K = -499; K <= 500; ++K) {
+      const std::string Label = TickLabel(PerDiv, K * PerDiv);
+      EXPECT_NE(Label, Previous) << PerDiv << " at " << K;
+      Previous = Label;
+    }
+  }
 }
 
 TEST(GraphDraw, FractionalDivisionLabelsOnScreenAndOnThePage)
@@ -554,6 +587,9 @@ TEST(GraphDraw, FractionalDivisionLabelsOnScreenAndOnThePage)
       {0.001,
        {"0", "0,001", "0,002", "0,003"},
        {"0", "0,001", "0,002", "0,003", "0,004", "0,005", "0,006", "0,007", "0,008", "0,009"}},
+      {0.0005,
+       {"0", "0,0005", "0,001", "0,0015"},
+       {"0", "0,0005", "0,001", "0,0015", "0,002", "0,0025", "0,003", "0,0035", "0,004", "0,0045"}},
   };
   // The labels are the texts on the line of the unit text.
   auto Labels = [](const TRecordingCanvas& C) {
