@@ -631,10 +631,16 @@ void TLhXMLNode::Assign(TLhXMLNode& source, bool plain)
 {
   if (&source == this)
     return;
-  for (const TLhXMLNode* p = source.FParent; p; p = p->FParent) {
-    if (p != this)
-      continue;
-    // The source lives below this node and would go with its children: copy it out first.
+  auto below = [](const TLhXMLNode& node, const TLhXMLNode& ancestor) {
+    for (const TLhXMLNode* p = node.FParent; p; p = p->FParent)
+      if (p == &ancestor)
+        return true;
+    return false;
+  };
+  // A source below this node would go with its children; a source above it would grow
+  // with every child copied into this node and the copy would never end. Either way the
+  // source is copied out first, so the node becomes the source as it was before the call.
+  if (below(source, *this) || below(*this, source)) {
     std::unique_ptr<TLhXMLNode> keep = source.GetClass().New(nullptr, source.FElementName, OnError());
     keep->CopyFrom(source, plain, true);
     Assign(*keep, plain);

@@ -558,6 +558,54 @@ TEST(XmlNode, AssignFromOwnDescendant)
   EXPECT_EQ(doc.SaveToString(), Doc("<S b=\"2\">\r\n  <T c=\"3\"/>\r\n</S>\r\n"));
 }
 
+TEST(XmlNode, AssignFromOwnAncestorCopiesItAsItWas)
+{
+  TLibraryScope lib;
+  const std::string tree = "<r x=\"1\"><a y=\"2\"><b z=\"3\"/><c/></a><d/></r>";
+  struct TCase {
+    std::string Text;
+    std::vector<size_t> Path;  // child indexes from the main node down to the node filled
+    bool Plain;
+    std::string Whole;  // the main node's text after the call
+  };
+  const TCase cases[] = {
+      {"<r><a><b/></a></r>",
+       {0, 0},
+       true,
+       "<r>\r\n  <a>\r\n    <r>\r\n      <a>\r\n        <b/>\r\n      </a>\r\n    </r>\r\n  "
+       "</a>\r\n</r>\r\n"},
+      {"<r><a><b/></a></r>",
+       {0},
+       true,
+       "<r>\r\n  <r>\r\n    <a>\r\n      <b/>\r\n    </a>\r\n  </r>\r\n</r>\r\n"},
+      {tree,
+       {0, 0},
+       false,
+       "<r x=\"1\">\r\n  <a y=\"2\">\r\n    <r x=\"1\">\r\n      <a y=\"2\">\r\n        <b z=\"3\"/>\r\n"
+       "        <c/>\r\n      </a>\r\n      <d/>\r\n    </r>\r\n    <c/>\r\n  </a>\r\n  <d/>\r\n</r>\r\n"},
+      {tree,
+       {1},
+       false,
+       "<r x=\"1\">\r\n  <a y=\"2\">\r\n    <b z=\"3\"/>\r\n    <c/>\r\n  </a>\r\n  <r x=\"1\">\r\n"
+       "    <a y=\"2\">\r\n      <b z=\"3\"/>\r\n      <c/>\r\n    </a>\r\n    <d/>\r\n  </r>\r\n</r>\r\n"},
+  };
+  for (const TCase& c : cases) {
+    TLhXmlDocument doc;
+    doc.ReadFromString(c.Text);
+    TLhXMLNode& main = *doc.MainNode();
+    TLhXMLNode* node = &main;
+    for (size_t i : c.Path)
+      node = &node->GetChild(i);
+    std::string before, after, whole;
+    main.WriteToStream(before, false, 0);
+    node->Assign(main, c.Plain);
+    node->WriteToStream(after, false, 0);
+    EXPECT_EQ(after, before) << c.Text;
+    main.WriteToStream(whole, false, 0);
+    EXPECT_EQ(whole, c.Whole) << c.Text;
+  }
+}
+
 TEST(XmlNode, CompareReportsEveryDifference)
 {
   TLibraryScope lib;
