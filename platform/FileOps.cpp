@@ -235,12 +235,15 @@ bool FileOpsReplaceWithBackup(const std::string& path, std::string_view bytes, c
       return fail("Cannot create a temporary file beside", target, SysErrorMessage(errno));
   }
   const bool unnamed = fd >= 0;
-  if (!unnamed) {
+  const auto openNamed = [&] {
     temp = stem + "XXXXXX";
     fd = ::mkostemp(temp.data(), O_CLOEXEC);
     if (fd < 0)
-      return fail("Cannot create a temporary file beside", target, SysErrorMessage(errno));
-  }
+      temp.clear();
+    return fd >= 0;
+  };
+  if (!unnamed && !openNamed())
+    return fail("Cannot create a temporary file beside", target, SysErrorMessage(errno));
   // Whatever ends the save before the rename (a failed step, or a backup name that throws)
   // takes the new file with it.
   const auto drop = [&] {
@@ -259,21 +262,24 @@ bool FileOpsReplaceWithBackup(const std::string& path, std::string_view bytes, c
     drop();
     return fail(what, where, reason);
   };
-  const char* step = nullptr;
-  if (!WriteAll(fd, bytes, seam ? &seam->AfterWrite : nullptr))
-    step = "Cannot write";
-  else if (::fchmod(fd, mode) != 0)
-    step = "Cannot set the permissions of";
-  else if (::fsync(fd) != 0)
-    step = "Cannot flush";
-  if (step)
-    return abandon(step, target, SysErrorMessage(errno));
-  // A file without a name stays open until it has one.
+  // The step that failed, or nullptr once the bytes are on disk with the target's permissions.
+  const auto writeNew = [&]() -> const char* {
+    if (!WriteAll(fd, bytes, seam ? &seam->AfterWrite : nullptr))
+      return "Cannot write";
+    if (::fchmod(fd, mode) != 0)
+      return "Cannot set the permissions of";
+    if (::fsync(fd) != 0)
+      return "Cannot flush";
+    return nullptr;
+  };
   const auto closeFile = [&] {
     const int closing = fd;
     fd = -1;
     return ::close(closing) == 0;
   };
+  if (const char* step = writeNew())
+    return abandon(step, target, SysErrorMessage(errno));
+  // A file without a name stays open until it has one.
   if (!unnamed && !closeFile())
     return abandon("Cannot close", target, SysErrorMessage(errno));
 
@@ -289,19 +295,37 @@ bool FileOpsReplaceWithBackup(const std::string& path, std::string_view bytes, c
     const std::string self = "/proc/self/fd/" + IntToStr(fd);
     for (int tries = 1;; ++tries) {
       const std::string name = stem + RandomSuffix();
-      if (::linkat(AT_FDCWD, self.c_str(), AT_FDCWD, name.c_str(), AT_SYMLINK_FOLLOW) == 0) {
+      const bool refused = seam && seam->LinkError;
+      if (!refused && ::linkat(AT_FDCWD, self.c_str(), AT_FDCWD, name.c_str(), AT_SYMLINK_FOLLOW) == 0) {
         temp = name;
         break;
       }
-      if (errno != EEXIST || tries == 100)
-        return abandon("Cannot name the new file of", target, SysErrorMessage(errno));
+      const int err = refused ? seam->LinkError : errno;
+      if (err != EEXIST)
+        break;
+      if (tries == 100)
+        return abandon("Cannot name the new file of", target, SysErrorMessage(err));
     }
-    if (!closeFile())
-      return abandon("Cannot close", target, SysErrorMessage(errno));
+    if (temp.empty()) {
+      // A /proc that is there but will not lend the file a name (restricted, or another
+      // system's): the bytes go again to a hidden file of their own. The backup stands as made.
+      ::close(fd);
+      fd = -1;
+      if (!openNamed())
+        return abandon("Cannot create a temporary file beside", target, SysErrorMessage(errno));
+      if (const char* step = writeNew())
+        return abandon(step, target, SysErrorMessage(errno));
+      if (!closeFile())
+        return abandon("Cannot close", target, SysErrorMessage(errno));
+    }
   }
   if (::rename(temp.c_str(), target.c_str()) != 0)
     return abandon("Cannot replace", target, SysErrorMessage(errno));
   temp.clear();  // the name is the target's now
+  // The unnamed file stays open until here, so only the rename stands between its naming and
+  // its taking the target's place. The bytes were flushed before: a failing close loses none.
+  if (fd >= 0)
+    (void)closeFile();
   // The rename is durable only once the folder's entry is on disk.
   const int dir = ::open(FolderOf(target).c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
   if (dir >= 0) {

@@ -27,11 +27,12 @@
 using TBackupName = std::function<std::string(const std::string& target)>;
 
 // What a test may ask of the replacing save: to be called after each write of the new bytes
-// (to stop or kill the saving process there), and to take the named temporary file even where
-// the folder's file system offers one without a name.
+// (to stop or kill the saving process there), to take the named temporary file even where
+// the folder's file system offers one without a name, and to have /proc refuse to name it.
 struct TReplaceSeam {
   std::function<void()> AfterWrite;
   bool NamedTemporary = false;
+  int LinkError = 0;  // non-zero: naming the unnamed file through /proc fails with this errno
 };
 
 // Replaces the file at path with bytes so that a failure at any step leaves the previous file
@@ -45,7 +46,8 @@ struct TReplaceSeam {
 // the folder synced. A save killed on the way so leaves the old file or the new one and
 // nothing else. Where the file system makes no file without a name (vfat, NFS, CIFS, some
 // overlays) or /proc is missing, the bytes go to the hidden `.NAME.tmpXXXXXX` beside the
-// target from the start, which a killed save leaves behind.
+// target from the start, which a killed save leaves behind; where /proc is there but refuses
+// to name the file, they are written again to such a file after the backup.
 [[nodiscard]] bool FileOpsReplaceWithBackup(const std::string& path, std::string_view bytes,
                                             const TBackupName& backupName, std::string* error = nullptr,
                                             const TReplaceSeam* seam = nullptr);

@@ -63,6 +63,12 @@ std::vector<std::string> Names(const fs::path& dir)
 
 std::string BesideWithTilde(const std::string& target) { return target + "~"; }
 
+// How many descriptors this process has open.
+std::ptrdiff_t OpenDescriptors()
+{
+  return std::distance(fs::directory_iterator("/proc/self/fd"), fs::directory_iterator());
+}
+
 }  // namespace
 
 TEST(FileOps, OpenRefusesWhatIsNoRegularFileWithoutWaiting)
@@ -312,13 +318,56 @@ TEST(FileOps, EitherTemporaryFileKeepsPermissionsTheBackupAndAFolderOfTheTargetA
   }
 }
 
+// Where /proc is mounted but will not name the unnamed file, the save writes the bytes again
+// under a hidden name and succeeds, with the backup made once and no descriptor left open.
+TEST(FileOps, AProcThatWillNotNameTheNewFileLeavesTheSaveToTheHiddenName)
+{
+  for (const int refusal : {EPERM, EACCES, ENOENT}) {
+    TDir dir;
+    if (!MakesUnnamedFiles(dir.Path))
+      GTEST_SKIP() << "this folder makes no file without a name, so there is none to name";
+    const std::string target = dir / "doc.kiv";
+    Write(target, "old");
+    ASSERT_EQ(::chmod(target.c_str(), 0604), 0);
+    std::vector<std::string> seen;  // the folder after each write of the new bytes
+    TReplaceSeam seam;
+    seam.LinkError = refusal;
+    seam.AfterWrite = [&] {
+      for (const std::string& name : Names(dir.Path))
+        seen.push_back(name);
+      seen.push_back("|");
+    };
+    int backups = 0;
+    const TBackupName counted = [&](const std::string& t) {
+      ++backups;
+      return BesideWithTilde(t);
+    };
+    const auto before = OpenDescriptors();
+    std::string error;
+    ASSERT_TRUE(FileOpsReplaceWithBackup(target, "new", counted, &error, &seam)) << refusal << ": " << error;
+    // The first write went to the file without a name, the second to the hidden one, after
+    // the backup.
+    ASSERT_EQ(std::count(seen.begin(), seen.end(), "|"), 2) << refusal;
+    const auto second = std::find(seen.begin(), seen.end(), "|") + 1;
+    EXPECT_EQ(std::vector<std::string>(seen.begin(), second), (std::vector<std::string>{"doc.kiv", "|"}));
+    const std::vector<std::string> atSecond(second, seen.end() - 1);
+    ASSERT_EQ(atSecond.size(), 3u) << refusal;
+    EXPECT_EQ(atSecond[0].rfind(".doc.kiv.tmp", 0), 0u) << atSecond[0];
+    EXPECT_EQ(atSecond[1], "doc.kiv");
+    EXPECT_EQ(atSecond[2], "doc.kiv~");
+    EXPECT_EQ(backups, 1) << refusal;
+    EXPECT_EQ(Read(target), "new");
+    EXPECT_EQ(Mode(target), 0604u);
+    EXPECT_EQ(Read(target + "~"), "old");
+    EXPECT_EQ(Names(dir.Path), (std::vector<std::string>{"doc.kiv", "doc.kiv~"})) << refusal;
+    EXPECT_EQ(OpenDescriptors(), before) << refusal;
+  }
+}
+
 // A backup name that throws ends the save: the old file stays, and neither the new file nor
 // its descriptor is left behind.
 TEST(FileOps, ABackupNameThatThrowsLeavesNoFileAndNoDescriptor)
 {
-  const auto openFiles = [] {
-    return std::distance(fs::directory_iterator("/proc/self/fd"), fs::directory_iterator());
-  };
   const bool named[] = {false, true};
   for (const bool n : named) {
     TDir dir;
@@ -326,12 +375,12 @@ TEST(FileOps, ABackupNameThatThrowsLeavesNoFileAndNoDescriptor)
     Write(target, "old");
     TReplaceSeam seam;
     seam.NamedTemporary = n;
-    const auto before = openFiles();
+    const auto before = OpenDescriptors();
     const TBackupName throwing = [](const std::string&) -> std::string {
       throw std::runtime_error("no name");
     };
     EXPECT_THROW((void)FileOpsReplaceWithBackup(target, "new", throwing, nullptr, &seam), std::runtime_error);
-    EXPECT_EQ(openFiles(), before) << "named " << n;
+    EXPECT_EQ(OpenDescriptors(), before) << "named " << n;
     EXPECT_EQ(Names(dir.Path), std::vector<std::string>{"doc.kiv"}) << "named " << n;
     EXPECT_EQ(Read(target), "old");
   }
