@@ -2,8 +2,10 @@
 
 #include "platform/qt/QtText.h"
 
+#include <QAbstractItemView>
 #include <QApplication>
 #include <QColorDialog>
+#include <QCompleter>
 #include <QDir>
 #include <QFileDialog>
 #include <QFileInfo>
@@ -44,6 +46,21 @@ QMessageBox::StandardButtons ButtonsOf(TPromptButtons b)
 }
 
 int RunBox(QMessageBox* box) { return box->exec(); }
+
+QLineEdit* NameBox(QFileDialog& dialog)
+{
+  return dialog.findChild<QLineEdit*>(QStringLiteral("fileNameEdit"));
+}
+
+// The name box's completion list is a window of its own, not a child of the dialog: an Enter
+// that accepts the dialog while the list shows would leave it on the screen, over the window
+// below, where it takes the user's next click.
+void HideCompletionList(QFileDialog& dialog)
+{
+  if (QLineEdit* edit = NameBox(dialog))
+    if (QCompleter* completer = edit->completer(); completer && completer->popup()->isVisible())
+      completer->popup()->hide();
+}
 
 }  // namespace
 
@@ -193,6 +210,7 @@ QFileDialog& TQtPrompts::FileDialog(QFileDialog::AcceptMode mode, const QString&
   dialog->setFileMode(mode == QFileDialog::AcceptOpen ? QFileDialog::ExistingFile : QFileDialog::AnyFile);
   dialog->setOptions(options);
   dialog->setAcceptMode(mode);
+  QObject::connect(dialog, &QDialog::finished, dialog, [dialog] { HideCompletionList(*dialog); });
   FFileDialogs.push_back({mode, caption, filter, options, dialog});
   return *dialog;
 }
@@ -209,7 +227,7 @@ bool TQtPrompts::RunFileDialog(QFileDialog::AcceptMode mode, const std::string& 
     dialog.setDirectory(start.Folder);
   if (!start.File.isEmpty())
     dialog.selectFile(start.File);
-  else if (auto* edit = dialog.findChild<QLineEdit*>(QStringLiteral("fileNameEdit")))
+  else if (QLineEdit* edit = NameBox(dialog))
     edit->clear();
   const QPointer<QFileDialog> alive(&dialog);
   const bool accepted = dialog.exec() == QDialog::Accepted;

@@ -173,6 +173,24 @@ TModalPlayer::TStep Click(QMessageBox::StandardButton button)
   };
 }
 
+// Popup windows on the screen: menus, and the lists of combo boxes and completions.
+QStringList OpenPopups()
+{
+  QStringList open;
+  for (QWidget* w : QApplication::topLevelWidgets())
+    if (w->isVisible() && w->windowType() == Qt::Popup)
+      open << QString::fromLatin1(w->metaObject()->className());
+  return open;
+}
+
+// A click and a key as the window system delivers them: to a popup that is open first.
+void UserClick(QWidget& target, QPoint pos)
+{
+  QWidget* window = target.window();
+  QTest::mouseClick(window->windowHandle(), Qt::LeftButton, {}, target.mapTo(window, pos));
+}
+void UserKey(QWidget& window, Qt::Key key) { QTest::keyClick(window.windowHandle(), key); }
+
 using programtest::Settle;
 
 class FileDialogs : public TQtAppTest {
@@ -494,4 +512,55 @@ TEST_F(FileDialogs, ADialogAskedForAgainWhileShowingIsNotTakenOver)
   EXPECT_TRUE(player.Seen[0].FileDialog);
   EXPECT_TRUE(player.Seen[1].FileDialog);
   EXPECT_NE(player.Seen[0].Widget, player.Seen[1].Widget);
+}
+
+TEST_F(FileDialogs, TheCompletionListGoesWithTheDialogAndTheNextClickReachesItsTarget)
+{
+  // The widget dialog's name box offers what matches the typed name in a list of its own, a
+  // popup window beside the dialog; Enter accepts the name with the list still showing.
+  Start();
+  const std::string doc = Dir.File("doc.kiv");
+  // A new name the completion list shows a longer one for.
+  Dir.Write("pomiar2.kiv", "x");
+  struct Case {
+    const char* Name;
+    QString Action;
+    std::string Typed;
+    std::string Document;  // the name of the active document after it
+  };
+  const Case cases[] = {
+      {"Otwórz", QStringLiteral("MF_Open"), doc, doc},
+      // The document the row before opened, saved under a new name.
+      {"Zapisz jako", QStringLiteral("btnSaveAs"), Dir.File("pomiar"), Dir.File("pomiar.kiv")},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.Name);
+    bool listShown = false;
+    TModalPlayer player({[&](QWidget& dialog) {
+      QLineEdit* edit = NameBox(dialog);
+      ASSERT_NE(edit, nullptr);
+      QTest::keyClick(edit, Qt::Key_A, Qt::ControlModifier);
+      QTest::keyClicks(edit, PathToQ(c.Typed));
+      QCompleter* completer = edit->completer();
+      ASSERT_NE(completer, nullptr);
+      listShown = QTest::qWaitFor([&] { return completer->popup()->isVisible(); }, 5000);
+      QTest::keyClick(QApplication::focusWidget(), Qt::Key_Return);
+    }});
+    Frame->ActionByName(c.Action)->trigger();
+    Settle();
+    EXPECT_TRUE(listShown) << "the completion list never showed";
+    EXPECT_EQ(player.Played(), 1u);
+    ASSERT_NE(Frame->ActiveDocument(), nullptr);
+    EXPECT_EQ(Frame->ActiveDocument()->DocumentName(), c.Document);
+    EXPECT_EQ(OpenPopups(), QStringList()) << OpenPopups().join(u',').toStdString();
+    // The next click: "Plik" opens its menu.
+    QMenuBar* bar = Frame->menuBar();
+    ASSERT_FALSE(bar->actions().isEmpty());
+    QAction* file = bar->actions().front();
+    ASSERT_EQ(file->text(), QStringLiteral("&Plik"));
+    UserClick(*bar, bar->actionGeometry(file).center());
+    EXPECT_TRUE(QTest::qWaitFor([&] { return file->menu()->isVisible(); }, 1000));
+    UserKey(*Frame, Qt::Key_Escape);
+    EXPECT_TRUE(QTest::qWaitFor([&] { return !file->menu()->isVisible(); }, 1000));
+  }
 }
