@@ -62,6 +62,19 @@ void HideCompletionList(QFileDialog& dialog)
       completer->popup()->hide();
 }
 
+// A showing with no name proposed: an empty name box, and nothing picked in the list or the
+// detail view. The views keep the pick of the showing before (setDirectory with the folder
+// they show already leaves them as they are), and Enter would take that pick. Cleared after
+// the name box, whose change may select the folder itself.
+void StartWithoutName(QFileDialog& dialog)
+{
+  if (QLineEdit* edit = NameBox(dialog))
+    edit->clear();
+  for (const char* name : {"listView", "treeView"})
+    if (auto* view = dialog.findChild<QAbstractItemView*>(QLatin1String(name)))
+      view->selectionModel()->clear();
+}
+
 }  // namespace
 
 QString TQtPrompts::Title() const
@@ -219,7 +232,8 @@ bool TQtPrompts::RunFileDialog(QFileDialog::AcceptMode mode, const std::string& 
                                const std::string& filter, QFileDialog::Options options, std::string& path)
 {
   QFileDialog& dialog = FileDialog(mode, ToQ(caption), QtFileFilter(filter), options | FFileDialogOptions);
-  // Each showing starts as a new dialog would: the first filter, and only the proposed name.
+  // Each showing starts as a new dialog would: the first filter, only the proposed name, and
+  // no pick.
   const TFileDialogStart start = FileDialogStart(PathToQ(path), FLastFolder);
   if (!dialog.nameFilters().isEmpty())
     dialog.selectNameFilter(dialog.nameFilters().front());
@@ -227,8 +241,8 @@ bool TQtPrompts::RunFileDialog(QFileDialog::AcceptMode mode, const std::string& 
     dialog.setDirectory(start.Folder);
   if (!start.File.isEmpty())
     dialog.selectFile(start.File);
-  else if (QLineEdit* edit = NameBox(dialog))
-    edit->clear();
+  else
+    StartWithoutName(dialog);
   const QPointer<QFileDialog> alive(&dialog);
   const bool accepted = dialog.exec() == QDialog::Accepted;
   if (!alive)  // its parent went while it was showing
