@@ -2,8 +2,10 @@
 
 #include "platform/qt/QtText.h"
 
+#include <QAbstractItemView>
 #include <QApplication>
 #include <QColorDialog>
+#include <QCompleter>
 #include <QDir>
 #include <QFileDialog>
 #include <QFileInfo>
@@ -44,6 +46,34 @@ QMessageBox::StandardButtons ButtonsOf(TPromptButtons b)
 }
 
 int RunBox(QMessageBox* box) { return box->exec(); }
+
+QLineEdit* NameBox(QFileDialog& dialog)
+{
+  return dialog.findChild<QLineEdit*>(QStringLiteral("fileNameEdit"));
+}
+
+// The name box's completion list is a window of its own, not a child of the dialog: an Enter
+// that accepts the dialog while the list shows would leave it on the screen, over the window
+// below, where it takes the user's next click.
+void HideCompletionList(QFileDialog& dialog)
+{
+  if (QLineEdit* edit = NameBox(dialog))
+    if (QCompleter* completer = edit->completer(); completer && completer->popup()->isVisible())
+      completer->popup()->hide();
+}
+
+// A showing with no name proposed: an empty name box, and nothing picked in the list or the
+// detail view. The views keep the pick of the showing before (setDirectory with the folder
+// they show already leaves them as they are), and Enter would take that pick. Cleared after
+// the name box, whose change may select the folder itself.
+void StartWithoutName(QFileDialog& dialog)
+{
+  if (QLineEdit* edit = NameBox(dialog))
+    edit->clear();
+  for (const char* name : {"listView", "treeView"})
+    if (auto* view = dialog.findChild<QAbstractItemView*>(QLatin1String(name)))
+      view->selectionModel()->clear();
+}
 
 }  // namespace
 
@@ -193,6 +223,7 @@ QFileDialog& TQtPrompts::FileDialog(QFileDialog::AcceptMode mode, const QString&
   dialog->setFileMode(mode == QFileDialog::AcceptOpen ? QFileDialog::ExistingFile : QFileDialog::AnyFile);
   dialog->setOptions(options);
   dialog->setAcceptMode(mode);
+  QObject::connect(dialog, &QDialog::finished, dialog, [dialog] { HideCompletionList(*dialog); });
   FFileDialogs.push_back({mode, caption, filter, options, dialog});
   return *dialog;
 }
@@ -201,7 +232,8 @@ bool TQtPrompts::RunFileDialog(QFileDialog::AcceptMode mode, const std::string& 
                                const std::string& filter, QFileDialog::Options options, std::string& path)
 {
   QFileDialog& dialog = FileDialog(mode, ToQ(caption), QtFileFilter(filter), options | FFileDialogOptions);
-  // Each showing starts as a new dialog would: the first filter, and only the proposed name.
+  // Each showing starts as a new dialog would: the first filter, only the proposed name, and
+  // no pick.
   const TFileDialogStart start = FileDialogStart(PathToQ(path), FLastFolder);
   if (!dialog.nameFilters().isEmpty())
     dialog.selectNameFilter(dialog.nameFilters().front());
@@ -209,8 +241,8 @@ bool TQtPrompts::RunFileDialog(QFileDialog::AcceptMode mode, const std::string& 
     dialog.setDirectory(start.Folder);
   if (!start.File.isEmpty())
     dialog.selectFile(start.File);
-  else if (auto* edit = dialog.findChild<QLineEdit*>(QStringLiteral("fileNameEdit")))
-    edit->clear();
+  else
+    StartWithoutName(dialog);
   const QPointer<QFileDialog> alive(&dialog);
   const bool accepted = dialog.exec() == QDialog::Accepted;
   if (!alive)  // its parent went while it was showing

@@ -10,8 +10,10 @@
 #include <QApplication>
 #include <QComboBox>
 #include <QCompleter>
+#include <QDialogButtonBox>
 #include <QElapsedTimer>
 #include <QFileDialog>
+#include <QItemSelectionModel>
 #include <QLineEdit>
 #include <QListWidget>
 #include <QMdiArea>
@@ -172,6 +174,97 @@ TModalPlayer::TStep Click(QMessageBox::StandardButton button)
     QTest::mouseClick(b, Qt::LeftButton);
   };
 }
+
+// The views the dialog shows its folder in: the list and the detail view.
+std::vector<QAbstractItemView*> Views(QFileDialog& dialog)
+{
+  std::vector<QAbstractItemView*> views;
+  for (const char* name : {"listView", "treeView"})
+    if (auto* view = dialog.findChild<QAbstractItemView*>(QLatin1String(name)))
+      views.push_back(view);
+  EXPECT_EQ(views.size(), 2u);
+  return views;
+}
+
+// What is selected in either view.
+QStringList Picked(QFileDialog& dialog)
+{
+  QStringList names;
+  for (QAbstractItemView* view : Views(dialog))
+    for (const QModelIndex& i : view->selectionModel()->selectedRows())
+      names << i.data().toString();
+  names.removeDuplicates();
+  return names;
+}
+
+QAbstractButton* AcceptButton(QFileDialog& dialog)
+{
+  auto* box = dialog.findChild<QDialogButtonBox*>(QStringLiteral("buttonBox"));
+  EXPECT_NE(box, nullptr);
+  if (!box)
+    return nullptr;
+  return box->button(dialog.acceptMode() == QFileDialog::AcceptOpen ? QDialogButtonBox::Open
+                                                                    : QDialogButtonBox::Save);
+}
+
+// What a showing shows: the pick in the views, the name box, whether the accept button works.
+struct TShown {
+  QStringList Picked;
+  QString Name = QStringLiteral("?");
+  bool AcceptEnabled = false;
+};
+TShown Shown(QFileDialog& dialog)
+{
+  TShown shown;
+  shown.Picked = Picked(dialog);
+  if (auto* edit = dialog.findChild<QLineEdit*>(QStringLiteral("fileNameEdit")))
+    shown.Name = edit->text();
+  QAbstractButton* accept = AcceptButton(dialog);
+  shown.AcceptEnabled = accept && accept->isEnabled();
+  return shown;
+}
+
+// Picks `name` in the folder shown with a click on it in the view on the screen.
+void PickInView(QFileDialog& dialog, const QString& name)
+{
+  QAbstractItemView* view = nullptr;
+  for (QAbstractItemView* v : Views(dialog))
+    if (v->isVisible())
+      view = v;
+  ASSERT_NE(view, nullptr);
+  QModelIndex item;
+  // The model reads the folder in a thread of its own.
+  ASSERT_TRUE(QTest::qWaitFor(
+      [&] {
+        for (int r = 0; r < view->model()->rowCount(view->rootIndex()) && !item.isValid(); ++r)
+          if (const QModelIndex i = view->model()->index(r, 0, view->rootIndex());
+              i.data().toString() == name)
+            item = i;
+        return item.isValid();
+      },
+      5000))
+      << name.toStdString();
+  view->scrollTo(item);
+  QTest::mouseClick(view->viewport(), Qt::LeftButton, {}, view->visualRect(item).center());
+}
+
+// Popup windows on the screen: menus, and the lists of combo boxes and completions.
+QStringList OpenPopups()
+{
+  QStringList open;
+  for (QWidget* w : QApplication::topLevelWidgets())
+    if (w->isVisible() && w->windowType() == Qt::Popup)
+      open << QString::fromLatin1(w->metaObject()->className());
+  return open;
+}
+
+// A click and a key as the window system delivers them: to a popup that is open first.
+void UserClick(QWidget& target, QPoint pos)
+{
+  QWidget* window = target.window();
+  QTest::mouseClick(window->windowHandle(), Qt::LeftButton, {}, target.mapTo(window, pos));
+}
+void UserKey(QWidget& window, Qt::Key key) { QTest::keyClick(window.windowHandle(), key); }
 
 using programtest::Settle;
 
@@ -494,4 +587,121 @@ TEST_F(FileDialogs, ADialogAskedForAgainWhileShowingIsNotTakenOver)
   EXPECT_TRUE(player.Seen[0].FileDialog);
   EXPECT_TRUE(player.Seen[1].FileDialog);
   EXPECT_NE(player.Seen[0].Widget, player.Seen[1].Widget);
+}
+
+TEST_F(FileDialogs, TheCompletionListGoesWithTheDialogAndTheNextClickReachesItsTarget)
+{
+  // The widget dialog's name box offers what matches the typed name in a list of its own, a
+  // popup window beside the dialog; Enter accepts the name with the list still showing.
+  Start();
+  const std::string doc = Dir.File("doc.kiv");
+  // A new name the completion list shows a longer one for.
+  Dir.Write("pomiar2.kiv", "x");
+  struct Case {
+    const char* Name;
+    QString Action;
+    std::string Typed;
+    std::string Document;  // the name of the active document after it
+  };
+  const Case cases[] = {
+      {"Otwórz", QStringLiteral("MF_Open"), doc, doc},
+      // The document the row before opened, saved under a new name.
+      {"Zapisz jako", QStringLiteral("btnSaveAs"), Dir.File("pomiar"), Dir.File("pomiar.kiv")},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.Name);
+    bool listShown = false;
+    TModalPlayer player({[&](QWidget& dialog) {
+      QLineEdit* edit = NameBox(dialog);
+      ASSERT_NE(edit, nullptr);
+      QTest::keyClick(edit, Qt::Key_A, Qt::ControlModifier);
+      QTest::keyClicks(edit, PathToQ(c.Typed));
+      QCompleter* completer = edit->completer();
+      ASSERT_NE(completer, nullptr);
+      listShown = QTest::qWaitFor([&] { return completer->popup()->isVisible(); }, 5000);
+      QTest::keyClick(QApplication::focusWidget(), Qt::Key_Return);
+    }});
+    Frame->ActionByName(c.Action)->trigger();
+    Settle();
+    EXPECT_TRUE(listShown) << "the completion list never showed";
+    EXPECT_EQ(player.Played(), 1u);
+    ASSERT_NE(Frame->ActiveDocument(), nullptr);
+    EXPECT_EQ(Frame->ActiveDocument()->DocumentName(), c.Document);
+    EXPECT_EQ(OpenPopups(), QStringList()) << OpenPopups().join(u',').toStdString();
+    // The next click: "Plik" opens its menu.
+    QMenuBar* bar = Frame->menuBar();
+    ASSERT_FALSE(bar->actions().isEmpty());
+    QAction* file = bar->actions().front();
+    ASSERT_EQ(file->text(), QStringLiteral("&Plik"));
+    UserClick(*bar, bar->actionGeometry(file).center());
+    EXPECT_TRUE(QTest::qWaitFor([&] { return file->menu()->isVisible(); }, 1000));
+    UserKey(*Frame, Qt::Key_Escape);
+    EXPECT_TRUE(QTest::qWaitFor([&] { return !file->menu()->isVisible(); }, 1000));
+  }
+}
+
+TEST_F(FileDialogs, APickCancelledIsNotCarriedIntoTheNextShowing)
+{
+  // Neither proposes a name: "Otwórz" until an open is accepted, "Save Buf" ever.
+  Start({"-service"});
+  const std::string pick = Dir.File("b.kiv");
+  std::filesystem::copy_file(Dir.File("doc.kiv"), pick);
+  const std::string bytes = ReadBytes(pick);
+  TChildForm* form = Open(Dir.File("doc.kiv"));
+  ASSERT_NE(form, nullptr);
+  form->Notebook1->setCurrentIndex(0);
+  ASSERT_EQ(form->Btn[1]->text(), QStringLiteral("Save Buf"));
+  struct Case {
+    const char* Name;
+    std::function<void()> Show;
+  };
+  const Case cases[] = {
+      {"Otwórz", [&] { Frame->ActionByName(QStringLiteral("MF_Open"))->trigger(); }},
+      {"Save Buf", [&] { QTest::mouseClick(form->Btn[1], Qt::LeftButton); }},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.Name);
+    TShown picked, next;
+    bool stayed = false;
+    {
+      // The user goes to the folder (the program starts in its own), picks b.kiv, cancels.
+      // After the name box's completion list, the click may leave the keyboard focus in the
+      // name box, which then stays empty; otherwise the name box takes the name, and emptying
+      // it for the next showing selects the folder. Either is a pick carried over.
+      TModalPlayer player({[&](QWidget& w) {
+        auto& dialog = static_cast<QFileDialog&>(w);
+        TypeName(Dir.Path())(dialog);
+        PickInView(dialog, QStringLiteral("b.kiv"));
+        picked = Shown(dialog);
+        QTest::keyClick(QApplication::focusWidget(), Qt::Key_Escape);
+      }});
+      c.Show();
+      Settle();
+      EXPECT_EQ(player.Played(), 1u);
+    }
+    {
+      // The next showing as it comes up; Enter with its name box empty takes nothing, and the
+      // dialog stays until Escape.
+      TModalPlayer player({[&](QWidget& w) {
+        auto& dialog = static_cast<QFileDialog&>(w);
+        next = Shown(dialog);
+        QTest::keyClick(QApplication::focusWidget(), Qt::Key_Return);
+        stayed = dialog.isVisible();
+        if (stayed)
+          QTest::keyClick(QApplication::focusWidget(), Qt::Key_Escape);
+      }});
+      c.Show();
+      Settle();
+      EXPECT_EQ(player.Played(), 1u);
+    }
+    EXPECT_EQ(picked.Picked, QStringList{QStringLiteral("b.kiv")});
+    EXPECT_TRUE(picked.AcceptEnabled);
+    EXPECT_EQ(next.Picked, QStringList());
+    EXPECT_EQ(next.Name, QString());
+    EXPECT_FALSE(next.AcceptEnabled);
+    EXPECT_TRUE(stayed);
+  }
+  // Nothing opened, nothing written, and no question asked (the players saw no box).
+  EXPECT_EQ(Frame->Documents().size(), 1u);
+  EXPECT_EQ(ReadBytes(pick), bytes);
 }
