@@ -304,7 +304,10 @@ void TBinaryDataFileParser::LoadDataFromStream(TComtrade& rec, const TStringArra
     // Every sample of every channel is written below, so the buffers are not cleared first.
     const size_t count = static_cast<size_t>(n);
     std::optional<TDecodeTargets> targets;
-    rec.KeepSamplesToFill(n, [&] { targets.emplace(rec, analogs, statuses, count); });
+    rec.KeepSamplesToFill(n, [&] {
+      targets.emplace(rec, analogs, statuses, count);
+      return true;
+    });
     TDecodeTargets& out = *targets;
 
     const bool stamps = rates.HasExplicitTimes();

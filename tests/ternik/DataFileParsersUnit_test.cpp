@@ -3,9 +3,12 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <array>
 #include <cmath>
+#include <functional>
 #include <iterator>
+#include <stdexcept>
 #include <cstdint>
 #include <string>
 #include <vector>
@@ -372,6 +375,117 @@ TEST(BinaryDataFileParser, FailedSizingLeavesZeros)
   EXPECT_EQ(a.GetRawSample(0), 77);  // kept from before, as a plain sizing keeps it
   EXPECT_EQ(a.GetRawSample(1), 0);
   EXPECT_EQ(a.GetRawSample(2), 0);
+}
+
+// A status channel class of a derived library that sizes its store its own way: Delta
+// samples more than it is asked for (fewer for a negative Delta, never below none). Where a
+// sizing leaves its new samples unset, it fills them with a poison byte, so that a test sees
+// any sample that nobody wrote.
+constexpr uint8_t kPoison = 0xA5;
+class TOwnSizedStatus : public TCyfrDescr {
+public:
+  explicit TOwnSizedStatus(int32_t delta) : FDelta(delta) {}
+  void SetSampleCount(int32_t n) override
+  {
+    const int32_t old = SampleCount();
+    TCyfrDescr::SetSampleCount(std::max(0, n + FDelta));
+    if (FLeaveNewUnset)
+      for (int32_t i = old; i < SampleCount(); ++i)
+        Samples()[size_t(i)] = kPoison;
+  }
+
+private:
+  int32_t FDelta;
+};
+
+// A status channel class that refuses to hold any sample.
+class TRefusingStatus : public TCyfrDescr {
+public:
+  std::vector<int32_t> Asked;
+  void SetSampleCount(int32_t n) override
+  {
+    Asked.push_back(n);
+    if (n > 0)
+      throw EComtrade("refused");
+    TCyfrDescr::SetSampleCount(n);
+  }
+};
+
+// Adds a status channel of the given class, substituted as a derived library does.
+template <class T>
+T& AddStatusOfClass(TComtrade& rec, std::function<std::unique_ptr<TCyfrDescr>()> make)
+{
+  const TComtradeClasses saved = ComtradeClasses();
+  ComtradeClasses().CyfrDescr = std::move(make);
+  TCyfrDescr& d = rec.Statuses->AddChannel();
+  ComtradeClasses() = saved;
+  T* own = dynamic_cast<T*>(&d);
+  if (!own)
+    throw std::logic_error("the substituted class was not used");
+  return *own;
+}
+
+TOwnSizedStatus& AddOwnSizedStatus(TComtrade& rec, int32_t delta)
+{
+  return AddStatusOfClass<TOwnSizedStatus>(rec, [delta] { return std::make_unique<TOwnSizedStatus>(delta); });
+}
+
+// The same three samples, analog 5 6 7 and status 1 1 1, in either format; a second status
+// channel, when there is one, reads 1 as well.
+std::string ThreeRecords(bool ascii, bool twoStatuses)
+{
+  if (ascii)
+    return twoStatuses ? "1,0,5,1,1\r\n2,1,6,1,1\r\n3,2,7,1,1\r\n" : "1,0,5,1\r\n2,1,6,1\r\n3,2,7,1\r\n";
+  const uint16_t w = twoStatuses ? 3 : 1;
+  return BinBytes({{1, 0, {5}, {w}}, {2, 1, {6}, {w}}, {3, 2, {7}, {w}}});
+}
+
+std::vector<int32_t> AnalogSamples(const TAnalogDescr& d)
+{
+  std::vector<int32_t> v;
+  for (int32_t i = 0; i < d.SampleCount(); ++i)
+    v.push_back(d.GetRawSample(i));
+  return v;
+}
+
+std::vector<int32_t> StatusSamples(const TCyfrDescr& d)
+{
+  std::vector<int32_t> v;
+  for (int32_t i = 0; i < d.SampleCount(); ++i)
+    v.push_back(d.GetSample(i));
+  return v;
+}
+
+// A BINARY load that fails once the channels are sized leaves no sample unset in any of
+// them, however a channel's class sizes its store: the channels read 0 where nothing was
+// stored.
+TEST(BinaryDataFileParser, AFailureAfterSizingLeavesNoSampleUnset)
+{
+  TLibraryScope lib;
+  // The poison shows a sample that a sizing left unset.
+  {
+    TOwnSizedStatus probe(+1);
+    probe.SetSampleCountUnset(2);
+    ASSERT_EQ(StatusSamples(probe), (std::vector<int32_t>{kPoison, kPoison, kPoison}));
+  }
+  for (const int32_t delta : {+1, 0, -1}) {
+    SCOPED_TRACE(delta);
+    auto rec = MakeRec(1, 0);
+    TOwnSizedStatus& status = AddOwnSizedStatus(*rec, delta);
+    TRefusingStatus& refusing =
+        AddStatusOfClass<TRefusingStatus>(*rec, [] { return std::make_unique<TRefusingStatus>(); });
+    TDatSet set(ThreeRecords(false, true));
+    try {
+      BinaryDataFileParser().LoadDataFromStream(*rec, set.Names, set.Streams, nullptr);
+      FAIL() << "the refusing channel took the samples";
+    } catch (const EComtrade& e) {
+      EXPECT_STREQ(e.what(), "TBinaryDataFileParser.LoadDataStream(): refused");
+    }
+    EXPECT_EQ(refusing.Asked.back(), 3);  // the failure came once the channels before it were sized
+    EXPECT_EQ(AnalogSamples(rec->Analogs->Items(0)), (std::vector<int32_t>{0, 0, 0}));
+    EXPECT_EQ(status.SampleCount(), 3 + delta);
+    EXPECT_EQ(StatusSamples(status), std::vector<int32_t>(size_t(3 + delta), 0));
+  }
 }
 
 // A status channel whose store ends up longer than asked: the decode refuses it once every
