@@ -1,5 +1,7 @@
 #include "ternik/ComTrade3UnitModel.h"
 
+#include <algorithm>
+#include <typeinfo>
 #include <utility>
 #include <vector>
 
@@ -82,25 +84,27 @@ void TComtrade::KeepSamplesRead(int32_t n)
   SetSampleCount(n);
 }
 
-void TComtrade::KeepSamplesToFill(int32_t n, const std::function<void()>& prepare)
+bool TComtrade::KeepSamplesToFill(int32_t n, const std::function<bool()>& prepare)
 {
+  // Only the library's own classes are known to size a store to exactly the count asked.
+  // A class of a derived library may size its own way: its reader then leaves samples
+  // unwritten, and resizing through that class need not reach every sample left unset. A
+  // recording with such a channel is sized with zeros.
+  const auto ownClass = [](const TSygDescr& d) {
+    const std::type_info& t = typeid(d);
+    return t == typeid(TAnalogDescr) || t == typeid(TCyfrDescr);
+  };
+  if (!std::all_of(Analogs->begin(), Analogs->end(), [&](const auto& d) { return ownClass(*d); }) ||
+      !std::all_of(Statuses->begin(), Statuses->end(), [&](const auto& d) { return ownClass(*d); })) {
+    KeepSamplesRead(n);
+    return !prepare || prepare();
+  }
+
   Rates->CutToSamples(n);
   std::vector<std::pair<TSygDescr*, int32_t>> sized;  // each channel with its old count
-  try {
-    for (const auto& d : *Analogs) {
-      sized.emplace_back(d.get(), d->SampleCount());
-      d->SetSampleCountUnset(n);
-    }
-    for (const auto& d : *Statuses) {
-      sized.emplace_back(d.get(), d->SampleCount());
-      d->SetSampleCountUnset(n);
-    }
-    Rates->SetCount(n);
-    if (prepare)
-      prepare();
-  } catch (...) {
-    // The reader fails before it fills anything: the channels sized so far get zeros for
-    // their new samples, as KeepSamplesRead gives them.
+  // The channels sized so far get zeros for their new samples, as KeepSamplesRead gives
+  // them: being the library's own, they size back and forth exactly.
+  const auto zeroNew = [&sized] {
     for (const auto& [d, old] : sized) {
       try {
         if (d->SampleCount() > old) {
@@ -111,6 +115,23 @@ void TComtrade::KeepSamplesToFill(int32_t n, const std::function<void()>& prepar
       } catch (...) {
       }
     }
+  };
+  try {
+    for (const auto& d : *Analogs) {
+      sized.emplace_back(d.get(), d->SampleCount());
+      d->SetSampleCountUnset(n);
+    }
+    for (const auto& d : *Statuses) {
+      sized.emplace_back(d.get(), d->SampleCount());
+      d->SetSampleCountUnset(n);
+    }
+    Rates->SetCount(n);
+    if (!prepare || prepare())
+      return true;
+  } catch (...) {
+    zeroNew();
     throw;
   }
+  zeroNew();
+  return false;
 }

@@ -80,12 +80,17 @@ public:
   // the segments are cut to n (TRateList::CutToSamples), then every buffer is sized for n.
   // A reader calls it before it fills the samples.
   void KeepSamplesRead(int32_t n);
-  // The same for a reader that writes every sample of every channel: the channels' new
-  // samples are left unset (TSygDescr::SetSampleCountUnset), the time axis and the sample
-  // numbers are sized as there. prepare, when given, runs last, while a failure still leaves
-  // zeros in the new samples rather than whatever the memory held: whatever else can fail
-  // before the reader writes (finding the stores it writes to) goes there.
-  void KeepSamplesToFill(int32_t n, const std::function<void()>& prepare = {});
+  // The same for a reader that writes every sample of every channel in place. When every
+  // channel is of the library's own classes, which size their stores to exactly the count
+  // asked, the channels' new samples are left unset (TSygDescr::SetSampleCountUnset); a
+  // channel class of a derived library may size its own way, and then every channel is
+  // sized with zeros, as by KeepSamplesRead. The time axis and the sample numbers are sized
+  // as there. prepare, when given, runs last and answers whether the reader can write every
+  // sample in place (each store holds n samples): whatever else can fail before the reader
+  // writes (finding the stores it writes to) goes there. A failure until then, or a false
+  // answer, leaves zeros in the new samples rather than whatever the memory held. Returns
+  // the answer: on false the reader stores through the checked setters.
+  bool KeepSamplesToFill(int32_t n, const std::function<bool()>& prepare = {});
 
 private:
   uint8_t FDataFileFormat = DataFileFormatAscii;

@@ -132,45 +132,94 @@ struct TAnalogSink {
   TRawExtent Extent;
 };
 
-// Every buffer a decoder fills, each holding the n samples the recording was sized for:
-// the time axis, the sample numbers, the analog and the status channels' stores.
+// Every buffer a decoder fills in place: the time axis, the sample numbers, the analog and
+// the status channels' stores. Fits tells whether each holds exactly the n samples the
+// recording was sized for; only then may a decoder write them in place.
 struct TDecodeTargets {
   std::span<double> Times;
   std::span<int64_t> Numbers;
   std::vector<TAnalogSink> Analogs;
   std::vector<uint8_t*> States;
+  bool Fits = false;
 
   TDecodeTargets(TComtrade& rec, const std::vector<TAnalogDescr*>& analogs,
                  const std::vector<TCyfrDescr*>& statuses, size_t n)
       : Times(rec.Rates->TimesBuffer()), Numbers(rec.Rates->SampleNumbersBuffer())
   {
-    // A store of another size (a channel class that sizes its own way) is refused.
-    const char* const kWrongSize = "Index out of buffer range.";
+    // A store of another size (a channel class that sizes its own way) is left to the
+    // checked setters.
     if (Times.size() != n || Numbers.size() != n)
-      throw EComtrade(kWrongSize);
+      return;
     for (TAnalogDescr* d : analogs) {
       const bool raw = d->MemoryFormat() == MemoryFormatRaw;
       const std::span<int32_t> raws = d->RawSamples();
       const std::span<double> scaled = d->ScaledSamples();
       if ((raw ? raws.size() : scaled.size()) != n)
-        throw EComtrade(kWrongSize);
+        return;
       Analogs.push_back({d, raw, raws.data(), scaled.data(), {}});
     }
     for (TCyfrDescr* d : statuses) {
       if (d->Samples().size() != n)
-        throw EComtrade(kWrongSize);
+        return;
       States.push_back(d->Samples().data());
     }
+    Fits = true;
+  }
+
+  // One sample of a decoder that goes sample by sample.
+  void Number(int32_t q, int64_t v) { Numbers[size_t(q)] = v; }
+  void Time(int32_t q, double t) { Times[size_t(q)] = t; }
+  TAnalogSink& AnalogStore(size_t i) { return Analogs[i]; }
+  static void Analog(TAnalogSink& s, int32_t q, int32_t v)
+  {
+    if (s.IsRaw) {
+      s.Raw[q] = v;
+      s.Extent.Add(v);
+    } else {
+      s.Scaled[q] = s.Descr->ScaledOf(v);
+    }
+  }
+  void Status(size_t j, int32_t q, uint8_t v) { States[j][q] = v; }
+  // A sample the decoder leaves as it is counts in the extents as it is.
+  void Keep(int32_t q)
+  {
+    for (TAnalogSink& s : Analogs)
+      if (s.IsRaw)
+        s.Extent.Add(s.Raw[q]);
+  }
+  // The raw channels keep the extent their decoder gathered, for the range check.
+  void Done()
+  {
+    for (const TAnalogSink& s : Analogs)
+      if (s.IsRaw)
+        s.Descr->SetRawExtent(s.Extent);
   }
 };
 
-// The raw channels keep the extent their decoder gathered, for the range check.
-void KeepExtents(const std::vector<TAnalogSink>& sinks)
-{
-  for (const TAnalogSink& s : sinks)
-    if (s.IsRaw)
-      s.Descr->SetRawExtent(s.Extent);
-}
+// The same sample stores through the checked setters, for stores that do not hold exactly
+// the recording's sample count: a store past its end refuses the sample with its index
+// error, the samples stored before it stay.
+struct TCheckedStores {
+  TRateList& Rates;
+  const std::vector<TAnalogDescr*>& Analogs;
+  const std::vector<TCyfrDescr*>& Statuses;
+
+  TCheckedStores(TRateList& rates, const std::vector<TAnalogDescr*>& analogs,
+                 const std::vector<TCyfrDescr*>& statuses)
+      : Rates(rates), Analogs(analogs), Statuses(statuses)
+  {
+    // The range check walks these stores: an extent an earlier decode left is forgotten.
+    for (TAnalogDescr* d : analogs)
+      (void)d->RawSamples();
+  }
+  void Number(int32_t q, int64_t v) { Rates.FSetSamplIdx(q, v); }
+  void Time(int32_t q, double t) { Rates.FSetTime(q, t); }
+  TAnalogDescr& AnalogStore(size_t i) { return *Analogs[i]; }
+  static void Analog(TAnalogDescr& d, int32_t q, int32_t v) { d.SetRawSample(q, v); }
+  void Status(size_t j, int32_t q, uint8_t v) { Statuses[j]->SetSample(q, v); }
+  void Keep(int32_t) {}
+  void Done() {}
+};
 
 // A data file that holds fewer samples than the configuration declares says so.
 void WarnShortData(const TMessageHook& hook, int64_t held, int64_t declared)
@@ -201,6 +250,169 @@ int32_t CheckedSampleCount(int64_t n)
   if (n < 0 || n > INT32_MAX)
     throw EComtrade("Sample count " + IntToStr(n) + " out of range");
   return static_cast<int32_t>(n);
+}
+
+// The shape of a BINARY data file's records, and where the times come from.
+struct TBinaryRecords {
+  std::string_view Data;
+  size_t A, D, RecSize;
+  bool Stamps;
+  double Mult;  // the time multiplier
+};
+
+// The records straight into stores that hold exactly their count. Nothing here can fail:
+// every sample is written, none is left unset. The records go in blocks, one channel at a
+// time through each: the channels' stores start at the same offset in their pages, and a
+// pass that writes all of them record by record keeps evicting its own cache lines.
+void DecodeBinaryBlocks(const TBinaryRecords& f, size_t count, const TRateList& rates, TDecodeTargets& out)
+{
+  const std::string_view data = f.Data;
+  const size_t recSize = f.RecSize, A = f.A, D = f.D, W = (D + 15) / 16;
+  const bool stamps = f.Stamps;
+  const double mult = f.Mult;
+  const std::span<double> times = out.Times;
+  const std::span<int64_t> numbers = out.Numbers;
+  std::vector<TAnalogSink>& sinks = out.Analogs;
+  const std::vector<uint8_t*>& states = out.States;
+  // With rates every segment has one, so this walk cannot fail.
+  if (!stamps)
+    rates.SampleTimes(times);
+  const char* const base = data.data();
+  constexpr size_t kBlock = 64;
+  for (size_t r0 = 0; r0 < count; r0 += kBlock) {
+    const size_t r1 = std::min(count, r0 + kBlock);
+    for (size_t r = r0; r < r1; ++r) {
+      const uint32_t number = GetU32LE(data, r * recSize);
+      numbers[r] = number != 0 ? int64_t(number) : int64_t(r) + 1;
+      if (stamps)
+        times[r] = double(GetU32LE(data, r * recSize + 4)) * mult / 1000000.0;
+    }
+    for (size_t i = 0; i < A; ++i) {
+      TAnalogSink& s = sinks[i];
+      const char* p = base + r0 * recSize + 8 + 2 * i;
+      if (s.IsRaw) {
+        TRawExtent e = s.Extent;
+        for (size_t r = r0; r < r1; ++r, p += recSize) {
+          const int32_t v = GetI16LE(std::string_view(p, 2), 0);
+          s.Raw[r] = v;
+          e.Add(v);
+        }
+        s.Extent = e;
+      } else {
+        for (size_t r = r0; r < r1; ++r, p += recSize)
+          s.Scaled[r] = s.Descr->ScaledOf(GetI16LE(std::string_view(p, 2), 0));
+      }
+    }
+    for (size_t w = 0, j = 0; w < W; ++w) {
+      const size_t off = 8 + 2 * A + 2 * w;
+      for (unsigned bit = 0; bit < 16 && j < D; ++bit, ++j) {
+        // Held here: a store of bytes may alias anything, the list of stores too.
+        uint8_t* const state = states[j];
+        for (size_t r = r0; r < r1; ++r)
+          state[r] = static_cast<uint8_t>((GetU16LE(data, r * recSize + off) >> bit) & 1u);
+      }
+    }
+  }
+  out.Done();
+}
+
+// The records one after the other through the checked setters: the first sample a store
+// refuses ends the decode, and what was stored before it stays.
+void DecodeBinaryRecords(const TBinaryRecords& f, int32_t n, const TRateList& rates, TCheckedStores& out)
+{
+  const size_t W = (f.D + 15) / 16;
+  for (int32_t r = 0; r < n; ++r) {
+    size_t off = size_t(r) * f.RecSize;
+    const uint32_t number = GetU32LE(f.Data, off);
+    out.Number(r, number != 0 ? int64_t(number) : int64_t(r) + 1);
+    out.Time(r, f.Stamps ? double(GetU32LE(f.Data, off + 4)) * f.Mult / 1000000.0 : rates.SampleTime(r));
+    off += 8;
+    for (size_t i = 0; i < f.A; ++i, off += 2)
+      out.Analog(out.AnalogStore(i), r, GetI16LE(f.Data, off));
+    for (size_t w = 0, j = 0; w < W; ++w, off += 2) {
+      const uint16_t word = GetU16LE(f.Data, off);
+      for (unsigned bit = 0; bit < 16 && j < f.D; ++bit, ++j)
+        out.Status(j, r, static_cast<uint8_t>((word >> bit) & 1u));
+    }
+  }
+}
+
+// The lines of an ASCII data file into the stores, in place or through the checked setters.
+// A blank line leaves its sample as it is. The first bad line, or the first sample a store
+// refuses, ends the decode with the line's 0-based number; the lines before it stay.
+template <class TStores>
+void DecodeAsciiLines(std::string_view data, size_t A, size_t D, bool stamps, double mult,
+                      const TRateList& rates, TStores& out)
+{
+  std::vector<std::string_view> fields;
+  auto field = [&](size_t k) -> std::string_view {
+    if (k >= fields.size())
+      throw EComtrade(ListIndexError(static_cast<int64_t>(k)));
+    return fields[k];
+  };
+  int32_t q = 0;
+  size_t pos = 0;
+  try {
+    for (; pos < data.size(); ++q) {
+      size_t end = pos;
+      while (end < data.size() && data[end] != '\n' && data[end] != '\r')
+        ++end;
+      const std::string_view line = data.substr(pos, end - pos);
+      pos = end;
+      if (pos < data.size())
+        pos += (data[pos] == '\r' && pos + 1 < data.size() && data[pos + 1] == '\n') ? 2 : 1;
+      if (CpTrim(line).empty()) {
+        out.Keep(q);
+        continue;
+      }
+
+      fields.clear();
+      for (size_t b = 0;;) {
+        const size_t c = line.find(',', b);
+        const std::string_view f =
+            CpTrim(line.substr(b, c == std::string_view::npos ? std::string_view::npos : c - b));
+        fields.emplace_back(f.data(), f.size());
+        if (c == std::string_view::npos)
+          break;
+        b = c + 1;
+      }
+
+      const std::string_view number = fields[0];
+      int64_t index = int64_t(q) + 1;
+      if (!number.empty() && !ParseInt64Field(number, index))
+        throw EComtrade(InvalidInteger(number));
+      out.Number(q, index);
+
+      if (stamps) {
+        double t = 0;
+        try {
+          const std::string_view ts = field(1);
+          int64_t v = 0;
+          // A time stamp is an unsigned 32-bit count.
+          if (!ParseInt64Field(ts, v) || v < 0 || v > int64_t(UINT32_MAX))
+            throw EComtrade(InvalidInteger(ts));
+          t = double(v) * mult / 1000000.0;
+        } catch (const std::exception& e) {
+          throw EComtrade(DfpTranslate("KEY_READ_SAMP_TIME") + " " + IntToStr(q) + " " +
+                          DfpTranslate("KEY_ERROR") + e.what());
+        }
+        out.Time(q, t);
+      } else {
+        out.Time(q, rates.SampleTime(q));
+      }
+      for (size_t i = 0; i < A; ++i) {
+        // The store is found before the field is read: after that call it would be looked
+        // up again.
+        auto& store = out.AnalogStore(i);
+        out.Analog(store, q, FieldInt32(field(i + 2)));
+      }
+      for (size_t j = 0; j < D; ++j)
+        out.Status(j, q, FieldInt32(field(A + j + 2)) != 0 ? 1 : 0);
+    }
+  } catch (const std::exception& e) {
+    throw EComtrade(DfpFormat("KEY_ERROR_IN_DAT_LINE_us", {static_cast<unsigned>(q), e.what()}));
+  }
+  out.Done();
 }
 
 }  // namespace
@@ -290,7 +502,7 @@ void TBinaryDataFileParser::LoadDataFromStream(TComtrade& rec, const TStringArra
     const std::string_view data = StreamBytes(*stream, holder);
     const std::vector<TAnalogDescr*> analogs = AllAnalogs(rec);
     const std::vector<TCyfrDescr*> statuses = AllStatuses(rec);
-    const size_t A = analogs.size(), D = statuses.size(), W = (D + 15) / 16;
+    const size_t A = analogs.size(), D = statuses.size();
     const size_t recSize = BinaryRecordSize(A, D);
     const size_t available = data.size() / recSize;
 
@@ -301,59 +513,22 @@ void TBinaryDataFileParser::LoadDataFromStream(TComtrade& rec, const TStringArra
     // data.
     const int64_t records = static_cast<int64_t>(available);
     const int32_t n = CheckedSampleCount(declared != 0 ? std::min(declared, records) : records);
-    // Every sample of every channel is written below, so the buffers are not cleared first.
+    // Where every store holds the n samples, every sample is written in place below, so the
+    // buffers are not cleared first; any other store takes the checked setters, record by
+    // record, into buffers sized with zeros.
     const size_t count = static_cast<size_t>(n);
     std::optional<TDecodeTargets> targets;
-    rec.KeepSamplesToFill(n, [&] { targets.emplace(rec, analogs, statuses, count); });
-    TDecodeTargets& out = *targets;
-
-    const bool stamps = rates.HasExplicitTimes();
-    const double mult = rec.FileParam.TimeMultiplier;
-    const std::span<double> times = out.Times;
-    const std::span<int64_t> numbers = out.Numbers;
-    std::vector<TAnalogSink>& sinks = out.Analogs;
-    const std::vector<uint8_t*>& states = out.States;
-    // With rates every segment has one, so this walk cannot fail.
-    if (!stamps)
-      rates.SampleTimes(times);
-    // Nothing below can fail: every sample is written, none is left unset. The records go
-    // in blocks, one channel at a time through each: the channels' stores start at the same
-    // offset in their pages, and a pass that writes all of them record by record keeps
-    // evicting its own cache lines.
-    const char* const base = data.data();
-    constexpr size_t kBlock = 64;
-    for (size_t r0 = 0; r0 < count; r0 += kBlock) {
-      const size_t r1 = std::min(count, r0 + kBlock);
-      for (size_t r = r0; r < r1; ++r) {
-        const uint32_t number = GetU32LE(data, r * recSize);
-        numbers[r] = number != 0 ? int64_t(number) : int64_t(r) + 1;
-        if (stamps)
-          times[r] = double(GetU32LE(data, r * recSize + 4)) * mult / 1000000.0;
-      }
-      for (size_t i = 0; i < A; ++i) {
-        TAnalogSink& s = sinks[i];
-        const char* p = base + r0 * recSize + 8 + 2 * i;
-        if (s.IsRaw) {
-          TRawExtent e = s.Extent;
-          for (size_t r = r0; r < r1; ++r, p += recSize) {
-            const int32_t v = GetI16LE(std::string_view(p, 2), 0);
-            s.Raw[r] = v;
-            e.Add(v);
-          }
-          s.Extent = e;
-        } else {
-          for (size_t r = r0; r < r1; ++r, p += recSize)
-            s.Scaled[r] = s.Descr->ScaledOf(GetI16LE(std::string_view(p, 2), 0));
-        }
-      }
-      for (size_t w = 0, j = 0; w < W; ++w) {
-        const size_t off = 8 + 2 * A + 2 * w;
-        for (unsigned bit = 0; bit < 16 && j < D; ++bit, ++j)
-          for (size_t r = r0; r < r1; ++r)
-            states[j][r] = static_cast<uint8_t>((GetU16LE(data, r * recSize + off) >> bit) & 1u);
-      }
+    const bool inPlace = rec.KeepSamplesToFill(n, [&] {
+      targets.emplace(rec, analogs, statuses, count);
+      return targets->Fits;
+    });
+    const TBinaryRecords f{data, A, D, recSize, rates.HasExplicitTimes(), rec.FileParam.TimeMultiplier};
+    if (inPlace) {
+      DecodeBinaryBlocks(f, count, rates, *targets);
+    } else {
+      TCheckedStores checked(rates, analogs, statuses);
+      DecodeBinaryRecords(f, n, rates, checked);
     }
-    KeepExtents(sinks);
     WarnShortData(hook, n, declared);
   } catch (const std::exception& e) {
     throw EComtrade(ClassName() + ".LoadDataStream(): " + e.what());
@@ -474,91 +649,19 @@ void TAsciiDataFileParser::LoadDataFromStream(TComtrade& rec, const TStringArray
 
   const std::vector<TAnalogDescr*> analogs = AllAnalogs(rec);
   const std::vector<TCyfrDescr*> statuses = AllStatuses(rec);
-  const size_t A = analogs.size();
   TRateList& rates = *rec.Rates;
   const bool stamps = rates.HasExplicitTimes();
   const double mult = rec.FileParam.TimeMultiplier;
 
+  // In place where every store holds the recording's samples, else through the checked
+  // setters.
   TDecodeTargets out(rec, analogs, statuses, static_cast<size_t>(rec.GetSampleCount()));
-  const std::span<double> times = out.Times;
-  const std::span<int64_t> numbers = out.Numbers;
-  std::vector<TAnalogSink>& sinks = out.Analogs;
-  const std::vector<uint8_t*>& states = out.States;
-  std::vector<std::string_view> fields;
-  auto field = [&](size_t k) -> std::string_view {
-    if (k >= fields.size())
-      throw EComtrade(ListIndexError(static_cast<int64_t>(k)));
-    return fields[k];
-  };
-  int32_t q = 0;
-  size_t pos = 0;
-  try {
-    for (; pos < data.size(); ++q) {
-      size_t end = pos;
-      while (end < data.size() && data[end] != '\n' && data[end] != '\r')
-        ++end;
-      const std::string_view line = data.substr(pos, end - pos);
-      pos = end;
-      if (pos < data.size())
-        pos += (data[pos] == '\r' && pos + 1 < data.size() && data[pos + 1] == '\n') ? 2 : 1;
-      if (CpTrim(line).empty()) {
-        // A blank line leaves its sample as it is, and the extents count it as it is.
-        for (TAnalogSink& s : sinks)
-          if (s.IsRaw)
-            s.Extent.Add(s.Raw[q]);
-        continue;
-      }
-
-      fields.clear();
-      for (size_t b = 0;;) {
-        const size_t c = line.find(',', b);
-        fields.push_back(
-            CpTrim(line.substr(b, c == std::string_view::npos ? std::string_view::npos : c - b)));
-        if (c == std::string_view::npos)
-          break;
-        b = c + 1;
-      }
-
-      const std::string_view number = fields[0];
-      int64_t index = int64_t(q) + 1;
-      if (!number.empty() && !ParseInt64Field(number, index))
-        throw EComtrade(InvalidInteger(number));
-      numbers[size_t(q)] = index;
-
-      if (stamps) {
-        double t = 0;
-        try {
-          const std::string_view ts = field(1);
-          int64_t v = 0;
-          // A time stamp is an unsigned 32-bit count.
-          if (!ParseInt64Field(ts, v) || v < 0 || v > int64_t(UINT32_MAX))
-            throw EComtrade(InvalidInteger(ts));
-          t = double(v) * mult / 1000000.0;
-        } catch (const std::exception& e) {
-          throw EComtrade(DfpTranslate("KEY_READ_SAMP_TIME") + " " + IntToStr(q) + " " +
-                          DfpTranslate("KEY_ERROR") + e.what());
-        }
-        times[size_t(q)] = t;
-      } else {
-        times[size_t(q)] = rates.SampleTime(q);
-      }
-      for (size_t i = 0; i < A; ++i) {
-        TAnalogSink& s = sinks[i];
-        const int32_t v = FieldInt32(field(i + 2));
-        if (s.IsRaw) {
-          s.Raw[q] = v;
-          s.Extent.Add(v);
-        } else {
-          s.Scaled[q] = s.Descr->ScaledOf(v);
-        }
-      }
-      for (size_t j = 0; j < statuses.size(); ++j)
-        states[j][q] = FieldInt32(field(A + j + 2)) != 0 ? 1 : 0;
-    }
-  } catch (const std::exception& e) {
-    throw EComtrade(DfpFormat("KEY_ERROR_IN_DAT_LINE_us", {static_cast<unsigned>(q), e.what()}));
+  if (out.Fits) {
+    DecodeAsciiLines(data, analogs.size(), statuses.size(), stamps, mult, rates, out);
+  } else {
+    TCheckedStores checked(rates, analogs, statuses);
+    DecodeAsciiLines(data, analogs.size(), statuses.size(), stamps, mult, rates, checked);
   }
-  KeepExtents(sinks);
   WarnShortData(hook, n, declared);
 }
 

@@ -3,9 +3,13 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <array>
 #include <cmath>
+#include <cstring>
+#include <functional>
 #include <iterator>
+#include <stdexcept>
 #include <cstdint>
 #include <string>
 #include <vector>
@@ -374,34 +378,264 @@ TEST(BinaryDataFileParser, FailedSizingLeavesZeros)
   EXPECT_EQ(a.GetRawSample(2), 0);
 }
 
-// A status channel whose store ends up longer than asked: the decode refuses it once every
-// channel is sized, and the samples left unset by then must read 0 as well.
-class TOversizedStatus : public TCyfrDescr {
+// A status channel class of a derived library that sizes its store its own way: Delta
+// samples more than it is asked for (fewer for a negative Delta, never below none). Where a
+// sizing leaves its new samples unset, it fills them with a poison byte, so that a test sees
+// any sample that nobody wrote.
+constexpr uint8_t kPoison = 0xA5;
+class TOwnSizedStatus : public TCyfrDescr {
 public:
-  void SetSampleCount(int32_t n) override { TCyfrDescr::SetSampleCount(n + 1); }
+  explicit TOwnSizedStatus(int32_t delta) : FDelta(delta) {}
+  void SetSampleCount(int32_t n) override
+  {
+    const int32_t old = SampleCount();
+    TCyfrDescr::SetSampleCount(std::max(0, n + FDelta));
+    if (FLeaveNewUnset)
+      for (int32_t i = old; i < SampleCount(); ++i)
+        Samples()[size_t(i)] = kPoison;
+  }
+
+private:
+  int32_t FDelta;
 };
 
-TEST(BinaryDataFileParser, AStoreRefusedAfterSizingLeavesZeros)
+// A status channel class that refuses to hold any sample.
+class TRefusingStatus : public TCyfrDescr {
+public:
+  std::vector<int32_t> Asked;
+  void SetSampleCount(int32_t n) override
+  {
+    Asked.push_back(n);
+    if (n > 0)
+      throw EComtrade("refused");
+    TCyfrDescr::SetSampleCount(n);
+  }
+};
+
+// Adds a status channel of the given class, substituted as a derived library does.
+template <class T>
+T& AddStatusOfClass(TComtrade& rec, std::function<std::unique_ptr<TCyfrDescr>()> make)
+{
+  const TComtradeClasses saved = ComtradeClasses();
+  ComtradeClasses().CyfrDescr = std::move(make);
+  TCyfrDescr& d = rec.Statuses->AddChannel();
+  ComtradeClasses() = saved;
+  T* own = dynamic_cast<T*>(&d);
+  if (!own)
+    throw std::logic_error("the substituted class was not used");
+  return *own;
+}
+
+TOwnSizedStatus& AddOwnSizedStatus(TComtrade& rec, int32_t delta)
+{
+  return AddStatusOfClass<TOwnSizedStatus>(rec, [delta] { return std::make_unique<TOwnSizedStatus>(delta); });
+}
+
+// The same three samples, analog 5 6 7 and status 1 1 1, in either format; a second status
+// channel, when there is one, reads 1 as well.
+std::string ThreeRecords(bool ascii, bool twoStatuses)
+{
+  if (ascii)
+    return twoStatuses ? "1,0,5,1,1\r\n2,1,6,1,1\r\n3,2,7,1,1\r\n" : "1,0,5,1\r\n2,1,6,1\r\n3,2,7,1\r\n";
+  const uint16_t w = twoStatuses ? 3 : 1;
+  return BinBytes({{1, 0, {5}, {w}}, {2, 1, {6}, {w}}, {3, 2, {7}, {w}}});
+}
+
+const TComtradeDataFileParser& Parser(bool ascii)
+{
+  return ascii ? AsciiDataFileParser() : BinaryDataFileParser();
+}
+
+std::vector<int32_t> AnalogSamples(const TAnalogDescr& d)
+{
+  std::vector<int32_t> v;
+  for (int32_t i = 0; i < d.SampleCount(); ++i)
+    v.push_back(d.GetRawSample(i));
+  return v;
+}
+
+std::vector<int32_t> StatusSamples(const TCyfrDescr& d)
+{
+  std::vector<int32_t> v;
+  for (int32_t i = 0; i < d.SampleCount(); ++i)
+    v.push_back(d.GetSample(i));
+  return v;
+}
+
+// A status store one longer than the sample count loads in both formats; its last sample,
+// which the file does not fill, reads 0.
+TEST(DataFileParsers, ALargerStoreLoads)
 {
   TLibraryScope lib;
-  auto rec = MakeRec(1, 0);
-  rec->SetSampleCount(3);
-  for (int32_t r = 0; r < 3; ++r)
-    rec->Analogs->Items(0).SetRawSample(r, 77);
-  rec->SetSampleCount(1);
-  rec->Statuses->Add(std::make_unique<TOversizedStatus>());
-  TDatSet set(BinBytes({{1, 0, {5}, {1}}, {2, 0, {6}, {1}}, {3, 0, {7}, {1}}}));
-  try {
-    BinaryDataFileParser().LoadDataFromStream(*rec, set.Names, set.Streams, nullptr);
-    FAIL() << "the oversized store was taken";
-  } catch (const EComtrade& e) {
-    EXPECT_NE(std::string(e.what()).find("Index out of buffer range."), std::string::npos) << e.what();
+  for (const bool ascii : {false, true}) {
+    SCOPED_TRACE(ascii ? "ASCII" : "BINARY");
+    auto rec = MakeRec(1, 0);
+    rec->SetSampleCount(3);
+    for (int32_t r = 0; r < 3; ++r)
+      rec->Analogs->Items(0).SetRawSample(r, 77);  // an earlier use of the store
+    rec->SetSampleCount(1);
+    TOwnSizedStatus& status = AddOwnSizedStatus(*rec, +1);
+    TDatSet set(ThreeRecords(ascii, false));
+    std::vector<std::string> warnings;
+    Parser(ascii).LoadDataFromStream(*rec, set.Names, set.Streams,
+                                     [&](const std::string& w) { warnings.push_back(w); });
+    ASSERT_EQ(rec->GetSampleCount(), 3);
+    EXPECT_EQ(status.SampleCount(), 4);  // the store really is not the sample count
+    EXPECT_EQ(AnalogSamples(rec->Analogs->Items(0)), (std::vector<int32_t>{5, 6, 7}));
+    EXPECT_EQ(StatusSamples(status), (std::vector<int32_t>{1, 1, 1, 0}));
+    EXPECT_EQ(rec->Rates->SampleNumbers(), (std::vector<int64_t>{1, 2, 3}));
+    EXPECT_EQ(rec->Rates->Times(), (std::vector<double>{0, 1e-6, 2e-6}));
+    EXPECT_TRUE(warnings.empty());
   }
-  const TAnalogDescr& a = rec->Analogs->Items(0);
-  ASSERT_EQ(a.SampleCount(), 3);
-  EXPECT_EQ(a.GetRawSample(0), 77);
-  EXPECT_EQ(a.GetRawSample(1), 0);
-  EXPECT_EQ(a.GetRawSample(2), 0);
+}
+
+// A status store one shorter than the sample count fails on the last sample, with the error
+// of each format; the samples stored before the failure stay, the ones after it read 0.
+TEST(DataFileParsers, ASmallerStoreFailsWithThePrefixedErrorAndKeepsTheSamplesBeforeIt)
+{
+  TLibraryScope lib;
+  for (const bool ascii : {false, true}) {
+    for (const bool twoStatuses : {false, true}) {
+      SCOPED_TRACE(std::string(ascii ? "ASCII" : "BINARY") + (twoStatuses ? ", a second status" : ""));
+      auto rec = MakeRec(1, 0);
+      TOwnSizedStatus& status = AddOwnSizedStatus(*rec, -1);
+      if (twoStatuses)
+        rec->Statuses->AddChannel();
+      TDatSet set(ThreeRecords(ascii, twoStatuses));
+      std::vector<std::string> warnings;
+      try {
+        Parser(ascii).LoadDataFromStream(*rec, set.Names, set.Streams,
+                                         [&](const std::string& w) { warnings.push_back(w); });
+        FAIL() << "the short store took every sample";
+      } catch (const EComtrade& e) {
+        EXPECT_EQ(Cp1250ToUtf8(e.what()),
+                  ascii ? "Błąd w 2 linii pliku .dat : Index out of buffer range."
+                        : "TBinaryDataFileParser.LoadDataStream(): Index out of buffer range.");
+      }
+      ASSERT_EQ(rec->GetSampleCount(), 3);
+      EXPECT_EQ(status.SampleCount(), 2);  // the store really is not the sample count
+      EXPECT_EQ(AnalogSamples(rec->Analogs->Items(0)), (std::vector<int32_t>{5, 6, 7}));
+      EXPECT_EQ(StatusSamples(status), (std::vector<int32_t>{1, 1}));
+      if (twoStatuses) {
+        EXPECT_EQ(StatusSamples(rec->Statuses->Items(1)), (std::vector<int32_t>{1, 1, 0}));
+      }
+      EXPECT_EQ(rec->Rates->SampleNumbers(), (std::vector<int64_t>{1, 2, 3}));
+      EXPECT_TRUE(warnings.empty());
+    }
+  }
+}
+
+// A store of another size is filled through the checked setters; what a load gives stays
+// what the in-place load of the library's own classes gives: the same samples and sample
+// numbers, bit for bit the same times, zeros where the file fills nothing, the warning of a
+// file shorter than declared, and the same ranges and warnings of the range check.
+TEST(DataFileParsers, AStoreOfAnotherSizeGetsWhatTheInPlaceLoadGives)
+{
+  TLibraryScope lib;
+  // Four samples of six declared; the second is a blank ASCII line and a record of zeros.
+  const std::string ascii = "1,0,5,4,1\r\n\r\n3,2000,-40,-7,0\r\n4,3000,300,9,1\r\n";
+  const std::string binary = BinBytes(
+      {{1, 0, {5, 4}, {1}}, {2, 1000, {0, 0}, {0}}, {3, 2000, {-40, -7}, {0}}, {4, 3000, {300, 9}, {1}}});
+  using TSegs = std::initializer_list<std::pair<double, int64_t>>;
+  const TSegs withRates = {{3000, 2}, {700, 6}}, withStamps = {{0, 6}};
+  for (const bool isAscii : {false, true}) {
+    for (const bool stamps : {false, true}) {
+      SCOPED_TRACE(std::string(isAscii ? "ASCII" : "BINARY") + (stamps ? " with time stamps" : " at rates"));
+      struct TLoaded {
+        std::unique_ptr<TComtrade> Rec;
+        std::vector<std::string> Said;
+      } loaded[2];
+      for (int own = 0; own < 2; ++own) {
+        TLoaded& l = loaded[own];
+        l.Rec = MakeRec(0, 0, stamps ? withStamps : withRates, 0.5);
+        TAnalogDescr& raw = l.Rec->Analogs->AddChannel(MemoryFormatRaw);
+        TAnalogDescr& scaled = l.Rec->Analogs->AddChannel(MemoryFormatScaled);
+        for (TAnalogDescr* d : {&raw, &scaled}) {
+          d->ChannelId = d == &raw ? "raw" : "scaled";
+          d->RangeMin = -10;
+          d->RangeMax = 10;
+        }
+        raw.A = 1;
+        scaled.A = 0.5;
+        scaled.B = 1;
+        if (own)
+          AddOwnSizedStatus(*l.Rec, +1);
+        else
+          l.Rec->Statuses->AddChannel();
+        TDatSet set(isAscii ? ascii : binary);
+        const auto hook = [&](const std::string& w) { l.Said.push_back(w); };
+        Parser(isAscii).LoadDataFromStream(*l.Rec, set.Names, set.Streams, hook);
+        l.Rec->Analogs->CheckRanges(hook);
+      }
+      const TComtrade& inPlace = *loaded[0].Rec;
+      const TComtrade& checked = *loaded[1].Rec;
+      ASSERT_EQ(checked.GetSampleCount(), 4);
+      ASSERT_EQ(checked.Statuses->Items(0).SampleCount(), 5);  // the store really is longer
+      EXPECT_EQ(inPlace.Statuses->Items(0).SampleCount(), 4);
+
+      EXPECT_EQ(loaded[1].Said, loaded[0].Said);
+      EXPECT_EQ(loaded[1].Said, (std::vector<std::string>{"Comtrade warning : data file holds 4 of 6 samples",
+                                                          "Comtrade warning : Data > Max for : raw",
+                                                          "Comtrade warning : Data < Min for : raw"}));
+      for (int32_t i = 0; i < 2; ++i) {
+        const TAnalogDescr& a = inPlace.Analogs->Items(i);
+        const TAnalogDescr& b = checked.Analogs->Items(i);
+        EXPECT_EQ(AnalogSamples(b), AnalogSamples(a)) << i;
+        for (int32_t r = 0; r < 4; ++r) {
+          bool okA = false, okB = false;
+          EXPECT_EQ(b.GetValueEx(DataModePrimary, r, okB), a.GetValueEx(DataModePrimary, r, okA))
+              << i << " " << r;
+          EXPECT_TRUE(okA && okB);
+        }
+        EXPECT_EQ(b.RangeMin, a.RangeMin) << i;
+        EXPECT_EQ(b.RangeMax, a.RangeMax) << i;
+      }
+      EXPECT_EQ(AnalogSamples(checked.Analogs->Items(0)), (std::vector<int32_t>{5, 0, -40, 300}));
+      EXPECT_EQ(checked.Analogs->Items(0).RangeMin, -40);
+      EXPECT_EQ(checked.Analogs->Items(0).RangeMax, 300);
+      EXPECT_EQ(StatusSamples(checked.Statuses->Items(0)), (std::vector<int32_t>{1, 0, 0, 1, 0}));
+      EXPECT_EQ(StatusSamples(inPlace.Statuses->Items(0)), (std::vector<int32_t>{1, 0, 0, 1}));
+      EXPECT_EQ(checked.Rates->SampleNumbers(), inPlace.Rates->SampleNumbers());
+      // Bit for bit: each time is compared as its bytes.
+      ASSERT_EQ(checked.Rates->Times().size(), 4u);
+      ASSERT_EQ(inPlace.Rates->Times().size(), 4u);
+      EXPECT_EQ(std::memcmp(checked.Rates->Times().data(), inPlace.Rates->Times().data(), 4 * sizeof(double)),
+                0);
+      EXPECT_EQ(checked.Rates->GetTime(3), stamps ? 3000 * 0.5 / 1000000.0 : 2 / 3000.0 + 1 / 700.0);
+    }
+  }
+}
+
+// A BINARY load that fails once the channels are sized leaves no sample unset in any of
+// them, however a channel's class sizes its store: the channels read 0 where nothing was
+// stored.
+TEST(BinaryDataFileParser, AFailureAfterSizingLeavesNoSampleUnset)
+{
+  TLibraryScope lib;
+  // The poison shows a sample that a sizing left unset.
+  {
+    TOwnSizedStatus probe(+1);
+    probe.SetSampleCountUnset(2);
+    ASSERT_EQ(StatusSamples(probe), (std::vector<int32_t>{kPoison, kPoison, kPoison}));
+  }
+  for (const int32_t delta : {+1, 0, -1}) {
+    SCOPED_TRACE(delta);
+    auto rec = MakeRec(1, 0);
+    TOwnSizedStatus& status = AddOwnSizedStatus(*rec, delta);
+    TRefusingStatus& refusing =
+        AddStatusOfClass<TRefusingStatus>(*rec, [] { return std::make_unique<TRefusingStatus>(); });
+    TDatSet set(ThreeRecords(false, true));
+    try {
+      BinaryDataFileParser().LoadDataFromStream(*rec, set.Names, set.Streams, nullptr);
+      FAIL() << "the refusing channel took the samples";
+    } catch (const EComtrade& e) {
+      EXPECT_STREQ(e.what(), "TBinaryDataFileParser.LoadDataStream(): refused");
+    }
+    EXPECT_EQ(refusing.Asked.back(), 3);  // the failure came once the channels before it were sized
+    EXPECT_EQ(AnalogSamples(rec->Analogs->Items(0)), (std::vector<int32_t>{0, 0, 0}));
+    EXPECT_EQ(status.SampleCount(), 3 + delta);
+    EXPECT_EQ(StatusSamples(status), std::vector<int32_t>(size_t(3 + delta), 0));
+  }
 }
 
 // ---------------------------------------------------------------------------------------
